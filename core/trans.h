@@ -1,0 +1,35 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+// One selectable user-interface language.
+struct Lang {
+    std::string code;
+    std::string name;
+};
+
+// English text to translation for the loaded language. Entry 0 of the
+// language list is always English; the others come from "lang_%d" keys.
+class Trans {
+public:
+    Trans();
+
+    void load(unsigned int index);
+    const char* translate(const char* text) const;
+    const std::string& translate(const std::string& text) const;
+
+    const std::vector<Lang>& languages() const { return m_languages; }
+    unsigned int current() const { return m_current; }
+
+private:
+    std::map<std::string, std::string> m_table;
+    unsigned int m_current = 0;
+    std::vector<Lang> m_languages;
+};
+
+extern Trans* g_pTrans;
+
+// The translation of a user-visible text, or the text itself without a table.
+const char* translated(const char* text);

@@ -1,0 +1,44 @@
+#include "core/utils.h"
+
+#include <unistd.h>
+
+namespace {
+const char kBlanks[] = " \n\r\t";
+}
+
+std::string vacuum(const std::string& s)
+{
+    const size_t first = s.find_first_not_of(kBlanks);
+    if (first == std::string::npos)
+        return std::string();
+    const size_t last = s.find_last_not_of(kBlanks);
+    return s.substr(first, last - first + 1);
+}
+
+void splitInVector(const std::string& text, const std::string& separators,
+                   std::vector<std::string>& out)
+{
+    size_t pos = text.find_first_not_of(separators);
+    while (pos != std::string::npos) {
+        const size_t end = text.find_first_of(separators, pos);
+        out.push_back(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+        pos = end == std::string::npos ? end : text.find_first_not_of(separators, end);
+    }
+}
+
+std::string get_path(const std::string& s)
+{
+    const size_t slash = s.find_last_of("/\\");
+    return slash == std::string::npos ? s : s.substr(0, slash);
+}
+
+std::string get_base(const std::string& s)
+{
+    const size_t dot = s.rfind('.');
+    return dot == std::string::npos ? s : s.substr(0, dot);
+}
+
+int remove_file(const std::string& s)
+{
+    return unlink(s.c_str());
+}

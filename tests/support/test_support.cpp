@@ -1,0 +1,63 @@
+#include "tests/support/test_support.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace testsupport {
+
+TempDir::TempDir()
+{
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/inkmate-test-XXXXXX"));
+    dir.setAutoRemove(false);
+    if (!dir.isValid())
+        throw std::runtime_error("cannot create a temporary folder");
+    m_path = dir.path().toStdString();
+}
+
+TempDir::~TempDir()
+{
+    QDir(QString::fromStdString(m_path)).removeRecursively();
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+std::string corpusPath(const std::string& name)
+{
+    return std::string(INKMATE_CORPUS_DIR) + "/" + name;
+}
+std::string sourcePath(const std::string& relative)
+{
+    return std::string(INKMATE_SOURCE_DIR) + "/" + relative;
+}
+std::string binPath(const std::string& name)
+{
+    return std::string(INKMATE_BIN_DIR) + "/" + name;
+}
+
+std::string findProgram(const std::string& name)
+{
+    QStringList extra{QStringLiteral("/usr/games"), QStringLiteral("/usr/local/games")};
+    QString found = QStandardPaths::findExecutable(QString::fromStdString(name));
+    if (found.isEmpty())
+        found = QStandardPaths::findExecutable(QString::fromStdString(name), extra);
+    return found.toStdString();
+}
+
+} // namespace testsupport

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+// Helpers shared by the test programs.
+namespace testsupport {
+
+// A fresh temporary folder, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& text);
+std::string corpusPath(const std::string& name);
+std::string sourcePath(const std::string& relative);
+std::string binPath(const std::string& name);
+// Path of an executable on PATH, or "" when it is not installed.
+std::string findProgram(const std::string& name);
+
+} // namespace testsupport

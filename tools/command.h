@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One sub-command of inkmate-tool. Each command's source file registers itself
+// with a static ToolCommand object:
+//   static ToolCommand perft("perft", "DEPTH [FEN]", "count leaf nodes", &run_perft);
+// The function gets the arguments after the command name and returns the exit status.
+using ToolFunction = int (*)(const std::vector<std::string>& args);
+
+struct ToolCommand {
+    ToolCommand(const char* name, const char* usage, const char* summary, ToolFunction run);
+    const char* name;
+    const char* usage;
+    const char* summary;
+    ToolFunction run;
+};
+
+const std::vector<const ToolCommand*>& tool_commands();

@@ -1,0 +1,48 @@
+#include "tools/command.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+std::vector<const ToolCommand*>& registry()
+{
+    static std::vector<const ToolCommand*> commands;
+    return commands;
+}
+
+void print_usage()
+{
+    fprintf(stderr, "usage: inkmate-tool COMMAND [ARGS]\n\ncommands:\n");
+    for (const ToolCommand* c : tool_commands())
+        fprintf(stderr, "  %s %s\n      %s\n", c->name, c->usage, c->summary);
+}
+} // namespace
+
+ToolCommand::ToolCommand(const char* n, const char* u, const char* s, ToolFunction r)
+    : name(n), usage(u), summary(s), run(r)
+{
+    registry().push_back(this);
+}
+
+const std::vector<const ToolCommand*>& tool_commands()
+{
+    return registry();
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 2 || strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) {
+        print_usage();
+        return argc < 2 ? 2 : 0;
+    }
+    for (const ToolCommand* c : tool_commands()) {
+        if (strcmp(c->name, argv[1]) == 0)
+            return c->run(std::vector<std::string>(argv + 2, argv + argc));
+    }
+    fprintf(stderr, "inkmate-tool: unknown command '%s'\n", argv[1]);
+    print_usage();
+    return 2;
+}
