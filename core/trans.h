@@ -33,3 +33,7 @@ extern Trans* g_pTrans;
 
 // The translation of a user-visible text, or the text itself without a table.
 const char* translated(const char* text);
+
+// Marks a text for the translation file where it is translated later through a
+// variable; expands to the text itself.
+#define N_(text) text

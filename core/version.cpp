@@ -1,8 +1,6 @@
 #include "core/version.h"
 
-#ifndef INKMATE_BUILD_ID
-#define INKMATE_BUILD_ID "000000000000"
-#endif
+#include "buildid.h"
 
 const char* program_version()
 {

@@ -71,7 +71,7 @@ int main(int argc, char** argv)
         show_window(*window, options);
         QApplication::exec();
     } catch (const Exception& e) {
-        const char* title = g_pTrans ? g_pTrans->translate("Error") : "Error";
+        const char* title = translated("Error");
         messageBox(QMessageBox::Critical, QString::fromUtf8(title), QString::fromUtf8(e.what()),
                    QMessageBox::Ok, nullptr);
     }

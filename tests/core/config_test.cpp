@@ -1,0 +1,54 @@
+#include "core/configfileqt.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::TempDir;
+
+TEST(ConfigFile, NumbersFallBackToTheDefaultAndTextsRoundTrip)
+{
+    TempDir dir;
+    testsupport::writeFile(dir.file("inkmate.cfg"), "[General]\nhistory.size=abc\nlevel=7\n");
+    {
+        ConfigFileQt config(QString::fromStdString(dir.path()));
+        EXPECT_EQ(config.readInt("history.size", 3), 3);
+        EXPECT_EQ(config.readInt("level", 0), 7);
+        EXPECT_EQ(config.readInt("missing", 42), 42);
+        EXPECT_EQ(config.readString("missing", "dflt"), "dflt");
+
+        config.writeString("my_name", "Jürgen Łukasz Кирилл");
+        config.writeInt("board.font.aa", 0);
+        EXPECT_EQ(config.getRootPath(), dir.path());
+        EXPECT_EQ(config.getDataPath(), dir.path() + "/chess");
+    }
+    // Every write reaches the disk at once, in UTF-8, under the exact key.
+    const std::string text = testsupport::readFile(dir.file("inkmate.cfg"));
+    EXPECT_NE(text.find("Jürgen Łukasz Кирилл"), std::string::npos) << text;
+    EXPECT_NE(text.find("board.font.aa=0"), std::string::npos) << text;
+
+    ConfigFileQt again(QString::fromStdString(dir.path()));
+    EXPECT_EQ(again.readString("my_name", ""), "Jürgen Łukasz Кирилл");
+    EXPECT_EQ(again.readInt("board.font.aa", 1), 0);
+}
+
+TEST(ConfigFile, WritesSurviveWithoutOrderlyShutdown)
+{
+    TempDir dir;
+    auto* config = new ConfigFileQt(QString::fromStdString(dir.path()));
+    config->writeInt("opponent", 2);
+    // Read the file while the store is still alive, as after a power loss.
+    EXPECT_NE(testsupport::readFile(dir.file("inkmate.cfg")).find("opponent=2"), std::string::npos);
+    delete config;
+}
+
+TEST(ConfigFile, GarbageFileNeverCrashes)
+{
+    TempDir dir;
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.push_back(static_cast<char>((i * 7919) % 256));
+    testsupport::writeFile(dir.file("inkmate.cfg"), garbage + "\n[General\nlevel\n=\n");
+    ConfigFileQt config(QString::fromStdString(dir.path()));
+    EXPECT_EQ(config.readInt("level", 5), 5);
+    EXPECT_EQ(config.readString("engine_00", ""), "");
+}
