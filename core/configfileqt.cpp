@@ -39,7 +39,11 @@ std::string ConfigFileQt::readString(const char* key, const char* defaultValue) 
     const QString k = QString::fromLatin1(key);
     if (!m_settings.contains(k))
         return defaultValue ? std::string(defaultValue) : std::string();
-    return m_settings.value(k).toString().toUtf8().toStdString();
+    const QVariant value = m_settings.value(k);
+    // An unquoted INI value with commas reads back as a list: join it again.
+    if (value.userType() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", ")).toUtf8().toStdString();
+    return value.toString().toUtf8().toStdString();
 }
 
 void ConfigFileQt::writeString(const char* key, const char* value)

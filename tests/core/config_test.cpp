@@ -52,3 +52,17 @@ TEST(ConfigFile, GarbageFileNeverCrashes)
     EXPECT_EQ(config.readInt("level", 5), 5);
     EXPECT_EQ(config.readString("engine_00", ""), "");
 }
+
+TEST(ConfigFile, HandWrittenEntriesWithCommasAndSeparators)
+{
+    TempDir dir;
+    testsupport::writeFile(dir.file("inkmate.cfg"),
+                           "[General]\nengine_01=UCI|Fish, the strong one|engines/stockfish\n"
+                           "lang_2=ru:Русский\n");
+    ConfigFileQt config(QString::fromStdString(dir.path()));
+    EXPECT_EQ(config.readString("engine_01", ""), "UCI|Fish, the strong one|engines/stockfish");
+    EXPECT_EQ(config.readString("lang_2", ""), "ru:Русский");
+    config.writeString("my_name", "Smith, John");
+    ConfigFileQt again(QString::fromStdString(dir.path()));
+    EXPECT_EQ(again.readString("my_name", ""), "Smith, John");
+}

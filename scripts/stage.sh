@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Stages a runnable folder: binaries, configuration, translations, board fonts,
+# engines found on this machine, style sheet and the data folder.
+# Usage: scripts/stage.sh BIN_DIR STAGE_DIR
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+bin=$(cd "$1" && pwd)
+mkdir -p "$2"
+stage=$(cd "$2" && pwd)
+
+install -m 755 "$bin/inkmate" "$bin/inkmate-tool" "$stage/"
+mkdir -p "$stage/translate" "$stage/chess" "$stage/fonts" "$stage/engines"
+install -m 644 "$src/assets/translate/messages.lng" "$stage/translate/"
+[ -f "$src/assets/default.qss" ] && install -m 644 "$src/assets/default.qss" "$stage/"
+if [ -d "$src/assets/boardfonts" ]; then
+  cp -r "$src/assets/boardfonts/." "$stage/fonts/"
+fi
+
+# Engines: links below the folder, entries for the catalogue.
+engine_entries=("HUM|Human|-")
+if [ -x "$src/scripts/find-engines.sh" ]; then
+  while read -r name path; do
+    [ -n "$name" ] && ln -sfn "$path" "$stage/engines/$name"
+  done < <("$src/scripts/find-engines.sh" --links)
+  while IFS= read -r entry; do
+    [ -n "$entry" ] && engine_entries+=("$entry")
+  done < <("$src/scripts/find-engines.sh")
+fi
+
+font_entries=()
+if [ -f "$src/assets/boardfonts/entries.txt" ]; then
+  while IFS= read -r entry; do
+    [ -n "$entry" ] && font_entries+=("$entry")
+  done < "$src/assets/boardfonts/entries.txt"
+fi
+
+# The configuration: the catalogue keys are written anew, the user's other
+# settings in an existing file are kept.
+cfg="$stage/inkmate.cfg"
+kept=""
+if [ -f "$cfg" ]; then
+  kept=$(grep -v -E '^\[General\]|^(engine_[0-9]+|board\.font_[0-9]+|lang_[0-9]+)=' "$cfg" || true)
+fi
+{
+  echo "[General]"
+  i=0
+  for e in "${engine_entries[@]}"; do printf 'engine_%02d=%s\n' "$i" "$e"; i=$((i + 1)); done
+  i=0
+  for e in "${font_entries[@]}"; do printf 'board.font_%02d=%s\n' "$i" "$e"; i=$((i + 1)); done
+  echo "lang_1=de:Deutsch"
+  echo "lang_2=ru:Русский"
+  if [ -n "$kept" ]; then
+    echo "$kept"
+  else
+    echo "header=1"
+    echo "board.annotation=1"
+  fi
+} > "$cfg.new"
+mv "$cfg.new" "$cfg"
+
+# Data: the sample games and puzzles as game bases.
+if [ -d "$src/assets/chess" ]; then
+  for pgn in "$src"/assets/chess/*.pgn; do
+    [ -e "$pgn" ] || continue
+    base="$stage/chess/$(basename "${pgn%.pgn}").cdb"
+    if [ ! -f "$base" ] || [ "$pgn" -nt "$base" ]; then
+      cp "$pgn" "$stage/chess/"
+      "$stage/inkmate-tool" import "$stage/chess/$(basename "$pgn")" "$base" >/dev/null ||
+        echo "warning: could not import $pgn" >&2
+    fi
+  done
+fi
