@@ -1,0 +1,18 @@
+#pragma once
+
+#include "chess/board.h"
+#include "chess/color.h"
+#include "chess/move.h"
+
+#include <string>
+
+// Standard Algebraic Notation. Promotions are written with "/" ("e8/Q").
+
+// The SAN of the move in the position; "" when the move is not legal there.
+std::string move_to_san(const Board& board, const Move& move);
+
+// The unique legal move of the colour that the text denotes; throws Exception
+// "Error parsing SAN: ..." otherwise. Annotation characters "/=+#x!?" are
+// ignored; "O-O", "0-0", long forms "e2e4" and short pawn captures "ed5", "ed"
+// are accepted.
+Move move_from_san(const Board& board, Color color, const std::string& san);
