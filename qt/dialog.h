@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+// Base of every dialog of the shell. The reader's keys drive it: Left
+// cancels, Right confirms, Escape cancels when it is released. Closing a
+// dialog asks the e-ink panel for a full refresh to clear its ghost.
+class Dialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit Dialog(QWidget* parent = nullptr);
+    ~Dialog() override;
+
+protected:
+    // Passes the window title and every label, button and group title
+    // through the translation table; called after a form is set up.
+    void translateTexts();
+    // Lets Left and Right reach the dialog even while a widget that would
+    // use them itself (a tree or list view) has the focus.
+    void routeArrowKeys(QWidget* widget);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+};

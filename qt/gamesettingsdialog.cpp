@@ -1,0 +1,39 @@
+#include "qt/gamesettingsdialog.h"
+
+#include "core/configfileabstract.h"
+#include "core/trans.h"
+#include "qt/dialoglists.h"
+
+GameSettingsDialog::GameSettingsDialog(QWidget* parent) : Dialog(parent)
+{
+    m_ui.setupUi(this);
+    translateTexts();
+
+    m_ui.cbOpponent->addItems(engine_names());
+    m_ui.cbOpponent->setCurrentIndex(g_pConfig->readInt("opponent", 0));
+
+    for (int level = 1; level <= 15; ++level)
+        m_ui.cbLevel->addItem(QString::number(level));
+    const int level = g_pConfig->readInt("level", 1);
+    m_ui.cbLevel->setCurrentIndex(level < 0 ? 0 : level);
+
+    m_ui.cbPromotion->addItems(promotion_pieces());
+    m_ui.cbPromotion->setCurrentIndex(g_pConfig->readInt("promotion", 0));
+
+    m_ui.leMyName->setText(
+        QString::fromUtf8(g_pConfig->readString("my_name", translated("Human")).c_str()));
+
+    connect(m_ui.btnOk, &QPushButton::clicked, this, &GameSettingsDialog::accept);
+    connect(m_ui.btnCancel, &QPushButton::clicked, this, &GameSettingsDialog::reject);
+    m_ui.cbOpponent->setFocus();
+    showFullScreen();
+}
+
+void GameSettingsDialog::accept()
+{
+    Dialog::accept();
+    g_pConfig->writeString("my_name", m_ui.leMyName->text().toUtf8().constData());
+    g_pConfig->writeInt("opponent", stored_index(m_ui.cbOpponent));
+    g_pConfig->writeInt("level", stored_index(m_ui.cbLevel));
+    g_pConfig->writeInt("promotion", stored_index(m_ui.cbPromotion));
+}

@@ -1,0 +1,38 @@
+#include "qt/newgamedialog.h"
+
+#include "qt/dialoglists.h"
+
+NewGameDialog::NewGameDialog(QWidget* parent, int blackPlayer) : Dialog(parent)
+{
+    m_ui.setupUi(this);
+    translateTexts();
+
+    for (const QString& name : engine_names()) {
+        m_ui.cbPlayerWhite->addItem(name);
+        m_ui.cbPlayerBlack->addItem(name);
+    }
+    m_ui.cbPlayerBlack->setCurrentIndex(blackPlayer);
+
+    connect(m_ui.btnPlay, &QPushButton::clicked, this, &NewGameDialog::accept);
+    connect(m_ui.btnCancel, &QPushButton::clicked, this, &NewGameDialog::reject);
+    connect(m_ui.btnSwap, &QPushButton::clicked, this, &NewGameDialog::onSwap);
+    m_ui.cbPlayerWhite->setFocus();
+    showFullScreen();
+}
+
+void NewGameDialog::onSwap()
+{
+    const int white = m_ui.cbPlayerWhite->currentIndex();
+    m_ui.cbPlayerWhite->setCurrentIndex(m_ui.cbPlayerBlack->currentIndex());
+    m_ui.cbPlayerBlack->setCurrentIndex(white);
+}
+
+int NewGameDialog::whitePlayer() const
+{
+    return stored_index(m_ui.cbPlayerWhite);
+}
+
+int NewGameDialog::blackPlayer() const
+{
+    return stored_index(m_ui.cbPlayerBlack);
+}
