@@ -1,0 +1,56 @@
+#include "engine/enginedescriptor.h"
+
+#include "core/configfileabstract.h"
+#include "core/exception.h"
+#include "core/utils.h"
+
+namespace {
+const char kInvalidEntry[] = "Invalid engine description: %s [File: %s, Line: %d]";
+const char kSource[] = "EngineDescriptor";
+
+std::string root_of_config()
+{
+    return g_pConfig ? g_pConfig->getRootPath() : std::string(".");
+}
+} // namespace
+
+EngineDescriptor::EngineDescriptor() : m_name("Human"), m_kind(Human) {}
+
+EngineDescriptor::EngineDescriptor(const std::string& entry) : m_kind(Human)
+{
+    parse(entry, root_of_config());
+}
+
+EngineDescriptor::EngineDescriptor(const std::string& entry, const std::string& rootPath)
+    : m_kind(Human)
+{
+    parse(entry, rootPath);
+}
+
+void EngineDescriptor::parse(const std::string& entry, const std::string& rootPath)
+{
+    std::vector<std::string> fields;
+    splitInVector(entry, "|", fields);
+    if (fields.size() != 3)
+        throw Exception(true, kInvalidEntry, entry.c_str(), kSource, __LINE__);
+
+    const std::string kind = vacuum(fields[0]);
+    if (kind == "XBOARD")
+        m_kind = XBoard;
+    else if (kind == "UCI")
+        m_kind = UCI;
+    else if (kind == "HUM")
+        m_kind = Human;
+    else
+        throw Exception(true, kInvalidEntry, entry.c_str(), kSource, __LINE__);
+
+    m_name = vacuum(fields[1]);
+
+    m_command.clear();
+    splitInVector(vacuum(fields[2]), " ", m_command);
+    if (m_command.empty())
+        throw Exception(true, kInvalidEntry, entry.c_str(), kSource, __LINE__);
+
+    m_program = rootPath + "/" + vacuum(m_command[0]);
+    m_workingDirectory = get_path(m_program);
+}

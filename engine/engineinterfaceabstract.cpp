@@ -1,0 +1,203 @@
+#include "engine/engineinterfaceabstract.h"
+
+#include "core/exception.h"
+#include "core/log.h"
+#include "core/trans.h"
+#include "engine/enginedescriptor.h"
+#include "engine/engineinterfacelistener.h"
+
+#include <QPointer>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+// The format comes from the translation table: its "%s" is replaced by hand.
+std::string format_text(const char* format, const std::string& a)
+{
+    std::string text(format);
+    const size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, a);
+    return text;
+}
+} // namespace
+
+EngineInterfaceAbstract::EngineInterfaceAbstract(const EngineDescriptor& descriptor, int depth)
+    : QProcess(nullptr), m_depth(depth), m_name(descriptor.getName()), m_listener(nullptr)
+{
+    m_line.reserve(128);
+    connect(this, &QProcess::readyReadStandardOutput, this,
+            &EngineInterfaceAbstract::engineHasOutput);
+
+    QStringList arguments;
+    const std::vector<std::string>& command = descriptor.getCommand();
+    for (size_t i = 1; i < command.size(); ++i)
+        arguments << QString::fromStdString(command[i]);
+    setWorkingDirectory(QString::fromStdString(descriptor.getWorkingDirectory()));
+    // Standard error is never read; a pipe nobody drains would fill up.
+    setStandardErrorFile(QProcess::nullDevice());
+    start(QString::fromStdString(descriptor.getProgram()), arguments, QIODevice::ReadWrite);
+    // A program that is missing or not executable fails at once, not after the wait.
+    if (!waitForStarted(kStartTimeout)) {
+        if (g_pLog)
+            g_pLog->write(1, Log::Error, "Engine %s: %s", m_name.c_str(),
+                          errorString().toUtf8().constData());
+        throw Exception(false, "Couldn't start process %s", descriptor.getProgram().c_str());
+    }
+
+    connect(this, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
+            &EngineInterfaceAbstract::onFinished);
+    connect(this, &QProcess::errorOccurred, this, &EngineInterfaceAbstract::onErrorOccurred);
+    m_greetingTimer.setSingleShot(true);
+    m_greetingTimer.setInterval(kGreetingTimeout);
+    connect(&m_greetingTimer, &QTimer::timeout, this, &EngineInterfaceAbstract::onGreetingTimeout);
+}
+
+EngineInterfaceAbstract::~EngineInterfaceAbstract()
+{
+    m_greetingTimer.stop();
+    // No signal may reach the half-destroyed driver while we wait.
+    disconnect(this, nullptr, this, nullptr);
+    if (state() != QProcess::NotRunning) {
+        write("quit");
+        if (!waitForFinished(kQuitTimeout)) {
+            if (g_pLog)
+                g_pLog->write(2, Log::Warning, "Engine %s did not quit; killed", m_name.c_str());
+            kill();
+            waitForFinished(kKillTimeout);
+        }
+    }
+}
+
+void EngineInterfaceAbstract::setDepth(int depth)
+{
+    m_depth = depth;
+}
+
+int EngineInterfaceAbstract::getDepth() const
+{
+    return m_depth;
+}
+
+void EngineInterfaceAbstract::process() {}
+
+void EngineInterfaceAbstract::write(const char* text)
+{
+    if (g_pLog)
+        g_pLog->write(3, Log::Info, "ENGINE << %s", text);
+    if (state() != QProcess::Running)
+        return;
+    QByteArray bytes(text);
+    bytes.append('\n');
+    QProcess::write(bytes);
+}
+
+void EngineInterfaceAbstract::setGreetingTimeout(int milliseconds)
+{
+    // An active timer restarts with the new interval.
+    m_greetingTimer.setInterval(milliseconds);
+}
+
+void EngineInterfaceAbstract::startGreetingTimer()
+{
+    if (!m_stopped)
+        m_greetingTimer.start();
+}
+
+void EngineInterfaceAbstract::greetingAnswered()
+{
+    m_greetingTimer.stop();
+}
+
+void EngineInterfaceAbstract::engineHasOutput()
+{
+    // The listener may delete the engine while a line is being handled.
+    QPointer<EngineInterfaceAbstract> self(this);
+    const QByteArray chunk = readAllStandardOutput();
+    for (const char c : chunk) {
+        if (c == '\r')
+            continue;
+        if (c != '\n') {
+            if (m_line.size() < kMaxLineLength) {
+                m_line.push_back(c);
+            } else if (!m_lineOverflow) {
+                m_lineOverflow = true;
+                if (g_pLog)
+                    g_pLog->write(2, Log::Warning, "Engine %s: output line cut at %zu bytes",
+                                  m_name.c_str(), kMaxLineLength);
+            }
+            continue;
+        }
+        if (g_pLog)
+            g_pLog->write(3, Log::Info, "ENGINE >> %s", m_line.c_str());
+        try {
+            process();
+        } catch (...) {
+            if (self) {
+                m_line.clear();
+                m_lineOverflow = false;
+            }
+            throw;
+        }
+        if (!self)
+            return;
+        m_line.clear();
+        m_lineOverflow = false;
+    }
+}
+
+void EngineInterfaceAbstract::onFinished(int exitCode, QProcess::ExitStatus status)
+{
+    // Output written just before the exit is still handled.
+    QPointer<EngineInterfaceAbstract> self(this);
+    engineHasOutput();
+    if (!self)
+        return;
+    char text[256];
+    if (status == QProcess::CrashExit)
+        snprintf(text, sizeof text, "Engine %s crashed", m_name.c_str());
+    else
+        snprintf(text, sizeof text, "Engine %s exited with code %d", m_name.c_str(), exitCode);
+    handleStopped(text, format_text(translated("The engine %s has stopped."), m_name));
+}
+
+void EngineInterfaceAbstract::onErrorOccurred(QProcess::ProcessError error)
+{
+    // Crashes are reported by finished(); read and write errors mean the pipe is gone.
+    if (error == QProcess::Crashed || error == QProcess::Timedout)
+        return;
+    if (state() != QProcess::NotRunning && error != QProcess::FailedToStart)
+        return;
+    handleStopped("Engine " + m_name + ": " + errorString().toStdString(),
+                  format_text(translated("The engine %s has stopped."), m_name));
+}
+
+void EngineInterfaceAbstract::onGreetingTimeout()
+{
+    char text[256];
+    snprintf(text, sizeof text, "Engine %s did not answer its greeting within %d ms",
+             m_name.c_str(), m_greetingTimer.interval());
+    handleStopped(text, format_text(translated("The engine %s does not answer."), m_name));
+    // A silent engine is not worth a quit: it is killed, and reaped by the destructor.
+    kill();
+}
+
+void EngineInterfaceAbstract::handleStopped(const std::string& logText, const std::string& userText)
+{
+    if (m_stopped)
+        return;
+    m_stopped = true;
+    m_greetingTimer.stop();
+    m_stopMessage = userText;
+    if (g_pLog)
+        g_pLog->write(1, Log::Error, "%s", logText.c_str());
+    // Told from the event loop, so that the listener may delete the engine.
+    QMetaObject::invokeMethod(this, &EngineInterfaceAbstract::notifyStopped, Qt::QueuedConnection);
+}
+
+void EngineInterfaceAbstract::notifyStopped()
+{
+    if (m_listener)
+        m_listener->engineStopped(m_stopMessage);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QProcess>
+#include <QTimer>
+
+#include <string>
+
+class Board;
+class EngineDescriptor;
+class EngineInterfaceListener;
+struct Move;
+
+// An engine child process spoken to line by line. The base starts the program
+// of a catalogue entry, sends command lines, cuts the output into lines for
+// the protocol driver (process()), logs the traffic at level 3 and stops the
+// engine when destroyed. It also notices an engine that exits or crashes, or
+// that never answers its greeting, and tells the listener once.
+class EngineInterfaceAbstract : public QProcess {
+    Q_OBJECT
+public:
+    // Longest output line kept; the rest of a longer line is dropped.
+    static constexpr size_t kMaxLineLength = 64 * 1024;
+    static constexpr int kStartTimeout = 30000;
+    static constexpr int kQuitTimeout = 5000;
+    static constexpr int kKillTimeout = 30000;
+    static constexpr int kGreetingTimeout = 20000;
+
+    // Starts the engine; throws Exception "Couldn't start process %s".
+    EngineInterfaceAbstract(const EngineDescriptor& descriptor, int depth);
+    // Sends "quit", waits up to 5 s, then kills the engine.
+    ~EngineInterfaceAbstract() override;
+
+    // Asks for a move in the position reached by playing last in position.
+    virtual void playMove(const Board& position, const Move& last) = 0;
+    virtual void setDepth(int depth);
+    virtual int getDepth() const;
+    // Handles the complete output line held in m_line.
+    virtual void process();
+
+    // Sends one command line (a line feed is added).
+    void write(const char* text);
+
+    void setListener(EngineInterfaceListener* listener) { m_listener = listener; }
+    EngineInterfaceListener* getListener() const { return m_listener; }
+    const std::string& getName() const { return m_name; }
+    // True once the engine exited, crashed or timed out: it answers no more.
+    bool hasStopped() const { return m_stopped; }
+    // The time allowed for the greeting to be answered (20 s unless changed).
+    void setGreetingTimeout(int milliseconds);
+
+public slots:
+    void engineHasOutput();
+
+protected:
+    // The driver's greeting was sent / answered: runs and stops the time-out.
+    void startGreetingTimer();
+    void greetingAnswered();
+
+    int m_depth;
+    std::string m_name;
+    std::string m_line;
+    EngineInterfaceListener* m_listener;
+
+private slots:
+    void onFinished(int exitCode, QProcess::ExitStatus status);
+    void onErrorOccurred(QProcess::ProcessError error);
+    void onGreetingTimeout();
+    void notifyStopped();
+
+private:
+    void handleStopped(const std::string& logText, const std::string& userText);
+
+    QTimer m_greetingTimer;
+    bool m_stopped = false;
+    bool m_lineOverflow = false;
+    std::string m_stopMessage;
+};

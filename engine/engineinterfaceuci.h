@@ -1,0 +1,32 @@
+#pragma once
+
+#include "chess/board.h"
+#include "chess/move.h"
+#include "core/regexpsearcher.h"
+#include "engine/engineinterfaceabstract.h"
+
+// Driver for engines speaking the Universal Chess Interface. Greets with
+// "uci", waits for "uciok" and "readyok", then answers each request with
+// "position fen ..." and "go depth N"; the "bestmove" line carries the answer.
+// A request made before the engine is ready waits (only the newest one).
+class EngineInterfaceUCI : public EngineInterfaceAbstract {
+public:
+    enum State { WaitingUciOk = 0, WaitingReadyOk = 1, Ready = 2 };
+
+    EngineInterfaceUCI(const EngineDescriptor& descriptor, int depth);
+    ~EngineInterfaceUCI() override;
+
+    void playMove(const Board& position, const Move& last) override;
+    void process() override;
+
+    int getState() const { return m_state; }
+
+private:
+    void sendRequest(const Board& position, const Move& last);
+
+    int m_state;
+    Board m_pendingPosition;
+    Move m_pendingMove;
+    bool m_pending;
+    RegExpSearcher m_movePattern;
+};

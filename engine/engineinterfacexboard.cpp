@@ -1,0 +1,73 @@
+#include "engine/engineinterfacexboard.h"
+
+#include "engine/engineinterfacelistener.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+// "move e7e5" or the older "My move is: e7e5", alone on the line: replies such
+// as "Illegal move: e2e4" name a move too and must not count as the answer.
+const char kMovePattern[] = "^[ \t]*(move|My move is[ \t]*:?)[ \t]+"
+                            "([a-h][1-8][a-h][1-8][nNbBrRqQ]?)[ \t]*$";
+const char kFeature[] = "feature ";
+} // namespace
+
+EngineInterfaceXBoard::EngineInterfaceXBoard(const EngineDescriptor& descriptor, int depth)
+    : EngineInterfaceAbstract(descriptor, depth), m_state(WaitingFeature), m_pending(false),
+      m_movePattern(kMovePattern, 2)
+{
+    write("xboard");
+    write("protover 2");
+    startGreetingTimer();
+}
+
+EngineInterfaceXBoard::~EngineInterfaceXBoard() = default;
+
+void EngineInterfaceXBoard::playMove(const Board& position, const Move& last)
+{
+    if (m_state != Ready) {
+        m_pendingPosition = position;
+        m_pendingMove = last;
+        m_pending = true;
+        return;
+    }
+    sendRequest(position, last);
+}
+
+void EngineInterfaceXBoard::setDepth(int depth)
+{
+    EngineInterfaceAbstract::setDepth(depth);
+    write(("sd " + std::to_string(depth)).c_str());
+}
+
+void EngineInterfaceXBoard::sendRequest(const Board& position, const Move& last)
+{
+    write("force");
+    write(("setboard " + position.exportToFEN()).c_str());
+    if (!last.isNull())
+        write(last.getAsString().c_str());
+    write("go");
+}
+
+void EngineInterfaceXBoard::process()
+{
+    if (m_state == WaitingFeature) {
+        if (m_line.compare(0, sizeof kFeature - 1, kFeature) == 0) {
+            greetingAnswered();
+            m_state = Ready;
+            setDepth(m_depth);
+            if (m_pending) {
+                m_pending = false;
+                sendRequest(m_pendingPosition, m_pendingMove);
+            }
+        }
+        return;
+    }
+    std::vector<std::string> groups;
+    if (!m_movePattern.search(m_line.c_str(), &groups) || groups.size() < 3)
+        return;
+    Move move;
+    if (move.setFromString(groups[2]) && m_listener)
+        m_listener->moveFromEngine(move);
+}

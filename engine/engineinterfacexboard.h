@@ -1,0 +1,33 @@
+#pragma once
+
+#include "chess/board.h"
+#include "chess/move.h"
+#include "core/regexpsearcher.h"
+#include "engine/engineinterfaceabstract.h"
+
+// Driver for engines speaking the XBoard protocol, version 2. Greets with
+// "xboard" and "protover 2"; the first "feature" line makes it ready. Each
+// request is "force", "setboard FEN", the last move and "go"; the depth is
+// sent as "sd N" at once whenever it changes. The answer is a "move" line.
+class EngineInterfaceXBoard : public EngineInterfaceAbstract {
+public:
+    enum State { WaitingFeature = 0, Ready = 1 };
+
+    EngineInterfaceXBoard(const EngineDescriptor& descriptor, int depth);
+    ~EngineInterfaceXBoard() override;
+
+    void playMove(const Board& position, const Move& last) override;
+    void setDepth(int depth) override;
+    void process() override;
+
+    int getState() const { return m_state; }
+
+private:
+    void sendRequest(const Board& position, const Move& last);
+
+    int m_state;
+    Board m_pendingPosition;
+    Move m_pendingMove;
+    bool m_pending;
+    RegExpSearcher m_movePattern;
+};

@@ -1,0 +1,157 @@
+#!/usr/bin/python3
+"""A scripted chess engine for the protocol tests.
+
+Speaks UCI or XBoard as far as the drivers use them, and misbehaves on
+request. Every line received is appended to the --log file, so a test can
+check the exact order of the commands it was sent. In the "raw" protocol
+the test itself says what to write:
+  emit HEX            write the bytes
+  split HEX HEX       write the first bytes, pause, write the second
+  repeat HEX N        write the bytes N times
+  exit CODE           exit at once with that status
+  crash               die by SIGSEGV
+"""
+
+import argparse
+import os
+import signal
+import sys
+import time
+
+out = sys.stdout.buffer
+
+
+def parse_args():
+    p = argparse.ArgumentParser()
+    p.add_argument("--protocol", choices=["uci", "xboard", "raw"], default="uci")
+    p.add_argument("--log")
+    p.add_argument("--answer", default="e7e5")
+    p.add_argument("--prefix", default=None, help="text before the move")
+    p.add_argument("--crlf", action="store_true")
+    p.add_argument("--split", action="store_true", help="each line in two writes")
+    p.add_argument("--together", action="store_true", help="a reply in one write")
+    p.add_argument("--info", action="store_true", help="information lines first")
+    p.add_argument("--garbage", action="store_true", help="junk before the answer")
+    p.add_argument("--ignore-quit", action="store_true")
+    p.add_argument("--die-on-go", action="store_true")
+    p.add_argument("--crash-on-go", action="store_true")
+    p.add_argument("--silent", action="store_true", help="never answer the greeting")
+    p.add_argument("--features", type=int, default=2, help="number of feature lines")
+    return p.parse_args()
+
+
+args = parse_args()
+eol = b"\r\n" if args.crlf else b"\n"
+log = open(args.log, "a", buffering=1) if args.log else None
+
+
+def send(*lines):
+    data = [line.encode() + eol for line in lines]
+    if args.together:
+        data = [b"".join(data)]
+    for chunk in data:
+        if args.split and len(chunk) > 2:
+            half = len(chunk) // 2
+            out.write(chunk[:half])
+            out.flush()
+            time.sleep(0.05)
+            chunk = chunk[half:]
+        out.write(chunk)
+        out.flush()
+
+
+def junk():
+    out.write(b"\x00\x01\xff\xfe binary \x80\x81" + eol)
+    out.write(b"bestmove" + eol + b"move" + eol + b"bestmove z9z9" + eol)
+    out.write(b"x" * 200000 + b" bestmove a1a1" + eol)
+    out.flush()
+
+
+def search(move_line):
+    if args.crash_on_go:
+        os.kill(os.getpid(), signal.SIGSEGV)
+    if args.die_on_go:
+        sys.exit(3)
+    if args.garbage:
+        junk()
+    lines = []
+    if args.info:
+        lines += ["info depth 1 score cp 20 pv " + args.answer,
+                  "info string bestmove a2a4 is not it"]
+    lines.append(move_line)
+    send(*lines)
+
+
+def uci(line):
+    words = line.split()
+    if not words:
+        return
+    if words[0] == "uci":
+        send("id name Fake", "id author nobody", "option name Hash type spin default 1 min 1 max 8",
+             "uciok")
+    elif words[0] == "isready":
+        send("readyok")
+    elif words[0] == "go":
+        prefix = args.prefix if args.prefix is not None else "bestmove "
+        search(prefix + args.answer + " ponder e2e4")
+
+
+def xboard(line):
+    words = line.split()
+    if not words:
+        return
+    if words[0] == "protover":
+        features = ['feature myname="Fake" setboard=1 usermove=0 san=0',
+                    "feature sigint=0 sigterm=0", "feature done=1"]
+        send(*features[:max(args.features - 1, 0)], features[-1])
+    elif words[0] == "go":
+        prefix = args.prefix if args.prefix is not None else "move "
+        search(prefix + args.answer)
+
+
+def raw(line):
+    words = line.split()
+    if not words:
+        return
+    if words[0] == "emit":
+        out.write(bytes.fromhex("".join(words[1:])))
+        out.flush()
+    elif words[0] == "split":
+        out.write(bytes.fromhex(words[1]))
+        out.flush()
+        time.sleep(0.1)
+        out.write(bytes.fromhex(words[2]))
+        out.flush()
+    elif words[0] == "repeat":
+        out.write(bytes.fromhex(words[1]) * int(words[2]))
+        out.flush()
+    elif words[0] == "exit":
+        sys.exit(int(words[1]))
+    elif words[0] == "crash":
+        os.kill(os.getpid(), signal.SIGSEGV)
+
+
+def main():
+    handler = {"uci": uci, "xboard": xboard, "raw": raw}[args.protocol]
+    stdin = sys.stdin.buffer
+    while True:
+        data = stdin.readline()
+        if not data:
+            break
+        line = data.decode("utf-8", "replace").rstrip("\r\n")
+        if log:
+            log.write(line + "\n")
+        if line == "quit":
+            if args.ignore_quit:
+                continue
+            return
+        if not args.silent:
+            handler(line)
+    if args.ignore_quit:
+        # Stubborn to the end: only a kill stops it (tests wait 5 s at most).
+        time.sleep(60)
+
+
+if __name__ == "__main__":
+    signal.signal(signal.SIGPIPE, signal.SIG_DFL)
+    main()
