@@ -64,9 +64,11 @@ public:
     const Type type;
 
 protected:
-    // The base test every kind runs first (coordinates, own piece on the
-    // from-square, own king, target square).
-    int validateBase(const Board& board, const Move& move, bool ignoreCheck) const;
+    // The base test without the own-king test: coordinates, this piece on the
+    // from-square, target empty (0) or an opponent's (MoveCapture).
+    int validateBase(const Board& board, const Move& move) const;
+    // Adds the own-king test to a result that passed the geometry.
+    int validateOwnKing(const Board& board, const Move& move, bool ignoreCheck, int result) const;
 
 private:
     char m_symbols[4];

@@ -1,0 +1,345 @@
+#include "chess/board.h"
+
+#include "chess/movegenerator.h"
+#include "chess/piecesset.h"
+#include "core/exception.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+const char* source_name(const char* path)
+{
+    const char* slash = strrchr(path, '/');
+    return slash ? slash + 1 : path;
+}
+
+[[noreturn]] void fen_error(const std::string& fen, int line)
+{
+    throw Exception(false, "Error parsing FEN: %s [File: %s, Line: %d]", fen.c_str(),
+                    source_name(__FILE__), line);
+}
+
+#define FEN_ERROR() fen_error(fen, __LINE__)
+
+bool piece_from_letter(char c, Piece::Type& type, Color& color)
+{
+    static const char kLetters[] = "PNBRQK";
+    const char* p = c ? strchr(kLetters, c) : nullptr;
+    if (p) {
+        color = White;
+    } else {
+        static const char kLower[] = "pnbrqk";
+        p = c ? strchr(kLower, c) : nullptr;
+        if (!p)
+            return false;
+        color = Black;
+        type = static_cast<Piece::Type>(p - kLower + 1);
+        return true;
+    }
+    type = static_cast<Piece::Type>(p - kLetters + 1);
+    return true;
+}
+
+uint16_t read_counter(const std::string& field)
+{
+    // strtol: base 10, optional sign, stops at the first non-digit, 0 without
+    // digits; the value wraps into the 16-bit field.
+    return static_cast<uint16_t>(strtol(field.c_str(), nullptr, 10));
+}
+} // namespace
+
+Board::Board()
+    : flags(0), squares(), enPassantX(-1), enPassantY(-1), fullMoveNumber(1), halfMoveClock(0)
+{
+}
+
+void Board::clear()
+{
+    flags = 0;
+    for (const Piece*& square : squares)
+        square = nullptr;
+}
+
+void Board::create_classic_board()
+{
+    static const Piece::Type kBackRank[8] = {
+        Piece::TypeRook, Piece::TypeKnight, Piece::TypeBishop, Piece::TypeQueen,
+        Piece::TypeKing, Piece::TypeBishop, Piece::TypeKnight, Piece::TypeRook};
+    const PiecesSet* set = PiecesSet::get_pieces_set();
+    clear();
+    for (int x = 0; x < 8; ++x) {
+        squares[x] = set->getPiece(kBackRank[x], White);
+        squares[8 + x] = set->getPiece(Piece::TypePawn, White);
+        squares[48 + x] = set->getPiece(Piece::TypePawn, Black);
+        squares[56 + x] = set->getPiece(kBackRank[x], Black);
+    }
+    flags = CastlingRights;
+    enPassantX = -1;
+    enPassantY = -1;
+    fullMoveNumber = 1;
+    halfMoveClock = 0;
+}
+
+Position Board::getKingPosition(Color color) const
+{
+    const int square = MoveGenerator::findKing(squares, color);
+    return square < 0 ? Position() : Position(square & 7, square >> 3);
+}
+
+bool Board::isFieldUnderControl(const Position& position, Color color, bool ignoreCheck) const
+{
+    if (!position.isValid())
+        return false;
+    if (ignoreCheck)
+        return MoveGenerator::isAttacked(squares, position.index(), color);
+    // With the own-king test every attacker is validated as a move.
+    const int d = color == White ? 1 : -1;
+    for (int x = 0; x < 8; ++x) {
+        for (int y = 0; y < 8; ++y) {
+            const Piece* piece = squares[y * 8 + x];
+            if (!piece || piece->color != color)
+                continue;
+            if (piece->type == Piece::TypePawn) {
+                if (position.y == y + d && std::abs(position.x - x) == 1)
+                    return true;
+                continue;
+            }
+            const int result =
+                piece->validateMove(*this, Move(x, y, position.x, position.y), false);
+            if (!(result & (Piece::MoveInvalid | Piece::MoveShortCastle | Piece::MoveLongCastle)))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool Board::isCheck(Color color) const
+{
+    return isFieldUnderControl(getKingPosition(color), opposite_color(color), true);
+}
+
+bool Board::isNoMoves(Color color) const
+{
+    return MoveGenerator(*this).generateAll(color, nullptr, true) == 0;
+}
+
+int Board::generateMoves(Color color, Moves* moves) const
+{
+    return MoveGenerator(*this).generateAll(color, moves, false);
+}
+
+int Board::validateMove(const Move& move, bool ignoreCheck) const
+{
+    if (move.isNull())
+        return 0;
+    const Piece* piece = getPiece(move.fromX, move.fromY);
+    if (!piece)
+        return Piece::MoveInvalid;
+    int result = piece->validateMove(*this, move, ignoreCheck);
+    if (result & Piece::MoveInvalid)
+        return result;
+    Board copy = *this;
+    copy.doMove(move);
+    const Color enemy = opposite_color(piece->color);
+    const bool noMoves = copy.isNoMoves(enemy);
+    if (copy.isCheck(enemy))
+        result |= noMoves ? Piece::MoveCheckmate : Piece::MoveCheck;
+    else if (noMoves)
+        result |= Piece::MoveStalemate;
+    return result;
+}
+
+void Board::doMove(const Move& move)
+{
+    if (!move.isNull()) {
+        const Piece* piece = getPiece(move.fromX, move.fromY);
+        if (!piece || static_cast<unsigned>(move.toX) >= 8 || static_cast<unsigned>(move.toY) >= 8)
+            return; // not a move on this board; nothing is played
+        const bool occupied = squares[move.toY * 8 + move.toX] != nullptr;
+        piece->doMove(*this, move);
+        if (piece->type == Piece::TypePawn || occupied)
+            halfMoveClock = 0;
+        else
+            ++halfMoveClock;
+    }
+    if (flags & BlackToMove)
+        ++fullMoveNumber;
+    flags ^= BlackToMove;
+}
+
+bool Board::isInsufficientMaterial() const
+{
+    int count = 0;
+    for (const Piece* piece : squares) {
+        if (!piece)
+            continue;
+        if (piece->type == Piece::TypePawn || piece->type == Piece::TypeRook ||
+            piece->type == Piece::TypeQueen)
+            return false;
+        ++count;
+    }
+    return count <= 3;
+}
+
+bool Board::operator==(const Board& other) const
+{
+    return flags == other.flags && enPassantX == other.enPassantX &&
+           enPassantY == other.enPassantY && memcmp(squares, other.squares, sizeof squares) == 0;
+}
+
+void Board::importFromFEN(const std::string& fen)
+{
+    // Read into a scratch board so a malformed text leaves this one unchanged.
+    Board board = *this;
+    board.clear();
+    std::vector<std::string> fields;
+    size_t pos = 0;
+    while (pos < fen.size()) {
+        if (fen[pos] == ' ') {
+            ++pos;
+            continue;
+        }
+        const size_t end = fen.find(' ', pos);
+        const size_t stop = end == std::string::npos ? fen.size() : end;
+        if (fields.size() == 6)
+            FEN_ERROR(); // more than six fields
+        fields.push_back(fen.substr(pos, stop - pos));
+        pos = stop;
+    }
+    if (fields.size() != 6)
+        FEN_ERROR();
+
+    const PiecesSet* set = PiecesSet::get_pieces_set();
+    int file = 0;
+    int rank = 7;
+    for (char c : fields[0]) {
+        if (c == '/') {
+            if (rank == 0)
+                FEN_ERROR(); // a ninth rank
+            if (file < 8)
+                FEN_ERROR(); // rank not complete
+            --rank;
+            file = 0;
+            continue;
+        }
+        if (file >= 8)
+            FEN_ERROR(); // only "/" may follow a complete rank
+        Piece::Type type;
+        Color color;
+        if (c >= '1' && c <= '8') {
+            file += c - '0';
+        } else if (piece_from_letter(c, type, color)) {
+            board.squares[rank * 8 + file] = set->getPiece(type, color);
+            ++file;
+        } else {
+            FEN_ERROR(); // unrecognised placement character
+        }
+    }
+
+    const std::string& side = fields[1];
+    if (side.size() != 1)
+        FEN_ERROR();
+    if (side[0] == 'b')
+        board.flags |= BlackToMove;
+    else if (side[0] != 'w')
+        FEN_ERROR();
+
+    const std::string& castling = fields[2];
+    if (castling.size() > 4)
+        FEN_ERROR();
+    if (castling != "-") {
+        for (char c : castling) {
+            switch (c) {
+            case 'K':
+                board.flags |= WhiteShortCastle;
+                break;
+            case 'Q':
+                board.flags |= WhiteLongCastle;
+                break;
+            case 'k':
+                board.flags |= BlackShortCastle;
+                break;
+            case 'q':
+                board.flags |= BlackLongCastle;
+                break;
+            default:
+                FEN_ERROR(); // unrecognised castling character
+            }
+        }
+    }
+
+    const std::string& enPassant = fields[3];
+    if (enPassant == "-") {
+        board.enPassantX = -1;
+        board.enPassantY = -1;
+    } else {
+        if (enPassant.size() != 2)
+            FEN_ERROR();
+        if (enPassant[0] < 'a' || enPassant[0] > 'h' || enPassant[1] < '1' || enPassant[1] > '8')
+            FEN_ERROR();
+        board.enPassantX = enPassant[0] - 'a';
+        board.enPassantY = enPassant[1] - '1';
+    }
+
+    board.halfMoveClock = read_counter(fields[4]);
+    board.fullMoveNumber = read_counter(fields[5]);
+    *this = board;
+}
+
+std::string Board::exportToFEN() const
+{
+    std::string fen;
+    fen.reserve(90);
+    for (int y = 7; y >= 0; --y) {
+        int empty = 0;
+        for (int x = 0; x < 8; ++x) {
+            const Piece* piece = squares[y * 8 + x];
+            if (!piece) {
+                ++empty;
+                continue;
+            }
+            if (empty)
+                fen += static_cast<char>('0' + empty);
+            empty = 0;
+            fen += piece->getSymbol(2 + (piece->color == Black ? 1 : 0));
+        }
+        if (empty)
+            fen += static_cast<char>('0' + empty);
+        if (y > 0)
+            fen += '/';
+    }
+    fen += (flags & BlackToMove) ? " b " : " w ";
+    // A castling right is written only where its king and rook still stand:
+    // engines are not handed rights that cannot exist.
+    auto standing = [this](int x, int y, Piece::Type type, Color color) {
+        const Piece* p = squares[y * 8 + x];
+        return p && p->type == type && p->color == color;
+    };
+    const bool whiteKing = standing(4, 0, Piece::TypeKing, White);
+    const bool blackKing = standing(4, 7, Piece::TypeKing, Black);
+    const size_t before = fen.size();
+    if ((flags & WhiteShortCastle) && whiteKing && standing(7, 0, Piece::TypeRook, White))
+        fen += 'K';
+    if ((flags & WhiteLongCastle) && whiteKing && standing(0, 0, Piece::TypeRook, White))
+        fen += 'Q';
+    if ((flags & BlackShortCastle) && blackKing && standing(7, 7, Piece::TypeRook, Black))
+        fen += 'k';
+    if ((flags & BlackLongCastle) && blackKing && standing(0, 7, Piece::TypeRook, Black))
+        fen += 'q';
+    if (fen.size() == before)
+        fen += '-';
+    fen += ' ';
+    if (static_cast<unsigned>(enPassantX) < 8 && static_cast<unsigned>(enPassantY) < 8) {
+        fen += static_cast<char>('a' + enPassantX);
+        fen += static_cast<char>('1' + enPassantY);
+    } else {
+        fen += '-';
+    }
+    fen += ' ';
+    fen += std::to_string(halfMoveClock);
+    fen += ' ';
+    fen += std::to_string(fullMoveNumber);
+    return fen;
+}
