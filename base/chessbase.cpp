@@ -1,0 +1,584 @@
+#include "base/chessbase.h"
+
+#include "chess/board.h"
+#include "core/exception.h"
+#include "core/log.h"
+#include "core/trans.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// Longest stored move text a game is opened with; a longer one marks it invalid.
+constexpr size_t kMaxMoveText = 64u << 20;
+
+Board classic_board()
+{
+    Board board;
+    board.create_classic_board();
+    return board;
+}
+
+// Resets a statement when leaving the scope, so that no read stays open and
+// no bound text is referred to afterwards.
+class Use {
+public:
+    explicit Use(SQLiteStatement& statement) : m_statement(statement) {}
+    ~Use() { m_statement.reset(); }
+    Use(const Use&) = delete;
+    Use& operator=(const Use&) = delete;
+
+private:
+    SQLiteStatement& m_statement;
+};
+
+int to_int(int64_t value)
+{
+    if (value < INT_MIN || value > INT_MAX)
+        throw Exception(false, translated("Row id out of range: %lld"),
+                        static_cast<long long>(value));
+    return static_cast<int>(value);
+}
+
+// Decimal text to int; empty or not a number gives 0.
+int parse_id(const std::string& text)
+{
+    errno = 0;
+    char* end = nullptr;
+    const long value = strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || errno != 0 || value < INT_MIN || value > INT_MAX)
+        return 0;
+    return static_cast<int>(value);
+}
+
+// The values of one games row, copied before the statement is reset.
+struct GameRow {
+    int64_t parent = 0;
+    std::string texts[6];
+    bool hasFen = false;
+    std::string fen;
+    bool resultIsInteger = true;
+    int64_t result = 0;
+    bool flagsValid = true;
+    int64_t flags = 0;
+    bool moveTextNull = false;
+    std::string moveText;
+};
+
+} // namespace
+
+ChessBase::ChessBase() = default;
+
+ChessBase::~ChessBase()
+{
+    try {
+        close();
+    } catch (const Exception& e) {
+        if (g_pLog)
+            g_pLog->write(1, Log::Error, "%s", e.what());
+    }
+    disconnect();
+}
+
+// ---------------------------------------------------------------------------
+// File
+
+void ChessBase::open(const std::string& path, OpenMode mode)
+{
+    close();
+    const bool existed = access(path.c_str(), F_OK) == 0;
+    m_readOnly = mode == ReadOnly;
+    m_path = path;
+    const int flags =
+        m_readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
+        const std::string reason = m_db ? sqlite3_errmsg(m_db) : "out of memory";
+        fail(path, "ChessBase", 151, reason);
+    }
+    sqlite3_busy_timeout(m_db, 2000);
+
+    int count = 0;
+    try {
+        if (!readInt("select count(1) from SQLITE_MASTER where type = 'table' and name = 'params'",
+                     &count))
+            fail(path, "ChessBase", 155);
+    } catch (const Exception& e) {
+        if (e.isCritical())
+            throw;
+        fail(path, "ChessBase", 155, e.what());
+    }
+    if (count != 0) {
+        std::string version;
+        try {
+            version = readParam("version");
+        } catch (const Exception& e) {
+            fail(path, "ChessBase", 155, e.what());
+        }
+        if (version != "1") {
+            char reason[200];
+            snprintf(reason, sizeof reason, translated("unsupported version \"%.100s\""),
+                     version.c_str());
+            fail(path, "ChessBase", 164, reason);
+        }
+    } else {
+        // Only a file without any table becomes a game base; a foreign
+        // database is left alone.
+        int objects = 0;
+        try {
+            readInt("select count(1) from SQLITE_MASTER", &objects);
+        } catch (const Exception& e) {
+            fail(path, "ChessBase", 155, e.what());
+        }
+        if (objects != 0)
+            fail(path, "ChessBase", 155, translated("the file is not a game base"));
+        if (m_readOnly)
+            fail(path, "ChessBase", 155, translated("the file holds no game base"));
+        if (!create()) {
+            const std::string reason = m_lastError;
+            if (!existed) {
+                disconnect();
+                unlink(path.c_str());
+            }
+            fail(path, "ChessBase", 151, reason);
+        }
+    }
+
+    try {
+        prepareStatements();
+        readContents();
+        const int id = parse_id(readParam("gameid"));
+        if (id != 0)
+            openGame(id);
+        // A remembered id that names no row falls back to the first game.
+        if (game.id < 1)
+            firstGame();
+        if (!game.root)
+            game.open();
+    } catch (const Exception& e) {
+        if (e.isCritical())
+            throw;
+        fail(path, "ChessBase", 155, e.what());
+    }
+    if (g_pLog)
+        g_pLog->write(2, Log::Info, "Opened game base %s%s", path.c_str(),
+                      m_readOnly ? " (read-only)" : "");
+}
+
+void ChessBase::prepareStatements()
+{
+    m_selectGame.prepare(
+        m_db, " select Parent,Event,Site,Date,Round,White,Black,FEN,Result,Flags,MoveText "
+              " from games where rowid = ? ");
+    m_insertGame.prepare(m_db, " insert into games(Parent,Event,Site,Date,Round,White,Black,Fen,"
+                               "Result,Flags,MoveText)  values(?,?,?,?,?,?,?,?,?,?,?) ");
+    m_updateGame.prepare(m_db, " update games set Result=?,MoveText=?,Flags=?  where rowid = ?");
+    m_updateFlags.prepare(m_db, " update games set Flags=?  where rowid = ?");
+    m_nextPuzzle.prepare(m_db, "select min(rowid) from games where rowid>? and flags & ? = ?");
+}
+
+void ChessBase::close()
+{
+    if (!m_db)
+        return;
+    if (!m_readOnly) {
+        // A failed write-back leaves the file open and the game in memory.
+        closeGame();
+        try {
+            int id = game.id;
+            if (id == 0)
+                id = game.parent;
+            if (id == 0 && !readInt("select min(rowid) from games", &id))
+                id = 0;
+            const std::string value = std::to_string(id);
+            if (readParam("gameid") != value)
+                updateParam("gameid", value);
+        } catch (const Exception& e) {
+            if (g_pLog)
+                g_pLog->write(1, Log::Warning, "Could not remember the current game of %s: %s",
+                              m_path.c_str(), e.what());
+        }
+    }
+    if (g_pLog)
+        g_pLog->write(2, Log::Info, "Closed game base %s", m_path.c_str());
+    disconnect();
+}
+
+void ChessBase::disconnect()
+{
+    m_selectGame.finalize();
+    m_insertGame.finalize();
+    m_updateGame.finalize();
+    m_updateFlags.finalize();
+    m_nextPuzzle.finalize();
+    if (m_db)
+        sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_haveStored = false;
+    m_haveFailed = false;
+    m_stored = StoredState();
+    m_failed = StoredState();
+    game.close(false);
+    game.init(classic_board());
+    resetContents();
+}
+
+bool ChessBase::create()
+{
+    static const char* const statements[] = {
+        "begin",
+        " create table params (      name VARCHAR(255) not NULL,      value TEXT) ",
+        "insert into params(name,value)     values('version','1')",
+        " create table games (      Parent INTEGER,      Event TEXT,      Site  TEXT,      Date  "
+        "TEXT,      Round TEXT,      White TEXT,      Black TEXT,      FEN   TEXT,      Result "
+        "INTEGER NOT NULL,      Flags INTEGER,      MoveText TEXT ) ",
+        " create table contents (      parent INTEGER,      gameid INTEGER,      text   TEXT )",
+        "commit"};
+    for (const char* sql : statements) {
+        if (!execute(sql)) {
+            const std::string error = m_lastError;
+            execute("rollback");
+            m_lastError = error;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ChessBase::execute(const char* sql)
+{
+    try {
+        SQLiteStatement statement(m_db, sql);
+        while (statement.step()) {
+        }
+        return true;
+    } catch (const Exception& e) {
+        m_lastError = e.what();
+        return false;
+    }
+}
+
+bool ChessBase::readInt(const char* sql, int* out)
+{
+    SQLiteStatement statement(m_db, sql);
+    if (!statement.step())
+        return false;
+    *out = to_int(statement.columnInt64(0));
+    return true;
+}
+
+std::string ChessBase::readParam(const std::string& name)
+{
+    SQLiteStatement statement(m_db, "select value from params where name = ?");
+    statement.bind(1, name);
+    if (!statement.step())
+        return std::string();
+    return statement.columnText(0);
+}
+
+void ChessBase::updateParam(const std::string& name, const std::string& value)
+{
+    SQLiteStatement count(m_db, "select count(1) from params where name = ?");
+    count.bind(1, name);
+    const bool exists = count.step() && count.columnInt64(0) > 0;
+    count.finalize();
+    SQLiteStatement statement(m_db, exists ? "update params set value = ? where name = ?"
+                                           : "insert into params(value,name) values(?,?)");
+    statement.bind(1, value);
+    statement.bind(2, name);
+    statement.step();
+}
+
+void ChessBase::fail(const std::string& path, const char* source, int number,
+                     const std::string& reason)
+{
+    disconnect();
+    Exception error(true, translated("Failed to load file: %s {%s:%d}"), path.c_str(), source,
+                    number);
+    std::string message = error.what();
+    if (!reason.empty())
+        message += ": " + reason;
+    if (g_pLog)
+        g_pLog->write(1, Log::Error, "%s", message.c_str());
+    throw Exception(true, message);
+}
+
+// ---------------------------------------------------------------------------
+// Current game
+
+void ChessBase::openGame(int id)
+{
+    if (id <= 0 || id == game.id || !m_db)
+        return;
+    GameRow row;
+    {
+        Use use(m_selectGame);
+        m_selectGame.bind(1, id);
+        if (!m_selectGame.step())
+            return;
+        row.parent = m_selectGame.columnInt64(0);
+        for (int i = 0; i < 6; ++i)
+            row.texts[i] = m_selectGame.columnText(i + 1);
+        row.hasFen = !m_selectGame.isNull(7);
+        if (row.hasFen)
+            row.fen = m_selectGame.columnText(7);
+        row.resultIsInteger = m_selectGame.isInteger(8) || m_selectGame.isNull(8);
+        row.result = m_selectGame.columnInt64(8);
+        row.flagsValid = m_selectGame.isInteger(9) || m_selectGame.isNull(9);
+        row.flags = m_selectGame.columnInt64(9);
+        row.moveTextNull = m_selectGame.isNull(10);
+        if (m_selectGame.columnBytes(10) <= kMaxMoveText)
+            row.moveText = m_selectGame.columnText(10);
+        else
+            row.moveText.assign(kMaxMoveText + 1, ' ');
+    }
+
+    // The previous game is written back before any field changes.
+    closeGame();
+
+    game.init(classic_board());
+    game.id = id;
+    game.parent = row.parent > 0 && row.parent <= INT_MAX ? static_cast<int>(row.parent) : 0;
+    game.event = std::move(row.texts[0]);
+    game.site = std::move(row.texts[1]);
+    game.date = std::move(row.texts[2]);
+    game.round = std::move(row.texts[3]);
+    game.white = std::move(row.texts[4]);
+    game.black = std::move(row.texts[5]);
+    const bool resultValid = row.resultIsInteger && row.result >= 0 && row.result <= 3;
+    row.flagsValid = row.flagsValid && row.flags >= 0 && row.flags <= 0xffffffffLL;
+    game.result = static_cast<GameResult>(resultValid ? row.result : 0);
+    // A stored game is stored: the not-stored bit means nothing in a row.
+    game.flags = row.flagsValid ? static_cast<unsigned>(row.flags) & ~Game::FlagNotStored : 0u;
+    m_stored.id = id;
+    m_stored.result = resultValid ? static_cast<int>(row.result) : -1;
+    m_stored.flags = row.flagsValid ? static_cast<unsigned>(row.flags) : 0u;
+    m_haveStored = resultValid && row.flagsValid;
+    try {
+        if (!resultValid)
+            throw Exception(false, translated("Invalid result in the stored game: %s"),
+                            row.resultIsInteger ? std::to_string(row.result).c_str() : "?");
+        if (!row.flagsValid)
+            throw Exception(false, translated("Invalid flags in the stored game: %s"),
+                            std::to_string(row.flags).c_str());
+        if (row.moveTextNull)
+            throw Exception(false, translated("The stored game has no move text"));
+        if (row.moveText.size() > kMaxMoveText)
+            throw Exception(false, translated("The stored move text is too long"));
+        game.moveText = std::move(row.moveText);
+        m_stored.moveText = game.moveText;
+        if (row.hasFen) {
+            game.startBoard.importFromFEN(row.fen);
+            game.setUp = true;
+        }
+        game.open();
+    } catch (const Exception& e) {
+        game.invalidate(e.what());
+        if (g_pLog)
+            g_pLog->write(2, Log::Warning, "Game %d of %s is invalid: %s", id, m_path.c_str(),
+                          e.what());
+    }
+}
+
+bool ChessBase::matches(const StoredState& state) const
+{
+    if (state.id != game.id || state.flags != game.flags)
+        return false;
+    if (game.flags & Game::FlagPuzzle)
+        return true;
+    return state.result == static_cast<int>(game.result) && state.moveText == game.moveText;
+}
+
+void ChessBase::closeGame()
+{
+    const bool wasOpen = game.root != nullptr;
+    game.close(true);
+    if (!m_db || m_readOnly)
+        return;
+    if (!game.errorText.empty() || game.id < 0 || (game.flags & Game::FlagNotStored))
+        return;
+    if (game.id > 0 && (game.flags & Game::FlagReadOnly))
+        return;
+    // Nothing changed since the row was read: nothing to write.
+    if (game.id > 0 && m_haveStored && matches(m_stored))
+        return;
+    // The user was told that this very content could not be saved.
+    if (m_haveFailed && matches(m_failed))
+        return;
+    try {
+        writeGame();
+    } catch (const Exception& e) {
+        m_failed.id = game.id;
+        m_failed.result = static_cast<int>(game.result);
+        m_failed.flags = game.flags;
+        m_failed.moveText = game.moveText;
+        m_haveFailed = true;
+        if (wasOpen) {
+            try {
+                game.open();
+            } catch (const Exception& reopen) {
+                game.invalidate(reopen.what());
+            }
+        }
+        if (g_pLog)
+            g_pLog->write(1, Log::Error, "Could not save game %d of %s: %s", game.id,
+                          m_path.c_str(), e.what());
+        throw Exception(false, translated("The game could not be saved: %s"), e.what());
+    }
+    m_haveFailed = false;
+    m_stored.id = game.id;
+    m_stored.result = static_cast<int>(game.result);
+    m_stored.flags = game.flags;
+    m_stored.moveText = game.moveText;
+    m_haveStored = true;
+}
+
+void ChessBase::writeGame()
+{
+    if (game.id == 0) {
+        game.id = to_int(insertGame());
+        return;
+    }
+    if (game.flags & Game::FlagPuzzle) {
+        Use use(m_updateFlags);
+        m_updateFlags.bind(1, static_cast<int64_t>(game.flags));
+        m_updateFlags.bind(2, game.id);
+        m_updateFlags.step();
+    } else {
+        Use use(m_updateGame);
+        m_updateGame.bind(1, static_cast<int>(game.result));
+        m_updateGame.bind(2, game.moveText);
+        m_updateGame.bind(3, static_cast<int64_t>(game.flags));
+        m_updateGame.bind(4, game.id);
+        m_updateGame.step();
+    }
+    if (sqlite3_changes(m_db) != 1)
+        throw Exception(false, translated("The game's row %d is missing"), game.id);
+}
+
+int64_t ChessBase::insertGame()
+{
+    Use use(m_insertGame);
+    const std::string fen = game.setUp ? game.startBoard.exportToFEN() : std::string();
+    m_insertGame.bind(1, game.parent);
+    m_insertGame.bind(2, game.event);
+    m_insertGame.bind(3, game.site);
+    m_insertGame.bind(4, game.date);
+    m_insertGame.bind(5, game.round);
+    m_insertGame.bind(6, game.white);
+    m_insertGame.bind(7, game.black);
+    if (game.setUp)
+        m_insertGame.bind(8, fen);
+    else
+        m_insertGame.bindNull(8);
+    m_insertGame.bind(9, static_cast<int>(game.result));
+    m_insertGame.bind(10, static_cast<int64_t>(game.flags));
+    m_insertGame.bind(11, game.moveText);
+    m_insertGame.step();
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+void ChessBase::newGame(const Board& board)
+{
+    closeGame();
+    game.close(false);
+    game.init(board);
+    game.id = 0;
+    m_haveStored = false;
+    game.open();
+}
+
+// ---------------------------------------------------------------------------
+// Navigation
+
+int ChessBase::getFirstRowID()
+{
+    int id = 0;
+    return m_db && readInt("select min(rowid) from games", &id) ? id : 0;
+}
+
+int ChessBase::getLastRowID()
+{
+    int id = 0;
+    return m_db && readInt("select max(rowid) from games", &id) ? id : 0;
+}
+
+int ChessBase::getNextRowID(int id)
+{
+    return id > 0 && id < INT_MAX ? id + 1 : 0;
+}
+
+int ChessBase::getPrevRowID(int id)
+{
+    return id > 0 ? id - 1 : 0;
+}
+
+int ChessBase::getNextUnsolvedPuzzleRowID()
+{
+    if (!m_db)
+        return 0;
+    Use use(m_nextPuzzle);
+    m_nextPuzzle.bind(1, game.id > 0 ? game.id : game.parent);
+    m_nextPuzzle.bind(2, Game::FlagPuzzle | Game::FlagSolved);
+    m_nextPuzzle.bind(3, static_cast<int>(Game::FlagPuzzle));
+    return m_nextPuzzle.step() ? to_int(m_nextPuzzle.columnInt64(0)) : 0;
+}
+
+int ChessBase::getNextStoredRowID(int id)
+{
+    if (!m_db)
+        return 0;
+    SQLiteStatement statement(m_db, "select min(rowid) from games where rowid > ?");
+    statement.bind(1, id);
+    return statement.step() ? to_int(statement.columnInt64(0)) : 0;
+}
+
+int ChessBase::gameCount()
+{
+    int count = 0;
+    return m_db && readInt("select count(1) from games", &count) ? count : 0;
+}
+
+bool ChessBase::firstGame()
+{
+    const int target = getFirstRowID();
+    if (target != 0)
+        openGame(target);
+    return target != 0;
+}
+
+bool ChessBase::lastGame()
+{
+    const int target = getLastRowID();
+    if (target != 0)
+        openGame(target);
+    return target != 0;
+}
+
+bool ChessBase::nextGame()
+{
+    const int target = getNextRowID(game.id);
+    if (target != 0)
+        openGame(target);
+    return target != 0;
+}
+
+bool ChessBase::prevGame()
+{
+    const int target = game.parent > 0 ? game.parent : getPrevRowID(game.id);
+    if (target != 0)
+        openGame(target);
+    return target != 0;
+}
+
+bool ChessBase::nextUnsolvedPuzzle()
+{
+    const int target = getNextUnsolvedPuzzleRowID();
+    if (target != 0)
+        openGame(target);
+    return target != 0;
+}

@@ -1,0 +1,152 @@
+#pragma once
+
+#include "base/sqlitestatement.h"
+#include "game/game.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+class Board;
+
+// The game base: one SQLite file (".cdb") with the tables params, games and
+// contents. It keeps exactly one game current, read by row id into `game`,
+// and writes it back when another game becomes current or the file is closed.
+// Every value reaches SQLite bound to a prepared statement; every failing
+// step raises an Exception with SQLite's message. The table of contents is
+// read into a tree of HeaderItem when the file is opened.
+class ChessBase {
+public:
+    // One entry of the table of contents. Items live in `items`; parent and
+    // children point into it.
+    struct HeaderItem {
+        int id = 0;
+        int row = 0;
+        int gameId = 0;
+        int parentId = 0;
+        HeaderItem* parent = nullptr;
+        std::vector<HeaderItem*> children;
+        std::string text;
+    };
+
+    // A heading read by the import, waiting for the game it starts at.
+    struct Header {
+        int gameId = 0;
+        int parentId = 0;
+        int level = 0;
+        std::string text;
+    };
+
+    // What an import stored and what it skipped.
+    struct ImportReport {
+        int games = 0;
+        int headings = 0;
+        int skipped = 0;
+        // "game N: MESSAGE" for the first skipped games.
+        std::vector<std::string> messages;
+        // A user-visible summary (translated), with the messages of the skipped games.
+        std::string text() const;
+    };
+    // Called now and then during an import with the bytes read so far, the
+    // size of the PGN file and the number of games stored.
+    using ImportProgress = std::function<void(uint64_t done, uint64_t total, int games)>;
+
+    enum OpenMode {
+        ReadWrite, // creates the tables in an empty or new file
+        ReadOnly   // never creates, writes or converts anything
+    };
+
+    ChessBase();
+    ~ChessBase();
+    ChessBase(const ChessBase&) = delete;
+    ChessBase& operator=(const ChessBase&) = delete;
+
+    // File.
+    void open(const std::string& path, OpenMode mode = ReadWrite);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    bool isReadOnly() const { return m_readOnly; }
+    const std::string& path() const { return m_path; }
+    bool create();
+    bool execute(const char* sql);
+    bool readInt(const char* sql, int* out);
+    std::string readParam(const std::string& name);
+    void updateParam(const std::string& name, const std::string& value);
+    [[noreturn]] void fail(const std::string& path, const char* source, int number,
+                           const std::string& reason = std::string());
+
+    // Current game.
+    void openGame(int id);
+    void closeGame();
+    void newGame(const Board& board);
+
+    // Navigation by row id.
+    bool firstGame();
+    bool lastGame();
+    bool nextGame();
+    bool prevGame();
+    bool nextUnsolvedPuzzle();
+    int getFirstRowID();
+    int getLastRowID();
+    int getNextRowID(int id);
+    int getPrevRowID(int id);
+    int getNextUnsolvedPuzzleRowID();
+    // The row id of the first game after id, 0 when there is none (gaps skipped).
+    int getNextStoredRowID(int id);
+    int gameCount();
+
+    // Table of contents.
+    void readContents();
+    void buildContents(HeaderItem* item, const std::vector<HeaderItem*>& sorted);
+    const HeaderItem* getHeader(int gameId) const;
+    void insertHeader(int parentId, int gameId, const std::string& text);
+    // Depth of an item in the tree: 1 for a top-level entry, 0 when it is not in the tree.
+    static int headerLevel(const HeaderItem* item);
+
+    // Builds the base cdbPath from a PGN file. The new base is built beside
+    // cdbPath and replaces it only once complete; on failure any file at
+    // cdbPath stays as it was. Malformed games are skipped and reported.
+    static ImportReport imp(const std::string& cdbPath, const std::string& pgnPath,
+                            const ImportProgress& progress = nullptr);
+
+    Game game;
+    HeaderItem contents;
+    std::vector<HeaderItem> items;
+
+private:
+    friend class BaseExporter;
+
+    struct StoredState {
+        int id = 0;
+        int result = 0;
+        unsigned flags = 0;
+        std::string moveText;
+    };
+
+    void connect(const std::string& path, OpenMode mode);
+    void disconnect();
+    void prepareStatements();
+    int64_t insertGame();
+    void writeGame();
+    bool matches(const StoredState& state) const;
+    void resetContents();
+
+    sqlite3* m_db = nullptr;
+    std::string m_path;
+    std::string m_lastError;
+    bool m_readOnly = false;
+    // Statements used for every game, prepared once per open file.
+    SQLiteStatement m_selectGame;
+    SQLiteStatement m_insertGame;
+    SQLiteStatement m_updateGame;
+    SQLiteStatement m_updateFlags;
+    SQLiteStatement m_nextPuzzle;
+    // The row as it was read, so that an unchanged game is not written again.
+    StoredState m_stored;
+    bool m_haveStored = false;
+    // The last write that failed; the same content is not tried again.
+    StoredState m_failed;
+    bool m_haveFailed = false;
+};

@@ -1,0 +1,210 @@
+// PGN import: a PGN file becomes a new game base, heading pseudo-games
+// becoming entries of the table of contents.
+#include "base/chessbase.h"
+
+#include "chess/board.h"
+#include "core/exception.h"
+#include "core/log.h"
+#include "core/trans.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// How many messages of skipped games the report keeps.
+constexpr size_t kReportedMessages = 10;
+// Games between two progress calls.
+constexpr int kProgressEvery = 1024;
+
+int to_int_checked(int64_t value)
+{
+    if (value < 1 || value > INT_MAX)
+        throw Exception(false, translated("Row id out of range: %lld"),
+                        static_cast<long long>(value));
+    return static_cast<int>(value);
+}
+
+// The new base is built in a hidden file beside the target and renamed over
+// it only when complete; otherwise it is removed with its journal.
+class TemporaryBase {
+public:
+    explicit TemporaryBase(const std::string& target)
+    {
+        const size_t slash = target.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+        std::string pattern =
+            folder + (folder.empty() || folder.back() == '/' ? "" : "/") + "." + name + ".XXXXXX";
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        const int fd = mkstemp(buffer.data());
+        if (fd < 0)
+            throw Exception(false, translated("Failed to create file: %s (%s)"), target.c_str(),
+                            strerror(errno));
+        // mkstemp makes the file private; give it the usual permissions.
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+        ::close(fd);
+        m_path = buffer.data();
+    }
+    ~TemporaryBase()
+    {
+        if (!m_kept) {
+            unlink(m_path.c_str());
+            unlink((m_path + "-journal").c_str());
+        }
+    }
+    TemporaryBase(const TemporaryBase&) = delete;
+    TemporaryBase& operator=(const TemporaryBase&) = delete;
+
+    const std::string& path() const { return m_path; }
+
+    void replace(const std::string& target)
+    {
+        if (rename(m_path.c_str(), target.c_str()) != 0)
+            throw Exception(false, translated("Failed to create file: %s (%s)"), target.c_str(),
+                            strerror(errno));
+        m_kept = true;
+        const size_t slash = target.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd >= 0) {
+            fsync(fd);
+            ::close(fd);
+        }
+    }
+
+private:
+    std::string m_path;
+    bool m_kept = false;
+};
+
+} // namespace
+
+std::string ChessBase::ImportReport::text() const
+{
+    char line[200];
+    snprintf(line, sizeof line, translated("Imported %d games and %d headings."), games, headings);
+    std::string out = line;
+    if (skipped > 0) {
+        snprintf(line, sizeof line, translated("%d malformed games were skipped:"), skipped);
+        out += "\n";
+        out += line;
+        for (const std::string& message : messages)
+            out += "\n" + message;
+        if (static_cast<size_t>(skipped) > messages.size())
+            out += "\n...";
+    }
+    return out;
+}
+
+ChessBase::ImportReport ChessBase::imp(const std::string& cdbPath, const std::string& pgnPath,
+                                       const ImportProgress& progress)
+{
+    struct stat info;
+    std::ifstream in;
+    if (stat(pgnPath.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
+        in.open(pgnPath, std::ios::binary);
+    if (!in.is_open())
+        throw Exception(false, translated("Failed to load PGN file: %s"), pgnPath.c_str());
+    const uint64_t total = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+
+    ImportReport report;
+    TemporaryBase temporary(cdbPath);
+    ChessBase base;
+    try {
+        base.open(temporary.path());
+        base.game.close(false);
+        if (!base.execute("begin"))
+            throw Exception(false, "%s", base.m_lastError.c_str());
+
+        std::vector<Header> pending;
+        std::vector<int> lastAtLevel;
+        int number = 0;
+        for (;;) {
+            try {
+                if (!base.game.load(in))
+                    break;
+            } catch (const Exception& e) {
+                // The reader has skipped the rest of the game: go on with the next.
+                ++number;
+                ++report.skipped;
+                if (report.messages.size() < kReportedMessages)
+                    report.messages.push_back("game " + std::to_string(number) + ": " + e.what());
+                continue;
+            }
+            ++number;
+            const auto heading = base.game.headers.find("Header");
+            if (heading == base.game.headers.end()) {
+                // Every real game of the file is stored, whatever its flags say.
+                base.game.flags &= ~Game::FlagNotStored;
+                base.game.parent = 0;
+                const int gameId = to_int_checked(base.insertGame());
+                ++report.games;
+                for (Header& header : pending) {
+                    header.gameId = gameId;
+                    header.parentId = header.level > 0 ? lastAtLevel[header.level - 1] : 0;
+                    base.insertHeader(header.parentId, header.gameId, header.text);
+                    lastAtLevel[header.level] =
+                        to_int_checked(sqlite3_last_insert_rowid(base.m_db));
+                    ++report.headings;
+                }
+                pending.clear();
+            } else {
+                const std::string& value = heading->second;
+                if (!value.empty() && value[0] >= '0' && value[0] <= '9') {
+                    const size_t level = value[0] == '0' ? 0 : static_cast<size_t>(value[0] - '1');
+                    // A heading may go at most one level deeper than any seen so far.
+                    if (level <= lastAtLevel.size()) {
+                        pending.push_back(Header{0, 0, static_cast<int>(level), value.substr(1)});
+                        if (level == lastAtLevel.size())
+                            lastAtLevel.push_back(0);
+                    }
+                }
+            }
+            if (progress && number % kProgressEvery == 0) {
+                const std::streamoff at = in.tellg();
+                progress(at > 0 ? static_cast<uint64_t>(at) : 0, total, report.games);
+            }
+        }
+        if (in.bad())
+            throw Exception(false, translated("Failed to read PGN file: %s"), pgnPath.c_str());
+
+        // Game 1 is opened once, written back in the program's layout and
+        // remembered as the game to show, all inside the one transaction.
+        Board classic;
+        classic.create_classic_board();
+        base.game.init(classic);
+        base.openGame(base.getFirstRowID());
+        base.closeGame();
+        base.updateParam("gameid", std::to_string(base.game.id > 0 ? base.game.id : -1));
+        if (!base.execute("commit"))
+            throw Exception(false, "%s", base.m_lastError.c_str());
+        base.disconnect();
+    } catch (const Exception& e) {
+        base.disconnect();
+        if (g_pLog)
+            g_pLog->write(1, Log::Error, "Import of %s failed: %s", pgnPath.c_str(), e.what());
+        if (e.isCritical())
+            throw;
+        throw Exception(false, translated("Failed to import %s: %s"), pgnPath.c_str(), e.what());
+    }
+    temporary.replace(cdbPath);
+    if (progress)
+        progress(total, total, report.games);
+    if (g_pLog)
+        g_pLog->write(2, Log::Info, "Imported %s into %s: %d games, %d headings, %d skipped",
+                      pgnPath.c_str(), cdbPath.c_str(), report.games, report.headings,
+                      report.skipped);
+    return report;
+}
