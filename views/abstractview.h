@@ -3,8 +3,9 @@
 #include "views/rect.h"
 #include "views/repainttarget.h"
 
+#include <QRect>
+
 class QPainter;
-class QRect;
 
 // Base of the three views (board, move list, game information): a screen
 // rectangle, a paint step and an invalidation step. Views read the document
@@ -20,6 +21,8 @@ public:
     virtual void setRect(const Rect& rect) = 0;
 
     const Rect& getRect() const { return m_rect; }
+    // The view rectangle in the toolkit's terms.
+    QRect viewRect() const { return QRect(m_rect.left, m_rect.top, m_rect.width, m_rect.height); }
 
 protected:
     Rect m_rect;

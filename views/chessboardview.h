@@ -72,6 +72,7 @@ private:
     bool inputMarksShown() const;
     Mark markNow(const Position& position) const;
     Mark markShown(const Position& position) const;
+    void redrawSingleCell(QPainter* painter, const Position& position, const Board& board) const;
     void drawPlainCell(QPainter* painter, const QRect& cell, int squareColor,
                        const Piece* piece) const;
     void drawCoordinates(QPainter* painter) const;

@@ -20,16 +20,6 @@ public:
     // Which part of the screen the keys act on.
     enum GameMode { BoardMode = 0, HistoryMode = 1 };
 
-    // Game flag bits the views and the controller test.
-    enum GameFlags {
-        FlagReadOnly = 0x01,
-        FlagPuzzle = 0x02,
-        FlagSolved = 0x04,
-        FlagDeleted = 0x10,
-        FlagViewAsBlack = 0x20,
-        FlagNotStored = 0x40
-    };
-
     ChessBase database;
     GameMode mode = BoardMode;
     Position cursor;
@@ -72,19 +62,20 @@ public:
         if (g.root)
             g.result = g.root->result;
         if (user == Black)
-            g.flags |= FlagViewAsBlack;
+            g.flags |= Game::FlagViewAsBlack;
         else
-            g.flags &= ~static_cast<unsigned>(FlagViewAsBlack);
+            g.flags &= ~static_cast<unsigned>(Game::FlagViewAsBlack);
         mode = BoardMode;
         cursor = user == Black ? Position(4, 6) : Position(4, 1);
     }
 
     // State of the shown game, as the views and the key handling test it.
-    bool isFlipped() const { return (game().flags & FlagViewAsBlack) != 0; }
-    bool isPuzzle() const { return (game().flags & FlagPuzzle) != 0; }
+    bool isFlipped() const { return (game().flags & Game::FlagViewAsBlack) != 0; }
+    bool isPuzzle() const { return (game().flags & Game::FlagPuzzle) != 0; }
     bool isSolvedPuzzle() const
     {
-        return (game().flags & (FlagPuzzle | FlagSolved)) == (FlagPuzzle | FlagSolved);
+        return (game().flags & (Game::FlagPuzzle | Game::FlagSolved)) ==
+               (Game::FlagPuzzle | Game::FlagSolved);
     }
     bool hasError() const { return !game().errorText.empty(); }
     // The node of the shown position, or null while no game is open.
