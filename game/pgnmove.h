@@ -8,6 +8,11 @@
 
 #include <string>
 
+// The legal move of the side to move that the SAN denotes: move_from_san,
+// and for castling, which that function returns untested, a legality test.
+// Throws Exception "Error parsing SAN: ..." otherwise.
+Move read_san_move(const Board& board, const std::string& san);
+
 // A move of the move list. Besides its place in the list, a move points to the
 // move it is played after (parent), so the list also forms the tree of
 // positions. The root of every list is a PGNMove without parent and without a

@@ -1,0 +1,76 @@
+#include "game/packedboard.h"
+
+#include "chess/piecesset.h"
+
+#include <cstring>
+
+namespace {
+
+// Square codes: 0 empty, piece type for White, piece type + 8 for Black.
+uint8_t piece_code(const Piece* piece)
+{
+    if (piece == nullptr)
+        return 0;
+    return static_cast<uint8_t>(piece->type | (piece->color == Black ? 8 : 0));
+}
+
+struct PieceTable {
+    PieceTable()
+    {
+        PiecesSet* set = PiecesSet::get_pieces_set();
+        for (int code = 0; code < 16; ++code) {
+            const int type = code & 7;
+            pieces[code] =
+                (type >= Piece::TypePawn && type <= Piece::TypeKing)
+                    ? set->getPiece(static_cast<Piece::Type>(type), (code & 8) ? Black : White)
+                    : nullptr;
+        }
+    }
+    const Piece* pieces[16];
+};
+
+const PieceTable& piece_table()
+{
+    static const PieceTable table;
+    return table;
+}
+
+} // namespace
+
+PackedBoard::PackedBoard()
+{
+    pack(Board());
+}
+
+void PackedBoard::pack(const Board& board)
+{
+    for (int i = 0; i < 32; ++i)
+        m_squares[i] = static_cast<uint8_t>(piece_code(board.squares[2 * i]) |
+                                            (piece_code(board.squares[2 * i + 1]) << 4));
+    m_flags = board.flags;
+    m_enPassantX = static_cast<int8_t>(board.enPassantX);
+    m_enPassantY = static_cast<int8_t>(board.enPassantY);
+    m_fullMoveNumber = board.fullMoveNumber;
+    m_halfMoveClock = board.halfMoveClock;
+}
+
+void PackedBoard::unpack(Board* board) const
+{
+    const PieceTable& table = piece_table();
+    for (int i = 0; i < 32; ++i) {
+        board->squares[2 * i] = table.pieces[m_squares[i] & 15];
+        board->squares[2 * i + 1] = table.pieces[m_squares[i] >> 4];
+    }
+    board->flags = m_flags;
+    board->enPassantX = m_enPassantX;
+    board->enPassantY = m_enPassantY;
+    board->fullMoveNumber = m_fullMoveNumber;
+    board->halfMoveClock = m_halfMoveClock;
+}
+
+bool PackedBoard::samePosition(const PackedBoard& other) const
+{
+    return m_flags == other.m_flags && m_enPassantX == other.m_enPassantX &&
+           m_enPassantY == other.m_enPassantY &&
+           memcmp(m_squares, other.m_squares, sizeof m_squares) == 0;
+}

@@ -1,0 +1,167 @@
+#include "game/pgnmove.h"
+
+#include "chess/san.h"
+
+#include "core/exception.h"
+
+#include <cstdio>
+
+Move read_san_move(const Board& board, const std::string& san)
+{
+    const Move move = move_from_san(board, board.getColorToMove(), san);
+    const size_t start = san.find_first_not_of("/=+#x!?");
+    const bool castling = start != std::string::npos && (san[start] == 'O' || san[start] == '0');
+    if (castling && (board.validateMove(move, false) & Piece::MoveInvalid) != 0)
+        throw Exception(false, "Error parsing SAN: %s in position: %s [File: %s, Line: %d]",
+                        san.c_str(), board.exportToFEN().c_str(), "pgnmove.cpp", __LINE__);
+    return move;
+}
+
+PGNMove::PGNMove(PGNMove* parentMove, unsigned elementDepth)
+    : PGNElement(elementDepth), parent(parentMove)
+{
+}
+
+Board PGNMove::boardBefore() const
+{
+    return parent != nullptr ? parent->boardAfter() : Board();
+}
+
+PGNMove* PGNMove::addMove(unsigned childDepth, const Move& childMove)
+{
+    return addMove(boardAfter(), childDepth, childMove);
+}
+
+PGNMove* PGNMove::addMove(unsigned childDepth, const std::string& san)
+{
+    const Board before = boardAfter();
+    return addMove(before, childDepth, read_san_move(before, san));
+}
+
+PGNMove* PGNMove::addMove(const Board& before, unsigned childDepth, const Move& childMove,
+                          Board* after)
+{
+    PGNMove* child = new PGNMove(this, childDepth);
+    child->move = childMove;
+    Board board = before;
+    board.doMove(childMove);
+    child->m_after.pack(board);
+
+    const std::string san = move_to_san(before, childMove);
+    if (before.getColorToMove() == White) {
+        char number[8];
+        snprintf(number, sizeof number, "%u.", static_cast<unsigned>(before.fullMoveNumber));
+        child->text = number;
+        child->text += san;
+    } else {
+        child->text = san;
+    }
+    child->updateGameState(board, !san.empty() && !childMove.isNull());
+    if (after != nullptr)
+        *after = board;
+    return child;
+}
+
+void PGNMove::updateGameState()
+{
+    updateGameState(boardAfter(), false);
+}
+
+void PGNMove::updateGameState(const Board& after)
+{
+    updateGameState(after, false);
+}
+
+void PGNMove::updateGameState(const Board& after, bool sanKnown)
+{
+    // Mate and stalemate. A legal move's SAN already ends in "#" for mate and
+    // in "+" for check with a reply; only a quiet move needs the move search.
+    const Color side = after.getColorToMove();
+    bool noMoves = false;
+    bool check = false;
+    if (sanKnown) {
+        const char last = text.back();
+        check = last == '#' || last == '+';
+        noMoves = last == '#' || (last != '+' && after.isNoMoves(side));
+    } else {
+        noMoves = after.isNoMoves(side);
+        check = noMoves && after.isCheck(side);
+    }
+    if (noMoves) {
+        if (check) {
+            result = side == White ? ResultBlackWins : ResultWhiteWins;
+        } else {
+            result = ResultDraw;
+            drawReason = DrawStalemate;
+        }
+        return;
+    }
+
+    if (after.halfMoveClock >= 100) {
+        result = ResultDraw;
+        drawReason = DrawFiftyMoveRule;
+        return;
+    }
+
+    // Two earlier occurrences in this line. A position reached by a pawn move
+    // or a capture still counts; nothing before it can repeat.
+    int count = 2;
+    for (const PGNMove* m = parent; m != nullptr && count > 0; m = m->parent) {
+        if (m->m_after.samePosition(m_after))
+            --count;
+        if (m->m_after.halfMoveClock() == 0 && m->prev != nullptr)
+            break;
+    }
+    if (count == 0) {
+        result = ResultDraw;
+        drawReason = DrawThreefoldRepetition;
+        return;
+    }
+
+    if (after.isInsufficientMaterial()) {
+        result = ResultDraw;
+        drawReason = DrawInsufficientMaterial;
+    }
+}
+
+PGNMove* PGNMove::findNextMove() const
+{
+    // A continuation lies inside this move's own variation: the walk ends at
+    // the variation's ")" or where the level drops.
+    for (PGNElement* e = next; e != nullptr; e = e->next) {
+        if (e->depth < depth)
+            return nullptr;
+        const int type = e->getType();
+        if (e->depth == depth) {
+            if (type == TypeVariantEnd)
+                return nullptr;
+            if (type == TypeMove && static_cast<PGNMove*>(e)->parent == this)
+                return static_cast<PGNMove*>(e);
+        }
+    }
+    return nullptr;
+}
+
+PGNElement* PGNMove::findInsertionPoint() const
+{
+    PGNElement* e = const_cast<PGNMove*>(this);
+    while (e->next != nullptr && e->next->depth >= depth) {
+        const int type = e->next->getType();
+        if (e->next->depth == depth && (type == TypeMove || type == TypeVariantEnd))
+            break;
+        e = e->next;
+    }
+    return e;
+}
+
+PGNMove* PGNMove::findVariant(bool forward) const
+{
+    for (PGNElement* e = forward ? next : prev; e != nullptr; e = forward ? e->next : e->prev) {
+        // Every alternative to this move comes after the move they share.
+        if (!forward && e == parent)
+            return nullptr;
+        if (e->getType() == TypeMove && static_cast<PGNMove*>(e)->parent == parent)
+            return static_cast<PGNMove*>(e);
+    }
+    return nullptr;
+}
