@@ -26,7 +26,8 @@ def parse_args():
     p.add_argument("--protocol", choices=["uci", "xboard", "raw"], default="uci")
     p.add_argument("--log")
     p.add_argument("--answer", default="e7e5")
-    p.add_argument("--prefix", default=None, help="text before the move")
+    p.add_argument("--prefix", default=None,
+                   help="text before the move, '_' standing for a blank")
     p.add_argument("--crlf", action="store_true")
     p.add_argument("--split", action="store_true", help="each line in two writes")
     p.add_argument("--together", action="store_true", help="a reply in one write")
@@ -41,6 +42,8 @@ def parse_args():
 
 
 args = parse_args()
+if args.prefix is not None:
+    args.prefix = args.prefix.replace("_", " ")
 eol = b"\r\n" if args.crlf else b"\n"
 log = open(args.log, "a", buffering=1) if args.log else None
 

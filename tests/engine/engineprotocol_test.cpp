@@ -1,0 +1,221 @@
+#include "chess/board.h"
+#include "engine/engineinterfaceuci.h"
+#include "engine/engineinterfacexboard.h"
+#include "tests/engine/engine_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace enginetest;
+using testsupport::readFile;
+using testsupport::TempDir;
+
+namespace {
+
+Board startPosition()
+{
+    Board board;
+    board.create_classic_board();
+    return board;
+}
+
+Move moveOf(const char* text)
+{
+    Move move;
+    move.setFromString(text);
+    return move;
+}
+
+// One engine of the scripted kind, its listener and the lines it received.
+template <class Driver> struct Session {
+    Session(const char* kind, const std::string& options, int depth = 3)
+        : engine(new Driver(fakeDescriptor(kind, "--log " + dir.file("received") + " " + options),
+                            depth))
+    {
+        engine->setListener(&listener);
+    }
+    std::string received() const { return readFile(dir.file("received")); }
+    bool waitForMoves(size_t n)
+    {
+        return waitUntil([&] { return listener.moves.size() >= n; });
+    }
+
+    TempDir dir;
+    RecordingListener listener;
+    std::unique_ptr<Driver> engine;
+};
+
+using UciSession = Session<EngineInterfaceUCI>;
+using XBoardSession = Session<EngineInterfaceXBoard>;
+
+} // namespace
+
+TEST(UciDriver, GreetsThenSendsTheNewestPendingRequestAndLaterOnes)
+{
+    UciSession s("UCI", "--protocol uci");
+    const Board start = startPosition();
+    Board other = start;
+    other.doMove(moveOf("g1f3"));
+    // Both arrive before "uciok": only the second is kept.
+    s.engine->playMove(other, Move());
+    s.engine->playMove(start, Move());
+    EXPECT_EQ(s.engine->getState(), EngineInterfaceUCI::WaitingUciOk);
+    ASSERT_TRUE(s.waitForMoves(1));
+    EXPECT_EQ(s.engine->getState(), EngineInterfaceUCI::Ready);
+    EXPECT_EQ(s.listener.moves[0], moveOf("e7e5"));
+    const std::string fen = start.exportToFEN();
+    EXPECT_EQ(s.received(), "uci\nisready\nucinewgame\nposition fen " + fen + "\ngo depth 3\n");
+
+    // Ready: sent at once, with the last move; a new depth waits for the next search.
+    s.engine->setDepth(5);
+    s.engine->playMove(start, moveOf("e2e4"));
+    ASSERT_TRUE(s.waitForMoves(2));
+    EXPECT_EQ(s.received(), "uci\nisready\nucinewgame\nposition fen " + fen +
+                                "\ngo depth 3\nposition fen " + fen + " moves e2e4\ngo depth 5\n");
+    spin(50);
+    EXPECT_EQ(s.listener.moves.size(), 2u);
+    EXPECT_TRUE(s.listener.stops.empty());
+}
+
+TEST(XBoardDriver, GreetsSetsDepthThenSendsPositionMoveAndGo)
+{
+    XBoardSession s("XBOARD", "--protocol xboard --features 3");
+    const Board start = startPosition();
+    // A level change while the engine starts goes out at once.
+    s.engine->setDepth(6);
+    s.engine->playMove(start, Move());
+    EXPECT_EQ(s.engine->getState(), EngineInterfaceXBoard::WaitingFeature);
+    ASSERT_TRUE(s.waitForMoves(1));
+    EXPECT_EQ(s.listener.moves[0], moveOf("e7e5"));
+    const std::string fen = start.exportToFEN();
+    const std::string greeting =
+        "xboard\nprotover 2\nsd 6\nsd 6\nforce\nsetboard " + fen + "\ngo\n";
+    EXPECT_EQ(s.received(), greeting);
+
+    s.engine->playMove(start, moveOf("e2e4"));
+    ASSERT_TRUE(s.waitForMoves(2));
+    s.engine->setDepth(2);
+    spin(100);
+    // Later feature lines changed nothing; the new depth went out at once.
+    EXPECT_EQ(s.received(), greeting + "force\nsetboard " + fen + "\ne2e4\ngo\nsd 2\n");
+    EXPECT_EQ(s.listener.moves.size(), 2u);
+}
+
+// The engine's output varies; the answer does not.
+struct OutputCase {
+    const char* name;
+    const char* kind;
+    std::string options;
+    const char* expected; // nullptr: no move may arrive
+};
+
+void PrintTo(const OutputCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class EngineOutput : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(EngineOutput, GivesExactlyTheEnginesMove)
+{
+    const OutputCase& c = GetParam();
+    std::unique_ptr<EngineInterfaceAbstract> engine;
+    TempDir dir;
+    RecordingListener listener;
+    const std::string protocol = std::string(c.kind) == "UCI" ? "uci" : "xboard";
+    const EngineDescriptor d = fakeDescriptor(c.kind, "--protocol " + protocol + " " + c.options);
+    if (protocol == "uci")
+        engine.reset(new EngineInterfaceUCI(d, 2));
+    else
+        engine.reset(new EngineInterfaceXBoard(d, 2));
+    engine->setListener(&listener);
+    engine->playMove(startPosition(), moveOf("e2e4"));
+    if (c.expected) {
+        ASSERT_TRUE(waitUntil([&] { return !listener.moves.empty(); })) << c.name;
+        spin(100);
+        ASSERT_EQ(listener.moves.size(), 1u);
+        Move expected;
+        ASSERT_TRUE(expected.setFromString(c.expected));
+        EXPECT_EQ(listener.moves[0], expected) << listener.moves[0].getAsString();
+    } else {
+        spin(500);
+        EXPECT_TRUE(listener.moves.empty());
+    }
+    EXPECT_TRUE(listener.stops.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fake, EngineOutput,
+    ::testing::Values(
+        OutputCase{"UciPlain", "UCI", "", "e7e5"}, OutputCase{"UciCrLf", "UCI", "--crlf", "e7e5"},
+        OutputCase{"UciSplitLines", "UCI", "--split", "e7e5"},
+        OutputCase{"UciLinesTogether", "UCI", "--together --info", "e7e5"},
+        OutputCase{"UciInfoLinesIgnored", "UCI", "--info", "e7e5"},
+        OutputCase{"UciGarbageFirst", "UCI", "--garbage --crlf", "e7e5"},
+        OutputCase{"UciQueenPromotion", "UCI", "--answer e2e1q", "e2e1q"},
+        OutputCase{"UciUpperCaseKnightPromotion", "UCI", "--answer b2b1N", "b2b1n"},
+        OutputCase{"UciNoMove", "UCI", "--answer (none)", nullptr},
+        OutputCase{"UciNullMove", "UCI", "--answer 0000", nullptr},
+        OutputCase{"UciBadSquare", "UCI", "--answer e9e5", nullptr},
+        OutputCase{"UciMoveInInfoString", "UCI", "--prefix info_string_bestmove_", nullptr},
+        OutputCase{"UciTrailingJunk", "UCI", "--answer e7e5x", nullptr},
+        OutputCase{"XBoardPlain", "XBOARD", "", "e7e5"},
+        OutputCase{"XBoardOneFeatureLine", "XBOARD", "--features 1", "e7e5"},
+        OutputCase{"XBoardCrLfSplit", "XBOARD", "--crlf --split", "e7e5"},
+        OutputCase{"XBoardTogether", "XBOARD", "--together --info", "e7e5"},
+        OutputCase{"XBoardGarbageFirst", "XBOARD", "--garbage", "e7e5"},
+        OutputCase{"XBoardOldSyntax", "XBOARD", "--prefix My_move_is:_", "e7e5"},
+        OutputCase{"XBoardPromotion", "XBOARD", "--answer a2a1Q", "a2a1q"},
+        OutputCase{"XBoardIllegalMoveReply", "XBOARD", "--prefix Illegal_move:_", nullptr},
+        OutputCase{"XBoardCommentLine", "XBOARD", "--prefix #_thinking_about_move_", nullptr}),
+    [](const ::testing::TestParamInfo<OutputCase>& info) { return info.param.name; });
+
+TEST(EngineDrivers, EngineDyingInTheSearchIsReportedNotAwaited)
+{
+    for (const char* kind : {"UCI", "XBOARD"}) {
+        for (const char* how : {"--die-on-go", "--crash-on-go"}) {
+            std::unique_ptr<EngineInterfaceAbstract> engine;
+            RecordingListener listener;
+            const bool uci = std::string(kind) == "UCI";
+            const EngineDescriptor d =
+                fakeDescriptor(kind, std::string("--protocol ") + (uci ? "uci " : "xboard ") + how);
+            if (uci)
+                engine.reset(new EngineInterfaceUCI(d, 2));
+            else
+                engine.reset(new EngineInterfaceXBoard(d, 2));
+            engine->setListener(&listener);
+            engine->playMove(startPosition(), Move());
+            ASSERT_TRUE(waitUntil([&] { return !listener.stops.empty(); })) << kind << how;
+            EXPECT_TRUE(engine->hasStopped());
+            EXPECT_TRUE(listener.moves.empty());
+            EXPECT_EQ(listener.stops[0], "The engine Fake has stopped.");
+        }
+    }
+}
+
+TEST(EngineDrivers, EngineSilentAfterTheGreetingTimesOut)
+{
+    UciSession uci("UCI", "--protocol uci --silent");
+    XBoardSession xboard("XBOARD", "--protocol xboard --silent");
+    uci.engine->setGreetingTimeout(300);
+    xboard.engine->setGreetingTimeout(300);
+    uci.engine->playMove(startPosition(), Move());
+    xboard.engine->playMove(startPosition(), Move());
+    ASSERT_TRUE(waitUntil([&] { return !uci.listener.stops.empty(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return !xboard.listener.stops.empty(); }, 5000));
+    EXPECT_EQ(uci.listener.stops[0], "The engine Fake does not answer.");
+    EXPECT_EQ(xboard.listener.stops[0], "The engine Fake does not answer.");
+    EXPECT_EQ(uci.received(), "uci\n");
+    EXPECT_EQ(xboard.received(), "xboard\nprotover 2\n");
+}
+
+TEST(EngineDrivers, AnswerWithoutListenerIsDropped)
+{
+    UciSession s("UCI", "--protocol uci");
+    s.engine->setListener(nullptr);
+    s.engine->playMove(startPosition(), Move());
+    ASSERT_TRUE(waitUntil([&] { return s.received().find("go depth 3") != std::string::npos; }));
+    spin(100);
+    EXPECT_TRUE(s.listener.moves.empty());
+}
