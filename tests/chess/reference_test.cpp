@@ -1,0 +1,349 @@
+// The move generator takes shortcuts (scratch squares instead of board copies,
+// attacks found from the target square, pin-free moves not tested). Here a
+// literal copy-make implementation of the rules, visiting every piece for
+// every attack, is compared with it on random and played positions.
+#include "chess/board.h"
+#include "chess/king.h"
+#include "chess/piecesset.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+int ref_validate(const Board& b, const Move& m, bool ignoreCheck, const Piece* self = nullptr);
+
+bool ref_controlled(const Board& b, int sx, int sy, Color color)
+{
+    const int d = color == White ? 1 : -1;
+    for (int x = 0; x < 8; ++x) {
+        for (int y = 0; y < 8; ++y) {
+            const Piece* p = b.squares[y * 8 + x];
+            if (!p || p->color != color)
+                continue;
+            if (p->type == Piece::TypePawn) {
+                if (sy == y + d && std::abs(sx - x) == 1)
+                    return true;
+            } else if (!(ref_validate(b, Move(x, y, sx, sy), true) & 0x0D)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool ref_own_king_attacked(const Board& b, const Move& m)
+{
+    const Piece* p = b.squares[m.fromY * 8 + m.fromX];
+    Board copy = b;
+    p->doMove(copy, m);
+    for (int x = 0; x < 8; ++x) {
+        for (int y = 0; y < 8; ++y) {
+            const Piece* k = copy.squares[y * 8 + x];
+            if (k && k->type == Piece::TypeKing && k->color == p->color)
+                return ref_controlled(copy, x, y, opposite_color(p->color));
+        }
+    }
+    return false;
+}
+
+bool ref_line_free(const Board& b, const Move& m)
+{
+    const int sx = (m.toX > m.fromX) - (m.toX < m.fromX);
+    const int sy = (m.toY > m.fromY) - (m.toY < m.fromY);
+    for (int x = m.fromX + sx, y = m.fromY + sy; x != m.toX || y != m.toY; x += sx, y += sy) {
+        if (b.squares[y * 8 + x])
+            return false;
+    }
+    return true;
+}
+
+// self: the piece asked (it must stand on the from-square); by default the one there.
+int ref_validate(const Board& b, const Move& m, bool ignoreCheck, const Piece* self)
+{
+    for (int c : {m.fromX, m.fromY, m.toX, m.toY}) {
+        if (c < 0 || c > 7)
+            return 1;
+    }
+    if (m.fromX == m.toX && m.fromY == m.toY)
+        return 1;
+    const Piece* p = b.squares[m.fromY * 8 + m.fromX];
+    if (!p || (self && p != self))
+        return 1;
+    if (!ignoreCheck && ref_own_king_attacked(b, m))
+        return 1;
+    const Piece* t = b.squares[m.toY * 8 + m.toX];
+    int r = 0;
+    if (t)
+        r = t->color == p->color ? 1 : 2;
+    if (r == 1)
+        return 1;
+    const int dx = m.toX - m.fromX;
+    const int dy = m.toY - m.fromY;
+    const int y = m.fromY;
+    const Color enemy = opposite_color(p->color);
+    switch (p->type) {
+    case Piece::TypeKnight:
+        return (std::abs(dx) * std::abs(dy) == 2) ? r : 1;
+    case Piece::TypeBishop:
+        return (std::abs(dx) == std::abs(dy) && ref_line_free(b, m)) ? r : 1;
+    case Piece::TypeRook:
+        return ((dx == 0) != (dy == 0) && ref_line_free(b, m)) ? r : 1;
+    case Piece::TypeQueen:
+        return (((dx == 0) != (dy == 0) || std::abs(dx) == std::abs(dy)) && ref_line_free(b, m))
+                   ? r
+                   : 1;
+    case Piece::TypeKing: {
+        const King* k = static_cast<const King*>(p);
+        if (k->isShortCastle(b, m)) {
+            if (b.getPiece(5, y) || b.getPiece(6, y))
+                return 1;
+            for (int x : {4, 5, 6}) {
+                if (ref_controlled(b, x, y, enemy))
+                    return 1;
+            }
+            return r | 4;
+        }
+        if (k->isLongCastle(b, m)) {
+            if (b.getPiece(1, y) || b.getPiece(2, y) || b.getPiece(3, y))
+                return 1;
+            for (int x : {2, 3, 4}) {
+                if (ref_controlled(b, x, y, enemy))
+                    return 1;
+            }
+            return r | 8;
+        }
+        return (std::abs(dx) <= 1 && std::abs(dy) <= 1) ? r : 1;
+    }
+    case Piece::TypePawn: {
+        const int d = p->color == White ? 1 : -1;
+        if (dx == 0) {
+            if (b.getPiece(m.fromX, m.fromY + d))
+                return 1;
+            const bool single = m.toY == m.fromY + d;
+            const bool twice = m.toY == m.fromY + 2 * d && m.fromY == (d == 1 ? 1 : 6) &&
+                               !b.getPiece(m.toX, m.toY);
+            if (!single && !twice)
+                return 1;
+        } else {
+            if (std::abs(dx) != 1 || dy != d)
+                return 1;
+            if (!t) {
+                if (m.toX != b.enPassantX || m.toY != b.enPassantY)
+                    return 1;
+                r = 2;
+            }
+        }
+        return m.toY == (d == 1 ? 7 : 0) ? r | 0x10 : r;
+    }
+    default:
+        return 1;
+    }
+}
+
+int ref_generate_move(const Board& b, const Piece* self, const Move& m, Moves* list)
+{
+    const int r = ref_validate(b, m, false, self);
+    if (r & 1)
+        return 0;
+    if (!(r & 0x10)) {
+        list->push_back(m);
+        return 1;
+    }
+    for (int promotion : {5, 4, 2, 3})
+        list->push_back(Move(m.fromX, m.fromY, m.toX, m.toY, promotion));
+    return 4;
+}
+
+int ref_generate(const Board& b, int x, int y, Moves* list)
+{
+    const Piece* p = b.squares[y * 8 + x];
+    const int d = p->color == White ? 1 : -1;
+    int n = 0;
+    auto offer = [&](int tx, int ty) { n += ref_generate_move(b, p, Move(x, y, tx, ty), list); };
+    auto rays = [&](std::initializer_list<std::pair<int, int>> dirs) {
+        for (auto dir : dirs) {
+            for (int tx = x + dir.first, ty = y + dir.second;
+                 tx >= 0 && tx < 8 && ty >= 0 && ty < 8; tx += dir.first, ty += dir.second) {
+                offer(tx, ty);
+                if (b.squares[ty * 8 + tx])
+                    break;
+            }
+        }
+    };
+    switch (p->type) {
+    case Piece::TypePawn:
+        offer(x, y + d);
+        offer(x, y + 2 * d);
+        offer(x + 1, y + d);
+        offer(x - 1, y + d);
+        break;
+    case Piece::TypeKnight:
+        for (auto o :
+             {std::make_pair(1, 2), {2, 1}, {-1, 2}, {-2, 1}, {1, -2}, {2, -1}, {-1, -2}, {-2, -1}})
+            offer(x + o.first, y + o.second);
+        break;
+    case Piece::TypeKing: {
+        for (auto o :
+             {std::make_pair(0, 1), {0, -1}, {1, 0}, {-1, 0}, {1, 1}, {1, -1}, {-1, 1}, {-1, -1}})
+            offer(x + o.first, y + o.second);
+        const int home = p->color == White ? 0 : 7;
+        n += ref_generate_move(b, p, Move(4, home, 6, home), list);
+        n += ref_generate_move(b, p, Move(4, home, 2, home), list);
+        break;
+    }
+    case Piece::TypeRook:
+        rays({{1, 0}, {-1, 0}, {0, 1}, {0, -1}});
+        break;
+    case Piece::TypeBishop:
+        rays({{1, 1}, {1, -1}, {-1, 1}, {-1, -1}});
+        break;
+    case Piece::TypeQueen:
+        rays({{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {1, -1}, {-1, 1}, {-1, -1}});
+        break;
+    default:
+        break;
+    }
+    return n;
+}
+
+bool ref_no_moves(const Board& b, Color color)
+{
+    for (int x = 0; x < 8; ++x) {
+        for (int y = 0; y < 8; ++y) {
+            const Piece* p = b.squares[y * 8 + x];
+            Moves list;
+            if (p && p->color == color && ref_generate(b, x, y, &list) > 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Board::validateMove by the rules, check, mate and stalemate included.
+int ref_board_validate(const Board& b, const Move& m)
+{
+    const Piece* p = b.getPiece(m.fromX, m.fromY);
+    if (!p)
+        return 1;
+    int r = ref_validate(b, m, false);
+    if (r & 1)
+        return r;
+    Board copy = b;
+    copy.doMove(m);
+    const Color o = opposite_color(p->color);
+    Position k = copy.getKingPosition(o);
+    const bool check = k.isValid() && ref_controlled(copy, k.x, k.y, p->color);
+    const bool none = ref_no_moves(copy, o);
+    if (check)
+        r |= none ? 0x40 : 0x20;
+    else if (none)
+        r |= 0x80;
+    return r;
+}
+
+// Compares everything on one board; returns false after the first difference.
+void compare(const Board& b, const std::string& what)
+{
+    SCOPED_TRACE(what + " " + b.exportToFEN());
+    for (int s = 0; s < 64; ++s) {
+        for (Color c : {White, Black}) {
+            ASSERT_EQ(b.isFieldUnderControl(Position(s & 7, s >> 3), c, true),
+                      ref_controlled(b, s & 7, s >> 3, c))
+                << "square " << s << " colour " << c;
+        }
+        const Piece* p = b.squares[s];
+        if (!p)
+            continue;
+        Moves mine;
+        Moves ref;
+        const int n = p->generateMoves(b, Position(s & 7, s >> 3), &mine);
+        ASSERT_EQ(n, ref_generate(b, s & 7, s >> 3, &ref)) << "from square " << s;
+        ASSERT_EQ(mine, ref) << "from square " << s;
+        ASSERT_EQ(n, p->generateMoves(b, Position(s & 7, s >> 3), nullptr));
+        for (int t = 0; t < 64; ++t) {
+            const Move m(s & 7, s >> 3, t & 7, t >> 3);
+            ASSERT_EQ(p->validateMove(b, m, false), ref_validate(b, m, false)) << m.getAsString();
+            ASSERT_EQ(p->validateMove(b, m, true), ref_validate(b, m, true)) << m.getAsString();
+        }
+    }
+    for (Color c : {White, Black})
+        ASSERT_EQ(b.isNoMoves(c), ref_no_moves(b, c));
+}
+
+const Piece* random_piece(std::mt19937& rng)
+{
+    std::uniform_int_distribution<int> type(1, 6);
+    std::uniform_int_distribution<int> color(0, 1);
+    return PiecesSet::get_pieces_set()->getPiece(static_cast<Piece::Type>(type(rng)),
+                                                 static_cast<Color>(color(rng)));
+}
+
+} // namespace
+
+TEST(ReferenceRules, RandomBoardsIncludingImpossibleOnes)
+{
+    // Any piece anywhere: several kings, no king, pawns on the back ranks,
+    // castling rights without rooks, en-passant squares anywhere.
+    std::mt19937 rng(20261208);
+    for (int round = 0; round < 400; ++round) {
+        Board b;
+        std::uniform_int_distribution<int> count(2, 14);
+        std::uniform_int_distribution<int> square(0, 63);
+        const int n = count(rng);
+        for (int i = 0; i < n; ++i)
+            b.squares[square(rng)] = random_piece(rng);
+        b.flags = static_cast<uint16_t>(rng() & 0x1F);
+        if (rng() % 2) {
+            const int ep = square(rng);
+            b.enPassantX = ep & 7;
+            b.enPassantY = ep >> 3;
+        }
+        // Kings and rooks on their squares now and then, so castling is tried.
+        if (rng() % 2) {
+            const PiecesSet* set = PiecesSet::get_pieces_set();
+            b.squares[4] = set->getPiece(Piece::TypeKing, White);
+            b.squares[0] = set->getPiece(Piece::TypeRook, White);
+            b.squares[7] = set->getPiece(Piece::TypeRook, White);
+            b.squares[60] = set->getPiece(Piece::TypeKing, Black);
+            b.squares[63] = set->getPiece(Piece::TypeRook, Black);
+        }
+        compare(b, "random " + std::to_string(round));
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST(ReferenceRules, RandomGamesFromKnownPositions)
+{
+    const char* starts[] = {
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+        "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+        // en passant that would expose the king along the rank
+        "8/8/8/K2pP2r/8/8/8/7k w - d6 0 1",
+    };
+    std::mt19937 rng(7);
+    for (const char* fen : starts) {
+        Board b;
+        b.importFromFEN(fen);
+        for (int ply = 0; ply < 40; ++ply) {
+            if (ply % 2 == 0) {
+                compare(b, "ply " + std::to_string(ply));
+                if (HasFatalFailure())
+                    return;
+            }
+            Moves moves;
+            b.generateMoves(b.getColorToMove(), &moves);
+            if (moves.empty())
+                break;
+            const Move m = moves[rng() % moves.size()];
+            ASSERT_EQ(b.validateMove(m, false), ref_board_validate(b, m)) << m.getAsString();
+            b.doMove(m);
+        }
+    }
+}
