@@ -1,5 +1,6 @@
 #include "qt/dialoglists.h"
 
+#include "app/chessabstract.h"
 #include "core/transqt.h"
 #include "engine/enginefactory.h"
 
@@ -28,4 +29,24 @@ QStringList next_puzzle_delays()
 int stored_index(const QComboBox* box)
 {
     return box->currentIndex() < 0 ? 0 : box->currentIndex();
+}
+
+namespace {
+QStringList to_list(const std::vector<std::string>& texts)
+{
+    QStringList list;
+    for (const std::string& text : texts)
+        list << QString::fromUtf8(text.c_str());
+    return list;
+}
+} // namespace
+
+QStringList engine_levels()
+{
+    return to_list(ChessAbstract::get_levels());
+}
+
+QStringList history_sizes()
+{
+    return to_list(ChessAbstract::get_history_sizes());
 }

@@ -12,8 +12,7 @@ GameSettingsDialog::GameSettingsDialog(QWidget* parent) : Dialog(parent)
     m_ui.cbOpponent->addItems(engine_names());
     m_ui.cbOpponent->setCurrentIndex(g_pConfig->readInt("opponent", 0));
 
-    for (int level = 1; level <= 15; ++level)
-        m_ui.cbLevel->addItem(QString::number(level));
+    m_ui.cbLevel->addItems(engine_levels());
     const int level = g_pConfig->readInt("level", 1);
     m_ui.cbLevel->setCurrentIndex(level < 0 ? 0 : level);
 

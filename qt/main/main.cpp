@@ -4,11 +4,12 @@
 #include "core/signalwatcher.h"
 #include "core/trans.h"
 #include "core/version.h"
+#include "qt/application.h"
+#include "qt/chessqt.h"
 #include "qt/main/options.h"
 #include "qt/platform.h"
 
 #include <QApplication>
-#include <QWidget>
 
 #include <memory>
 
@@ -31,17 +32,6 @@ void dress_application(const std::string& rootPath)
         qApp->setStyleSheet(sheet);
 }
 
-void show_window(QWidget& window, const StartOptions& options)
-{
-    if (options.windowSize.isValid()) {
-        window.setFixedSize(options.windowSize);
-        window.show();
-    } else {
-        window.showFullScreen();
-    }
-    eink_full_update();
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -49,8 +39,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     hide_pointer_on_panel();
     const StartOptions options = parse_start_options(argc, argv);
+    // A terminate or interrupt signal closes the windows through the event
+    // loop, so the teardown below stores the game and the settings.
     SignalWatcher watcher;
-    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, &QApplication::quit);
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [] {
+        QApplication::closeAllWindows();
+        QApplication::quit();
+    });
 
     try {
         if (options.rootPath.isEmpty())
@@ -65,19 +60,22 @@ int main(int argc, char** argv)
         g_pLog->write(1, Log::Info, "Program started, version: %s.%s", program_version(),
                       program_build_id());
 
+        assemble_services();
         dress_application(root);
 
-        std::unique_ptr<QWidget> window(new QWidget);
-        show_window(*window, options);
+        std::unique_ptr<ChessQt> window = open_main_window(options.windowSize);
         QApplication::exec();
+        window.reset();
     } catch (const Exception& e) {
         const char* title = translated("Error");
         messageBox(QMessageBox::Critical, QString::fromUtf8(title), QString::fromUtf8(e.what()),
                    QMessageBox::Ok, nullptr);
     }
 
+    release_catalogues();
     delete g_pConfig;
     g_pConfig = nullptr;
+    release_translations();
     if (g_pLog) {
         g_pLog->write(1, Log::Info, "Program finished");
         delete g_pLog;

@@ -1,0 +1,54 @@
+#include "qt/application.h"
+
+#include "core/configfileabstract.h"
+#include "core/log.h"
+#include "core/trans.h"
+#include "engine/enginefactory.h"
+#include "qt/chessqt.h"
+#include "qt/platform.h"
+#include "views/boardfontfactory.h"
+
+#include <QDir>
+#include <QFontDatabase>
+
+void assemble_services()
+{
+    g_pTrans = new Trans();
+    g_pTrans->load(static_cast<unsigned>(g_pConfig->readInt("lang", 0)));
+
+    EngineFactory::instance().init(g_pConfig);
+    BoardFontFactory::init(g_pConfig);
+
+    // Only TrueType sets are fonts; bitmap sets are images.
+    for (const BoardFontDescriptor& font : BoardFontFactory::instance()->fonts()) {
+        if (font.kind != BoardFontDescriptor::TrueType)
+            continue;
+        if (g_pLog)
+            g_pLog->write(2, Log::Info, "Add application font: %s", font.file.c_str());
+        if (QFontDatabase::addApplicationFont(QString::fromStdString(font.file)) < 0 && g_pLog)
+            g_pLog->write(1, Log::Warning, "Couldn't register board font: %s", font.file.c_str());
+    }
+}
+
+std::unique_ptr<ChessQt> open_main_window(const QSize& windowSize)
+{
+    std::unique_ptr<ChessQt> window(new ChessQt(windowSize));
+    // The default base lives in the data folder, which a fresh root lacks.
+    QDir().mkpath(QString::fromStdString(g_pConfig->getDataPath()));
+    window->loadBase(ChessQt::defaultBasePath().c_str());
+    window->onSelectGame();
+    eink_full_update();
+    return window;
+}
+
+void release_catalogues()
+{
+    EngineFactory::destroy();
+    BoardFontFactory::destroy();
+}
+
+void release_translations()
+{
+    delete g_pTrans;
+    g_pTrans = nullptr;
+}
