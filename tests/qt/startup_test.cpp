@@ -23,6 +23,11 @@ QProcessEnvironment offscreen_environment()
 TEST(Startup, LogsStartAndFinishAndStopsOnTerminate)
 {
     TempDir root;
+    // The program needs one board font; everything else takes its default.
+    testsupport::writeFile(root.file("inkmate.cfg"),
+                           "[General]\nboard.font_00=BMP|Pieces|-|pieces.png\n");
+    testsupport::writeFile(root.file("pieces.png"), testsupport::readFile(testsupport::sourcePath(
+                                                        "assets/fonts/inkmate-pieces-75.png")));
     QProcess program;
     program.setProcessEnvironment(offscreen_environment());
     program.start(QString::fromStdString(testsupport::binPath("inkmate")),
@@ -33,6 +38,8 @@ TEST(Startup, LogsStartAndFinishAndStopsOnTerminate)
     const std::string logPath = root.file("inkmate.log.txt");
     for (int i = 0; i < 100 && testsupport::readFile(logPath).empty(); ++i)
         program.waitForFinished(100);
+    // A program that ended early has no id; kill(0) would hit this test.
+    ASSERT_EQ(program.state(), QProcess::Running) << program.readAllStandardError().toStdString();
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(15000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
