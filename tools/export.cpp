@@ -1,0 +1,59 @@
+// inkmate-tool export BASE.cdb [FILE.pgn|-]: writes a game base as PGN.
+#include "base/baseexporter.h"
+#include "base/chessbase.h"
+#include "core/exception.h"
+#include "tools/command.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+int run_export(const std::vector<std::string>& args)
+{
+    if (args.empty() || args.size() > 2) {
+        fprintf(stderr, "usage: inkmate-tool export BASE.cdb [FILE.pgn|-]\n");
+        return 2;
+    }
+    const std::string target = args.size() > 1 ? args[1] : "-";
+    // A file is written under a temporary name and renamed when complete.
+    const std::string partial = target + ".part";
+    try {
+        ChessBase base;
+        base.open(args[0], ChessBase::ReadOnly);
+        BaseExporter::Report report;
+        if (target == "-") {
+            std::ios::sync_with_stdio(false);
+            report = BaseExporter::write(base, std::cout);
+        } else {
+            std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+            if (!out)
+                throw Exception(false, "Cannot write %s: %s", partial.c_str(), strerror(errno));
+            report = BaseExporter::write(base, out);
+            out.close();
+            if (!out)
+                throw Exception(false, "Cannot write %s: %s", partial.c_str(), strerror(errno));
+            if (rename(partial.c_str(), target.c_str()) != 0)
+                throw Exception(false, "Cannot write %s: %s", target.c_str(), strerror(errno));
+        }
+        for (const std::string& warning : report.warnings)
+            fprintf(stderr, "%s\n", warning.c_str());
+        fprintf(stderr, "%d games, %d headings\n", report.games, report.headings);
+        return report.warnings.empty() ? 0 : 1;
+    } catch (const Exception& e) {
+        if (target != "-")
+            unlink(partial.c_str());
+        fprintf(stderr, "inkmate-tool export: %s\n", e.what());
+        return 1;
+    }
+}
+
+ToolCommand command("export", "BASE.cdb [FILE.pgn|-]",
+                    "write every game of a game base as PGN (default: standard output)",
+                    &run_export);
+
+} // namespace

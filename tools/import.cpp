@@ -1,0 +1,68 @@
+// inkmate-tool import FILE.pgn [BASE.cdb]: builds a game base from a PGN file.
+#include "base/chessbase.h"
+#include "core/exception.h"
+#include "tools/command.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+// The PGN path with the extension of its file name replaced by ".cdb".
+std::string default_base(const std::string& pgn)
+{
+    const size_t slash = pgn.rfind('/');
+    const size_t dot = pgn.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return pgn + ".cdb";
+    return pgn.substr(0, dot) + ".cdb";
+}
+
+int run_import(const std::vector<std::string>& args)
+{
+    if (args.empty() || args.size() > 2) {
+        fprintf(stderr, "usage: inkmate-tool import FILE.pgn [BASE.cdb]\n");
+        return 2;
+    }
+    const std::string pgn = args[0];
+    const std::string cdb = args.size() > 1 ? args[1] : default_base(pgn);
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    Clock::time_point shown;
+    bool progressShown = false;
+    auto progress = [&](uint64_t done, uint64_t total, int games) {
+        const Clock::time_point now = Clock::now();
+        if (now - start < std::chrono::seconds(1) ||
+            (progressShown && now - shown < std::chrono::milliseconds(200)))
+            return;
+        shown = now;
+        progressShown = true;
+        const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
+        fprintf(stderr, "\rimporting %s: %3d%%, %d games", pgn.c_str(), percent, games);
+        fflush(stderr);
+    };
+    try {
+        const ChessBase::ImportReport report = ChessBase::imp(cdb, pgn, progress);
+        if (progressShown)
+            fprintf(stderr, "\n");
+        printf("%s: %d games, %d headings\n", cdb.c_str(), report.games, report.headings);
+        if (report.skipped == 0)
+            return 0;
+        fprintf(stderr, "%d malformed games skipped:\n", report.skipped);
+        for (const std::string& message : report.messages)
+            fprintf(stderr, "%s\n", message.c_str());
+        if (static_cast<size_t>(report.skipped) > report.messages.size())
+            fprintf(stderr, "...\n");
+        return 1;
+    } catch (const Exception& e) {
+        if (progressShown)
+            fprintf(stderr, "\n");
+        fprintf(stderr, "inkmate-tool import: %s\n", e.what());
+        return 1;
+    }
+}
+
+ToolCommand command("import", "FILE.pgn [BASE.cdb]",
+                    "build a game base from a PGN file (default: FILE.cdb)", &run_import);
+
+} // namespace
