@@ -178,7 +178,8 @@ void ChessBase::prepareStatements()
                                "Result,Flags,MoveText)  values(?,?,?,?,?,?,?,?,?,?,?) ");
     m_updateGame.prepare(m_db, " update games set Result=?,MoveText=?,Flags=?  where rowid = ?");
     m_updateFlags.prepare(m_db, " update games set Flags=?  where rowid = ?");
-    m_nextPuzzle.prepare(m_db, "select min(rowid) from games where rowid>? and flags & ? = ?");
+    // The flag values are part of the text so that the index "unsolved" serves it.
+    m_nextPuzzle.prepare(m_db, "select min(rowid) from games where rowid>? and Flags & 6 = 2");
 }
 
 void ChessBase::close()
@@ -230,14 +231,14 @@ void ChessBase::disconnect()
 bool ChessBase::create()
 {
     static const char* const statements[] = {
-        "begin",
-        " create table params (      name VARCHAR(255) not NULL,      value TEXT) ",
+        "begin", " create table params (      name VARCHAR(255) not NULL,      value TEXT) ",
         "insert into params(name,value)     values('version','1')",
         " create table games (      Parent INTEGER,      Event TEXT,      Site  TEXT,      Date  "
         "TEXT,      Round TEXT,      White TEXT,      Black TEXT,      FEN   TEXT,      Result "
         "INTEGER NOT NULL,      Flags INTEGER,      MoveText TEXT ) ",
         " create table contents (      parent INTEGER,      gameid INTEGER,      text   TEXT )",
-        "commit"};
+        // Finds the next unsolved puzzle without reading the games in between.
+        "create index unsolved on games(Flags & 6) where Flags & 6 = 2", "commit"};
     for (const char* sql : statements) {
         if (!execute(sql)) {
             const std::string error = m_lastError;
@@ -523,8 +524,6 @@ int ChessBase::getNextUnsolvedPuzzleRowID()
         return 0;
     Use use(m_nextPuzzle);
     m_nextPuzzle.bind(1, game.id > 0 ? game.id : game.parent);
-    m_nextPuzzle.bind(2, Game::FlagPuzzle | Game::FlagSolved);
-    m_nextPuzzle.bind(3, static_cast<int>(Game::FlagPuzzle));
     return m_nextPuzzle.step() ? to_int(m_nextPuzzle.columnInt64(0)) : 0;
 }
 

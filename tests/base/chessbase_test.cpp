@@ -77,7 +77,7 @@ TEST(ChessBaseFile, NewBaseHasTheSchemaVersionAndAnEmptyGame)
     }
     RawBase raw(path);
     EXPECT_EQ(
-        raw.rows("select name, sql from sqlite_master order by name"),
+        raw.rows("select name, sql from sqlite_master where type = 'table' order by name"),
         (std::vector<std::string>{
             "contents|CREATE TABLE contents (      parent INTEGER,      gameid INTEGER,"
             "      text   TEXT )",
@@ -86,6 +86,8 @@ TEST(ChessBaseFile, NewBaseHasTheSchemaVersionAndAnEmptyGame)
             "FEN   TEXT,      Result INTEGER NOT NULL,      Flags INTEGER,      MoveText "
             "TEXT )",
             "params|CREATE TABLE params (      name VARCHAR(255) not NULL,      value TEXT)"}));
+    EXPECT_EQ(raw.value("select sql from sqlite_master where type = 'index'"),
+              "CREATE INDEX unsolved on games(Flags & 6) where Flags & 6 = 2");
     EXPECT_EQ(raw.rows("select name, value from params order by name"),
               (std::vector<std::string>{"gameid|-1", "version|1"}));
     EXPECT_EQ(raw.value("select count(1) from games"), "0");
