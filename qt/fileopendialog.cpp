@@ -42,8 +42,8 @@ void FileOpenDialog::accept()
         return;
     const QFileInfo info(m_model->filePath(index));
     if (!info.isFile()) {
-        // A folder opens or closes in the tree; the dialog stays.
-        m_view->setExpanded(index, !m_view->isExpanded(index));
+        // A folder opens in the tree; the dialog stays.
+        m_view->expand(index);
         return;
     }
     m_path = info.absoluteFilePath();

@@ -1,0 +1,316 @@
+#include "tests/qt/shell.h"
+
+#include "base/chessbase.h"
+#include "core/configfileabstract.h"
+#include "core/configfileqt.h"
+#include "qt/chessbasemodel.h"
+#include "qt/chessqt.h"
+#include "qt/contentsdialog.h"
+#include "qt/fileopendialog.h"
+#include "qt/gamesettingsdialog.h"
+#include "qt/newgamedialog.h"
+#include "qt/platform.h"
+#include "qt/viewsettingsdialog.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kEngines[] = "engine_00=HUM|Human|-\n"
+                        "engine_01=UCI|Alpha|alpha\n"
+                        "engine_02=XBOARD|Beta|beta\n";
+
+// The stored keys a settings dialog may write.
+const char* const kKeys[] = {"opponent",
+                             "level",
+                             "promotion",
+                             "my_name",
+                             "lang",
+                             "header",
+                             "history.size",
+                             "next_puzzle",
+                             "board.annotation",
+                             "board.inner.frame",
+                             "board.outer.frame",
+                             "board.font",
+                             "board.font.aa"};
+
+std::string stored_keys()
+{
+    std::string text;
+    for (const char* key : kKeys)
+        text += std::string(key) + "=" + g_pConfig->readString(key, "<none>") + ";";
+    return text;
+}
+
+} // namespace
+
+TEST(DialogKeys, LeftCancelsRightAcceptsEscapeCancelsOnRelease)
+{
+    Shell shell(kEngines);
+    shell.start();
+    {
+        NewGameDialog dialog(&shell.window(), 0);
+        ASSERT_TRUE(dialog.isVisible());
+        press_key(&dialog, Qt::Key_Left);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    {
+        NewGameDialog dialog(&shell.window(), 0);
+        press_key(&dialog, Qt::Key_Right);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    {
+        NewGameDialog dialog(&shell.window(), 0);
+        send_key(&dialog, Qt::Key_Escape, KeyPressOnly);
+        EXPECT_TRUE(dialog.isVisible()) << "Escape must not cancel on the press";
+        send_key(&dialog, Qt::Key_Escape, KeyReleaseOnly);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    // Every dialog asks for a full refresh when it goes.
+    const int before = eink_full_update_count();
+    {
+        GameSettingsDialog dialog(&shell.window());
+    }
+    EXPECT_EQ(eink_full_update_count(), before + 1);
+}
+
+TEST(GameSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
+{
+    Shell shell(kEngines);
+    shell.start();
+    const std::string untouched = stored_keys();
+    {
+        GameSettingsDialog dialog(&shell.window());
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Game"));
+        EXPECT_EQ(dialog.m_ui.cbOpponent->count(), 3);
+        EXPECT_EQ(dialog.m_ui.cbOpponent->currentText(), QStringLiteral("Human"));
+        EXPECT_EQ(dialog.m_ui.cbLevel->count(), 15);
+        // The controller stores the level at every start.
+        EXPECT_EQ(dialog.m_ui.cbLevel->currentIndex(), g_pConfig->readInt("level", -1));
+        EXPECT_EQ(dialog.m_ui.cbPromotion->currentText(), QStringLiteral("Queen"));
+        EXPECT_EQ(dialog.m_ui.leMyName->text(), QStringLiteral("Human"));
+        dialog.m_ui.cbOpponent->setCurrentIndex(2);
+        dialog.m_ui.cbLevel->setCurrentIndex(0);
+        press_key(&dialog, Qt::Key_Left);
+    }
+    EXPECT_EQ(stored_keys(), untouched);
+    {
+        GameSettingsDialog dialog(&shell.window());
+        dialog.m_ui.cbOpponent->setCurrentIndex(2);
+        dialog.m_ui.cbLevel->setCurrentIndex(0);
+        dialog.m_ui.cbPromotion->setCurrentIndex(3);
+        dialog.m_ui.leMyName->setText(QStringLiteral("Анна"));
+        dialog.m_ui.cbOpponent->setFocus();
+        press_key(&dialog, Qt::Key_Right);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(g_pConfig->readInt("opponent", -1), 2);
+    EXPECT_EQ(g_pConfig->readInt("level", -1), 0);
+    EXPECT_EQ(g_pConfig->readInt("promotion", -1), 3);
+    EXPECT_EQ(g_pConfig->readString("my_name", ""), "Анна");
+
+    // Without any stored key: level "2" (index 1), Queen, the human.
+    testsupport::TempDir empty;
+    ConfigFileAbstract* running = g_pConfig;
+    g_pConfig = new ConfigFileQt(QString::fromStdString(empty.path()));
+    {
+        GameSettingsDialog dialog(&shell.window());
+        EXPECT_EQ(dialog.m_ui.cbLevel->currentText(), QStringLiteral("2"));
+        EXPECT_EQ(dialog.m_ui.cbOpponent->currentIndex(), 0);
+        EXPECT_EQ(dialog.m_ui.cbPromotion->currentText(), QStringLiteral("Queen"));
+        EXPECT_EQ(dialog.m_ui.leMyName->text(), QStringLiteral("Human"));
+        press_key(&dialog, Qt::Key_Right);
+    }
+    EXPECT_EQ(stored_keys(), "opponent=0;level=1;promotion=0;my_name=Human;lang=<none>;"
+                             "header=<none>;history.size=<none>;next_puzzle=<none>;"
+                             "board.annotation=<none>;board.inner.frame=<none>;"
+                             "board.outer.frame=<none>;board.font=<none>;board.font.aa=<none>;");
+    delete g_pConfig;
+    g_pConfig = running;
+
+    // A stored index outside a list selects nothing and is stored as the first entry.
+    g_pConfig->writeInt("opponent", 7);
+    g_pConfig->writeInt("level", -3);
+    {
+        GameSettingsDialog dialog(&shell.window());
+        EXPECT_EQ(dialog.m_ui.cbOpponent->currentIndex(), -1);
+        EXPECT_EQ(dialog.m_ui.cbLevel->currentIndex(), 0);
+        dialog.accept();
+    }
+    EXPECT_EQ(g_pConfig->readInt("opponent", -1), 0);
+}
+
+TEST(ViewSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
+{
+    Shell shell("lang_1=de:Deutsch\nlang_2=ru:Русский\n");
+    shell.start();
+    const std::string untouched = stored_keys();
+    {
+        ViewSettingsDialog dialog(&shell.window());
+        EXPECT_EQ(dialog.m_ui.cbHistorySize->currentText(), QStringLiteral("30%"));
+        EXPECT_EQ(dialog.m_ui.cbHistorySize->count(), 6);
+        EXPECT_EQ(dialog.m_ui.cbPiecesSet->count(), 2);
+        EXPECT_EQ(dialog.m_ui.cbPiecesSet->currentText(), QStringLiteral("Inkmate"));
+        EXPECT_EQ(dialog.m_ui.cbAutoNextPuzzle->currentText(), QStringLiteral("Off"));
+        EXPECT_EQ(dialog.m_ui.cbLanguage->count(), 3);
+        EXPECT_EQ(dialog.m_ui.cbLanguage->currentIndex(), 0);
+        for (QCheckBox* box :
+             {dialog.m_ui.chkHeader, dialog.m_ui.chkBoardAnnotation, dialog.m_ui.chkBoardInnerFrame,
+              dialog.m_ui.chkBoardOuterFrame, dialog.m_ui.chkAntialiasing})
+            EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
+        dialog.m_ui.chkHeader->setChecked(false);
+        press_key(&dialog, Qt::Key_Left);
+    }
+    EXPECT_EQ(stored_keys(), untouched);
+    {
+        ViewSettingsDialog dialog(&shell.window());
+        dialog.m_ui.cbHistorySize->setCurrentIndex(0);
+        dialog.m_ui.cbPiecesSet->setCurrentIndex(1);
+        dialog.m_ui.cbAutoNextPuzzle->setCurrentIndex(2);
+        dialog.m_ui.cbLanguage->setCurrentIndex(1);
+        dialog.m_ui.chkHeader->setChecked(false);
+        dialog.m_ui.chkAntialiasing->setChecked(false);
+        press_key(&dialog, Qt::Key_Right);
+    }
+    // (level and promotion are stored by the controller at start.)
+    EXPECT_EQ(stored_keys(), "opponent=<none>;level=0;promotion=0;my_name=<none>;"
+                             "lang=1;header=0;history.size=0;next_puzzle=2;board.annotation=1;"
+                             "board.inner.frame=1;board.outer.frame=1;board.font=1;"
+                             "board.font.aa=0;");
+}
+
+TEST(NewGameDialog, SwapsPlayersAndKeepsControlsDisabled)
+{
+    Shell shell(kEngines);
+    shell.start();
+    NewGameDialog dialog(&shell.window(), 2);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("New Game"));
+    EXPECT_EQ(dialog.whitePlayer(), 0);
+    EXPECT_EQ(dialog.blackPlayer(), 2);
+    EXPECT_EQ(dialog.m_ui.cbPlayerWhite->count(), 3);
+    EXPECT_EQ(dialog.m_ui.cbPlayerBlack->itemText(1), QStringLiteral("Alpha"));
+    dialog.m_ui.btnSwap->click();
+    EXPECT_EQ(dialog.whitePlayer(), 2);
+    EXPECT_EQ(dialog.blackPlayer(), 0);
+    dialog.m_ui.cbPlayerBlack->setCurrentIndex(2);
+    dialog.onSwap();
+    EXPECT_EQ(dialog.whitePlayer(), 2);
+    EXPECT_EQ(dialog.blackPlayer(), 2);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             dialog.m_ui.cbControlWhite, dialog.m_ui.cbControlBlack, dialog.m_ui.chkChess960}) {
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(dialog.m_ui.cbControlWhite->count(), 0);
+}
+
+TEST(FileOpenDialog, FoldersOpenInTheTreeAndOnlyFilesAreChosen)
+{
+    Shell shell;
+    shell.start();
+    const std::string folder = shell.dataPath() + "/sub";
+    QDir().mkpath(QString::fromStdString(folder));
+    testsupport::writeFile(shell.dataPath() + "/a.pgn", "");
+    testsupport::writeFile(folder + "/b.pgn", "");
+    testsupport::writeFile(shell.dataPath() + "/c.txt", "");
+
+    FileOpenDialog dialog(&shell.window(), QString::fromStdString(shell.dataPath()),
+                          QStringLiteral("*.pgn"));
+    QFileSystemModel* model = dialog.model();
+    const QModelIndex top = model->index(QString::fromStdString(shell.dataPath()));
+    ASSERT_TRUE(wait_until([&] { return model->rowCount(top) >= 2; }));
+    // Only the folder and the matching file: game.cdb and c.txt are hidden.
+    pump(50);
+    EXPECT_EQ(model->rowCount(top), 2);
+    // Ok without a current item keeps the dialog open.
+    dialog.view()->setCurrentIndex(QModelIndex());
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+
+    // Activating a folder opens it and keeps the dialog.
+    const QModelIndex sub = model->index(QString::fromStdString(folder));
+    dialog.view()->setCurrentIndex(sub);
+    press_key(&dialog, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.view()->isExpanded(sub));
+    EXPECT_TRUE(dialog.path().isEmpty());
+    ASSERT_TRUE(wait_until([&] { return model->rowCount(sub) == 1; }));
+
+    dialog.view()->setCurrentIndex(model->index(QString::fromStdString(folder + "/b.pgn")));
+    press_key(&dialog, Qt::Key_Right);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.path().toStdString(), folder + "/b.pgn");
+}
+
+TEST(ContentsDialog, ShowsTheTreeWithTheCurrentEntrySelected)
+{
+    Shell shell;
+    testsupport::writeFile(shell.root().file("book.pgn"),
+                           "[Header \"1Part one\"]\n\n*\n\n"
+                           "[Header \"2Traps\"]\n\n*\n\n"
+                           "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 *\n\n"
+                           "[White \"C\"]\n[Black \"D\"]\n\n1. d4 d5 *\n\n"
+                           "[Header \"2Endings\"]\n\n*\n\n"
+                           "[White \"E\"]\n[Black \"F\"]\n\n1. c4 c5 *\n\n"
+                           "[Header \"1Part two\"]\n\n*\n\n"
+                           "[White \"G\"]\n[Black \"H\"]\n\n1. Nf3 Nf6 *\n");
+    ChessBase::imp(shell.root().file("book.cdb"), shell.root().file("book.pgn"));
+    shell.start();
+
+    ChessBase base;
+    base.open(shell.root().file("book.cdb"));
+    base.openGame(3);
+    {
+        ChessBaseModel model;
+        EXPECT_EQ(model.rowCount(QModelIndex()), 0);
+        EXPECT_FALSE(model.index(0, 0, QModelIndex()).isValid());
+        model.setBase(&base);
+        ASSERT_EQ(model.rowCount(QModelIndex()), 2);
+        const QModelIndex one = model.index(0, 0, QModelIndex());
+        EXPECT_EQ(model.data(one, Qt::DisplayRole).toString(), QStringLiteral("Part one"));
+        EXPECT_FALSE(model.data(one, Qt::DecorationRole).isValid());
+        EXPECT_EQ(model.columnCount(one), 1);
+        ASSERT_EQ(model.rowCount(one), 2);
+        const QModelIndex endings = model.index(1, 0, one);
+        EXPECT_EQ(model.data(endings, Qt::DisplayRole).toString(), QStringLiteral("Endings"));
+        EXPECT_EQ(model.parent(endings), one);
+        EXPECT_FALSE(model.parent(one).isValid());
+        EXPECT_FALSE(model.index(2, 0, one).isValid());
+        EXPECT_FALSE(model.hasChildren(endings));
+        EXPECT_EQ(model.gameId(endings), 3);
+        EXPECT_EQ(model.currentIndex(), endings);
+    }
+    {
+        ContentsDialog dialog(&shell.window(), &base);
+        const QModelIndex current = dialog.view()->currentIndex();
+        ASSERT_TRUE(current.isValid());
+        EXPECT_EQ(current.data().toString(), QStringLiteral("Endings"));
+        EXPECT_TRUE(dialog.view()->isExpanded(current.parent()));
+        press_key(&dialog, Qt::Key_Down); // Part two
+        press_key(&dialog, Qt::Key_Right);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.gameId(), 4);
+    }
+    {
+        ContentsDialog dialog(&shell.window(), &base);
+        press_key(&dialog, Qt::Key_Left);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_EQ(dialog.gameId(), 0);
+    }
+    // A base without contents: an empty tree, and accepting yields 0.
+    ChessBase plain;
+    plain.open(shell.root().file("plain.cdb"));
+    ContentsDialog dialog(&shell.window(), &plain);
+    EXPECT_FALSE(dialog.view()->currentIndex().isValid());
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.gameId(), 0);
+}
