@@ -114,6 +114,23 @@ bool MoveGenerator::isLegal(Color mover, int from, int to, int epVictim, int roo
         const int dy = (from >> 3) - (king >> 3);
         if (dx != 0 && dy != 0 && std::abs(dx) != std::abs(dy))
             return true;
+        // Look along that one line from the king, with the from-square empty
+        // and the to-square taken.
+        const int sx = (dx > 0) - (dx < 0);
+        const int sy = (dy > 0) - (dy < 0);
+        const Piece::Type slider = (sx == 0 || sy == 0) ? Piece::TypeRook : Piece::TypeBishop;
+        const Color enemy = opposite_color(mover);
+        for (int x = (king & 7) + sx, y = (king >> 3) + sy; on_board(x, y); x += sx, y += sy) {
+            const int square = y * 8 + x;
+            if (square == from)
+                continue;
+            if (square == to)
+                return true;
+            const Piece* p = m_squares[square];
+            if (p)
+                return !(p->color == enemy && (p->type == slider || p->type == Piece::TypeQueen));
+        }
+        return true;
     }
     const Piece* captured = m_squares[to];
     m_squares[to] = moving;
