@@ -2,6 +2,7 @@
 
 #include "base/chessbase.h"
 #include "core/exception.h"
+#include "core/trans.h"
 
 #include <ostream>
 
@@ -41,7 +42,7 @@ BaseExporter::Report BaseExporter::write(ChessBase& base, std::ostream& out)
 {
     Report report;
     if (!base.m_db)
-        throw Exception(false, "No game base is open");
+        throw Exception(false, translated("No game base is open"));
     SQLiteStatement rows(base.m_db, "select rowid,Event,Site,Date,Round,White,Black,FEN,Result,"
                                     "Flags,MoveText from games order by rowid");
     Board classic;

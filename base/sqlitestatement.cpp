@@ -1,6 +1,7 @@
 #include "base/sqlitestatement.h"
 
 #include "core/exception.h"
+#include "core/trans.h"
 
 #include <sqlite3.h>
 
@@ -36,7 +37,7 @@ void SQLiteStatement::prepare(sqlite3* db, const char* sql)
     finalize();
     m_db = db;
     if (!db)
-        throw Exception(false, "No game base is open");
+        throw Exception(false, translated("No game base is open"));
     if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
         const std::string message = sqlite3_errmsg(db);
         sqlite3_finalize(m_stmt);
