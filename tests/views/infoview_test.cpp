@@ -1,0 +1,184 @@
+#include "viewtestsupport.h"
+
+#include "game/game.h"
+#include "views/gameinfoview.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace viewtest;
+
+namespace {
+
+class InfoViewTest : public ::testing::Test {
+protected:
+    InfoViewTest()
+    {
+        boldFont.setPixelSize(20);
+        boldFont.setBold(true);
+        normalFont.setPixelSize(20);
+        view.setPuzzleFont(&boldFont);
+        view.setNamesFont(&boldFont);
+        view.setResultFont(&normalFont);
+        view.setRect(Rect{0, 0, 600, 60});
+        Game& game = doc.game();
+        game.id = 12;
+        game.white = "Anderssen";
+        game.black = "Kieseritzky";
+    }
+
+    std::vector<DrawnText> draw()
+    {
+        RecordingDevice device;
+        QPainter painter(&device);
+        view.paint(&painter, view.viewRect());
+        painter.end();
+        return device.engine.texts;
+    }
+
+    // The single text drawn; its left end and baseline.
+    DrawnText only()
+    {
+        std::vector<DrawnText> texts = draw();
+        EXPECT_EQ(texts.size(), 1u);
+        return texts.empty() ? DrawnText() : texts[0];
+    }
+
+    static int width(const QFont& font, const QString& text)
+    {
+        return QFontMetrics(font).horizontalAdvance(text);
+    }
+
+    // Centred horizontally within [left, left + w) and vertically in the 60 pixels.
+    void expectCentred(const DrawnText& text, const QFont& font, int left, int w)
+    {
+        const double expected = left + (w - width(font, text.text)) / 2.0;
+        EXPECT_LE(std::abs(text.position.x() - expected), 1.0) << text.text.toStdString();
+        const QFontMetrics metrics(font);
+        const double baseline = (60 - metrics.height()) / 2.0 + metrics.ascent();
+        EXPECT_LE(std::abs(text.position.y() - baseline), 1.5);
+    }
+
+    QFont boldFont{QStringLiteral("DejaVu Sans")};
+    QFont normalFont{QStringLiteral("DejaVu Sans")};
+    ChessDocument doc;
+    GameInfoView view{&doc};
+};
+
+TEST_F(InfoViewTest, PuzzleShowsNumberTaskAndSolvedMark)
+{
+    Game& game = doc.game();
+    game.flags = Game::FlagPuzzle;
+    DrawnText text = only();
+    EXPECT_EQ(text.text, QStringLiteral("12. Find the best move"));
+    EXPECT_TRUE(text.font.bold());
+    expectCentred(text, boldFont, 0, 600);
+
+    game.flags |= Game::FlagSolved;
+    EXPECT_EQ(only().text, QStringLiteral("12. Find the best move - solved!"));
+    game.event = "?";
+    EXPECT_EQ(only().text, QStringLiteral("12. Find the best move - solved!"));
+    game.event = "White mates in two";
+    game.flags = Game::FlagPuzzle;
+    EXPECT_EQ(only().text, QStringLiteral("12. White mates in two"));
+}
+
+TEST_F(InfoViewTest, BookPositionShowsEventOrHeading)
+{
+    Game& game = doc.game();
+    game.white = "?";
+    game.black = "";
+    DrawnText text = only();
+    EXPECT_EQ(text.text, QStringLiteral("?"));
+    expectCentred(text, boldFont, 20, 560);
+
+    ChessBase::HeaderItem first;
+    first.gameId = 1;
+    first.text = "Part one";
+    ChessBase::HeaderItem second;
+    second.gameId = 5;
+    second.text = "Opening traps";
+    doc.database.items = {first, second};
+    EXPECT_EQ(only().text, QStringLiteral("Opening traps"));
+    game.id = 3;
+    EXPECT_EQ(only().text, QStringLiteral("Part one"));
+    game.event = "Chapter 1: Мат";
+    EXPECT_EQ(only().text, QString::fromUtf8("Chapter 1: Мат"));
+}
+
+TEST_F(InfoViewTest, GameShowsPlayersAroundTheResult)
+{
+    Game& game = doc.game();
+    game.result = ResultDraw;
+    std::vector<DrawnText> texts = draw();
+    ASSERT_EQ(texts.size(), 3u);
+    const QString result = QStringLiteral("[1/2-1/2]");
+    EXPECT_EQ(texts[0].text, result);
+    EXPECT_FALSE(texts[0].font.bold());
+    expectCentred(texts[0], normalFont, 0, 600);
+
+    const int r = width(normalFont, result);
+    const int s = (600 - r) / 2 - 20;
+    EXPECT_EQ(texts[1].text, QStringLiteral("Anderssen"));
+    EXPECT_TRUE(texts[1].font.bold());
+    EXPECT_NEAR(texts[1].position.x(), 10, 1);
+    // Black ends at the right edge of its box.
+    EXPECT_EQ(texts[2].text, QStringLiteral("Kieseritzky"));
+    const int blackLeft = 10 + (r + 600) / 2;
+    EXPECT_NEAR(texts[2].position.x() + width(boldFont, texts[2].text), blackLeft + s, 1);
+
+    // A name wider than its box starts at the box's left edge instead.
+    game.black = "Kieseritzky, Lionel Adalbert Bagration Felix";
+    ASSERT_GT(width(boldFont, QString::fromStdString(game.black)), s);
+    texts = draw();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_NEAR(texts[2].position.x(), blackLeft, 1);
+
+    // One name missing: still the game layout, the other drawn as stored.
+    game.black = "?";
+    game.result = ResultWhiteWins;
+    texts = draw();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0].text, QStringLiteral("[1-0]"));
+    EXPECT_EQ(texts[2].text, QStringLiteral("?"));
+    game.white = "";
+    game.black = "Morphy";
+    game.result = ResultInProgress;
+    texts = draw();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text, QStringLiteral("[*]"));
+    EXPECT_EQ(texts[1].text, QStringLiteral("Morphy"));
+}
+
+TEST_F(InfoViewTest, UpdateOnlyWhenFlagsResultOrGameChange)
+{
+    Game& game = doc.game();
+    RecordingTarget target;
+    view.update(&target);
+    ASSERT_EQ(target.rects.size(), 1u);
+    EXPECT_EQ(target.rects[0], QRect(0, 0, 600, 60));
+    view.update(&target);
+    EXPECT_EQ(target.rects.size(), 1u);
+    // Names and events are not watched: they change only with the game.
+    game.white = "Steinitz";
+    view.update(&target);
+    EXPECT_EQ(target.rects.size(), 1u);
+    game.id = 13; // another game, same flags and result
+    view.update(&target);
+    EXPECT_EQ(target.rects.size(), 2u);
+    game.result = ResultBlackWins;
+    view.update(&target);
+    EXPECT_EQ(target.rects.size(), 3u);
+    game.flags |= Game::FlagViewAsBlack;
+    view.update(&target);
+    EXPECT_EQ(target.rects.size(), 4u);
+    view.update(&target);
+    EXPECT_EQ(target.rects.size(), 4u);
+}
+
+} // namespace

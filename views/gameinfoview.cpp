@@ -1,0 +1,126 @@
+#include "views/gameinfoview.h"
+
+#include "core/trans.h"
+#include "views/chessdocument.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTextOption>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// Empty or "?": what PGN writes for an unknown tag.
+bool is_missing(const std::string& text)
+{
+    return text.empty() || text == "?";
+}
+
+QString to_qt(const std::string& text)
+{
+    return QString::fromUtf8(text.c_str(), static_cast<int>(text.size()));
+}
+
+void draw_line(QPainter* painter, const QRect& box, const QString& text, Qt::Alignment alignment)
+{
+    // One line: a name wider than its box runs past it instead of wrapping.
+    QTextOption option(alignment);
+    option.setWrapMode(QTextOption::NoWrap);
+    painter->drawText(QRectF(box), text, option);
+}
+
+} // namespace
+
+GameInfoView::GameInfoView(const ChessDocument* document) : m_document(document) {}
+
+void GameInfoView::setRect(const Rect& rect)
+{
+    m_rect = rect;
+}
+
+void GameInfoView::update(RepaintTarget* target)
+{
+    const Game& game = m_document->game();
+    const int flags = static_cast<int>(game.flags);
+    const int result = static_cast<int>(game.result);
+    if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId)
+        return;
+    if (target)
+        target->invalidate(viewRect());
+    m_shownFlags = flags;
+    m_shownResult = result;
+    m_shownGameId = game.id;
+}
+
+void GameInfoView::paint(QPainter* painter, const QRect& region)
+{
+    (void)region;
+    const Game& game = m_document->game();
+    painter->save();
+    if (game.flags & Game::FlagPuzzle)
+        drawPuzzleInfo(painter);
+    else if (is_missing(game.white) && is_missing(game.black))
+        drawBookInfo(painter);
+    else
+        drawGameInfo(painter);
+    painter->restore();
+}
+
+void GameInfoView::drawPuzzleInfo(QPainter* painter) const
+{
+    const Game& game = m_document->game();
+    char number[16];
+    std::snprintf(number, sizeof number, "%d. ", game.id);
+    std::string text = number;
+    text +=
+        is_missing(game.event) ? translated("Find the best move") : translated(game.event.c_str());
+    if (game.flags & Game::FlagSolved) {
+        text += " - ";
+        text += translated("solved!");
+    }
+    if (m_puzzleFont)
+        painter->setFont(*m_puzzleFont);
+    draw_line(painter, viewRect(), to_qt(text), Qt::AlignHCenter | Qt::AlignVCenter);
+}
+
+void GameInfoView::drawBookInfo(QPainter* painter) const
+{
+    const Game& game = m_document->game();
+    std::string text = game.event;
+    if (is_missing(text)) {
+        const ChessBase::HeaderItem* header = m_document->database.getHeader(game.id);
+        text = header ? header->text : "?";
+    }
+    if (m_namesFont)
+        painter->setFont(*m_namesFont);
+    const QRect box(m_rect.left + 20, m_rect.top, m_rect.width - 40, m_rect.height);
+    draw_line(painter, box, to_qt(text), Qt::AlignHCenter | Qt::AlignVCenter);
+}
+
+void GameInfoView::drawGameInfo(QPainter* painter) const
+{
+    const Game& game = m_document->game();
+    if (m_resultFont)
+        painter->setFont(*m_resultFont);
+    const QString result = QLatin1Char('[') +
+                           QString::fromLatin1(Game::game_result_to_str(game.result)) +
+                           QLatin1Char(']');
+    const int r = painter->fontMetrics().horizontalAdvance(result);
+    draw_line(painter, viewRect(), result, Qt::AlignHCenter | Qt::AlignVCenter);
+
+    if (m_namesFont)
+        painter->setFont(*m_namesFont);
+    const int w = m_rect.width;
+    const int s = (w - r) / 2 - 20;
+    const QRect whiteBox(m_rect.left + 10, m_rect.top, s, m_rect.height);
+    draw_line(painter, whiteBox, to_qt(game.white), Qt::AlignLeft | Qt::AlignVCenter);
+
+    const QString black = to_qt(game.black);
+    const QRect blackBox(m_rect.left + 10 + (r + w) / 2, m_rect.top, s, m_rect.height);
+    // A name wider than its box keeps its beginning in view.
+    const bool fits = painter->fontMetrics().horizontalAdvance(black) <= s;
+    draw_line(painter, blackBox, black, (fits ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+}

@@ -1,0 +1,196 @@
+#include "views/moveshistoryview.h"
+
+#include "game/pgnelement.h"
+#include "game/pgnmove.h"
+#include "views/chessdocument.h"
+
+#include <QBrush>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPen>
+
+#include <string>
+
+MovesHistoryView::MovesHistoryView(const ChessDocument* document) : m_document(document) {}
+
+PGNElement* MovesHistoryView::firstElement() const
+{
+    return m_document->game().root;
+}
+
+void MovesHistoryView::setRect(const Rect& rect)
+{
+    if (rect != m_rect) {
+        m_rect = rect;
+        resetLayout();
+    }
+}
+
+void MovesHistoryView::resetLayout()
+{
+    PGNElement::reset_layout_cache(firstElement());
+    m_pageCount = 0;
+    m_shownPage = -1;
+}
+
+void MovesHistoryView::layoutWord(QPainter* painter, int& x, int& y, const char* text, int space,
+                                  Rect* out, bool& newPage, bool newLine, int depth) const
+{
+    const QFontMetrics metrics = painter->fontMetrics();
+    const int w = metrics.horizontalAdvance(QString::fromUtf8(text));
+    const int h = metrics.height();
+    ++m_measuredWords;
+
+    const int p = m_innerMargin;
+    int wordX = x;
+    newPage = false;
+    if (newLine || x + w >= m_rect.left + m_rect.width - p) {
+        y += h;
+        wordX = m_rect.left + p + depth * 3 * space;
+        if (y + h >= m_rect.top + m_rect.height - p) {
+            // The line does not fit: the word opens the next page (and stays
+            // there even if it is taller or wider than the page).
+            newPage = true;
+            y = m_rect.top + p;
+        }
+    }
+    x = wordX + w + space;
+    if (out)
+        *out = Rect{wordX, y, w, h};
+}
+
+void MovesHistoryView::layout(QPainter* painter)
+{
+    PGNElement* root = firstElement();
+    if (!root)
+        return;
+    const QFont textFont = m_textFont ? *m_textFont : painter->font();
+    const QFont moveFont = m_moveFont ? *m_moveFont : textFont;
+    painter->setFont(textFont);
+    const int space = painter->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    const int p = m_innerMargin;
+
+    root->page = 0;
+    int x = m_rect.left + p;
+    int y = m_rect.top + p;
+    int page = 0;
+    unsigned prevDepth = 0;
+    bool placed = false;
+    const QFont* selected = &textFont;
+    for (PGNElement* e = root; e; e = e->next) {
+        if (e->hidden)
+            break;
+        const std::string text = e->getText();
+        if (text.empty() || !e->isVisible()) {
+            prevDepth = e->depth;
+            continue;
+        }
+        if (e->page != -1 && Rect{e->x, e->y, e->width, e->height}) {
+            // Laid out before: the cursor moves behind it, nothing measured.
+            x = e->x + e->width + space;
+            y = e->y;
+            page = e->page;
+        } else {
+            const bool isMove = e->getType() == PGNElement::TypeMove;
+            const QFont* font = isMove ? &moveFont : &textFont;
+            if (font != selected) {
+                painter->setFont(*font);
+                selected = font;
+            }
+            const bool newLine =
+                e->getType() == PGNElement::TypeVariantBegin || e->depth != prevDepth;
+            Rect out;
+            bool newPage = false;
+            layoutWord(painter, x, y, text.c_str(), space, &out, newPage, newLine,
+                       static_cast<int>(e->depth));
+            if (newPage)
+                ++page;
+            e->page = page;
+            e->x = out.left;
+            e->y = out.top;
+            e->width = out.width;
+            e->height = out.height;
+            placed = true;
+        }
+        prevDepth = e->depth;
+    }
+    m_pageCount = page + 1;
+    // The shown page follows the current move after new words were placed,
+    // and never stays on a page that no longer exists (another game shown).
+    if (placed || m_shownPage >= m_pageCount) {
+        const PGNMove* current = m_document->game().current;
+        m_shownPage = current && current->page >= 0 ? current->page : 0;
+    }
+    painter->setFont(textFont);
+}
+
+void MovesHistoryView::paint(QPainter* painter, const QRect& region)
+{
+    layout(painter);
+    PGNElement* root = firstElement();
+    if (!root)
+        return;
+    const QFont textFont = m_textFont ? *m_textFont : painter->font();
+    const QFont moveFont = m_moveFont ? *m_moveFont : textFont;
+    painter->setFont(textFont);
+    const int textAscent = QFontMetrics(textFont).ascent();
+    const int moveAscent = QFontMetrics(moveFont).ascent();
+
+    const QPen pen = painter->pen();
+    const QBrush brush = painter->brush();
+    const QPen inversePen(painter->background().color());
+    const QBrush inverseBrush(pen.color());
+    const bool historyMode = m_document->mode == ChessDocument::HistoryMode;
+    const PGNElement* current = m_document->game().current;
+
+    for (const PGNElement* e = root; e; e = e->next) {
+        if (e->hidden || e->page > m_shownPage)
+            break;
+        if (e->page != m_shownPage || !Rect{e->x, e->y, e->width, e->height} || !e->isVisible())
+            continue;
+        const QRect box(e->x, e->y, e->width, e->height);
+        if (!box.intersects(region))
+            continue;
+        const std::string text = e->getText();
+        if (text.empty())
+            continue;
+        const bool isMove = e->getType() == PGNElement::TypeMove;
+        if (e == current) {
+            if (historyMode) {
+                // A solid block in the pen colour, the word in the background colour.
+                painter->setPen(inversePen);
+                painter->setBrush(inverseBrush);
+            } else {
+                painter->setBrush(Qt::NoBrush);
+            }
+            painter->drawRect(
+                QRect(QPoint(e->x, e->y), QPoint(e->x + e->width - 1, e->y + e->height - 1)));
+        }
+        painter->setFont(isMove ? moveFont : textFont);
+        painter->drawText(e->x, e->y + (isMove ? moveAscent : textAscent),
+                          QString::fromUtf8(text.c_str(), static_cast<int>(text.size())));
+        painter->setPen(pen);
+        painter->setBrush(brush);
+    }
+}
+
+void MovesHistoryView::update(RepaintTarget* target)
+{
+    if (target)
+        target->invalidate(viewRect());
+}
+
+PGNMove* MovesHistoryView::findMoveFromXY(int x, int y) const
+{
+    for (PGNElement* e = firstElement(); e; e = e->next) {
+        if (e->hidden || e->page > m_shownPage)
+            break;
+        if (e->page != m_shownPage)
+            continue;
+        if (x > e->x && x < e->x + e->width && y > e->y && y < e->y + e->height &&
+            e->getType() == PGNElement::TypeMove)
+            return static_cast<PGNMove*>(e);
+    }
+    return nullptr;
+}
