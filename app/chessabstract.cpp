@@ -1,0 +1,523 @@
+#include "app/chessabstract.h"
+
+#include "core/configfileabstract.h"
+#include "core/exception.h"
+#include "core/log.h"
+#include "core/trans.h"
+#include "engine/enginefactory.h"
+#include "engine/engineinterfaceabstract.h"
+#include "game/game.h"
+#include "game/pgnmove.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+// Piece types of the "promotion" setting: Queen, Rook, Bishop, Knight.
+const int kPromotionPieces[] = {Piece::TypeQueen, Piece::TypeRook, Piece::TypeBishop,
+                                Piece::TypeKnight};
+
+const char* const kDrawReasons[] = {"", N_("Stalemate"), N_("Insufficient material"),
+                                    N_("Threefold repetition"), N_("Fifty-move rule")};
+
+const char* side_name(Color color)
+{
+    return color == White ? "White" : "Black";
+}
+
+// Sets a flag for the lifetime of a scope.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
+    ~ScopedFlag() { m_flag = m_old; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_old;
+};
+} // namespace
+
+ChessAbstract::ChessAbstract(ConfigFileAbstract& config)
+    : m_config(config), m_infoView(&m_document),
+      m_boardView(&m_document, ChessBoardView::DefaultMargin), m_historyView(&m_document)
+{
+    setLevel(getLevel());
+    setPromotion(getPromotion());
+    setBoardAnnotation();
+}
+
+ChessAbstract::~ChessAbstract()
+{
+    deleteEngine();
+    m_retiredEngine.reset();
+}
+
+// ---------------------------------------------------------------------------
+// Tables
+
+const std::vector<std::string>& ChessAbstract::get_levels()
+{
+    static const std::vector<std::string> levels = [] {
+        std::vector<std::string> list;
+        for (int i = 1; i <= 15; ++i)
+            list.push_back(std::to_string(i));
+        return list;
+    }();
+    return levels;
+}
+
+const std::vector<std::string>& ChessAbstract::get_history_sizes()
+{
+    static const std::vector<std::string> sizes = {N_("Off"), "10%", "20%", "30%", "40%", "50%"};
+    return sizes;
+}
+
+int ChessAbstract::promotion_piece(int index)
+{
+    if (index < 0 || index > 3)
+        return Piece::TypeQueen;
+    return kPromotionPieces[index];
+}
+
+const char* ChessAbstract::draw_reason_to_message(int reason)
+{
+    if (reason < 0 || reason > DrawFiftyMoveRule)
+        return "";
+    return kDrawReasons[reason];
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+int ChessAbstract::getOpponent() const
+{
+    return m_config.readInt("opponent", 0);
+}
+
+int ChessAbstract::getLevel() const
+{
+    return m_config.readInt("level", 0);
+}
+
+int ChessAbstract::getPromotion() const
+{
+    return m_config.readInt("promotion", 0);
+}
+
+void ChessAbstract::setOpponent(int index)
+{
+    m_config.writeInt("opponent", index);
+    logInfo("Set Opponent: %d (%s)", index,
+            EngineFactory::instance().getEngineName(static_cast<unsigned>(index)));
+    if (index == 0)
+        deleteEngine();
+}
+
+void ChessAbstract::setLevel(int level)
+{
+    m_config.writeInt("level", level);
+    if (m_engine)
+        m_engine->setDepth(level + 1);
+    logInfo("Set Level: %d", level + 1);
+}
+
+void ChessAbstract::setPromotion(int index)
+{
+    m_config.writeInt("promotion", index);
+    logInfo("Set Promotion: %d", index);
+}
+
+int ChessAbstract::getBoardFontAntiAliasing() const
+{
+    return m_config.readInt("board.font.aa", 1) != 0 ? 1 : 0;
+}
+
+void ChessAbstract::setBoardFontAntiAliasing(int on)
+{
+    m_config.writeInt("board.font.aa", on != 0 ? 1 : 0);
+}
+
+void ChessAbstract::setBoardAnnotation()
+{
+    m_boardView.setAnnotation(m_config.readInt("board.annotation", 0) != 0);
+}
+
+void ChessAbstract::applyBoardFont()
+{
+    try {
+        m_boardView.applyBoardFont();
+    } catch (const Exception&) {
+        m_config.writeInt("board.font", 0);
+        throw;
+    }
+}
+
+void ChessAbstract::onSettings()
+{
+    if (g_pTrans) {
+        const int lang = m_config.readInt("lang", 0);
+        g_pTrans->load(lang < 0 ? 0u : static_cast<unsigned>(lang));
+    }
+    createMainMenu();
+    setOpponent(getOpponent());
+    setLevel(getLevel());
+    setBoardAnnotation();
+    layout(getClientRect());
+    updateAllViews(nullptr, true);
+}
+
+// ---------------------------------------------------------------------------
+// Game play
+
+void ChessAbstract::newGame(const Board& start, int white, int black, Color user, int parentRow)
+{
+    m_document.newGame(start, white, black, user, parentRow);
+    Game& game = m_document.game();
+    const std::string myName = m_config.readString("my_name", translated("Human"));
+    const EngineFactory& engines = EngineFactory::instance();
+    game.white = (user == White && white == 0)
+                     ? myName
+                     : engines.getEngineName(static_cast<unsigned>(white));
+    game.black = (user == Black && black == 0)
+                     ? myName
+                     : engines.getEngineName(static_cast<unsigned>(black));
+    deleteEngine();
+    logInfo("New game is started. White: %d (%s), Black %d (%s)", white, game.white.c_str(), black,
+            game.black.c_str());
+    // The game is shown first; an engine that plays the first move answers
+    // later through the event loop.
+    onSelectGame();
+    const Color toMove = start.getColorToMove();
+    if ((toMove == White ? white : black) != 0)
+        playEngineMove();
+}
+
+bool ChessAbstract::playMove(Move& move)
+{
+    Game& game = m_document.game();
+    PGNMove* current = game.current;
+    if (!current || !game.errorText.empty())
+        return false;
+    const Board before = current->boardAfter();
+    const Color toMove = before.getColorToMove();
+    const Piece* piece = before.getPiece(move.fromX, move.fromY);
+    if (!piece || piece->getColor() != toMove)
+        return false;
+    const int bits = before.validateMove(move, false);
+    if (bits & Piece::MoveInvalid)
+        return false;
+    if (bits & Piece::MovePromotion) {
+        if (move.promotion == 0)
+            move.promotion = promotion_piece(getPromotion());
+        if (move.promotion < Piece::TypeKnight || move.promotion > Piece::TypeQueen)
+            return false;
+    } else {
+        move.promotion = 0;
+    }
+
+    PGNMove* next = current->findNextMove();
+    if (next && next->hidden) {
+        if (next->move != move) {
+            message(MessageInformation, translated("Puzzle"), translated("Incorrect move!"), 60000);
+            return false;
+        }
+        revealNode(next);
+    } else {
+        game.addMove(move);
+    }
+
+    if (g_pLog)
+        g_pLog->write(2, Log::Info, "%s: fen=[%s], move=[%s]", side_name(toMove),
+                      before.exportToFEN().c_str(), move.getAsString().c_str());
+    // The promotion choice is Queen again after every move; the setting is
+    // only written when it was something else.
+    if (getPromotion() != 0)
+        setPromotion(0);
+    return true;
+}
+
+void ChessAbstract::revealNode(PGNMove* node)
+{
+    Game& game = m_document.game();
+    PGNElement::reset_layout_cache(game.current);
+    game.current = node;
+    node->hidden = false;
+}
+
+void ChessAbstract::playEngineMove()
+{
+    releaseRetiredEngine();
+    Game& game = m_document.game();
+    PGNMove* current = game.current;
+    if (!current || !game.errorText.empty())
+        return;
+
+    // The record already continues (a puzzle's reply, a replayed game).
+    if (PGNMove* next = current->findNextMove()) {
+        // A hidden move is the solver's to find, never given away.
+        if (next->hidden)
+            return;
+        revealNode(next);
+        completeAction(false);
+        return;
+    }
+
+    const Board position = current->boardAfter();
+    int& slot = position.getColorToMove() == White ? game.whitePlayer : game.blackPlayer;
+    const int opponent = getOpponent();
+    if (slot != opponent) {
+        deleteEngine();
+        slot = opponent;
+    }
+    if (slot == 0 || current->result != ResultInProgress)
+        return;
+
+    if (m_engine && m_engineAsked) {
+        // Already thinking about this very position.
+        if (m_engineGameId == game.id && m_engineBoard == position)
+            return;
+        // Its answer would belong to another position: start afresh.
+        deleteEngine();
+    }
+    if (!m_engine) {
+        m_engine =
+            EngineFactory::instance().createEngine(static_cast<unsigned>(slot), getLevel() + 1);
+        // A human entry at a non-zero slot: nobody to ask.
+        if (!m_engine)
+            return;
+        m_engine->setListener(this);
+    }
+    if (current == game.root || !current->parent)
+        moveToEngine(position, Move());
+    else
+        moveToEngine(current->boardBefore(), current->move);
+}
+
+void ChessAbstract::moveToEngine(const Board& board, const Move& move)
+{
+    if (!m_engine)
+        return;
+    m_engineBoard = board;
+    if (!move.isNull())
+        m_engineBoard.doMove(move);
+    m_engineGameId = m_document.game().id;
+    m_engineAsked = true;
+    m_engine->playMove(board, move);
+}
+
+void ChessAbstract::moveFromEngine(const Move& move)
+{
+    ScopedFlag inReply(m_inEngineReply);
+    Game& game = m_document.game();
+    // Only the answer to the position on screen counts; anything else was
+    // asked for a position the user has left.
+    if (!m_engineAsked || !game.current || game.id != m_engineGameId ||
+        game.current->boardAfter() != m_engineBoard) {
+        if (g_pLog)
+            g_pLog->write(2, Log::Warning, "Engine move %s ignored: not for this position",
+                          move.getAsString().c_str());
+        m_engineAsked = false;
+        return;
+    }
+    m_engineAsked = false;
+    Move played = move;
+    if (!playMove(played)) {
+        if (g_pLog)
+            g_pLog->write(1, Log::Error, "Engine error: invalid move %s",
+                          move.getAsString().c_str());
+        dropEngine(true);
+        message(MessageError, translated("Error"), translated("Engine error: invalid move"), 10000);
+        return;
+    }
+    completeAction(false);
+}
+
+void ChessAbstract::engineStopped(const std::string& text)
+{
+    // The text may belong to the engine deleted here.
+    const std::string shown = text;
+    dropEngine(m_inEngineReply);
+    message(MessageWarning, translated("Engine"), shown.c_str(), 10000);
+}
+
+void ChessAbstract::deleteEngine()
+{
+    dropEngine(m_inEngineReply);
+}
+
+void ChessAbstract::dropEngine(bool deferred)
+{
+    if (!deferred)
+        releaseRetiredEngine();
+    m_engineAsked = false;
+    if (!m_engine)
+        return;
+    logInfo("Engine: %s has been destroyed", m_engine->getName().c_str());
+    EngineInterfaceAbstract* engine = m_engine;
+    m_engine = nullptr;
+    engine->setListener(nullptr);
+    if (deferred) {
+        // Still inside one of its own calls: deleted at the next engine turn.
+        m_retiredEngine.reset(engine);
+    } else {
+        delete engine;
+    }
+}
+
+void ChessAbstract::releaseRetiredEngine()
+{
+    if (!m_inEngineReply)
+        m_retiredEngine.reset();
+}
+
+std::string ChessAbstract::checkGameState()
+{
+    Game& game = m_document.game();
+    if (!game.errorText.empty()) {
+        if (g_pLog)
+            g_pLog->write(2, Log::Error, "%s", game.errorText.c_str());
+        message(MessageError, translated("Error"), game.errorText.c_str(), 10000);
+        return "";
+    }
+    if (game.flags & Game::FlagPuzzle) {
+        if (!(game.flags & Game::FlagSolved) && game.isOpen() && game.checkPuzzleSolved()) {
+            game.flags |= Game::FlagSolved;
+            m_document.selection = Position();
+            m_document.cursor = Position();
+            onPuzzleSolved();
+        }
+        return "";
+    }
+    const PGNMove* current = game.current;
+    if (!current)
+        return "";
+    const GameResult result = current->result;
+    if (result != ResultWhiteWins && result != ResultBlackWins && result != ResultDraw)
+        return "";
+    std::string text = translated(game_result_to_message(result));
+    if (result == ResultDraw) {
+        text += " (";
+        text += translated(draw_reason_to_message(current->drawReason));
+        text += ")";
+    }
+    if (current->depth == 0)
+        game.result = result;
+    return text;
+}
+
+void ChessAbstract::onSelectGame()
+{
+    m_document.selection = Position();
+    m_document.cursor = m_document.isSolvedPuzzle() ? Position() : Position(3, 3);
+    completeAction(true);
+}
+
+void ChessAbstract::continueGame()
+{
+    setMode(ChessDocument::BoardMode);
+    completeAction(false);
+    fullRefresh();
+}
+
+void ChessAbstract::turnBoard()
+{
+    Game& game = m_document.game();
+    if (game.flags & Game::FlagPuzzle)
+        return;
+    game.flags ^= Game::FlagViewAsBlack;
+    m_document.selection = Position();
+    updateAllViews(nullptr, true);
+}
+
+void ChessAbstract::setMode(ChessDocument::GameMode mode)
+{
+    if (mode == m_document.mode)
+        return;
+    m_document.mode = mode;
+    m_document.selection = Position();
+}
+
+// ---------------------------------------------------------------------------
+// Game base
+
+void ChessAbstract::loadBase(const char* path)
+{
+    m_document.loadBase(path);
+    Game& game = m_document.game();
+    if (game.id < 1) {
+        Board start;
+        start.create_classic_board();
+        m_document.newGame(start, 0, getOpponent(), White, 0);
+        game.white = m_config.readString("my_name", translated("Human"));
+        game.black =
+            EngineFactory::instance().getEngineName(static_cast<unsigned>(game.blackPlayer));
+    }
+    if (g_pLog)
+        g_pLog->write(1, Log::Info, "Base %s is loaded", path);
+}
+
+void ChessAbstract::saveBase(const char* path)
+{
+    m_document.saveBase(path);
+}
+
+bool ChessAbstract::saveBaseNoThrow(const char* path)
+{
+    try {
+        saveBase(path);
+    } catch (const Exception& e) {
+        if (g_pLog)
+            g_pLog->write(2, Log::Warning, "%s", e.what());
+    } catch (...) {
+        if (g_pLog)
+            g_pLog->write(2, Log::Warning, "Failed to save game: %s", path ? path : "");
+        return false;
+    }
+    return true;
+}
+
+void ChessAbstract::firstGame()
+{
+    if (m_document.database.firstGame())
+        onSelectGame();
+}
+
+void ChessAbstract::lastGame()
+{
+    if (m_document.database.lastGame())
+        onSelectGame();
+}
+
+void ChessAbstract::keyNext()
+{
+    if (m_document.database.nextGame())
+        onSelectGame();
+}
+
+void ChessAbstract::keyPrev()
+{
+    if (m_document.database.prevGame())
+        onSelectGame();
+}
+
+void ChessAbstract::nextUnsolvedPuzzle()
+{
+    if (m_document.database.nextUnsolvedPuzzle())
+        onSelectGame();
+}
+
+// ---------------------------------------------------------------------------
+
+void ChessAbstract::logInfo(const char* format, ...) const
+{
+    if (!g_pLog)
+        return;
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    g_pLog->write(2, Log::Info, "%s", text);
+}

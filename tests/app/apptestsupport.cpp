@@ -1,0 +1,255 @@
+#include "tests/app/apptestsupport.h"
+
+#include "core/configfileabstract.h"
+#include "core/exception.h"
+#include "engine/enginefactory.h"
+#include "game/game.h"
+#include "game/pgnmove.h"
+#include "views/boardfontfactory.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace apptest {
+
+namespace {
+void link_program(const std::string& root, const std::string& name, const std::string& target)
+{
+    QFile::link(QString::fromStdString(target), QString::fromStdString(root + "/engines/" + name));
+}
+} // namespace
+
+Environment::Environment()
+{
+    QDir().mkpath(QString::fromStdString(m_dir.path() + "/engines"));
+    QDir().mkpath(QString::fromStdString(m_dir.path() + "/chess"));
+    link_program(m_dir.path(), "stockfish", "/usr/games/stockfish");
+    link_program(m_dir.path(), "hoichess", "/usr/games/hoichess");
+    link_program(m_dir.path(), "fake_engine.py",
+                 testsupport::sourcePath("tests/engine/data/fake_engine.py"));
+
+    m_config = std::make_unique<ConfigFileQt>(QString::fromStdString(m_dir.path()));
+    g_pConfig = m_config.get();
+    m_log = std::make_unique<Log>(m_dir.file("inkmate.log.txt"), 2, 0);
+    g_pLog = m_log.get();
+
+    ConfigFileQt& c = *m_config;
+    c.writeString("engine_00", "HUM|Human|-");
+    c.writeString("engine_01", "UCI|Stockfish|engines/stockfish");
+    c.writeString("engine_02", "XBOARD|HoiChess|engines/hoichess");
+    c.writeString("engine_03", "UCI|Fake dying|engines/fake_engine.py --die-on-go");
+    c.writeString("engine_04", "UCI|Fake wrong|engines/fake_engine.py --answer a1a8");
+    c.writeString("engine_05", "UCI|Fake|engines/fake_engine.py");
+    c.writeString("engine_06", "HUM|Somebody|-");
+    c.writeString("board.font_00", "TTF|Chess|Inkmate Chess|fonts/inkmate-chess.ttf");
+    c.writeString("board.font_01", "BMP|Missing|-|fonts/missing.png");
+    EngineFactory::instance().init(m_config.get());
+    BoardFontFactory::init(m_config.get());
+}
+
+Environment::~Environment()
+{
+    EngineFactory::destroy();
+    BoardFontFactory::destroy();
+    g_pLog = nullptr;
+    g_pConfig = nullptr;
+}
+
+std::string Environment::logText() const
+{
+    return testsupport::readFile(m_dir.file("inkmate.log.txt"));
+}
+
+int Environment::logCount(const std::string& text) const
+{
+    const std::string log = logText();
+    int count = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+        ++count;
+    return count;
+}
+
+bool Environment::haveEngine(const char* name)
+{
+    return QFile::exists(QStringLiteral("/usr/games/") + QString::fromUtf8(name));
+}
+
+// ---------------------------------------------------------------------------
+
+TestChess::TestChess(ConfigFileAbstract& config, const Rect& clientRect)
+    : ChessAbstract(config), client(clientRect)
+{
+    const auto font = [](int size, bool bold) {
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(size);
+        if (bold)
+            f.setWeight(QFont::Bold);
+        return f;
+    };
+    m_headerFont = font(27, false);
+    m_headerBoldFont = font(27, true);
+    m_annotationFont = font(20, false);
+    m_historyFont = font(25, false);
+    m_historyBoldFont = font(25, true);
+    getInfoView().setPuzzleFont(&m_headerBoldFont);
+    getInfoView().setResultFont(&m_headerFont);
+    getInfoView().setNamesFont(&m_headerBoldFont);
+    getBoardView().setAnnotationFont(&m_annotationFont);
+    getHistoryView().setTextFont(&m_historyFont);
+    getHistoryView().setMoveFont(&m_historyBoldFont);
+    layout(client);
+}
+
+TestChess::~TestChess() = default;
+
+void TestChess::updateAllViews(const AbstractView* except, bool full)
+{
+    redraws.push_back({except, full});
+    if (full)
+        return;
+    AbstractView* views[] = {&getInfoView(), &getBoardView(), &getHistoryView()};
+    for (AbstractView* view : views) {
+        if (view != except)
+            view->update(this);
+    }
+}
+
+void TestChess::completeAction(bool full)
+{
+    ++completed;
+    const std::string text = checkGameState();
+    updateAllViews(nullptr, full);
+    if (!text.empty()) {
+        gameTexts.push_back(text);
+        message(MessageInformation, "Game", text.c_str(), 60000);
+    }
+}
+
+void TestChess::navigateHistory(int dx, int dy)
+{
+    historySteps.emplace_back(dx, dy);
+    stepHistory(dx, dy, *this);
+}
+
+void TestChess::navigateNormal(int dx, int dy)
+{
+    cursorSteps.emplace_back(dx, dy);
+    moveBoardCursor(dx, dy, *this);
+}
+
+void TestChess::keyOkReleased()
+{
+    if (!okOnBoard(*this))
+        return;
+    // Like the main window: the engine's turn starts once control is back
+    // in the event loop; its errors are reported, never thrown through Qt.
+    QTimer::singleShot(0, &m_timerContext, [this] {
+        ++engineTurns;
+        try {
+            playEngineMove();
+        } catch (const std::exception& e) {
+            turnErrors.push_back(e.what());
+        }
+    });
+}
+
+void TestChess::message(MessageType type, const char* title, const char* text, int) const
+{
+    messages.push_back({type, title ? title : "", text ? text : ""});
+}
+
+void TestChess::paint()
+{
+    QImage image(std::max(1, client.width), std::max(1, client.height), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    AbstractView* views[] = {&getInfoView(), &getBoardView(), &getHistoryView()};
+    for (AbstractView* view : views) {
+        const Rect& r = view->getRect();
+        if (r.width > 0 && r.height > 0)
+            view->paint(&painter, QRect(r.left, r.top, r.width, r.height));
+    }
+}
+
+void TestChess::moveCursorTo(const Position& target)
+{
+    const bool flipped = getDocument().isFlipped();
+    for (int guard = 0; guard < 32 && getDocument().cursor != target; ++guard) {
+        const Position& cursor = getDocument().cursor;
+        if (cursor.x != target.x) {
+            const bool right = (target.x > cursor.x) != flipped;
+            right ? keyRight() : keyLeft();
+        } else {
+            const bool up = (target.y > cursor.y) != flipped;
+            up ? keyUp() : keyDown();
+        }
+    }
+}
+
+bool TestChess::enterMove(const std::string& text)
+{
+    Move move;
+    if (!move.setFromString(text))
+        return false;
+    const PGNMove* before = current();
+    moveCursorTo(move.getFrom());
+    keyOkReleased();
+    moveCursorTo(move.getTo());
+    keyOkReleased();
+    return current() != before;
+}
+
+bool TestChess::waitUntil(const std::function<bool()>& condition, int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > milliseconds)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(2, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void TestChess::spin(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+std::vector<std::string> TestChess::lineToCurrent() const
+{
+    std::vector<std::string> line;
+    for (const PGNMove* node = current(); node && node->parent; node = node->parent)
+        line.push_back(coordinates(node->move));
+    std::reverse(line.begin(), line.end());
+    return line;
+}
+
+void TestChess::clearRecords()
+{
+    messages.clear();
+    redraws.clear();
+    invalidated.clear();
+    gameTexts.clear();
+    historySteps.clear();
+    cursorSteps.clear();
+    turnErrors.clear();
+}
+
+std::string coordinates(const Move& move)
+{
+    return move.getAsString();
+}
+
+} // namespace apptest

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "app/chessabstract.h"
+#include "core/configfileqt.h"
+#include "core/log.h"
+#include "tests/support/test_support.h"
+#include "views/repainttarget.h"
+
+#include <QFont>
+#include <QObject>
+#include <QRect>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace apptest {
+
+// Catalogue indexes of the engines the environment configures.
+enum EngineSlot {
+    SlotHuman = 0,
+    SlotStockfish = 1,
+    SlotHoichess = 2,
+    SlotFakeDying = 3,
+    SlotFakeWrong = 4,
+    SlotFake = 5,
+    SlotNamedHuman = 6
+};
+
+// A temporary program root: configuration, log, engine catalogue (real
+// engines linked below "engines/", the scripted engine of the engine tests)
+// and a board font. Installs the globals for the life of the object.
+class Environment {
+public:
+    Environment();
+    ~Environment();
+    Environment(const Environment&) = delete;
+    Environment& operator=(const Environment&) = delete;
+
+    ConfigFileQt& config() { return *m_config; }
+    std::string file(const std::string& name) const { return m_dir.file(name); }
+    const std::string& root() const { return m_dir.path(); }
+    std::string logText() const;
+    // How often the log holds the text.
+    int logCount(const std::string& text) const;
+    static bool haveEngine(const char* name);
+
+private:
+    testsupport::TempDir m_dir;
+    std::unique_ptr<ConfigFileQt> m_config;
+    std::unique_ptr<Log> m_log;
+};
+
+// The controller on a test platform: it records messages, redraws and menu
+// calls, plays the engine's turn from a zero-delay timer like the main
+// window, and paints into an image so that the move list is laid out.
+class TestChess : public ChessAbstract, public RepaintTarget {
+public:
+    struct Message {
+        int type;
+        std::string title;
+        std::string text;
+    };
+    struct Redraw {
+        const AbstractView* except;
+        bool full;
+    };
+
+    explicit TestChess(ConfigFileAbstract& config, const Rect& client = Rect{0, 0, 600, 800});
+    ~TestChess() override;
+
+    // Platform operations.
+    void updateAllViews(const AbstractView* except, bool full) override;
+    void completeAction(bool full) override;
+    void navigateHistory(int dx, int dy) override;
+    void navigateNormal(int dx, int dy) override;
+    void keyOkReleased() override;
+    Rect getClientRect() const override { return client; }
+    void message(MessageType type, const char* title, const char* text,
+                 int timeoutMs) const override;
+    void showHourGlassAt(int, int) const override {}
+    void hideHourGlass() const override {}
+    void createMainMenu() override { ++menuBuilt; }
+    void showMainMenu() override { ++menuShown; }
+    void onPuzzleSolved() override { ++puzzlesSolved; }
+    void fullRefresh() override { ++fullRefreshes; }
+    void invalidate(const QRect& rect) override { invalidated.push_back(rect); }
+
+    // Lays the views out for the client rectangle and paints them into an
+    // image (the move list is laid out by painting).
+    void paint();
+    // Moves the board cursor with the arrow keys.
+    void moveCursorTo(const Position& target);
+    // Enters a move in coordinate form as the user does: cursor to the
+    // piece, OK, cursor to the target, OK. True when it was played.
+    bool enterMove(const std::string& coordinates);
+    // Runs the event loop until the condition holds; false on time-out.
+    static bool waitUntil(const std::function<bool()>& condition, int milliseconds = 15000);
+    // Runs the event loop for a while.
+    static void spin(int milliseconds);
+
+    // Moves of the line that leads to the current position, in coordinates.
+    std::vector<std::string> lineToCurrent() const;
+    const PGNMove* current() const { return getDocument().currentNode(); }
+    Game& game() { return getDocument().game(); }
+    void clearRecords();
+
+    Rect client;
+    mutable std::vector<Message> messages;
+    std::vector<Redraw> redraws;
+    std::vector<QRect> invalidated;
+    std::vector<std::string> gameTexts;
+    std::vector<std::pair<int, int>> historySteps;
+    std::vector<std::pair<int, int>> cursorSteps;
+    int completed = 0;
+    int menuBuilt = 0;
+    int menuShown = 0;
+    int puzzlesSolved = 0;
+    int fullRefreshes = 0;
+    int engineTurns = 0;
+    // Errors of engine turns started from the timer (the main window shows them).
+    std::vector<std::string> turnErrors;
+
+private:
+    QObject m_timerContext;
+    QFont m_headerFont;
+    QFont m_headerBoldFont;
+    QFont m_annotationFont;
+    QFont m_historyFont;
+    QFont m_historyBoldFont;
+};
+
+// Coordinates of a move ("e2e4", "e7e8q").
+std::string coordinates(const Move& move);
+
+} // namespace apptest

@@ -1,0 +1,278 @@
+// Games played through the controller against real and scripted engines.
+
+#include "tests/app/apptestsupport.h"
+
+#include "engine/engineinterfaceabstract.h"
+#include "game/game.h"
+#include "game/pgnmove.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using apptest::Environment;
+using apptest::TestChess;
+
+namespace {
+
+Board classic()
+{
+    Board board;
+    board.create_classic_board();
+    return board;
+}
+
+// Waits until the engine has answered (White to move again) or failed.
+bool wait_for_reply(TestChess& chess, Color user = White)
+{
+    return TestChess::waitUntil([&] {
+        return chess.current()->colorToMove() == user || !chess.turnErrors.empty() ||
+               !chess.messages.empty();
+    });
+}
+
+} // namespace
+
+TEST(GameFlow, WholeGameAgainstStockfishReopensWhereItStopped)
+{
+    if (!Environment::haveEngine("stockfish"))
+        GTEST_SKIP() << "stockfish is not installed";
+    Environment env;
+    const std::string base = env.file("chess/game.cdb");
+    std::vector<std::string> played;
+    GameResult result = ResultInProgress;
+    {
+        TestChess chess(env.config());
+        chess.loadBase(base.c_str());
+        chess.onSelectGame();
+        chess.setOpponent(apptest::SlotStockfish);
+        chess.setLevel(0);
+        chess.newGame(classic(), 0, apptest::SlotStockfish, White, 0);
+        EXPECT_EQ(chess.game().white, "Human");
+        EXPECT_EQ(chess.game().black, "Stockfish");
+        EXPECT_EQ(chess.game().event, "inkmate match");
+
+        std::mt19937 random(20240611);
+        int moves = 0;
+        for (; moves < 40 && !chess.getDocument().isOver(); ++moves) {
+            const Board position = chess.current()->boardAfter();
+            Moves legal;
+            position.generateMoves(White, &legal);
+            ASSERT_FALSE(legal.empty());
+            const Move choice = legal[random() % legal.size()];
+            ASSERT_TRUE(chess.enterMove(choice.getAsString())) << choice.getAsString();
+            if (chess.getDocument().isOver())
+                break;
+            ASSERT_TRUE(wait_for_reply(chess)) << "no answer after " << choice.getAsString();
+            ASSERT_TRUE(chess.turnErrors.empty()) << chess.turnErrors[0];
+            ASSERT_TRUE(chess.messages.empty() || chess.getDocument().isOver())
+                << chess.messages[0].text;
+        }
+        EXPECT_GT(moves, 0);
+        // The engine was created once and answered at depth 1.
+        ASSERT_NE(chess.getEngine(), nullptr);
+        EXPECT_EQ(chess.getEngine()->getDepth(), 1);
+        EXPECT_EQ(env.logCount("Engine: Stockfish has been created"), 1);
+        EXPECT_GE(env.logCount("White: fen=["), moves);
+        played = chess.lineToCurrent();
+        if (chess.getDocument().isOver()) {
+            ASSERT_EQ(chess.gameTexts.size(), 1u);
+            EXPECT_EQ(chess.messages.back().title, "Game");
+            result = chess.current()->result;
+            EXPECT_EQ(chess.game().result, result);
+        }
+        chess.saveBase(base.c_str());
+    }
+    TestChess again(env.config());
+    again.loadBase(base.c_str());
+    again.onSelectGame();
+    EXPECT_EQ(again.lineToCurrent(), played);
+    EXPECT_EQ(again.current()->findNextMove(), nullptr);
+    EXPECT_EQ(again.game().result, result);
+    EXPECT_EQ(again.game().white, "Human");
+}
+
+TEST(GameFlow, EngineAsWhiteIsAskedAtOnceFromTheStart)
+{
+    if (!Environment::haveEngine("stockfish"))
+        GTEST_SKIP() << "stockfish is not installed";
+    Environment env;
+    TestChess chess(env.config());
+    chess.loadBase(env.file("chess/game.cdb").c_str());
+    chess.setOpponent(apptest::SlotStockfish);
+    chess.newGame(classic(), apptest::SlotStockfish, 0, Black, 0);
+    EXPECT_TRUE(chess.getDocument().isFlipped());
+    EXPECT_EQ(chess.game().white, "Stockfish");
+    EXPECT_EQ(chess.game().black, "Human");
+    EXPECT_TRUE(chess.isWaitingForEngine());
+    ASSERT_TRUE(wait_for_reply(chess, Black));
+    EXPECT_TRUE(chess.turnErrors.empty());
+    EXPECT_EQ(chess.current()->parent, chess.game().root);
+    EXPECT_EQ(chess.current()->depth, 0u);
+}
+
+TEST(GameFlow, ChangedOpponentTakesOverAtTheNextEngineTurn)
+{
+    if (!Environment::haveEngine("stockfish") || !Environment::haveEngine("hoichess"))
+        GTEST_SKIP() << "stockfish or hoichess is not installed";
+    Environment env;
+    TestChess chess(env.config());
+    chess.loadBase(env.file("chess/game.cdb").c_str());
+    chess.setOpponent(apptest::SlotStockfish);
+    chess.newGame(classic(), 0, apptest::SlotStockfish, White, 0);
+    ASSERT_TRUE(chess.enterMove("e2e4"));
+    ASSERT_TRUE(wait_for_reply(chess));
+    ASSERT_TRUE(chess.messages.empty());
+
+    chess.setOpponent(apptest::SlotHoichess);
+    ASSERT_TRUE(chess.enterMove("g1f3"));
+    ASSERT_TRUE(wait_for_reply(chess));
+    EXPECT_TRUE(chess.messages.empty());
+    EXPECT_TRUE(chess.turnErrors.empty());
+    EXPECT_EQ(chess.game().blackPlayer, apptest::SlotHoichess);
+    ASSERT_NE(chess.getEngine(), nullptr);
+    EXPECT_EQ(chess.getEngine()->getName(), "HoiChess");
+    EXPECT_EQ(env.logCount("Engine: Stockfish has been destroyed"), 1);
+    EXPECT_EQ(env.logCount("Set Opponent: 2 (HoiChess)"), 1);
+    EXPECT_EQ(chess.lineToCurrent().size(), 4u);
+
+    // Back to a human opponent: the engine stops at once.
+    chess.setOpponent(0);
+    EXPECT_EQ(chess.getEngine(), nullptr);
+    EXPECT_EQ(env.logCount("Engine: HoiChess has been destroyed"), 1);
+}
+
+TEST(GameFlow, EngineChosenDuringAGameOfTwoHumansPlaysTheSideToMove)
+{
+    if (!Environment::haveEngine("stockfish"))
+        GTEST_SKIP() << "stockfish is not installed";
+    Environment env;
+    TestChess chess(env.config());
+    chess.loadBase(env.file("chess/game.cdb").c_str());
+    chess.setOpponent(0);
+    chess.newGame(classic(), 0, 0, White, 0);
+    ASSERT_TRUE(chess.enterMove("e2e4"));
+    TestChess::spin(20);
+    EXPECT_EQ(chess.getEngine(), nullptr);
+    ASSERT_TRUE(chess.enterMove("e7e5"));
+    TestChess::spin(20);
+    EXPECT_EQ(chess.getEngine(), nullptr);
+
+    chess.setOpponent(apptest::SlotStockfish);
+    ASSERT_TRUE(chess.enterMove("g1f3"));
+    ASSERT_TRUE(wait_for_reply(chess));
+    EXPECT_EQ(chess.game().blackPlayer, apptest::SlotStockfish);
+    EXPECT_EQ(chess.game().whitePlayer, 0);
+    EXPECT_EQ(chess.lineToCurrent().size(), 4u);
+}
+
+TEST(GameFlow, StoppedEngineIsReportedAndReplacedByAFreshProcess)
+{
+    Environment env;
+    TestChess chess(env.config());
+    chess.loadBase(env.file("chess/game.cdb").c_str());
+    chess.setOpponent(apptest::SlotFakeDying);
+    chess.newGame(classic(), 0, apptest::SlotFakeDying, White, 0);
+    ASSERT_TRUE(chess.enterMove("e2e4"));
+    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }));
+    EXPECT_EQ(chess.messages[0].type, ChessAbstract::MessageWarning);
+    EXPECT_EQ(chess.messages[0].title, "Engine");
+    EXPECT_EQ(chess.messages[0].text, "The engine Fake dying has stopped.");
+    EXPECT_EQ(chess.getEngine(), nullptr);
+    EXPECT_FALSE(chess.isWaitingForEngine());
+    EXPECT_TRUE(chess.turnErrors.empty());
+    EXPECT_EQ(chess.lineToCurrent(), std::vector<std::string>{"e2e4"});
+
+    // OK asks the engine again; a new process is started (and dies too).
+    chess.messages.clear();
+    chess.keyOkReleased();
+    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }));
+    EXPECT_EQ(env.logCount("Engine: Fake dying has been created"), 2);
+    EXPECT_EQ(chess.getDocument().selection, Position());
+}
+
+TEST(GameFlow, IllegalEngineMoveIsRefusedWithoutEndingTheProgram)
+{
+    Environment env;
+    TestChess chess(env.config());
+    chess.loadBase(env.file("chess/game.cdb").c_str());
+    chess.setOpponent(apptest::SlotFakeWrong);
+    chess.newGame(classic(), 0, apptest::SlotFakeWrong, White, 0);
+    ASSERT_TRUE(chess.enterMove("e2e4"));
+    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }));
+    EXPECT_EQ(chess.messages[0].type, ChessAbstract::MessageError);
+    EXPECT_EQ(chess.messages[0].text, "Engine error: invalid move");
+    EXPECT_EQ(chess.getEngine(), nullptr);
+    EXPECT_EQ(chess.lineToCurrent(), std::vector<std::string>{"e2e4"});
+    EXPECT_TRUE(chess.turnErrors.empty());
+    // The user may go on; the next engine turn starts a new process.
+    chess.keyOkReleased();
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess.messages.size() >= 2; }));
+    EXPECT_EQ(env.logCount("Engine: Fake wrong has been created"), 2);
+}
+
+TEST(GameFlow, AnswerForAPositionTheUserHasLeftIsIgnored)
+{
+    Environment env;
+    TestChess chess(env.config());
+    chess.loadBase(env.file("chess/game.cdb").c_str());
+    chess.setOpponent(apptest::SlotFake);
+    chess.newGame(classic(), 0, apptest::SlotFake, White, 0);
+    chess.paint();
+    Move e4(4, 1, 4, 3);
+    ASSERT_TRUE(chess.playMove(e4));
+    chess.completeAction(false);
+    chess.playEngineMove();
+    ASSERT_TRUE(chess.isWaitingForEngine());
+    // Before the answer arrives the user steps back to the start.
+    chess.setMode(ChessDocument::HistoryMode);
+    chess.keyLeft();
+    ASSERT_EQ(chess.current(), chess.game().root);
+    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.isWaitingForEngine(); }));
+    EXPECT_EQ(chess.current(), chess.game().root);
+    const PGNMove* e4node = chess.game().root->findNextMove();
+    ASSERT_NE(e4node, nullptr);
+    EXPECT_EQ(e4node->findNextMove(), nullptr);
+    EXPECT_EQ(env.logCount("Engine move e7e5 ignored"), 1);
+    EXPECT_TRUE(chess.messages.empty());
+
+    // Back at the position, a new request is answered normally.
+    chess.keyRight();
+    chess.playEngineMove();
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess.current()->colorToMove() == White; }));
+    EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "e7e5"}));
+}
+
+TEST(GameFlow, HumanEntryAtAnEngineSlotAsksNobody)
+{
+    Environment env;
+    TestChess chess(env.config());
+    chess.loadBase(env.file("chess/game.cdb").c_str());
+    chess.setOpponent(apptest::SlotNamedHuman);
+    chess.newGame(classic(), 0, apptest::SlotNamedHuman, White, 0);
+    ASSERT_TRUE(chess.enterMove("e2e4"));
+    TestChess::spin(30);
+    EXPECT_EQ(chess.engineTurns, 1);
+    EXPECT_TRUE(chess.turnErrors.empty());
+    EXPECT_EQ(chess.getEngine(), nullptr);
+    ASSERT_TRUE(chess.enterMove("e7e5"));
+}
+
+TEST(GameFlow, RecordedContinuationIsReplayedWithoutEngine)
+{
+    Environment env;
+    TestChess chess(env.config());
+    chess.loadBase(env.file("chess/game.cdb").c_str());
+    chess.setOpponent(apptest::SlotFakeWrong);
+    chess.newGame(classic(), 0, apptest::SlotFakeWrong, White, 0);
+    Game& game = chess.game();
+    game.addMove(Move(4, 1, 4, 3));
+    game.addMove(Move(2, 6, 2, 4));
+    game.firstPosition();
+    chess.onSelectGame();
+    ASSERT_TRUE(chess.enterMove("e2e4"));
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess.engineTurns == 1; }));
+    EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "c7c5"}));
+    EXPECT_EQ(chess.getEngine(), nullptr);
+    EXPECT_TRUE(chess.messages.empty());
+}

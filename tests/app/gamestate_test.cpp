@@ -1,0 +1,296 @@
+// End-of-game texts, puzzles, promotion and settings of the controller.
+
+#include "tests/app/apptestsupport.h"
+
+#include "base/chessbase.h"
+#include "core/exception.h"
+#include "engine/engineinterfaceabstract.h"
+#include "game/game.h"
+#include "game/pgnmove.h"
+
+#include <gtest/gtest.h>
+
+using apptest::Environment;
+using apptest::TestChess;
+
+namespace {
+
+Board from_fen(const char* fen)
+{
+    Board board;
+    board.importFromFEN(fen);
+    return board;
+}
+
+// A controller with an open base and a game of two humans.
+class GameStateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        chess = std::make_unique<TestChess>(env.config());
+        chess->loadBase(env.file("chess/game.cdb").c_str());
+        chess->setOpponent(0);
+    }
+    void start(const Board& board, Color user = White)
+    {
+        chess->newGame(board, 0, 0, user, 0);
+        chess->clearRecords();
+    }
+    void play(std::initializer_list<const char*> moves)
+    {
+        for (const char* m : moves)
+            ASSERT_TRUE(chess->enterMove(m)) << m;
+    }
+
+    Environment env;
+    std::unique_ptr<TestChess> chess;
+};
+
+} // namespace
+
+TEST_F(GameStateTest, ThreefoldRepetitionEndsTheGameWithItsReason)
+{
+    start(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+    play({"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1"});
+    EXPECT_TRUE(chess->gameTexts.empty());
+    play({"f6g8"});
+    ASSERT_EQ(chess->gameTexts, std::vector<std::string>{"Draw (Threefold repetition)"});
+    EXPECT_EQ(chess->messages.back().type, ChessAbstract::MessageInformation);
+    EXPECT_EQ(chess->messages.back().title, "Game");
+    EXPECT_EQ(chess->game().result, ResultDraw);
+    // No piece can be picked up at a finished position.
+    chess->moveCursorTo(Position(1, 0));
+    chess->keyOkReleased();
+    EXPECT_FALSE(chess->getDocument().selection.isValid());
+}
+
+TEST_F(GameStateTest, FiftyMoveRuleFiresOnTheHundredthHalfMove)
+{
+    start(from_fen("8/8/8/4k3/8/8/8/R3K3 w - - 98 80"));
+    play({"a1a2"});
+    EXPECT_TRUE(chess->gameTexts.empty());
+    play({"e5e4"});
+    ASSERT_EQ(chess->gameTexts, std::vector<std::string>{"Draw (Fifty-move rule)"});
+    EXPECT_EQ(chess->game().result, ResultDraw);
+}
+
+TEST_F(GameStateTest, MateShowsTheWinner)
+{
+    start(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+    play({"f2f3", "e7e5", "g2g4", "d8h4"});
+    ASSERT_EQ(chess->gameTexts, std::vector<std::string>{"Black wins"});
+    EXPECT_EQ(chess->game().result, ResultBlackWins);
+}
+
+TEST_F(GameStateTest, ResultInASideVariationLeavesTheGameResult)
+{
+    start(from_fen("7k/8/6K1/8/8/8/8/5Q2 w - - 0 1"));
+    play({"f1f7"});
+    ASSERT_EQ(chess->gameTexts, std::vector<std::string>{"Draw (Stalemate)"});
+    EXPECT_EQ(chess->game().result, ResultDraw);
+
+    chess->setMode(ChessDocument::HistoryMode);
+    chess->keyLeft();
+    ASSERT_EQ(chess->current(), chess->game().root);
+    chess->continueGame();
+    EXPECT_EQ(chess->getMode(), ChessDocument::BoardMode);
+    EXPECT_EQ(chess->fullRefreshes, 1);
+    play({"f1f8"});
+    EXPECT_EQ(chess->current()->depth, 1u);
+    ASSERT_EQ(chess->gameTexts.size(), 2u);
+    EXPECT_EQ(chess->gameTexts[1], "White wins");
+    EXPECT_EQ(chess->game().result, ResultDraw);
+}
+
+TEST_F(GameStateTest, PromotionUsesTheStoredChoiceThenQueenAgain)
+{
+    start(from_fen("8/3PP3/8/8/8/8/k7/4K3 w - - 0 1"));
+    chess->setPromotion(2);
+    play({"e7e8"});
+    EXPECT_EQ(chess->current()->move.promotion, Piece::TypeBishop);
+    EXPECT_EQ(chess->getPromotion(), 0);
+    play({"a2b2", "d7d8"});
+    EXPECT_EQ(chess->current()->move.promotion, Piece::TypeQueen);
+    // A move that names its piece keeps it; a non-promotion loses any piece.
+    Move knight(1, 1, 1, 2, Piece::TypeKnight);
+    ASSERT_TRUE(chess->playMove(knight));
+    EXPECT_EQ(knight.promotion, 0);
+    EXPECT_GE(env.logCount("Set Promotion: 0"), 2);
+    EXPECT_GE(env.logCount("White: fen=[8/3PP3/8/8/8/8/k7/4K3 w - - 0 1], move=[e7e8b]"), 1);
+}
+
+TEST_F(GameStateTest, PuzzleRefusesWrongMovesAndIsSolvedOnce)
+{
+    const std::string base = env.file("chess/puzzles.cdb");
+    ChessBase::imp(base, testsupport::sourcePath("assets/chess/puzzles.pgn"));
+    chess->saveBase("");
+    chess->loadBase(base.c_str());
+    chess->onSelectGame();
+    // The first mate in 2 for Black (the board is shown from Black's side).
+    for (int guard = 0; guard < 30 && chess->game().event != "Mate in 2"; ++guard)
+        chess->nextUnsolvedPuzzle();
+    ASSERT_EQ(chess->game().event, "Mate in 2");
+    ASSERT_TRUE(chess->getDocument().isPuzzle());
+    ASSERT_TRUE(chess->getDocument().isFlipped());
+    const int puzzleId = chess->game().id;
+    chess->clearRecords();
+
+    // Only the solver's (Black's) pieces can be picked up; turning the board
+    // does nothing in a puzzle.
+    chess->turnBoard();
+    EXPECT_TRUE(chess->getDocument().isFlipped());
+    const PGNMove* first = chess->current()->findNextMove();
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(first->hidden);
+
+    // A legal move that is not the solution.
+    Moves legal;
+    chess->current()->boardAfter().generateMoves(Black, &legal);
+    Move wrong;
+    for (const Move& m : legal)
+        if (m != first->move && m.promotion == 0)
+            wrong = m;
+    const PGNMove* before = chess->current();
+    EXPECT_FALSE(chess->enterMove(wrong.getAsString()));
+    EXPECT_EQ(chess->current(), before);
+    ASSERT_EQ(chess->messages.size(), 1u);
+    EXPECT_EQ(chess->messages[0].title, "Puzzle");
+    EXPECT_EQ(chess->messages[0].text, "Incorrect move!");
+    EXPECT_TRUE(first->hidden);
+
+    // The solution: each correct move is answered by the recorded reply.
+    int guard = 0;
+    while (!chess->getDocument().isSolvedPuzzle() && guard++ < 10) {
+        const PGNMove* next = chess->current()->findNextMove();
+        ASSERT_NE(next, nullptr);
+        ASSERT_TRUE(next->hidden);
+        ASSERT_TRUE(chess->enterMove(next->move.getAsString()));
+        EXPECT_FALSE(next->hidden);
+        if (!chess->getDocument().isSolvedPuzzle()) {
+            ASSERT_TRUE(TestChess::waitUntil(
+                [&] { return chess->current()->colorToMove() == Black; }, 2000));
+        }
+    }
+    EXPECT_EQ(chess->puzzlesSolved, 1);
+    EXPECT_TRUE(chess->game().flags & Game::FlagSolved);
+    EXPECT_FALSE(chess->getDocument().cursor.isValid());
+    EXPECT_TRUE(chess->gameTexts.empty());
+    // A later state check does not solve it again; the keys do not move a cursor.
+    chess->completeAction(false);
+    chess->keyLeft();
+    EXPECT_EQ(chess->puzzlesSolved, 1);
+    EXPECT_FALSE(chess->getDocument().cursor.isValid());
+
+    // Down goes on to the next game, an unsolved puzzle.
+    chess->keyDown();
+    EXPECT_EQ(chess->game().id, puzzleId + 1);
+    EXPECT_EQ(chess->game().flags & (Game::FlagPuzzle | Game::FlagSolved),
+              static_cast<unsigned>(Game::FlagPuzzle));
+    EXPECT_EQ(chess->getDocument().cursor, Position(3, 3));
+    // The solved flag was stored.
+    chess->keyPrev();
+    EXPECT_EQ(chess->game().id, puzzleId);
+    EXPECT_TRUE(chess->getDocument().isSolvedPuzzle());
+    // Up at a solved puzzle goes to the previous game.
+    chess->keyUp();
+    EXPECT_EQ(chess->game().id, puzzleId - 1);
+}
+
+TEST_F(GameStateTest, PuzzleShownFromWhitesSideOffersOnlyWhitePieces)
+{
+    const std::string base = env.file("chess/puzzles.cdb");
+    ChessBase::imp(base, testsupport::sourcePath("assets/chess/puzzles.pgn"));
+    chess->saveBase("");
+    chess->loadBase(base.c_str());
+    chess->onSelectGame();
+    ASSERT_TRUE(chess->getDocument().isPuzzle());
+    ASSERT_FALSE(chess->getDocument().isFlipped());
+    ASSERT_EQ(chess->current()->colorToMove(), White);
+    // With the board turned by hand (stored view flag), White is on top and
+    // nothing may be picked up.
+    chess->game().flags |= Game::FlagViewAsBlack;
+    chess->moveCursorTo(Position(5, 0));
+    chess->keyOkReleased();
+    EXPECT_FALSE(chess->getDocument().selection.isValid());
+    chess->game().flags &= ~static_cast<unsigned>(Game::FlagViewAsBlack);
+    chess->keyOkReleased();
+    EXPECT_EQ(chess->getDocument().selection, Position(5, 0));
+}
+
+TEST_F(GameStateTest, InvalidGameShowsItsErrorAndNoResult)
+{
+    start(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+    chess->game().invalidate("Unexpected token: Nx9");
+    EXPECT_EQ(chess->checkGameState(), "");
+    ASSERT_EQ(chess->messages.size(), 1u);
+    EXPECT_EQ(chess->messages[0].type, ChessAbstract::MessageError);
+    EXPECT_EQ(chess->messages[0].text, "Unexpected token: Nx9");
+    Move move(4, 1, 4, 3);
+    EXPECT_FALSE(chess->playMove(move));
+    EXPECT_GE(env.logCount("Unexpected token: Nx9"), 1);
+}
+
+TEST_F(GameStateTest, EmptyBaseStartsAGameAgainstTheStoredOpponent)
+{
+    chess->saveBase("");
+    chess->setOpponent(apptest::SlotStockfish);
+    env.config().writeString("my_name", "Ива́н");
+    chess->loadBase(env.file("chess/other.cdb").c_str());
+    EXPECT_EQ(chess->game().white, "Ива́н");
+    EXPECT_EQ(chess->game().black, "Stockfish");
+    EXPECT_EQ(chess->game().blackPlayer, apptest::SlotStockfish);
+    EXPECT_EQ(chess->game().whitePlayer, 0);
+    EXPECT_EQ(chess->getEngine(), nullptr);
+    EXPECT_EQ(env.logCount("is loaded"), 2);
+    // A file that is not a game base is refused with an Exception.
+    testsupport::writeFile(env.file("chess/text.cdb"), "not a database at all\n");
+    chess->saveBase("");
+    EXPECT_THROW(chess->loadBase(env.file("chess/text.cdb").c_str()), Exception);
+    EXPECT_TRUE(chess->saveBaseNoThrow(""));
+}
+
+TEST_F(GameStateTest, SettingsAreAppliedAndLogged)
+{
+    EXPECT_GE(env.logCount("Set Level: 1"), 1);
+    EXPECT_GE(env.logCount("Set Promotion: 0"), 1);
+    chess->setLevel(4);
+    EXPECT_EQ(chess->getLevel(), 4);
+    EXPECT_EQ(env.logCount("Set Level: 5"), 1);
+    chess->setOpponent(apptest::SlotFake);
+    EXPECT_EQ(env.logCount("Set Opponent: 5 (Fake)"), 1);
+    chess->newGame(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), 0,
+                   apptest::SlotFake, White, 0);
+    ASSERT_TRUE(chess->enterMove("e2e4"));
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess->current()->colorToMove() == White; }));
+    ASSERT_NE(chess->getEngine(), nullptr);
+    EXPECT_EQ(chess->getEngine()->getDepth(), 5);
+    chess->setLevel(0);
+    EXPECT_EQ(chess->getEngine()->getDepth(), 1);
+
+    // A board font that cannot be applied: back to the first one.
+    env.config().writeInt("board.font", 1);
+    EXPECT_THROW(chess->applyBoardFont(), Exception);
+    EXPECT_EQ(env.config().readInt("board.font", -1), 0);
+    EXPECT_NO_THROW(chess->applyBoardFont());
+
+    env.config().writeInt("board.annotation", 1);
+    chess->clearRecords();
+    chess->onSettings();
+    EXPECT_TRUE(chess->getBoardView().getAnnotation());
+    EXPECT_EQ(chess->menuBuilt, 1);
+    ASSERT_FALSE(chess->redraws.empty());
+    EXPECT_TRUE(chess->redraws.back().full);
+    EXPECT_EQ(chess->redraws.back().except, nullptr);
+
+    chess->setBoardFontAntiAliasing(5);
+    EXPECT_EQ(chess->getBoardFontAntiAliasing(), 1);
+    env.config().writeInt("board.font.aa", 7);
+    EXPECT_EQ(chess->getBoardFontAntiAliasing(), 1);
+    chess->setBoardFontAntiAliasing(0);
+    EXPECT_EQ(chess->getBoardFontAntiAliasing(), 0);
+
+    EXPECT_EQ(ChessAbstract::get_levels().size(), 15u);
+    EXPECT_EQ(ChessAbstract::get_levels().back(), "15");
+    EXPECT_EQ(ChessAbstract::get_history_sizes().front(), "Off");
+    EXPECT_EQ(ChessAbstract::get_history_sizes().back(), "50%");
+}

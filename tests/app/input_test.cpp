@@ -1,0 +1,358 @@
+// Keys, touches, the move list and the screen division.
+
+#include "tests/app/apptestsupport.h"
+
+#include "base/chessbase.h"
+#include "game/game.h"
+#include "game/pgnelement.h"
+#include "game/pgnmove.h"
+
+#include <gtest/gtest.h>
+
+using apptest::Environment;
+using apptest::TestChess;
+
+namespace {
+
+QRect rect_of(const PGNElement* e)
+{
+    return QRect(e->x, e->y, e->width, e->height);
+}
+
+QPoint centre_of(const PGNElement* e)
+{
+    return QPoint(e->x + e->width / 2, e->y + e->height / 2);
+}
+
+// The classic games imported into a base and opened on the first game.
+class InputTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string base = env.file("chess/classics.cdb");
+        ChessBase::imp(base, testsupport::sourcePath("assets/chess/classics.pgn"));
+        chess = std::make_unique<TestChess>(env.config());
+        chess->loadBase(base.c_str());
+        chess->onSelectGame();
+        chess->setOpponent(0);
+    }
+    const PGNMove* findMove(const std::string& text)
+    {
+        for (PGNElement* e = chess->game().root; e; e = e->next)
+            if (e->getType() == PGNElement::TypeMove && e->getText() == text)
+                return static_cast<PGNMove*>(e);
+        return nullptr;
+    }
+    int shownPage() { return chess->getHistoryView().getShownPage(); }
+    void newHumanGame()
+    {
+        Board start;
+        start.create_classic_board();
+        chess->newGame(start, 0, 0, White, 0);
+        chess->paint();
+        chess->clearRecords();
+    }
+
+    Environment env;
+    std::unique_ptr<TestChess> chess;
+};
+
+} // namespace
+
+TEST_F(InputTest, RightStepsFollowTheMainLineAndTurnPagesBeforeComments)
+{
+    env.config().writeInt("history.size", 1);
+    chess->layout(chess->client);
+    chess->paint();
+    ASSERT_EQ(chess->current(), chess->game().root);
+    ASSERT_GT(chess->getHistoryView().getPageCount(), 5);
+    chess->setMode(ChessDocument::HistoryMode);
+
+    std::vector<const PGNMove*> mainLine;
+    for (const PGNMove* n = chess->game().root->findNextMove(); n; n = n->findNextMove())
+        mainLine.push_back(n);
+    ASSERT_EQ(mainLine.size(), 45u);
+
+    std::vector<const PGNMove*> visited;
+    int turns = 0;
+    for (int i = 0; i < 500; ++i) {
+        const PGNMove* before = chess->current();
+        const int pageBefore = shownPage();
+        chess->invalidated.clear();
+        chess->redraws.clear();
+        chess->keyRight();
+        chess->paint();
+        if (chess->current() != before) {
+            visited.push_back(chess->current());
+            EXPECT_EQ(chess->current()->page, shownPage());
+            if (shownPage() == pageBefore) {
+                // Only the two words are repainted in the move list.
+                ASSERT_EQ(chess->invalidated.size() >= 2, true);
+                EXPECT_EQ(chess->invalidated[0], rect_of(before));
+                EXPECT_EQ(chess->invalidated[1], rect_of(chess->current()));
+                ASSERT_EQ(chess->redraws.size(), 1u);
+                EXPECT_EQ(chess->redraws[0].except, &chess->getHistoryView());
+            }
+        } else if (shownPage() != pageBefore) {
+            ++turns;
+            EXPECT_EQ(shownPage(), pageBefore + 1);
+            ASSERT_EQ(chess->redraws.size(), 1u);
+            EXPECT_EQ(chess->redraws[0].except, nullptr);
+        } else {
+            break;
+        }
+    }
+    EXPECT_EQ(visited, mainLine);
+    EXPECT_GT(turns, 0);
+    EXPECT_EQ(shownPage(), chess->getHistoryView().getPageCount() - 1);
+
+    // Left pages back to the last move, then walks back to the start.
+    std::vector<const PGNMove*> back;
+    for (int i = 0; i < 500 && chess->current() != chess->game().root; ++i) {
+        const PGNMove* before = chess->current();
+        chess->keyLeft();
+        chess->paint();
+        if (chess->current() != before)
+            back.push_back(chess->current());
+    }
+    ASSERT_EQ(back.size(), mainLine.size());
+    EXPECT_EQ(back.back(), chess->game().root);
+    EXPECT_EQ(shownPage(), 0);
+}
+
+TEST_F(InputTest, UpAndDownMoveThroughVariations)
+{
+    chess->paint();
+    chess->setMode(ChessDocument::HistoryMode);
+    const PGNMove* bd6 = findMove("18.Bd6");
+    ASSERT_NE(bd6, nullptr);
+    chess->game().current = const_cast<PGNMove*>(bd6);
+    chess->getHistoryView().setShownPage(bd6->page);
+    const auto text = [&] { return chess->current()->getText(); };
+    chess->keyRight();
+    EXPECT_EQ(text(), "Bxg1");
+    EXPECT_EQ(chess->current()->depth, 0u);
+    chess->keyDown();
+    EXPECT_EQ(text(), "Qxa1+");
+    EXPECT_EQ(chess->current()->depth, 1u);
+    chess->keyRight();
+    EXPECT_EQ(text(), "19.Ke2");
+    chess->keyUp();
+    EXPECT_EQ(text(), "Qxa1+");
+    chess->keyUp();
+    EXPECT_EQ(text(), "Bxg1");
+    chess->keyUp();
+    EXPECT_EQ(chess->current(), chess->game().root);
+    chess->keyDown();
+    EXPECT_EQ(text(), "23.Be7#");
+    EXPECT_EQ(chess->getMode(), ChessDocument::HistoryMode);
+    // OK in history mode goes back to the board; the game over stays quiet.
+    chess->continueGame();
+    EXPECT_EQ(chess->getMode(), ChessDocument::BoardMode);
+    EXPECT_EQ(chess->gameTexts, std::vector<std::string>{"White wins"});
+}
+
+TEST_F(InputTest, SwipesOfMoreThanThirtyPixelsStepAndShorterOnesTap)
+{
+    chess->paint();
+    const Rect history = chess->getHistoryView().getRect();
+    ASSERT_GT(history.height, 100);
+    const int x = history.left + 200;
+    const int y = history.top + 60;
+    const auto swipe = [&](int dx, int dy) {
+        chess->historySteps.clear();
+        chess->onPointerDown(x, y);
+        chess->onPointerUp(x + dx, y + dy);
+        return chess->historySteps;
+    };
+    using Steps = std::vector<std::pair<int, int>>;
+    chess->redraws.clear();
+    chess->onPointerDown(x, y);
+    EXPECT_EQ(chess->getMode(), ChessDocument::HistoryMode);
+    ASSERT_EQ(chess->redraws.size(), 1u);
+    EXPECT_TRUE(chess->redraws[0].full);
+    chess->onPointerUp(x, y);
+
+    EXPECT_EQ(swipe(30, 0), Steps{});
+    EXPECT_EQ(swipe(0, -30), Steps{});
+    EXPECT_EQ(swipe(31, 0), (Steps{{1, 0}}));
+    EXPECT_EQ(swipe(-31, 10), (Steps{{-1, 0}}));
+    EXPECT_EQ(swipe(0, 31), (Steps{{0, 1}}));
+    EXPECT_EQ(swipe(5, -40), (Steps{{0, -1}}));
+    EXPECT_EQ(swipe(40, 30), Steps{});
+    EXPECT_EQ(swipe(-60, 60), Steps{});
+    EXPECT_EQ(swipe(61, 30), (Steps{{1, 0}}));
+    // Without a pointer-down in the list, a pointer-up does nothing.
+    chess->historySteps.clear();
+    chess->onPointerUp(x + 100, y);
+    EXPECT_TRUE(chess->historySteps.empty());
+}
+
+TEST_F(InputTest, TapOnAMoveMakesItCurrent)
+{
+    chess->paint();
+    chess->setMode(ChessDocument::HistoryMode);
+    chess->paint();
+    const PGNMove* target = nullptr;
+    for (PGNElement* e = chess->game().root->next; e; e = e->next)
+        if (e->getType() == PGNElement::TypeMove && e->page == shownPage() && e->width > 0)
+            target = static_cast<PGNMove*>(e);
+    ASSERT_NE(target, nullptr);
+    const QPoint p = centre_of(target);
+    chess->redraws.clear();
+    chess->onPointerDown(p.x(), p.y());
+    chess->onPointerUp(p.x() + 3, p.y());
+    EXPECT_EQ(chess->current(), target);
+    ASSERT_FALSE(chess->redraws.empty());
+    EXPECT_TRUE(chess->redraws.back().full);
+    // A tap on the border of a word finds nothing.
+    const PGNMove* before = chess->current();
+    chess->onPointerDown(target->x, target->y);
+    chess->onPointerUp(target->x, target->y);
+    EXPECT_EQ(chess->current(), before);
+}
+
+TEST_F(InputTest, TouchDragsAndTapsEnterMoves)
+{
+    newHumanGame();
+    ChessBoardView& board = chess->getBoardView();
+    const QPoint e2 = board.cellRect(Position(4, 1)).center();
+    const QPoint e4 = board.cellRect(Position(4, 3)).center();
+    chess->setMode(ChessDocument::HistoryMode);
+    chess->redraws.clear();
+    chess->onPointerDown(e2.x(), e2.y());
+    EXPECT_EQ(chess->getMode(), ChessDocument::BoardMode);
+    EXPECT_EQ(chess->getDocument().selection, Position(4, 1));
+    ASSERT_FALSE(chess->redraws.empty());
+    EXPECT_TRUE(chess->redraws.back().full);
+    chess->onPointerUp(e4.x(), e4.y());
+    EXPECT_EQ(chess->lineToCurrent(), std::vector<std::string>{"e2e4"});
+    EXPECT_FALSE(chess->getDocument().selection.isValid());
+
+    // Tap the piece, then the target.
+    const QPoint g8 = board.cellRect(Position(6, 7)).center();
+    const QPoint f6 = board.cellRect(Position(5, 5)).center();
+    chess->onPointerDown(g8.x(), g8.y());
+    chess->onPointerUp(g8.x(), g8.y());
+    EXPECT_EQ(chess->getDocument().selection, Position(6, 7));
+    chess->onPointerDown(f6.x(), f6.y());
+    chess->onPointerUp(f6.x(), f6.y());
+    EXPECT_EQ(chess->lineToCurrent(), (std::vector<std::string>{"e2e4", "g8f6"}));
+}
+
+TEST_F(InputTest, OkSelectsReselectsAndKeepsTheSelectionOnIllegalTargets)
+{
+    newHumanGame();
+    ChessDocument& doc = chess->getDocument();
+    chess->moveCursorTo(Position(4, 3));
+    chess->keyOkReleased();
+    EXPECT_FALSE(doc.selection.isValid());
+    chess->moveCursorTo(Position(4, 6));
+    chess->keyOkReleased();
+    EXPECT_FALSE(doc.selection.isValid());
+
+    chess->moveCursorTo(Position(4, 1));
+    chess->invalidated.clear();
+    chess->keyOkReleased();
+    EXPECT_EQ(doc.selection, Position(4, 1));
+    const QRect e2 = chess->getBoardView().cellRect(Position(4, 1));
+    EXPECT_NE(std::find(chess->invalidated.begin(), chess->invalidated.end(), e2),
+              chess->invalidated.end());
+    chess->keyOkReleased();
+    EXPECT_EQ(doc.selection, Position(4, 1));
+    chess->moveCursorTo(Position(4, 4));
+    chess->keyOkReleased();
+    EXPECT_EQ(doc.selection, Position(4, 1));
+    EXPECT_EQ(chess->current(), chess->game().root);
+    chess->moveCursorTo(Position(3, 1));
+    chess->keyOkReleased();
+    EXPECT_EQ(doc.selection, Position(3, 1));
+    chess->moveCursorTo(Position(3, 3));
+    chess->keyOkReleased();
+    EXPECT_EQ(chess->lineToCurrent(), std::vector<std::string>{"d2d4"});
+
+    // The cursor wraps at the edge; a mode change drops the selection.
+    chess->moveCursorTo(Position(0, 6));
+    chess->keyOkReleased();
+    EXPECT_EQ(doc.selection, Position(0, 6));
+    chess->keyLeft();
+    EXPECT_EQ(doc.cursor, Position(7, 6));
+    chess->setMode(ChessDocument::HistoryMode);
+    EXPECT_FALSE(doc.selection.isValid());
+    chess->setMode(ChessDocument::BoardMode);
+    // Turning the board mirrors the keys and drops the selection.
+    chess->keyOkReleased();
+    chess->turnBoard();
+    EXPECT_TRUE(doc.isFlipped());
+    EXPECT_FALSE(doc.selection.isValid());
+    chess->keyLeft();
+    EXPECT_EQ(doc.cursor, Position(0, 6));
+}
+
+TEST_F(InputTest, UpAndDownAtAFinishedGameChangeTheGame)
+{
+    chess->keyNext();
+    ASSERT_EQ(chess->game().id, 2);
+    chess->setMode(ChessDocument::HistoryMode);
+    chess->keyDown();
+    chess->continueGame();
+    ASSERT_TRUE(chess->getDocument().isOver());
+    chess->keyUp();
+    EXPECT_EQ(chess->game().id, 1);
+    EXPECT_EQ(chess->getDocument().cursor, Position(3, 3));
+    // Game 1 is at its start: Down moves the cursor.
+    chess->keyDown();
+    EXPECT_EQ(chess->game().id, 1);
+    EXPECT_EQ(chess->getDocument().cursor, Position(3, 2));
+    // Game 2 reopens at its stored last position, where Down goes on.
+    chess->keyNext();
+    ASSERT_EQ(chess->game().id, 2);
+    ASSERT_TRUE(chess->getDocument().isOver());
+    chess->keyDown();
+    EXPECT_EQ(chess->game().id, 3);
+    chess->lastGame();
+    EXPECT_EQ(chess->game().id, 3);
+    chess->firstGame();
+    EXPECT_EQ(chess->game().id, 1);
+}
+
+TEST_F(InputTest, PointerUpOnTheHeaderOpensTheMenu)
+{
+    env.config().writeInt("header", 1);
+    chess->layout(chess->client);
+    chess->onPointerUp(300, 30);
+    EXPECT_EQ(chess->menuShown, 1);
+    env.config().writeInt("header", 0);
+    chess->layout(chess->client);
+    chess->onPointerUp(0, 0);
+    EXPECT_EQ(chess->menuShown, 1);
+}
+
+TEST(Layout, DividesTheScreenAmongTheViews)
+{
+    Environment env;
+    TestChess chess(env.config());
+    const auto check = [&](int header, int size, int annotation, Rect info, Rect board,
+                           Rect history, int cell) {
+        env.config().writeInt("header", header);
+        env.config().writeInt("history.size", size);
+        env.config().writeInt("board.annotation", annotation);
+        chess.setBoardAnnotation();
+        chess.layout(Rect{0, 0, 600, 800});
+        EXPECT_EQ(chess.getInfoView().getRect(), info) << header << " " << size;
+        EXPECT_EQ(chess.getBoardView().getRect(), board) << header << " " << size;
+        EXPECT_EQ(chess.getHistoryView().getRect(), history) << header << " " << size;
+        EXPECT_EQ(chess.getBoardView().getCellSize(), cell) << header << " " << size;
+    };
+    check(1, 3, 0, Rect{0, 0, 600, 60}, Rect{50, 61, 500, 500}, Rect{0, 562, 600, 240}, 62);
+    check(0, 3, 1, Rect{0, 0, 0, 0}, Rect{20, 1, 560, 560}, Rect{0, 562, 600, 240}, 62);
+    check(1, 0, 0, Rect{0, 0, 600, 60}, Rect{0, 61, 600, 600}, Rect{0, 662, 600, 0}, 75);
+    check(0, 0, 1, Rect{0, 0, 0, 0}, Rect{0, 1, 600, 600}, Rect{0, 602, 600, 0}, 67);
+    check(1, 9, 0, Rect{0, 0, 600, 60}, Rect{50, 61, 500, 500}, Rect{0, 562, 600, 240}, 62);
+    check(0, 5, 0, Rect{0, 0, 0, 0}, Rect{100, 1, 400, 400}, Rect{0, 402, 600, 400}, 50);
+    // A window too small for a board gets an empty one, not a negative one.
+    env.config().writeInt("header", 1);
+    env.config().writeInt("history.size", 5);
+    chess.layout(Rect{0, 0, 300, 100});
+    EXPECT_EQ(chess.getBoardView().getRect().width, 0);
+}
