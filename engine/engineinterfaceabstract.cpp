@@ -116,6 +116,8 @@ void EngineInterfaceAbstract::engineHasOutput()
     QPointer<EngineInterfaceAbstract> self(this);
     const QByteArray chunk = readAllStandardOutput();
     for (const char c : chunk) {
+        if (m_stopped)
+            return;
         if (c == '\r')
             continue;
         if (c != '\n') {
@@ -159,7 +161,7 @@ void EngineInterfaceAbstract::onFinished(int exitCode, QProcess::ExitStatus stat
         snprintf(text, sizeof text, "Engine %s crashed", m_name.c_str());
     else
         snprintf(text, sizeof text, "Engine %s exited with code %d", m_name.c_str(), exitCode);
-    handleStopped(text, format_text(translated("The engine %s has stopped."), m_name));
+    handleStopped(text, userMessage(translated("The engine %s has stopped.")));
 }
 
 void EngineInterfaceAbstract::onErrorOccurred(QProcess::ProcessError error)
@@ -170,7 +172,7 @@ void EngineInterfaceAbstract::onErrorOccurred(QProcess::ProcessError error)
     if (state() != QProcess::NotRunning && error != QProcess::FailedToStart)
         return;
     handleStopped("Engine " + m_name + ": " + errorString().toStdString(),
-                  format_text(translated("The engine %s has stopped."), m_name));
+                  userMessage(translated("The engine %s has stopped.")));
 }
 
 void EngineInterfaceAbstract::onGreetingTimeout()
@@ -178,9 +180,20 @@ void EngineInterfaceAbstract::onGreetingTimeout()
     char text[256];
     snprintf(text, sizeof text, "Engine %s did not answer its greeting within %d ms",
              m_name.c_str(), m_greetingTimer.interval());
-    handleStopped(text, format_text(translated("The engine %s does not answer."), m_name));
-    // A silent engine is not worth a quit: it is killed, and reaped by the destructor.
-    kill();
+    stopEngine(text, userMessage(translated("The engine %s does not answer.")));
+}
+
+void EngineInterfaceAbstract::stopEngine(const std::string& logText, const std::string& userText)
+{
+    handleStopped(logText, userText);
+    // No quit: the engine is past listening. The destructor reaps it.
+    if (state() != QProcess::NotRunning)
+        kill();
+}
+
+std::string EngineInterfaceAbstract::userMessage(const char* format) const
+{
+    return format_text(format, m_name);
 }
 
 void EngineInterfaceAbstract::handleStopped(const std::string& logText, const std::string& userText)

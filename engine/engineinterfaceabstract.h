@@ -55,6 +55,11 @@ protected:
     // The driver's greeting was sent / answered: runs and stops the time-out.
     void startGreetingTimer();
     void greetingAnswered();
+    // The engine cannot go on: logs logText, kills the process, tells the
+    // listener userText (once); later output is ignored.
+    void stopEngine(const std::string& logText, const std::string& userText);
+    // A translated message naming this engine, from a format with one "%s".
+    std::string userMessage(const char* format) const;
 
     int m_depth;
     std::string m_name;

@@ -1,5 +1,6 @@
 #include "engine/engineinterfacexboard.h"
 
+#include "core/trans.h"
 #include "engine/engineinterfacelistener.h"
 
 #include <string>
@@ -45,9 +46,23 @@ void EngineInterfaceXBoard::sendRequest(const Board& position, const Move& last)
 {
     write("force");
     write(("setboard " + position.exportToFEN()).c_str());
-    if (!last.isNull())
-        write(last.getAsString().c_str());
+    m_lastSent.clear();
+    if (!last.isNull()) {
+        m_lastSent = last.getAsString();
+        write(m_lastSent.c_str());
+    }
     write("go");
+}
+
+// "Error (unknown command): setboard", or "Illegal move" naming the last move:
+// the engine does not hold the position it was given.
+bool EngineInterfaceXBoard::isRefusal() const
+{
+    if (m_line.compare(0, 5, "Error") == 0)
+        return m_line.find("setboard") != std::string::npos;
+    if (m_line.compare(0, 12, "Illegal move") == 0)
+        return !m_lastSent.empty() && m_line.find(m_lastSent) != std::string::npos;
+    return false;
 }
 
 void EngineInterfaceXBoard::process()
@@ -62,6 +77,12 @@ void EngineInterfaceXBoard::process()
                 sendRequest(m_pendingPosition, m_pendingMove);
             }
         }
+        return;
+    }
+    if (isRefusal()) {
+        // It would go on to search its own idea of the position.
+        stopEngine("Engine " + m_name + " refused the position: " + m_line,
+                   userMessage(translated("The engine %s cannot set up the position.")));
         return;
     }
     std::vector<std::string> groups;

@@ -25,9 +25,12 @@ public:
 private:
     void sendRequest(const Board& position, const Move& last);
 
+    bool isRefusal() const;
+
     int m_state;
     Board m_pendingPosition;
     Move m_pendingMove;
     bool m_pending;
     RegExpSearcher m_movePattern;
+    std::string m_lastSent;
 };

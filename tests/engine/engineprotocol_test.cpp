@@ -194,6 +194,28 @@ TEST(EngineDrivers, EngineDyingInTheSearchIsReportedNotAwaited)
     }
 }
 
+TEST(XBoardDriver, EngineRefusingThePositionIsStoppedButErrorsOnDepthAreNot)
+{
+    // The answer to a position it does not hold would be a move of another game.
+    for (const char* refusal :
+         {"--reply setboard=Error_(unknown_command):_setboard", "--reply MOVE=Illegal_move:_{}"}) {
+        XBoardSession s("XBOARD",
+                        std::string("--protocol xboard --reply sd=Illegal_move:_{} ") + refusal);
+        s.engine->playMove(startPosition(), moveOf("e2e4"));
+        ASSERT_TRUE(waitUntil([&] { return !s.listener.stops.empty(); })) << refusal;
+        spin(200);
+        EXPECT_EQ(s.listener.stops,
+                  std::vector<std::string>{"The engine Fake cannot set up the position."});
+        EXPECT_TRUE(s.listener.moves.empty());
+        EXPECT_TRUE(s.engine->hasStopped());
+    }
+    // Like Phalanx, which takes "sd 3" for a move it cannot make, and plays on.
+    XBoardSession s("XBOARD", "--protocol xboard --reply sd=Illegal_move:_{}");
+    s.engine->playMove(startPosition(), moveOf("e2e4"));
+    ASSERT_TRUE(s.waitForMoves(1));
+    EXPECT_TRUE(s.listener.stops.empty());
+}
+
 TEST(EngineDrivers, EngineSilentAfterTheGreetingTimesOut)
 {
     UciSession uci("UCI", "--protocol uci --silent");

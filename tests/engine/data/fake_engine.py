@@ -38,6 +38,9 @@ def parse_args():
     p.add_argument("--crash-on-go", action="store_true")
     p.add_argument("--silent", action="store_true", help="never answer the greeting")
     p.add_argument("--features", type=int, default=2, help="number of feature lines")
+    p.add_argument("--reply", action="append", default=[],
+                   help="WORD=TEXT: answer a line starting with WORD (MOVE: a bare move) "
+                        "with TEXT, '_' standing for a blank and '{}' for the line")
     return p.parse_args()
 
 
@@ -134,6 +137,19 @@ def raw(line):
         os.kill(os.getpid(), signal.SIGSEGV)
 
 
+def reply(line):
+    words = line.split()
+    if not words:
+        return
+    first = words[0]
+    if len(first) in (4, 5) and first[0] in "abcdefgh" and first[1] in "12345678":
+        first = "MOVE"
+    for rule in args.reply:
+        word, _, text = rule.partition("=")
+        if word == first:
+            send(text.replace("_", " ").replace("{}", line))
+
+
 def main():
     handler = {"uci": uci, "xboard": xboard, "raw": raw}[args.protocol]
     stdin = sys.stdin.buffer
@@ -149,6 +165,7 @@ def main():
                 continue
             return
         if not args.silent:
+            reply(line)
             handler(line)
     if args.ignore_quit:
         # Stubborn to the end: only a kill stops it (tests wait 5 s at most).

@@ -1,0 +1,275 @@
+#include "chess/board.h"
+#include "chess/piece.h"
+#include "core/configfileabstract.h"
+#include "core/exception.h"
+#include "core/log.h"
+#include "engine/enginedescriptor.h"
+#include "engine/enginefactory.h"
+#include "engine/engineinterfaceabstract.h"
+#include "engine/engineinterfacelistener.h"
+#include "tools/command.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStringList>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const char kUsage[] = "usage: inkmate-tool engine --config FILE --engine INDEX --depth N "
+                      "[--fen FEN] [--last MOVE] [--timeout S] [--log FILE]\n";
+
+// A configuration file of any name, read only; its folder is the root path.
+class IniFileConfig : public ConfigFileAbstract {
+public:
+    explicit IniFileConfig(const QString& path)
+        : m_settings(path, QSettings::IniFormat),
+          m_root(QFileInfo(path).absolutePath().toUtf8().toStdString())
+    {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+        m_settings.setIniCodec("UTF-8");
+#endif
+    }
+    int readInt(const char* key, int defaultValue) const override
+    {
+        bool ok = false;
+        const int value = m_settings.value(QString::fromLatin1(key), defaultValue).toInt(&ok);
+        return ok ? value : defaultValue;
+    }
+    void writeInt(const char*, int) override {}
+    std::string readString(const char* key, const char* defaultValue) const override
+    {
+        const QString k = QString::fromLatin1(key);
+        if (!m_settings.contains(k))
+            return defaultValue ? defaultValue : "";
+        const QVariant value = m_settings.value(k);
+        if (value.userType() == QMetaType::QStringList)
+            return value.toStringList().join(QStringLiteral(", ")).toUtf8().toStdString();
+        return value.toString().toUtf8().toStdString();
+    }
+    void writeString(const char*, const char*) override {}
+    std::string getRootPath() const override
+    {
+        return m_root;
+    }
+    std::string getDataPath() const override
+    {
+        return m_root + "/chess";
+    }
+
+private:
+    QSettings m_settings;
+    std::string m_root;
+};
+
+// Waits for the one answer of the engine.
+class Answer : public EngineInterfaceListener {
+public:
+    explicit Answer(QEventLoop& loop) : m_loop(loop) {}
+    void moveFromEngine(const Move& move) override
+    {
+        if (m_done)
+            return;
+        m_done = true;
+        m_gotMove = true;
+        m_move = move;
+        m_loop.quit();
+    }
+    void engineStopped(const std::string& message) override
+    {
+        if (m_done)
+            return;
+        m_done = true;
+        m_stopMessage = message;
+        m_loop.quit();
+    }
+    bool m_done = false;
+    bool m_gotMove = false;
+    Move m_move;
+    std::string m_stopMessage;
+
+private:
+    QEventLoop& m_loop;
+};
+
+bool read_number(const std::string& text, long low, long high, long* out)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high)
+        return false;
+    *out = value;
+    return true;
+}
+
+// A move of the side to move that the position allows, with a promotion
+// letter only on a promotion.
+bool is_legal(const Board& board, const Move& move)
+{
+    const Piece* piece = board.getPiece(move.fromX, move.fromY);
+    if (move.isNull() || !piece || piece->color != board.getColorToMove())
+        return false;
+    const int bits = board.validateMove(move, false);
+    if (bits & Piece::MoveInvalid)
+        return false;
+    if (bits & Piece::MovePromotion)
+        return move.promotion == 0 || (move.promotion >= 2 && move.promotion <= 5);
+    return move.promotion == 0;
+}
+
+int fail(const char* format, const std::string& a = "", const std::string& b = "")
+{
+    fprintf(stderr, "engine: ");
+    fprintf(stderr, format, a.c_str(), b.c_str());
+    fprintf(stderr, "\n");
+    return 1;
+}
+
+int run_engine(const std::vector<std::string>& args)
+{
+    std::string config, fen, last, logFile;
+    long index = -1, depth = -1, timeout = 60;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (i + 1 >= args.size()) {
+            fprintf(stderr, "engine: %s needs a value\n%s", option.c_str(), kUsage);
+            return 2;
+        }
+        const std::string& value = args[++i];
+        bool ok = true;
+        if (option == "--config")
+            config = value;
+        else if (option == "--engine")
+            ok = read_number(value, 0, EngineFactory::kMaxEntries - 1, &index);
+        else if (option == "--depth")
+            ok = read_number(value, 1, 99, &depth);
+        else if (option == "--timeout")
+            ok = read_number(value, 1, 86400, &timeout);
+        else if (option == "--fen")
+            fen = value;
+        else if (option == "--last")
+            last = value;
+        else if (option == "--log")
+            logFile = value;
+        else {
+            fprintf(stderr, "engine: unknown option '%s'\n%s", option.c_str(), kUsage);
+            return 2;
+        }
+        if (!ok) {
+            fprintf(stderr, "engine: bad value '%s' for %s\n%s", value.c_str(), option.c_str(),
+                    kUsage);
+            return 2;
+        }
+    }
+    if (config.empty() || index < 0 || depth < 0) {
+        fprintf(stderr, "engine: --config, --engine and --depth are required\n%s", kUsage);
+        return 2;
+    }
+
+    // The position: the start or the FEN, then the last move when given.
+    Board position;
+    Move lastMove;
+    try {
+        if (fen.empty())
+            position.create_classic_board();
+        else
+            position.importFromFEN(fen);
+    } catch (const Exception& e) {
+        fprintf(stderr, "engine: %s\n", e.what());
+        return 2;
+    }
+    Board asked = position;
+    if (!last.empty()) {
+        if (!lastMove.setFromString(last) || !is_legal(position, lastMove)) {
+            fprintf(stderr, "engine: the last move '%s' is not legal in the position\n",
+                    last.c_str());
+            return 2;
+        }
+        if (lastMove.promotion == 0 &&
+            (position.validateMove(lastMove, false) & Piece::MovePromotion))
+            lastMove.promotion = Piece::TypeQueen;
+        asked.doMove(lastMove);
+    }
+    if (asked.generateMoves(asked.getColorToMove(), nullptr) == 0) {
+        fprintf(stderr, "engine: the side to move has no legal move\n");
+        return 2;
+    }
+
+    const QString configPath = QString::fromLocal8Bit(config.c_str());
+    const QFileInfo info(configPath);
+    if (!info.isFile() || !info.isReadable())
+        return fail("cannot read the configuration '%s'", config);
+    IniFileConfig settings(configPath);
+
+    std::unique_ptr<Log> log;
+    if (!logFile.empty()) {
+        try {
+            log.reset(new Log(logFile, 3, 0));
+        } catch (const Exception& e) {
+            return fail("%s", e.what());
+        }
+        g_pLog = log.get();
+    }
+    struct LogReset {
+        ~LogReset() { g_pLog = nullptr; }
+    } logReset;
+
+    EngineFactory& catalogue = EngineFactory::instance();
+    std::unique_ptr<EngineInterfaceAbstract> engine;
+    try {
+        catalogue.init(&settings);
+        if (static_cast<unsigned long>(index) >= catalogue.getEngineCount()) {
+            char text[64];
+            snprintf(text, sizeof text, "%02ld", index);
+            return fail("no engine_%s entry in '%s'", text, config);
+        }
+        const EngineDescriptor& entry = catalogue.getDescriptor(static_cast<unsigned>(index));
+        if (entry.getKind() == EngineDescriptor::Human)
+            return fail("entry '%s' is the human player, not an engine", entry.getName());
+        engine.reset(catalogue.createEngine(static_cast<unsigned>(index), static_cast<int>(depth)));
+    } catch (const Exception& e) {
+        return fail("%s", e.what());
+    }
+
+    QEventLoop loop;
+    Answer answer(loop);
+    engine->setListener(&answer);
+    engine->playMove(position, lastMove);
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(static_cast<int>(timeout * 1000));
+    if (!answer.m_done)
+        loop.exec();
+    const std::string name = engine->getName();
+    engine.reset();
+    EngineFactory::destroy();
+
+    if (!answer.m_done) {
+        char text[32];
+        snprintf(text, sizeof text, "%ld", timeout);
+        return fail("no move from %s within %s s", name, text);
+    }
+    if (!answer.m_gotMove)
+        return fail("%s", answer.m_stopMessage);
+    if (!is_legal(asked, answer.m_move))
+        return fail("Engine error: invalid move (%s)", answer.m_move.getAsString());
+    printf("%s\n", answer.m_move.getAsString().c_str());
+    return 0;
+}
+
+ToolCommand g_engineCommand("engine",
+                            "--config FILE --engine INDEX --depth N [--fen FEN] [--last MOVE] "
+                            "[--timeout S] [--log FILE]",
+                            "ask engine INDEX of a configuration for its move, as the program "
+                            "does (engine paths relative to the folder of FILE)",
+                            &run_engine);
+
+} // namespace
