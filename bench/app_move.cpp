@@ -1,0 +1,232 @@
+// What the reader feels on every move: from the key presses that enter a move
+// to the end of completeAction (move validated, node added, game state
+// checked, views invalidated), replayed over a long real game. A second
+// figure adds the repaint of what the views invalidated.
+//
+// Usage: bench_app_move [PGN file] [rounds]
+
+#include "app/chessabstract.h"
+#include "core/configfileqt.h"
+#include "core/exception.h"
+#include "core/log.h"
+#include "game/game.h"
+#include "game/pgnmove.h"
+#include "views/boardfontfactory.h"
+#include "views/repainttarget.h"
+
+#include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <QRegion>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The controller on a headless platform: redraw requests collect the
+// invalidated region, which paintPending() draws into an image.
+class BenchChess : public ChessAbstract, public RepaintTarget {
+public:
+    explicit BenchChess(ConfigFileAbstract& config)
+        : ChessAbstract(config), m_image(600, 800, QImage::Format_RGB32)
+    {
+        m_font.setFamily(QStringLiteral("DejaVu Sans"));
+        m_font.setPixelSize(25);
+        m_bold = m_font;
+        m_bold.setWeight(QFont::Bold);
+        getInfoView().setPuzzleFont(&m_bold);
+        getInfoView().setResultFont(&m_font);
+        getInfoView().setNamesFont(&m_bold);
+        getBoardView().setAnnotationFont(&m_font);
+        getHistoryView().setTextFont(&m_font);
+        getHistoryView().setMoveFont(&m_bold);
+        layout(getClientRect());
+    }
+
+    void updateAllViews(const AbstractView* except, bool full) override
+    {
+        AbstractView* views[] = {&getInfoView(), &getBoardView(), &getHistoryView()};
+        for (AbstractView* view : views) {
+            if (view == except)
+                continue;
+            if (full) {
+                const Rect& r = view->getRect();
+                m_dirty += QRect(r.left, r.top, r.width, r.height);
+            } else {
+                view->update(this);
+            }
+        }
+    }
+    void completeAction(bool full) override
+    {
+        const std::string text = checkGameState();
+        updateAllViews(nullptr, full);
+        if (!text.empty())
+            ++gameEnds;
+    }
+    void navigateHistory(int dx, int dy) override { stepHistory(dx, dy, *this); }
+    void navigateNormal(int dx, int dy) override { moveBoardCursor(dx, dy, *this); }
+    void keyOkReleased() override
+    {
+        if (okOnBoard(*this))
+            playEngineMove();
+    }
+    Rect getClientRect() const override { return Rect{0, 0, 600, 800}; }
+    void message(MessageType, const char*, const char*, int) const override {}
+    void showHourGlassAt(int, int) const override {}
+    void hideHourGlass() const override {}
+    void createMainMenu() override {}
+    void showMainMenu() override {}
+    void onPuzzleSolved() override {}
+    void fullRefresh() override {}
+    void invalidate(const QRect& rect) override { m_dirty += rect; }
+
+    void paintPending()
+    {
+        QPainter painter(&m_image);
+        AbstractView* views[] = {&getInfoView(), &getBoardView(), &getHistoryView()};
+        for (AbstractView* view : views) {
+            const Rect& r = view->getRect();
+            const QRect area(r.left, r.top, r.width, r.height);
+            for (const QRect& part : m_dirty) {
+                const QRect clip = part & area;
+                if (!clip.isEmpty())
+                    view->paint(&painter, clip);
+            }
+        }
+        m_dirty = QRegion();
+    }
+
+    // Cursor keys to the square, as the reader presses them.
+    void cursorTo(const Position& target)
+    {
+        const bool flipped = getDocument().isFlipped();
+        for (int guard = 0; guard < 32 && getDocument().cursor != target; ++guard) {
+            const Position& c = getDocument().cursor;
+            if (c.x != target.x)
+                ((target.x > c.x) != flipped) ? keyRight() : keyLeft();
+            else
+                ((target.y > c.y) != flipped) ? keyUp() : keyDown();
+        }
+    }
+
+    int gameEnds = 0;
+
+private:
+    QImage m_image;
+    QFont m_font;
+    QFont m_bold;
+    QRegion m_dirty;
+};
+
+// The main line of the first game with at least minPlies plies.
+std::vector<Move> long_game(const std::string& path, size_t minPlies, std::string& name)
+{
+    std::ifstream in(path);
+    std::vector<Move> best;
+    Game game;
+    for (int i = 0; i < 5000; ++i) {
+        try {
+            if (!game.load(in))
+                break;
+            if (game.setUp)
+                continue;
+            game.open();
+        } catch (const Exception&) {
+            continue;
+        }
+        std::vector<Move> line;
+        for (const PGNMove* n = game.root->findNextMove(); n; n = n->findNextMove())
+            line.push_back(n->move);
+        const std::string who = game.white + " - " + game.black;
+        game.close(false);
+        if (line.size() > best.size()) {
+            best = line;
+            name = who;
+        }
+        if (best.size() >= minPlies)
+            break;
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const std::string pgn =
+        argc > 1 ? argv[1] : std::string(INKMATE_CORPUS_DIR) + "/sample-1in20.pgn";
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+
+    QTemporaryDir dir;
+    ConfigFileQt config(dir.path());
+    g_pConfig = &config;
+    Log log(QString(dir.path() + QStringLiteral("/inkmate.log.txt")).toStdString(), 2, 0);
+    g_pLog = &log;
+    config.writeString("board.font_00", "TTF|Chess|Inkmate Chess|fonts/inkmate-chess.ttf");
+    config.writeInt("header", 1);
+    BoardFontFactory::init(&config);
+
+    std::string name;
+    const std::vector<Move> moves = long_game(pgn, 250, name);
+    if (moves.empty()) {
+        std::fprintf(stderr, "no game found in %s\n", pgn.c_str());
+        return 1;
+    }
+
+    double inputSeconds = 0;
+    double paintSeconds = 0;
+    long played = 0;
+    {
+        BenchChess chess(config);
+        chess.loadBase(QString(dir.path() + QStringLiteral("/bench.cdb")).toUtf8().constData());
+        Board start;
+        start.create_classic_board();
+        for (int round = 0; round < rounds; ++round) {
+            chess.newGame(start, 0, 0, White, 0);
+            chess.paintPending();
+            for (const Move& move : moves) {
+                const PGNMove* before = chess.getDocument().currentNode();
+                const auto t0 = Clock::now();
+                chess.cursorTo(move.getFrom());
+                chess.keyOkReleased();
+                chess.cursorTo(move.getTo());
+                chess.keyOkReleased();
+                const auto t1 = Clock::now();
+                chess.paintPending();
+                const auto t2 = Clock::now();
+                if (chess.getDocument().currentNode() == before) {
+                    std::fprintf(stderr, "move %s was refused\n", move.getAsString().c_str());
+                    return 1;
+                }
+                inputSeconds += std::chrono::duration<double>(t1 - t0).count();
+                paintSeconds += std::chrono::duration<double>(t2 - t1).count();
+                ++played;
+            }
+        }
+        chess.saveBaseNoThrow("");
+    }
+    BoardFontFactory::destroy();
+    g_pLog = nullptr;
+    g_pConfig = nullptr;
+
+    std::printf("game: %s, %zu plies, %d rounds\n", name.c_str(), moves.size(), rounds);
+    std::printf("key presses to completeAction: %.1f us per move\n",
+                inputSeconds * 1e6 / static_cast<double>(played));
+    std::printf("repaint of the invalidated areas: %.1f us per move\n",
+                paintSeconds * 1e6 / static_cast<double>(played));
+    return 0;
+}
