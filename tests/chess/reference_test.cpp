@@ -269,8 +269,15 @@ void compare(const Board& b, const std::string& what)
             ASSERT_EQ(p->validateMove(b, m, true), ref_validate(b, m, true)) << m.getAsString();
         }
     }
-    for (Color c : {White, Black})
+    for (Color c : {White, Black}) {
         ASSERT_EQ(b.isNoMoves(c), ref_no_moves(b, c));
+        // Check, mate and stalemate bits of a few moves of each side.
+        Moves moves;
+        b.generateMoves(c, &moves);
+        for (size_t i = 0; i < moves.size(); i += 1 + moves.size() / 3)
+            ASSERT_EQ(b.validateMove(moves[i], false), ref_board_validate(b, moves[i]))
+                << moves[i].getAsString();
+    }
 }
 
 const Piece* random_piece(std::mt19937& rng)
