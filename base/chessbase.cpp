@@ -15,7 +15,7 @@
 namespace {
 
 // Longest stored move text a game is opened with; a longer one marks it invalid.
-constexpr size_t kMaxMoveText = 64u << 20;
+constexpr size_t kMaxMoveText = 16u << 20;
 
 Board classic_board()
 {
@@ -67,6 +67,7 @@ struct GameRow {
     bool flagsValid = true;
     int64_t flags = 0;
     bool moveTextNull = false;
+    size_t moveTextBytes = 0;
     std::string moveText;
 };
 
@@ -332,10 +333,9 @@ void ChessBase::openGame(int id)
         row.flagsValid = m_selectGame.isInteger(9) || m_selectGame.isNull(9);
         row.flags = m_selectGame.columnInt64(9);
         row.moveTextNull = m_selectGame.isNull(10);
-        if (m_selectGame.columnBytes(10) <= kMaxMoveText)
+        row.moveTextBytes = m_selectGame.columnBytes(10);
+        if (row.moveTextBytes <= kMaxMoveText)
             row.moveText = m_selectGame.columnText(10);
-        else
-            row.moveText.assign(kMaxMoveText + 1, ' ');
     }
 
     // The previous game is written back before any field changes.
@@ -368,7 +368,7 @@ void ChessBase::openGame(int id)
                             std::to_string(row.flags).c_str());
         if (row.moveTextNull)
             throw Exception(false, translated("The stored game has no move text"));
-        if (row.moveText.size() > kMaxMoveText)
+        if (row.moveTextBytes > kMaxMoveText)
             throw Exception(false, translated("The stored move text is too long"));
         game.moveText = std::move(row.moveText);
         m_stored.moveText = game.moveText;

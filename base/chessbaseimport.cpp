@@ -118,6 +118,12 @@ ChessBase::ImportReport ChessBase::imp(const std::string& cdbPath, const std::st
     if (!in.is_open())
         throw Exception(false, translated("Failed to load PGN file: %s"), pgnPath.c_str());
     const uint64_t total = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+    // The new base must not replace the PGN file it is read from.
+    struct stat target;
+    if (stat(cdbPath.c_str(), &target) == 0 && target.st_dev == info.st_dev &&
+        target.st_ino == info.st_ino)
+        throw Exception(false, translated("The game base would replace the PGN file: %s"),
+                        pgnPath.c_str());
 
     ImportReport report;
     TemporaryBase temporary(cdbPath);

@@ -308,13 +308,14 @@ TEST(ChessBaseGames, UnreadableStoredGamesOpenInvalidAndStayUntouched)
                  "(0,'null',NULL,0,0,NULL),"
                  "(0,'result',NULL,9,0,'1.e4 *'),"
                  "(0,'open',NULL,0,0,'1.e4 (1.d4 *'),"
-                 "(0,'typed',NULL,0,'abc','1.e4 *')");
+                 "(0,'typed',NULL,0,'abc','1.e4 *'),"
+                 "(0,'huge',NULL,0,0,substr(hex(zeroblob(9000000)),1,16800000))");
     }
     const std::string before = readFile(path);
     const std::vector<std::string> rowsBefore = RawBase(path).rows("select * from games");
     ChessBase base;
     base.open(path);
-    for (int id = 2; id <= 8; ++id) {
+    for (int id = 2; id <= 9; ++id) {
         base.openGame(id);
         ASSERT_EQ(base.game.id, id);
         EXPECT_FALSE(base.game.errorText.empty()) << "game " << id;

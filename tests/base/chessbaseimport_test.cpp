@@ -206,6 +206,11 @@ TEST(ChessBaseImport, FailedImportLeavesTheOldFileByteForByte)
     }
     EXPECT_THROW(ChessBase::imp(target, dir.path()), Exception);
     EXPECT_EQ(readFile(target), before);
+    // A PGN file is never replaced by the base built from it.
+    writeFile(dir.file("same.pgn"), pgn_game("A", "1.e4 *"));
+    EXPECT_THROW(ChessBase::imp(dir.file("same.pgn"), dir.file("same.pgn")), Exception);
+    EXPECT_EQ(readFile(dir.file("same.pgn")), pgn_game("A", "1.e4 *"));
+    remove(dir.file("same.pgn").c_str());
 
     // A failure in the middle of a long import (here raised by the progress
     // call after 1024 games) leaves neither a changed target nor a stray file.
