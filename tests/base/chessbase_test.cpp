@@ -293,6 +293,18 @@ TEST(ChessBaseGames, NavigationStopsAtTheEnds)
     EXPECT_EQ(base.getLastRowID(), 6);
     EXPECT_EQ(base.getNextStoredRowID(5), 6);
     EXPECT_EQ(base.getNextStoredRowID(6), 0);
+    base.close();
+
+    // A base without the puzzle index (an older file) finds the same puzzles.
+    RawBase(path).exec("drop index unsolved; update games set Flags = 2 where rowid = 5");
+    base.open(path);
+    base.openGame(3);
+    EXPECT_TRUE(base.nextUnsolvedPuzzle());
+    EXPECT_EQ(base.game.id, 4);
+    EXPECT_TRUE(base.nextUnsolvedPuzzle());
+    EXPECT_EQ(base.game.id, 5);
+    EXPECT_FALSE(base.nextUnsolvedPuzzle());
+    EXPECT_EQ(base.game.id, 5);
 }
 
 TEST(ChessBaseGames, UnreadableStoredGamesOpenInvalidAndStayUntouched)
