@@ -9,6 +9,7 @@
 #include "game/game.h"
 #include "game/pgnmove.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -98,7 +99,8 @@ int ChessAbstract::getOpponent() const
 
 int ChessAbstract::getLevel() const
 {
-    return m_config.readInt("level", 0);
+    // A hand-edited level outside the list would ask for no search at all.
+    return std::clamp(m_config.readInt("level", 0), 0, static_cast<int>(get_levels().size()) - 1);
 }
 
 int ChessAbstract::getPromotion() const
@@ -295,6 +297,20 @@ void ChessAbstract::playEngineMove()
         moveToEngine(current->boardBefore(), current->move);
 }
 
+bool ChessAbstract::isEngineTurnDue() const
+{
+    const Game& game = m_document.game();
+    const PGNMove* current = game.current;
+    if (m_engineAsked || !current || !game.errorText.empty() ||
+        current->result != ResultInProgress || current->findNextMove())
+        return false;
+    const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;
+    const EngineFactory& engines = EngineFactory::instance();
+    return slot > 0 && slot == getOpponent() &&
+           static_cast<unsigned>(slot) < engines.getEngineCount() &&
+           engines.getDescriptor(static_cast<unsigned>(slot)).getKind() != EngineDescriptor::Human;
+}
+
 void ChessAbstract::moveToEngine(const Board& board, const Move& move)
 {
     if (!m_engine)
@@ -419,6 +435,10 @@ void ChessAbstract::continueGame()
     setMode(ChessDocument::BoardMode);
     completeAction(false);
     fullRefresh();
+    // Back at a position where the engine is to move but was not asked (its
+    // answer came while the user was looking elsewhere): ask it now.
+    if (isEngineTurnDue())
+        playEngineMove();
 }
 
 void ChessAbstract::turnBoard()

@@ -149,6 +149,9 @@ public:
     const EngineInterfaceAbstract* getEngine() const { return m_engine; }
     // True while a move has been asked of the engine and not yet played.
     bool isWaitingForEngine() const { return m_engineAsked; }
+    // The side to move is played by the chosen engine, the game goes on at
+    // the end of its line, and nothing has been asked yet.
+    bool isEngineTurnDue() const;
 
 protected:
     // Shared steps of the main window's keyOkReleased, navigateNormal and

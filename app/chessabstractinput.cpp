@@ -3,7 +3,6 @@
 #include "app/chessabstract.h"
 
 #include "core/configfileabstract.h"
-#include "engine/enginefactory.h"
 #include "game/game.h"
 #include "game/pgnelement.h"
 #include "game/pgnmove.h"
@@ -91,15 +90,8 @@ bool ChessAbstract::okOnBoard(RepaintTarget& target)
 
     // Nothing has been asked of the engine whose turn it is (it stopped, or
     // it could not be started): OK asks again, with a fresh process.
-    if (!selection.isValid() && !m_engineAsked && !current->findNextMove()) {
-        const Color toMove = current->colorToMove();
-        const int slot = toMove == White ? game.whitePlayer : game.blackPlayer;
-        const EngineFactory& engines = EngineFactory::instance();
-        if (slot > 0 && slot == getOpponent() &&
-            static_cast<unsigned>(slot) < engines.getEngineCount() &&
-            engines.getDescriptor(static_cast<unsigned>(slot)).getKind() != EngineDescriptor::Human)
-            return true;
-    }
+    if (!selection.isValid() && isEngineTurnDue())
+        return true;
 
     if (!selection.isValid()) {
         if (!isPieceOfSideToMove(cursor))

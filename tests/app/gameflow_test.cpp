@@ -236,9 +236,10 @@ TEST(GameFlow, AnswerForAPositionTheUserHasLeftIsIgnored)
     EXPECT_EQ(env.logCount("Engine move e7e5 ignored"), 1);
     EXPECT_TRUE(chess.messages.empty());
 
-    // Back at the position, a new request is answered normally.
+    // Back at the position and on the board, the engine is asked again.
     chess.keyRight();
-    chess.playEngineMove();
+    chess.continueGame();
+    EXPECT_TRUE(chess.isWaitingForEngine());
     ASSERT_TRUE(TestChess::waitUntil([&] { return chess.current()->colorToMove() == White; }));
     EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "e7e5"}));
 }

@@ -266,6 +266,11 @@ TEST_F(GameStateTest, SettingsAreAppliedAndLogged)
     EXPECT_EQ(chess->getEngine()->getDepth(), 5);
     chess->setLevel(0);
     EXPECT_EQ(chess->getEngine()->getDepth(), 1);
+    // A hand-edited level stays inside the list.
+    env.config().writeInt("level", 99);
+    EXPECT_EQ(chess->getLevel(), 14);
+    env.config().writeInt("level", -3);
+    EXPECT_EQ(chess->getLevel(), 0);
 
     // A board font that cannot be applied: back to the first one.
     env.config().writeInt("board.font", 1);

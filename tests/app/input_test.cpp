@@ -81,7 +81,6 @@ TEST_F(InputTest, RightStepsFollowTheMainLineAndTurnPagesBeforeComments)
         chess->invalidated.clear();
         chess->redraws.clear();
         chess->keyRight();
-        chess->paint();
         if (chess->current() != before) {
             visited.push_back(chess->current());
             EXPECT_EQ(chess->current()->page, shownPage());
@@ -111,7 +110,6 @@ TEST_F(InputTest, RightStepsFollowTheMainLineAndTurnPagesBeforeComments)
     for (int i = 0; i < 500 && chess->current() != chess->game().root; ++i) {
         const PGNMove* before = chess->current();
         chess->keyLeft();
-        chess->paint();
         if (chess->current() != before)
             back.push_back(chess->current());
     }
