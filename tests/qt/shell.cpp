@@ -104,13 +104,30 @@ bool wait_until(const std::function<bool()>& done, int timeoutMs)
     return done();
 }
 
+namespace {
+// The dialog being run: the active modal widget, or (where the platform has
+// no window activation) the visible modal dialog on top.
+QDialog* shown_dialog()
+{
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+        return dialog;
+    QDialog* found = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog && dialog->isVisible() && dialog->isModal())
+            found = dialog;
+    }
+    return found;
+}
+} // namespace
+
 void on_next_dialog(const std::function<void(QDialog*)>& action)
 {
     auto* poll = new QTimer;
     auto* clock = new QElapsedTimer;
     clock->start();
     QObject::connect(poll, &QTimer::timeout, [poll, clock, action] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QDialog* dialog = shown_dialog();
         if (!dialog && clock->elapsed() < 10000)
             return;
         poll->stop();

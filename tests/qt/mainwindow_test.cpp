@@ -1,0 +1,465 @@
+#include "tests/qt/shell.h"
+
+#include "base/chessbase.h"
+#include "core/configfileabstract.h"
+#include "qt/chessqt.h"
+#include "qt/fileopendialog.h"
+#include "qt/gamesettingsdialog.h"
+#include "qt/newgamedialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Chooses path in the file dialog (once the folder is read) with the keys.
+void choose_file(QDialog* dialog, const std::string& path)
+{
+    auto* files = qobject_cast<FileOpenDialog*>(dialog);
+    ASSERT_NE(files, nullptr);
+    const QString file = QString::fromStdString(path);
+    ASSERT_TRUE(wait_until([&] { return files->model()->index(file).isValid(); }));
+    files->view()->setCurrentIndex(files->model()->index(file));
+    press_key(files, Qt::Key_Right);
+}
+
+std::string menu_texts(const QMenu* menu)
+{
+    std::string text;
+    for (const QAction* action : menu->actions()) {
+        if (action->isSeparator())
+            text += "|";
+        else if (action->menu())
+            text += "[" + action->text().toStdString() + ":" + menu_texts(action->menu()) + "]";
+        else
+            text += action->text().toStdString() + ";";
+    }
+    return text;
+}
+
+QAction* find_action(const QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+        if (action->menu())
+            if (QAction* inner = find_action(action->menu(), text))
+                return inner;
+    }
+    return nullptr;
+}
+
+int plies(const Game& game)
+{
+    int n = 0;
+    for (const PGNMove* m = game.current; m && m->parent; m = m->parent)
+        ++n;
+    return n;
+}
+
+std::string fen(const Game& game)
+{
+    return game.current ? game.current->boardAfter().exportToFEN() : std::string();
+}
+
+// The first installed engine the program can drive quickly at depth 1.
+std::string engine_entry(const std::string& root)
+{
+    std::string entry = link_engine(root, "UCI", "Stockfish", "stockfish");
+    if (entry.empty())
+        entry = link_engine(root, "XBOARD", "HoiChess", "hoichess", "-x");
+    return entry;
+}
+
+} // namespace
+
+TEST(MainWindow, FirstStartCreatesTheDefaultBaseAndShowsANewGame)
+{
+    Shell shell;
+    shell.start();
+    ChessQt& window = shell.window();
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(shell.dataPath() + "/game.cdb")));
+    const ChessDocument& document = window.getDocument();
+    EXPECT_EQ(document.database.path(), shell.dataPath() + "/game.cdb");
+    ASSERT_NE(document.game().current, nullptr);
+    EXPECT_EQ(document.game().current, document.game().root);
+    EXPECT_EQ(fen(document.game()), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    EXPECT_EQ(document.game().white, "Human");
+    EXPECT_EQ(document.cursor.x, 3);
+    EXPECT_EQ(document.cursor.y, 3);
+    EXPECT_NE(shell.log().find("Base " + shell.dataPath() + "/game.cdb is loaded"),
+              std::string::npos);
+    EXPECT_NE(shell.log().find("Add application font: " + shell.root().file("chess.ttf")),
+              std::string::npos);
+
+    // The first paint lays the views out and draws the board: black and white.
+    const QImage picture = window.grab().toImage();
+    EXPECT_EQ(picture.size(), QSize(600, 800));
+    const Rect board = window.getBoardView().getRect();
+    EXPECT_GT(board.width, 300);
+    int dark = 0;
+    for (int y = board.top; y < board.top + board.height; y += 7)
+        for (int x = board.left; x < board.left + board.width; x += 7)
+            dark += qGray(picture.pixel(x, y)) < 128;
+    EXPECT_GT(dark, 50);
+}
+
+TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
+{
+    Shell shell;
+    shell.start();
+    ChessQt& window = shell.window();
+    EXPECT_EQ(menu_texts(window.mainMenu()),
+              "History;|New Game;Reset Game;|Turn Board;|[Base:Open;Import PGN;|Contents;|"
+              "Next Game;Previous Game;First Game;Last Game;|Next Unsolved Puzzle;]"
+              "[Settings:Game;View;]|Redraw Screen;|Exit;");
+
+    // A short Return acts on the board; a held one (auto-repeat) opens the menu.
+    send_key(&window, Qt::Key_Return);
+    EXPECT_FALSE(window.mainMenu()->isVisible());
+    send_key(&window, Qt::Key_Return, KeyPressOnly, true);
+    EXPECT_TRUE(window.mainMenu()->isVisible());
+    window.mainMenu()->hide();
+    send_key(&window, Qt::Key_M);
+    EXPECT_TRUE(window.mainMenu()->isVisible());
+    window.mainMenu()->hide();
+    // Keys with a modifier do nothing.
+    QKeyEvent shifted(QEvent::KeyPress, Qt::Key_M, Qt::ShiftModifier, QStringLiteral("M"));
+    QApplication::sendEvent(&window, &shifted);
+    EXPECT_FALSE(window.mainMenu()->isVisible());
+
+    // The menu's Exit closes the window.
+    find_action(window.mainMenu(), QStringLiteral("Exit"))->trigger();
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST(MainWindow, MenuTextsFollowTheLanguage)
+{
+    Shell shell("lang=1\nlang_1=de:Deutsch\n");
+    QDir().mkpath(QString::fromStdString(shell.root().file("translate")));
+    testsupport::writeFile(
+        shell.root().file("translate/messages.lng"),
+        testsupport::readFile(testsupport::sourcePath("assets/translate/messages.lng")));
+    shell.start();
+    EXPECT_NE(find_action(shell.window().mainMenu(), QStringLiteral("Brett drehen")), nullptr);
+    EXPECT_NE(find_action(shell.window().mainMenu(), QStringLiteral("Beenden")), nullptr);
+}
+
+TEST(MainWindow, GameAgainstAnEngineWithTheKeysAlone)
+{
+    Shell shell;
+    const std::string entry = engine_entry(shell.root().path());
+    if (entry.empty())
+        GTEST_SKIP() << "no engine installed";
+    testsupport::writeFile(shell.root().file("inkmate.cfg"),
+                           testsupport::readFile(shell.root().file("inkmate.cfg")) +
+                               "engine_00=HUM|Human|-\nengine_01=" + entry +
+                               "\nopponent=1\nlevel=0\n");
+    shell.start();
+    ChessQt& window = shell.window();
+    const Game& game = window.getDocument().game();
+    EXPECT_EQ(game.blackPlayer, 1);
+
+    // d4 -> e2, OK picks the pawn up; e4, OK plays it.
+    shell.playByKeys(4, 1, 4, 3);
+    EXPECT_EQ(plies(game), 1);
+    ASSERT_TRUE(wait_until([&] { return plies(game) == 2; }, 20000)) << shell.log();
+    EXPECT_EQ(game.current->boardAfter().getColorToMove(), White);
+    // A second move of the user gets its answer too.
+    shell.playByKeys(6, 0, 5, 2); // Nf3
+    ASSERT_TRUE(wait_until([&] { return plies(game) == 4; }, 20000)) << shell.log();
+    const std::string log = shell.log();
+    EXPECT_NE(log.find("White: fen=[rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1], "
+                       "move=[e2e4]"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("Black: fen=[rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq"),
+              std::string::npos)
+        << log;
+}
+
+TEST(MainWindow, GameSettingsWrittenOnRightAndAppliedLeftLeavesThem)
+{
+    Shell shell("engine_00=HUM|Human|-\nengine_01=UCI|Alpha|alpha\n");
+    shell.start();
+    ChessQt& window = shell.window();
+
+    on_next_dialog([](QDialog* dialog) {
+        auto* settings = qobject_cast<GameSettingsDialog*>(dialog);
+        ASSERT_NE(settings, nullptr);
+        settings->m_ui.cbLevel->setCurrentIndex(4);
+        press_key(dialog, Qt::Key_Left);
+    });
+    window.onGameSettings();
+    EXPECT_EQ(g_pConfig->readInt("level", -1), 0);
+
+    on_next_dialog([](QDialog* dialog) {
+        auto* settings = qobject_cast<GameSettingsDialog*>(dialog);
+        ASSERT_NE(settings, nullptr);
+        settings->m_ui.cbLevel->setCurrentIndex(4);
+        settings->m_ui.cbOpponent->setCurrentIndex(1);
+        settings->m_ui.cbPromotion->setCurrentIndex(1);
+        press_key(dialog, Qt::Key_Right);
+    });
+    window.onGameSettings();
+    EXPECT_EQ(g_pConfig->readInt("level", -1), 4);
+    EXPECT_EQ(g_pConfig->readInt("opponent", -1), 1);
+    EXPECT_EQ(g_pConfig->readInt("promotion", -1), 1);
+    // Applied at once by the controller.
+    EXPECT_NE(shell.log().find("Set Opponent: 1 (Alpha)"), std::string::npos) << shell.log();
+    EXPECT_NE(shell.log().find("Set Level: 5"), std::string::npos);
+
+    // The view settings: a smaller move list gives the board more room.
+    const int before = window.getBoardView().getRect().width;
+    g_pConfig->writeInt("history.size", 3);
+    on_next_dialog([](QDialog* dialog) {
+        dialog->findChild<QComboBox*>(QStringLiteral("cbHistorySize"))->setCurrentIndex(5);
+        press_key(dialog, Qt::Key_Right);
+    });
+    window.onViewSettings();
+    EXPECT_EQ(g_pConfig->readInt("history.size", -1), 5);
+    EXPECT_LT(window.getBoardView().getRect().width, before);
+}
+
+TEST(MainWindow, NewGameSwapGivesTheEngineWhite)
+{
+    Shell shell;
+    const std::string entry = engine_entry(shell.root().path());
+    if (entry.empty())
+        GTEST_SKIP() << "no engine installed";
+    testsupport::writeFile(shell.root().file("inkmate.cfg"),
+                           testsupport::readFile(shell.root().file("inkmate.cfg")) +
+                               "engine_00=HUM|Human|-\nengine_01=" + entry +
+                               "\nopponent=1\nlevel=0\n");
+    shell.start();
+    ChessQt& window = shell.window();
+
+    // Both players engines: refused with a message, the game stays.
+    const Game& game = window.getDocument().game();
+    const std::string date = game.date;
+    on_next_dialog([](QDialog* dialog) {
+        auto* newGame = qobject_cast<NewGameDialog*>(dialog);
+        ASSERT_NE(newGame, nullptr);
+        newGame->m_ui.cbPlayerWhite->setCurrentIndex(1);
+        press_key(dialog, Qt::Key_Right);
+    });
+    window.onNewGame();
+    EXPECT_EQ(game.whitePlayer, 0);
+    EXPECT_EQ(game.blackPlayer, 1);
+
+    on_next_dialog([](QDialog* dialog) {
+        auto* newGame = qobject_cast<NewGameDialog*>(dialog);
+        ASSERT_NE(newGame, nullptr);
+        EXPECT_EQ(newGame->blackPlayer(), 1);
+        newGame->m_ui.btnSwap->click();
+        newGame->m_ui.chkAddToBase->setChecked(false);
+        newGame->m_ui.btnPlay->click();
+    });
+    window.onNewGame();
+    EXPECT_EQ(game.whitePlayer, 1);
+    EXPECT_EQ(game.blackPlayer, 0);
+    EXPECT_TRUE(window.getDocument().isFlipped());
+    EXPECT_TRUE(game.flags & Game::FlagNotStored);
+    EXPECT_EQ(game.black, "Human");
+    // The engine opens the game at once.
+    ASSERT_TRUE(wait_until([&] { return plies(game) == 1; }, 20000)) << shell.log();
+    EXPECT_EQ(game.current->boardAfter().getColorToMove(), Black);
+
+    // Cancelled: nothing changes.
+    on_next_dialog([](QDialog* dialog) { press_key(dialog, Qt::Key_Left); });
+    window.onNewGame();
+    EXPECT_EQ(game.whitePlayer, 1);
+}
+
+TEST(MainWindow, PgnImportedThroughTheFileDialogAndBrowsedByContents)
+{
+    Shell shell;
+    shell.start();
+    ChessQt& window = shell.window();
+    QDir().mkpath(QString::fromStdString(shell.dataPath()));
+    const std::string pgn = shell.dataPath() + "/book.pgn";
+    testsupport::writeFile(pgn, "[Header \"1Openings\"]\n\n*\n\n"
+                                "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 *\n\n"
+                                "[White \"C\"]\n[Black \"D\"]\n\n1. d4 d5 *\n\n"
+                                "[Header \"1Endings\"]\n\n*\n\n"
+                                "[White \"E\"]\n[Black \"F\"]\n\n1. c4 c5 *\n");
+    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, pgn); });
+    window.onPgnImport();
+    const ChessDocument& document = window.getDocument();
+    EXPECT_EQ(document.database.path(), shell.dataPath() + "/book.cdb");
+    EXPECT_EQ(g_pConfig->readString("last_opened", ""), shell.dataPath() + "/book.cdb");
+    EXPECT_EQ(document.game().id, 1);
+    EXPECT_EQ(document.game().white, "A");
+
+    // Contents: the second heading leads to game 3.
+    on_next_dialog([](QDialog* dialog) {
+        auto* tree = dialog->findChild<QTreeView*>();
+        ASSERT_NE(tree, nullptr);
+        EXPECT_EQ(tree->currentIndex().data().toString(), QStringLiteral("Openings"));
+        press_key(dialog, Qt::Key_Down);
+        press_key(dialog, Qt::Key_Return);
+    });
+    window.onContents();
+    EXPECT_EQ(document.game().id, 3);
+    EXPECT_EQ(document.game().white, "E");
+
+    // Page keys go through the base.
+    send_key(&window, Qt::Key_PageUp);
+    EXPECT_EQ(document.game().id, 2);
+
+    // Opening the base that is open changes nothing.
+    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, shell.dataPath() + "/book.cdb"); });
+    window.onBaseOpen();
+    EXPECT_EQ(document.game().id, 2);
+
+    // Opening the default base through the dialog, then back.
+    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, shell.dataPath() + "/game.cdb"); });
+    window.onBaseOpen();
+    EXPECT_EQ(document.database.path(), shell.dataPath() + "/game.cdb");
+    EXPECT_EQ(g_pConfig->readString("last_opened", ""), shell.dataPath() + "/game.cdb");
+}
+
+TEST(MainWindow, FailedOpenOrImportKeepsTheBaseOpenBefore)
+{
+    Shell shell;
+    shell.start();
+    ChessQt& window = shell.window();
+    const ChessDocument& document = window.getDocument();
+    const std::string good = shell.dataPath() + "/game.cdb";
+    ASSERT_EQ(document.database.path(), good);
+
+    // Not a game base: the error is shown, the old base is open again.
+    const std::string junk = shell.dataPath() + "/junk.cdb";
+    testsupport::writeFile(junk, std::string(4096, 'x'));
+    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, junk); });
+    window.onBaseOpen();
+    EXPECT_EQ(document.database.path(), good);
+    ASSERT_NE(document.game().current, nullptr);
+    EXPECT_EQ(g_pConfig->readString("last_opened", good.c_str()), good);
+    EXPECT_EQ(testsupport::readFile(junk), std::string(4096, 'x'));
+
+    // An import whose target cannot be written: reported, nothing else changes.
+    const std::string pgn = shell.dataPath() + "/blocked.pgn";
+    testsupport::writeFile(pgn, "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 *\n");
+    QDir().mkpath(QString::fromStdString(shell.dataPath() + "/blocked.cdb/inside"));
+    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, pgn); });
+    window.onPgnImport();
+    EXPECT_EQ(document.database.path(), good);
+    ASSERT_NE(document.game().current, nullptr);
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(shell.dataPath() + "/blocked.cdb")).isDir());
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST(MainWindow, ImportOverTheOpenBaseReplacesIt)
+{
+    Shell shell;
+    const std::string data = shell.root().path() + "/chess";
+    QDir().mkpath(QString::fromStdString(data));
+    testsupport::writeFile(data + "/book.pgn", "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 *\n");
+    ChessBase::imp(data + "/book.cdb", data + "/book.pgn");
+    testsupport::writeFile(shell.root().file("inkmate.cfg"),
+                           testsupport::readFile(shell.root().file("inkmate.cfg")) +
+                               "last_opened=" + data + "/book.cdb\n");
+    shell.start();
+    ChessQt& window = shell.window();
+    ASSERT_EQ(window.getDocument().game().white, "A");
+    testsupport::writeFile(data + "/book.pgn", "[White \"X\"]\n[Black \"Y\"]\n\n1. d4 d5 *\n\n"
+                                               "[White \"Z\"]\n[Black \"W\"]\n\n1. c4 c5 *\n");
+    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, data + "/book.pgn"); });
+    window.onPgnImport();
+    EXPECT_EQ(window.getDocument().database.path(), data + "/book.cdb");
+    EXPECT_EQ(window.getDocument().game().white, "X");
+    EXPECT_EQ(window.getDocument().database.getLastRowID(), 2);
+}
+
+TEST(MainWindow, PuzzleSolvedThenTheNextOneAfterTheDelay)
+{
+    Shell shell("next_puzzle=1\n");
+    const std::string data = shell.root().path() + "/chess";
+    QDir().mkpath(QString::fromStdString(data));
+    ChessBase::imp(data + "/puzzles.cdb", testsupport::sourcePath("assets/chess/puzzles.pgn"));
+    testsupport::writeFile(shell.root().file("inkmate.cfg"),
+                           testsupport::readFile(shell.root().file("inkmate.cfg")) +
+                               "last_opened=" + data + "/puzzles.cdb\n");
+    shell.start();
+    ChessQt& window = shell.window();
+    const ChessDocument& document = window.getDocument();
+    const Game& game = document.game();
+    ASSERT_TRUE(document.isPuzzle());
+    const int first = game.id;
+
+    // A wrong move is refused (with a message) and leaves the position.
+    const std::string start = fen(game);
+    ASSERT_EQ(start, "r2q3r/ppp2Bpp/8/2B1k2n/4P3/3P4/PPP3PP/R2b1RK1 w - - 0 15");
+    shell.playByKeys(7, 1, 7, 2); // h3
+    EXPECT_EQ(fen(game), start);
+    // Play the hidden solution with the keys, reply by reply.
+    for (int i = 0; i < 8 && !document.isSolvedPuzzle(); ++i) {
+        const PGNMove* next = game.current->findNextMove();
+        ASSERT_NE(next, nullptr);
+        ASSERT_TRUE(next->hidden);
+        const Move m = next->move;
+        shell.playByKeys(m.fromX, m.fromY, m.toX, m.toY);
+        ASSERT_NE(fen(game), start);
+        pump(20); // the recorded reply comes through the event loop
+    }
+    ASSERT_TRUE(document.isSolvedPuzzle());
+    EXPECT_EQ(game.id, first);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(wait_until([&] { return game.id != first; }, 5000));
+    EXPECT_GE(clock.elapsed(), 800);
+    EXPECT_TRUE(document.isPuzzle());
+    EXPECT_FALSE(document.isSolvedPuzzle());
+
+    // Reset: back to the start, unsolved again.
+    window.onBaseFirstGame();
+    EXPECT_TRUE(document.isSolvedPuzzle());
+    window.onResetGame();
+    EXPECT_FALSE(document.isSolvedPuzzle());
+    EXPECT_EQ(fen(game), start);
+    EXPECT_EQ(document.cursor.x, 3);
+    EXPECT_EQ(document.cursor.y, 3);
+}
+
+TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
+{
+    Shell shell("engine_00=HUM|Human|-\n");
+    shell.start();
+    {
+        const ChessDocument& document = shell.window().getDocument();
+        shell.playByKeys(4, 1, 4, 3); // e4
+        shell.playByKeys(4, 6, 4, 4); // e5
+        shell.playByKeys(6, 0, 5, 2); // Nf3
+        EXPECT_EQ(plies(document.game()), 3);
+        // Back one move in the move list.
+        shell.key(Qt::Key_H);
+        shell.key(Qt::Key_Left);
+        EXPECT_EQ(plies(document.game()), 2);
+    }
+    const std::string position = fen(shell.window().getDocument().game());
+    shell.key(Qt::Key_Q);
+    EXPECT_FALSE(shell.window().isVisible());
+    shell.stop();
+
+    shell.start();
+    const ChessDocument& document = shell.window().getDocument();
+    EXPECT_EQ(document.database.path(), shell.dataPath() + "/game.cdb");
+    EXPECT_GE(document.game().id, 1);
+    EXPECT_EQ(fen(document.game()), position);
+    // The whole game is there: one step on is Nf3.
+    shell.key(Qt::Key_H);
+    shell.key(Qt::Key_Right);
+    EXPECT_EQ(plies(document.game()), 3);
+}
