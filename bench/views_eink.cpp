@@ -12,12 +12,15 @@
 #include "chess/san.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
+#include "views/bmpboarddisplayer.h"
 #include "views/chessboardview.h"
 #include "views/chessdocument.h"
 #include "views/moveshistoryview.h"
 #include "views/repainttarget.h"
+#include "views/ttfboarddisplayer.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -45,8 +48,10 @@ public:
     void invalidate(const QRect& rect) override
     {
         pixels += static_cast<long>(rect.width()) * rect.height();
+        rects.push_back(rect);
     }
     long pixels = 0;
+    std::vector<QRect> rects;
 };
 
 double percentile(std::vector<double> values, double share)
@@ -104,7 +109,6 @@ void bench_board(const std::string& pgn)
     long worst = 0;
     int over = 0;
     int moves = 0;
-    std::vector<double> paintMs;
     Game& game = doc.game();
     while (true) {
         const PGNMove* before = game.current;
@@ -130,13 +134,6 @@ void bench_board(const std::string& pgn)
         worst = std::max(worst, counter.pixels);
         over += counter.pixels > need;
         ++moves;
-        if (counter.pixels > need)
-            std::printf("  more than needed at %s\n", node->text.c_str());
-        // Repaint what a move changes: the squares of both moves.
-        const Clock::time_point start = Clock::now();
-        for (int i : least)
-            view.paint(&painter, view.cellRect(Position(i % 8, i / 8)));
-        paintMs.push_back(ms_since(start));
     }
     const long board = 64L * cell * cell;
     std::printf("board view: %d plies, cell %d px, whole board %ld px\n", moves, cell, board);
@@ -147,7 +144,43 @@ void bench_board(const std::string& pgn)
                 static_cast<double>(minimum) / moves);
     std::printf("  moves invalidating more than the least: %d; share of a full repaint: %.1f %%\n",
                 over, 100.0 * static_cast<double>(total) / (static_cast<double>(board) * moves));
-    std::printf("  partial repaint per move (plain squares): median %.3f ms\n", median(paintMs));
+
+    // Paint time with each kind of displayer: the whole board, then what
+    // update() asks for after each move.
+    const std::string fonts = std::string(INKMATE_SOURCE_DIR) + "/assets/fonts/";
+    QFontDatabase::addApplicationFont(QString::fromStdString(fonts + "inkmate-chess.ttf"));
+    const char* names[] = {"plain squares", "TrueType set", "bitmap set"};
+    for (int kind = 0; kind < 3; ++kind) {
+        try {
+            if (kind == 1)
+                view.setDisplayer(new TtfBoardDisplayer("Inkmate Chess", cell, 1));
+            else if (kind == 2)
+                view.setDisplayer(
+                    new BmpBoardDisplayer((fonts + "inkmate-pieces-75.png").c_str(), cell));
+        } catch (const std::exception& e) {
+            std::printf("  %s: %s\n", names[kind], e.what());
+            continue;
+        }
+        std::vector<double> fullMs;
+        for (int run = 0; run < 10; ++run) {
+            const Clock::time_point start = Clock::now();
+            view.paint(&painter, view.viewRect());
+            fullMs.push_back(ms_since(start));
+        }
+        game.firstPosition();
+        view.paint(&painter, view.viewRect());
+        std::vector<double> moveMs;
+        while (game.nextPosition()) {
+            PixelCounter counter;
+            view.update(&counter);
+            const Clock::time_point start = Clock::now();
+            for (const QRect& r : counter.rects)
+                view.paint(&painter, r);
+            moveMs.push_back(ms_since(start));
+        }
+        std::printf("  %s: whole board median %.3f ms; changed squares of a move median %.3f ms\n",
+                    names[kind], median(fullMs), median(moveMs));
+    }
 }
 
 // A 300-move game of seeded random legal moves, with a comment every fifth
