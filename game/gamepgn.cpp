@@ -449,6 +449,7 @@ PGNMove* Game::build_moves_history(PGNMove* root, const std::vector<lex::Token>&
     // The position after boardOwner, kept unpacked for the next move.
     const PGNMove* boardOwner = root;
     Board board = root->boardAfter();
+    Board after;
 
     auto append = [&tail](PGNElement* element) {
         link_after(tail, element);
@@ -500,8 +501,9 @@ PGNMove* Game::build_moves_history(PGNMove* root, const std::vector<lex::Token>&
                 from->packedBoardAfter().unpack(&board);
                 boardOwner = from;
             }
-            const Move move = read_san_move(board, token.text);
-            PGNMove* node = from->addMove(board, depth, move, &board);
+            const Move move = read_san_move(board, token.text, &after);
+            PGNMove* node = from->addLegalMove(board, depth, move, after);
+            std::swap(board, after);
             boardOwner = node;
             append(node);
             if (level.hideNext) {

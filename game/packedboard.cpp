@@ -38,8 +38,9 @@ const PieceTable& piece_table()
 } // namespace
 
 PackedBoard::PackedBoard()
+    : m_squares(), m_flags(0), m_enPassantX(-1), m_enPassantY(-1), m_fullMoveNumber(1),
+      m_halfMoveClock(0)
 {
-    pack(Board());
 }
 
 void PackedBoard::pack(const Board& board)
@@ -52,6 +53,27 @@ void PackedBoard::pack(const Board& board)
     m_enPassantY = static_cast<int8_t>(board.enPassantY);
     m_fullMoveNumber = board.fullMoveNumber;
     m_halfMoveClock = board.halfMoveClock;
+}
+
+void PackedBoard::update(const Board& before, const Board& after)
+{
+    // Eight bytes per rank; compare ranks as a whole first.
+    for (int rank = 0; rank < 8; ++rank) {
+        if (memcmp(before.squares + rank * 8, after.squares + rank * 8, 8 * sizeof(Piece*)) == 0)
+            continue;
+        for (int i = rank * 8; i < rank * 8 + 8; ++i) {
+            if (before.squares[i] != after.squares[i]) {
+                const int shift = (i & 1) * 4;
+                m_squares[i / 2] = static_cast<uint8_t>((m_squares[i / 2] & ~(15 << shift)) |
+                                                        (piece_code(after.squares[i]) << shift));
+            }
+        }
+    }
+    m_flags = after.flags;
+    m_enPassantX = static_cast<int8_t>(after.enPassantX);
+    m_enPassantY = static_cast<int8_t>(after.enPassantY);
+    m_fullMoveNumber = after.fullMoveNumber;
+    m_halfMoveClock = after.halfMoveClock;
 }
 
 void PackedBoard::unpack(Board* board) const

@@ -14,6 +14,9 @@ public:
     explicit PackedBoard(const Board& board) { pack(board); }
 
     void pack(const Board& board);
+    // Packs after, given that this holds before: only changed squares are
+    // written.
+    void update(const Board& before, const Board& after);
     void unpack(Board* board) const;
     Board unpack() const
     {

@@ -2,18 +2,154 @@
 
 #include "chess/san.h"
 
+#include "chess/piecesset.h"
 #include "core/exception.h"
 
 #include <cstdio>
+#include <cstring>
 
-Move read_san_move(const Board& board, const std::string& san)
+namespace {
+
+bool is_piece_letter(char c)
 {
-    const Move move = move_from_san(board, board.getColorToMove(), san);
+    return c == 'B' || c == 'K' || c == 'N' || c == 'P' || c == 'Q' || c == 'R';
+}
+
+bool is_annotation(char c)
+{
+    return c == '/' || c == '=' || c == '+' || c == '#' || c == 'x' || c == '!' || c == '?';
+}
+
+Piece::Type piece_letter_type(char c)
+{
+    switch (c) {
+    case 'P':
+        return Piece::TypePawn;
+    case 'N':
+        return Piece::TypeKnight;
+    case 'B':
+        return Piece::TypeBishop;
+    case 'R':
+        return Piece::TypeRook;
+    case 'Q':
+        return Piece::TypeQueen;
+    default:
+        return Piece::TypeKing;
+    }
+}
+
+// move_from_san for the plain forms "e4", "Nf3", "exd5", "Nbd7", "R1e2",
+// "e8=Q+": the same stripping, the same candidates, but a candidate is first
+// tested without its own king, which is cheap and rejects most; the one left
+// is played into after and tested there. False when the text has another
+// form or does not denote exactly one legal move; move_from_san then decides
+// (and words the error).
+bool read_plain_san(const Board& board, const std::string& san, Move* move, Board* after)
+{
+    char s[8];
+    size_t length = 0;
+    for (const char c : san) {
+        if (is_annotation(c))
+            continue;
+        if (length == sizeof s)
+            return false;
+        s[length++] = c;
+    }
+    int promotion = 0;
+    if (length > 0 && is_piece_letter(s[length - 1]))
+        promotion = piece_letter_type(s[--length]);
+    size_t start = 0;
+    Piece::Type kind = Piece::TypePawn;
+    if (length > 0 && is_piece_letter(s[0]))
+        kind = piece_letter_type(s[start++]);
+    length -= start;
+    const char* rest = s + start;
+    if (length < 2 || length > 3)
+        return false;
+    const char* square = rest + length - 2;
+    if (square[0] < 'a' || square[0] > 'h' || square[1] < '1' || square[1] > '8')
+        return false;
+    int fromFile = -1;
+    int fromRank = -1;
+    if (length == 3) {
+        if (rest[0] >= 'a' && rest[0] <= 'h')
+            fromFile = rest[0] - 'a';
+        else if (rest[0] >= '1' && rest[0] <= '8')
+            fromRank = rest[0] - '1';
+        else
+            return false;
+    }
+    const Color color = board.getColorToMove();
+    const Piece* piece = PiecesSet::get_pieces_set()->getPiece(kind, color);
+    const int toX = square[0] - 'a';
+    const int toY = square[1] - '1';
+    // A promotion needs a knight, bishop, rook or queen, and only a pawn
+    // reaching the last rank takes one.
+    const bool promotes = kind == Piece::TypePawn && toY == (color == White ? 7 : 0);
+    if (promotion == Piece::TypePawn || promotion == Piece::TypeKing ||
+        promotes != (promotion != 0))
+        return false;
+    Move candidates[16];
+    int found = 0;
+    for (int x = 0; x < 8; ++x) {
+        if (fromFile >= 0 && x != fromFile)
+            continue;
+        for (int y = 0; y < 8; ++y) {
+            if ((fromRank >= 0 && y != fromRank) || board.squares[y * 8 + x] != piece)
+                continue;
+            const Move candidate(x, y, toX, toY, promotion);
+            if ((piece->validateMove(board, candidate, true) & Piece::MoveInvalid) != 0)
+                continue;
+            if (found == 16)
+                return false;
+            candidates[found++] = candidate;
+        }
+    }
+    if (found == 1) {
+        // Legal when the own king is not attacked after the move.
+        *after = board;
+        after->doMove(candidates[0]);
+        const Position king = after->getKingPosition(color);
+        if (king.isValid() && after->isFieldUnderControl(king, opposite_color(color), true))
+            return false;
+        *move = candidates[0];
+        return true;
+    }
+    int legal = 0;
+    for (int i = 0; i < found; ++i) {
+        if ((piece->validateMove(board, candidates[i], false) & Piece::MoveInvalid) == 0) {
+            *move = candidates[i];
+            ++legal;
+        }
+    }
+    if (legal != 1)
+        return false;
+    *after = board;
+    after->doMove(*move);
+    return true;
+}
+
+} // namespace
+
+Move read_san_move(const Board& board, const std::string& san, Board* after)
+{
+    Move move;
+    Board played;
+    if (read_plain_san(board, san, &move, after != nullptr ? after : &played))
+        return move;
+    move = move_from_san(board, board.getColorToMove(), san);
     const size_t start = san.find_first_not_of("/=+#x!?");
     const bool castling = start != std::string::npos && (san[start] == 'O' || san[start] == '0');
-    if (castling && (board.validateMove(move, false) & Piece::MoveInvalid) != 0)
-        throw Exception(false, "Error parsing SAN: %s in position: %s [File: %s, Line: %d]",
-                        san.c_str(), board.exportToFEN().c_str(), "pgnmove.cpp", __LINE__);
+    if (castling) {
+        const Piece* king = board.getPiece(move.fromX, move.fromY);
+        if (king == nullptr || (king->validateMove(board, move, false) & Piece::MoveInvalid) != 0)
+            throw Exception(false, "Error parsing SAN: %s in position: %s [File: %s, Line: %d]",
+                            san.c_str(), board.exportToFEN().c_str(), "pgnmove.cpp", __LINE__);
+    }
+    if (after != nullptr) {
+        *after = board;
+        after->doMove(move);
+    }
     return move;
 }
 
@@ -62,6 +198,93 @@ PGNMove* PGNMove::addMove(const Board& before, unsigned childDepth, const Move& 
     return child;
 }
 
+namespace {
+
+// Appends "%u." to the buffer.
+char* write_move_number(char* out, unsigned number)
+{
+    char digits[8];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    while (count > 0)
+        *out++ = digits[--count];
+    *out++ = '.';
+    return out;
+}
+
+} // namespace
+
+PGNMove* PGNMove::addLegalMove(const Board& before, unsigned childDepth, const Move& childMove,
+                               const Board& board)
+{
+    const Piece* piece = before.getPiece(childMove.fromX, childMove.fromY);
+    if (piece == nullptr || childMove.isNull())
+        return addMove(before, childDepth, childMove);
+
+    PGNMove* child = new PGNMove(this, childDepth);
+    child->move = childMove;
+    child->m_after = m_after;
+    child->m_after.update(before, board);
+
+    // The SAN as move_to_san writes it, from what is known of a legal move.
+    char text[32];
+    char* out = text;
+    if (before.getColorToMove() == White)
+        out = write_move_number(out, before.fullMoveNumber);
+    const int dx = childMove.toX - childMove.fromX;
+    const bool pawn = piece->type == Piece::TypePawn;
+    if (piece->type == Piece::TypeKing && (dx == 2 || dx == -2)) {
+        const char* castling = dx == 2 ? "O-O" : "O-O-O";
+        while (*castling != '\0')
+            *out++ = *castling++;
+    } else {
+        const bool capture =
+            before.getPiece(childMove.toX, childMove.toY) != nullptr || (pawn && dx != 0);
+        bool needFile = pawn && capture;
+        bool needRank = false;
+        if (!pawn)
+            *out++ = piece->getSymbol(2);
+        for (int square = 0; square < 64; ++square) {
+            const int x = square & 7;
+            const int y = square >> 3;
+            if (before.squares[square] != piece || (x == childMove.fromX && y == childMove.fromY))
+                continue;
+            const Move rival(x, y, childMove.toX, childMove.toY, 0);
+            // The test without the own king is cheaper and rejects most rivals.
+            if ((piece->validateMove(before, rival, true) & Piece::MoveInvalid) != 0 ||
+                (piece->validateMove(before, rival, false) & Piece::MoveInvalid) != 0)
+                continue;
+            if (x == childMove.fromX)
+                needRank = true;
+            else
+                needFile = true;
+        }
+        if (needFile)
+            *out++ = static_cast<char>('a' + childMove.fromX);
+        if (needRank)
+            *out++ = static_cast<char>('1' + childMove.fromY);
+        if (capture)
+            *out++ = 'x';
+        *out++ = static_cast<char>('a' + childMove.toX);
+        *out++ = static_cast<char>('1' + childMove.toY);
+        if (pawn && childMove.toY == (piece->color == White ? 7 : 0)) {
+            *out++ = '/';
+            *out++ = Piece::piece_type_to_char(childMove.promotion);
+        }
+    }
+    const Color side = board.getColorToMove();
+    const bool check = board.isCheck(side);
+    const bool noMoves = board.isNoMoves(side);
+    if (check)
+        *out++ = noMoves ? '#' : '+';
+    child->text.assign(text, out);
+    child->setGameState(board, check, noMoves);
+    return child;
+}
+
 void PGNMove::updateGameState()
 {
     updateGameState(boardAfter(), false);
@@ -74,22 +297,24 @@ void PGNMove::updateGameState(const Board& after)
 
 void PGNMove::updateGameState(const Board& after, bool sanKnown)
 {
-    // Mate and stalemate. A legal move's SAN already ends in "#" for mate and
-    // in "+" for check with a reply; only a quiet move needs the move search.
+    // A legal move's SAN already ends in "#" for mate and in "+" for check
+    // with a reply; only a quiet move needs the move search.
     const Color side = after.getColorToMove();
-    bool noMoves = false;
-    bool check = false;
     if (sanKnown) {
         const char last = text.back();
-        check = last == '#' || last == '+';
-        noMoves = last == '#' || (last != '+' && after.isNoMoves(side));
+        const bool check = last == '#' || last == '+';
+        setGameState(after, check, last == '#' || (!check && after.isNoMoves(side)));
     } else {
-        noMoves = after.isNoMoves(side);
-        check = noMoves && after.isCheck(side);
+        const bool noMoves = after.isNoMoves(side);
+        setGameState(after, noMoves && after.isCheck(side), noMoves);
     }
+}
+
+void PGNMove::setGameState(const Board& after, bool check, bool noMoves)
+{
     if (noMoves) {
         if (check) {
-            result = side == White ? ResultBlackWins : ResultWhiteWins;
+            result = after.getColorToMove() == White ? ResultBlackWins : ResultWhiteWins;
         } else {
             result = ResultDraw;
             drawReason = DrawStalemate;

@@ -10,8 +10,9 @@
 
 // The legal move of the side to move that the SAN denotes: move_from_san,
 // and for castling, which that function returns untested, a legality test.
-// Throws Exception "Error parsing SAN: ..." otherwise.
-Move read_san_move(const Board& board, const std::string& san);
+// Throws Exception "Error parsing SAN: ..." otherwise. after, when given,
+// receives the position after the move.
+Move read_san_move(const Board& board, const std::string& san, Board* after = nullptr);
 
 // A move of the move list. Besides its place in the list, a move points to the
 // move it is played after (parent), so the list also forms the tree of
@@ -50,6 +51,12 @@ public:
     PGNMove* addMove(const Board& before, unsigned childDepth, const Move& childMove,
                      Board* after = nullptr);
 
+    // addMove for a move known to be legal in before (as read_san_move
+    // returns it) with the position after it already played: the same node,
+    // with the work of move_to_san and of the game state done once.
+    PGNMove* addLegalMove(const Board& before, unsigned childDepth, const Move& childMove,
+                          const Board& after);
+
     // result and drawReason from the position and the ancestors: mate,
     // stalemate, fifty-move rule, threefold repetition, insufficient material.
     void updateGameState();
@@ -74,6 +81,8 @@ private:
     // Mate or stalemate from the suffix of the SAN when it tells, else from the
     // position.
     void updateGameState(const Board& after, bool sanKnown);
+    // The game state when check and the lack of moves are known.
+    void setGameState(const Board& after, bool check, bool noMoves);
 
     PackedBoard m_after;
 };

@@ -1,0 +1,121 @@
+#include "chess/san.h"
+#include "core/exception.h"
+#include "game/game.h"
+#include "game/pgnmove.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The move (or the error) of move_from_san, with the castling test of the tree.
+std::string reference_read(const Board& board, const std::string& san)
+{
+    try {
+        const Move move = move_from_san(board, board.getColorToMove(), san);
+        const size_t start = san.find_first_not_of("/=+#x!?");
+        const Piece* piece = board.getPiece(move.fromX, move.fromY);
+        if (start != std::string::npos && (san[start] == 'O' || san[start] == '0') &&
+            (piece == nullptr || (piece->validateMove(board, move, false) & 1) != 0))
+            return "castling refused";
+        return move.getAsString();
+    } catch (const Exception& e) {
+        return e.what();
+    }
+}
+
+std::string fast_read(const Board& board, const std::string& san)
+{
+    try {
+        Board after;
+        const Move move = read_san_move(board, san, &after);
+        Board played = board;
+        played.doMove(move);
+        if (played != after || played.halfMoveClock != after.halfMoveClock)
+            return "after differs";
+        return move.getAsString();
+    } catch (const Exception& e) {
+        const std::string text = e.what();
+        return text.find("pgnmove.cpp") != std::string::npos ? "castling refused" : text;
+    }
+}
+
+// Opens every game of the file and checks every move node against a node
+// made by the plain addMove (move_to_san and updateGameState), and the SAN
+// reader against move_from_san on spellings of every legal move.
+void check_file(const std::string& name, int every)
+{
+    std::istringstream in(testsupport::readFile(testsupport::corpusPath(name)));
+    Game game;
+    size_t nodes = 0;
+    for (int number = 0;; ++number) {
+        try {
+            if (!game.load(in))
+                break;
+            if (number % every != 0)
+                continue;
+            game.open();
+        } catch (const Exception&) {
+            continue;
+        }
+        for (PGNElement* e = game.root->next; e != nullptr; e = e->next) {
+            if (e->getType() != PGNElement::TypeMove)
+                continue;
+            PGNMove* node = static_cast<PGNMove*>(e);
+            PGNMove* reference = node->parent->addMove(node->depth, node->move);
+            ASSERT_EQ(node->text, reference->text);
+            ASSERT_EQ(node->result, reference->result) << node->text;
+            ASSERT_EQ(node->drawReason, reference->drawReason) << node->text;
+            ASSERT_TRUE(node->packedBoardAfter().samePosition(reference->packedBoardAfter()));
+            ASSERT_EQ(node->boardAfter().halfMoveClock, reference->boardAfter().halfMoveClock);
+            ASSERT_EQ(node->boardAfter().fullMoveNumber, reference->boardAfter().fullMoveNumber);
+            delete reference;
+            ++nodes;
+
+            if (nodes % 97 != 0)
+                continue;
+            const Board before = node->boardBefore();
+            Moves moves;
+            before.generateMoves(before.getColorToMove(), &moves);
+            for (const Move& m : moves) {
+                std::string san = move_to_san(before, m);
+                std::string bare = san;
+                if (isdigit(static_cast<unsigned char>(bare[0])) != 0)
+                    bare = bare.substr(bare.find('.') + 1);
+                std::vector<std::string> spellings = {bare, bare + "!?", m.getAsString(),
+                                                      "N" + bare.substr(1), bare.substr(1)};
+                const size_t slash = bare.find('/');
+                if (slash != std::string::npos)
+                    spellings.push_back(bare.substr(0, slash) + "=" + bare.substr(slash + 1));
+                for (const std::string& text : spellings)
+                    ASSERT_EQ(fast_read(before, text), reference_read(before, text)) << text;
+            }
+        }
+        game.close(false);
+    }
+    EXPECT_GT(nodes, 10000u);
+}
+
+TEST(TreeFastPath, NodesEqualThoseOfThePlainPathOnRealGames)
+{
+    check_file("lichess.pgn", 2);
+    check_file("sample-1in20.pgn", 25);
+}
+
+TEST(TreeFastPath, ReaderAgreesOnOddTexts)
+{
+    Board board;
+    board.importFromFEN("r3k2r/1P4P1/8/3pP3/8/2N3N1/8/R3K2R w KQkq d6 0 1");
+    for (const char* text :
+         {"Ne4",  "Nce4",   "N3e4",  "Nge4",  "exd6",    "ed6",  "ed",    "b8Q", "b8",
+          "b8=K", "bxa8=Q", "gxh8N", "O-O",   "0-0-0",   "Ke2",  "K",     "",    "x",
+          "Rh8",  "R1a2",   "Rb1",   "Ra1a2", "e6",      "e5e6", "a9",    "N",   "Qe4",
+          "--",   "nf3",    "e8=Q",  "Nc3e4", "Nxe4+!!", "Ne4#", "N3e4e4"})
+        EXPECT_EQ(fast_read(board, text), reference_read(board, text)) << text;
+}
+
+} // namespace
