@@ -120,26 +120,28 @@ class EngineOutput : public ::testing::TestWithParam<OutputCase> {};
 TEST_P(EngineOutput, GivesExactlyTheEnginesMove)
 {
     const OutputCase& c = GetParam();
+    // A line after the answer tells when the answer has been handled.
+    ScopedLog log;
     std::unique_ptr<EngineInterfaceAbstract> engine;
-    TempDir dir;
     RecordingListener listener;
     const std::string protocol = std::string(c.kind) == "UCI" ? "uci" : "xboard";
-    const EngineDescriptor d = fakeDescriptor(c.kind, "--protocol " + protocol + " " + c.options);
+    const EngineDescriptor d =
+        fakeDescriptor(c.kind, "--protocol " + protocol + " --trailer answer_given " + c.options);
     if (protocol == "uci")
         engine.reset(new EngineInterfaceUCI(d, 2));
     else
         engine.reset(new EngineInterfaceXBoard(d, 2));
     engine->setListener(&listener);
     engine->playMove(startPosition(), moveOf("e2e4"));
+    ASSERT_TRUE(waitUntil([&] {
+        return log.text().find("ENGINE >> answer given\n") != std::string::npos;
+    })) << c.name;
     if (c.expected) {
-        ASSERT_TRUE(waitUntil([&] { return !listener.moves.empty(); })) << c.name;
-        spin(100);
         ASSERT_EQ(listener.moves.size(), 1u);
         Move expected;
         ASSERT_TRUE(expected.setFromString(c.expected));
         EXPECT_EQ(listener.moves[0], expected) << listener.moves[0].getAsString();
     } else {
-        spin(500);
         EXPECT_TRUE(listener.moves.empty());
     }
     EXPECT_TRUE(listener.stops.empty());

@@ -38,6 +38,7 @@ def parse_args():
     p.add_argument("--crash-on-go", action="store_true")
     p.add_argument("--silent", action="store_true", help="never answer the greeting")
     p.add_argument("--features", type=int, default=2, help="number of feature lines")
+    p.add_argument("--trailer", help="a line after the answer, '_' standing for a blank")
     p.add_argument("--reply", action="append", default=[],
                    help="WORD=TEXT: answer a line starting with WORD (MOVE: a bare move) "
                         "with TEXT, '_' standing for a blank and '{}' for the line")
@@ -85,6 +86,8 @@ def search(move_line):
         lines += ["info depth 1 score cp 20 pv " + args.answer,
                   "info string bestmove a2a4 is not it"]
     lines.append(move_line)
+    if args.trailer:
+        lines.append(args.trailer.replace("_", " "))
     send(*lines)
 
 
