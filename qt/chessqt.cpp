@@ -487,9 +487,7 @@ void ChessQt::newGameCommand()
     }
     if (white != 0 && black != 0) {
         message(MessageInformation, translated("New Game"),
-                translated("Two engines cannot play a game here: choose the human player for one "
-                           "side."),
-                0);
+                translated("Two engines cannot play here: choose a human for one side."), 0);
         return;
     }
 
