@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 
 using apptest::Environment;
@@ -75,6 +76,11 @@ TEST(GameFlow, WholeGameAgainstStockfishReopensWhereItStopped)
         EXPECT_EQ(env.logCount("Engine: Stockfish has been created"), 1);
         EXPECT_GE(env.logCount("White: fen=["), moves);
         played = chess.lineToCurrent();
+        // Every move of the user was answered, unless it ended the game.
+        EXPECT_TRUE(played.size() == 2u * moves || played.size() == 2u * moves + 1)
+            << played.size() << " plies after " << moves << " user moves";
+        std::printf("[          ] %zu plies, %s\n", played.size(),
+                    chess.gameTexts.empty() ? "in progress" : chess.gameTexts[0].c_str());
         if (chess.getDocument().isOver()) {
             ASSERT_EQ(chess.gameTexts.size(), 1u);
             EXPECT_EQ(chess.messages.back().title, "Game");
