@@ -174,3 +174,13 @@ TEST_F(EngineFactoryTest, CreateEngineBuildsTheDriverOfTheKind)
     EXPECT_NE(text.find("Engine: Fake XBoard has been created"), std::string::npos);
     EXPECT_EQ(text.find("Engine: Missing has been created"), std::string::npos);
 }
+
+TEST_F(EngineFactoryTest, OneArgumentDescriptorUsesTheConfiguredRoot)
+{
+    ConfigFileAbstract* previous = g_pConfig;
+    g_pConfig = m_config.get();
+    EngineDescriptor d("XBOARD|B|engines/b x");
+    g_pConfig = previous;
+    EXPECT_EQ(d.getProgram(), m_dir.path() + "/engines/b");
+    EXPECT_EQ(d.getWorkingDirectory(), m_dir.path() + "/engines");
+}
