@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -462,4 +463,59 @@ TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
     shell.key(Qt::Key_H);
     shell.key(Qt::Key_Right);
     EXPECT_EQ(plies(document.game()), 3);
+}
+
+namespace {
+
+void touch(QWidget* window, QEvent::Type type, const QPoint& point)
+{
+    QMouseEvent event(type, point, window->mapToGlobal(point), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(window, &event);
+}
+
+QPoint centre_of(const ChessQt& window, int x, int y)
+{
+    return const_cast<ChessQt&>(window).getBoardView().cellRect(Position(x, y)).center();
+}
+
+} // namespace
+
+TEST(MainWindow, TouchAloneMovesPiecesBrowsesMovesAndOpensTheMenu)
+{
+    Shell shell("engine_00=HUM|Human|-\nheader=1\n");
+    shell.start();
+    ChessQt& window = shell.window();
+    const Game& game = window.getDocument().game();
+
+    // Drag e2 to e4.
+    touch(&window, QEvent::MouseButtonPress, centre_of(window, 4, 1));
+    touch(&window, QEvent::MouseButtonRelease, centre_of(window, 4, 3));
+    EXPECT_EQ(plies(game), 1);
+    // Tap e7, then tap e5.
+    touch(&window, QEvent::MouseButtonPress, centre_of(window, 4, 6));
+    touch(&window, QEvent::MouseButtonRelease, centre_of(window, 4, 6));
+    touch(&window, QEvent::MouseButtonPress, centre_of(window, 4, 4));
+    touch(&window, QEvent::MouseButtonRelease, centre_of(window, 4, 4));
+    EXPECT_EQ(plies(game), 2);
+    EXPECT_EQ(fen(game), "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2");
+
+    // A swipe to the left in the move list goes back one move.
+    const Rect list = window.getHistoryView().getRect();
+    ASSERT_GT(list.height, 0);
+    const QPoint middle(list.left + list.width / 2, list.top + list.height / 2);
+    touch(&window, QEvent::MouseButtonPress, middle);
+    touch(&window, QEvent::MouseButtonRelease, middle - QPoint(100, 0));
+    EXPECT_EQ(window.getMode(), ChessDocument::HistoryMode);
+    EXPECT_EQ(plies(game), 1);
+
+    // A tap on the header opens the menu.
+    const Rect header = window.getInfoView().getRect();
+    ASSERT_GT(header.height, 0);
+    const QPoint top(header.left + header.width / 2, header.top + header.height / 2);
+    touch(&window, QEvent::MouseButtonPress, top);
+    touch(&window, QEvent::MouseButtonRelease, top);
+    EXPECT_TRUE(window.mainMenu()->isVisible());
+    window.mainMenu()->hide();
 }
