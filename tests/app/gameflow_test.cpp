@@ -2,6 +2,7 @@
 
 #include "tests/app/apptestsupport.h"
 
+#include "base/chessbase.h"
 #include "engine/engineinterfaceabstract.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
@@ -282,4 +283,31 @@ TEST(GameFlow, RecordedContinuationIsReplayedWithoutEngine)
     EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "c7c5"}));
     EXPECT_EQ(chess.getEngine(), nullptr);
     EXPECT_TRUE(chess.messages.empty());
+}
+
+TEST(GameFlow, AnswerArrivingAfterAnotherGameWasOpenedIsIgnored)
+{
+    Environment env;
+    const std::string base = env.file("chess/classics.cdb");
+    ChessBase::imp(base, testsupport::sourcePath("assets/chess/classics.pgn"));
+    TestChess chess(env.config());
+    chess.loadBase(base.c_str());
+    chess.onSelectGame();
+    chess.setOpponent(apptest::SlotFake);
+    chess.newGame(classic(), 0, apptest::SlotFake, White, 0);
+    Move e4(4, 1, 4, 3);
+    ASSERT_TRUE(chess.playMove(e4));
+    chess.playEngineMove();
+    ASSERT_TRUE(chess.isWaitingForEngine());
+    // Another game, shown at the very position the engine was asked about.
+    chess.firstGame();
+    ASSERT_EQ(chess.game().id, 1);
+    chess.game().current = chess.game().root->findNextMove();
+    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.isWaitingForEngine(); }));
+    EXPECT_EQ(chess.current(), chess.game().root->findNextMove());
+    EXPECT_EQ(env.logCount("Engine move e7e5 ignored"), 1);
+    // The new game was stored with the user's move only.
+    chess.lastGame();
+    EXPECT_EQ(chess.game().event, "inkmate match");
+    EXPECT_EQ(chess.lineToCurrent(), std::vector<std::string>{"e2e4"});
 }
