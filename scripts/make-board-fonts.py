@@ -19,8 +19,11 @@ import struct
 import sys
 import zlib
 
-import fontforge
-import psMat
+# A fixed time stamp in the font, so a rebuild gives the same bytes.
+os.environ.setdefault("SOURCE_DATE_EPOCH", "1704067200")
+
+import fontforge  # noqa: E402
+import psMat  # noqa: E402
 
 SOURCE = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 FAMILY = "Inkmate Chess"

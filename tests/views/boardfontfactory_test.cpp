@@ -11,9 +11,34 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <memory>
 
 namespace {
+
+// Settings in memory, for reading many keys fast.
+class MapConfig : public ConfigFileAbstract {
+public:
+    int readInt(const char* key, int defaultValue) const override
+    {
+        const auto it = m_values.find(key);
+        return it == m_values.end() ? defaultValue : std::atoi(it->second.c_str());
+    }
+    void writeInt(const char* key, int value) override { m_values[key] = std::to_string(value); }
+    std::string readString(const char* key, const char* defaultValue) const override
+    {
+        const auto it = m_values.find(key);
+        return it == m_values.end() ? defaultValue : it->second;
+    }
+    void writeString(const char* key, const char* value) override { m_values[key] = value; }
+    std::string getRootPath() const override { return "/root"; }
+    std::string getDataPath() const override { return "/root/chess"; }
+
+private:
+    std::map<std::string, std::string> m_values;
+};
 
 std::string errorOf(const std::string& description)
 {
@@ -78,6 +103,17 @@ TEST_F(BoardFontFactoryTest, CatalogueStopsAtTheFirstEmptyEntry)
     ASSERT_EQ(fonts.size(), 2u);
     EXPECT_EQ(fonts[0].name, "One");
     EXPECT_EQ(fonts[1].name, "Two");
+
+    // Entries are numbered 00 to 99; a 100th is not read.
+    MapConfig many;
+    for (int i = 0; i <= 100; ++i) {
+        char key[32];
+        std::snprintf(key, sizeof key, "board.font_%02d", i);
+        many.writeString(key, ("BMP|Font " + std::to_string(i) + "|-|f.png").c_str());
+    }
+    BoardFontFactory::init(&many);
+    ASSERT_EQ(BoardFontFactory::instance()->fonts().size(), 100u);
+    EXPECT_EQ(BoardFontFactory::instance()->fonts()[99].name, "Font 99");
 }
 
 TEST_F(BoardFontFactoryTest, EmptyOrBadCatalogueIsAnError)
