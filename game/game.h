@@ -117,4 +117,6 @@ public:
 
 private:
     void copyClosed(const Game& other);
+    // build_moves_history without settling the deferred mate searches.
+    static PGNMove* build_moves(PGNMove* root, const std::vector<lex::Token>& tokens);
 };

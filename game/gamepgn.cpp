@@ -434,7 +434,32 @@ void Game::open()
         setupPuzzle();
 }
 
+namespace {
+
+// Settles the mate and stalemate searches the builder left open.
+void resolve_moves(PGNElement* first)
+{
+    for (PGNElement* e = first; e != nullptr; e = e->next) {
+        if (e->getType() == PGNElement::TypeMove)
+            static_cast<PGNMove*>(e)->resolveMoves(false);
+    }
+}
+
+} // namespace
+
 PGNMove* Game::build_moves_history(PGNMove* root, const std::vector<lex::Token>& tokens)
+{
+    try {
+        PGNMove* marker = build_moves(root, tokens);
+        resolve_moves(root->next);
+        return marker;
+    } catch (...) {
+        resolve_moves(root->next);
+        throw;
+    }
+}
+
+PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
 {
     struct Level {
         PGNMove* move;
@@ -450,6 +475,8 @@ PGNMove* Game::build_moves_history(PGNMove* root, const std::vector<lex::Token>&
     const PGNMove* boardOwner = root;
     Board board = root->boardAfter();
     Board after;
+    KingSquares kings;
+    kings.find(board);
 
     auto append = [&tail](PGNElement* element) {
         link_after(tail, element);
@@ -499,10 +526,15 @@ PGNMove* Game::build_moves_history(PGNMove* root, const std::vector<lex::Token>&
                                 token.text.c_str());
             if (from != boardOwner) {
                 from->packedBoardAfter().unpack(&board);
+                kings.find(board);
                 boardOwner = from;
             }
-            const Move move = read_san_move(board, token.text, &after);
-            PGNMove* node = from->addLegalMove(board, depth, move, after);
+            const Move move = read_san_move(board, token.text, &after, &kings);
+            // A legal move from a position settles its search for mate.
+            if (!move.isNull())
+                from->resolveMoves(true);
+            kings.update(board, move);
+            PGNMove* node = from->addLegalMove(board, depth, move, after, true, &kings);
             std::swap(board, after);
             boardOwner = node;
             append(node);

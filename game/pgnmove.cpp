@@ -44,7 +44,8 @@ Piece::Type piece_letter_type(char c)
 // is played into after and tested there. False when the text has another
 // form or does not denote exactly one legal move; move_from_san then decides
 // (and words the error).
-bool read_plain_san(const Board& board, const std::string& san, Move* move, Board* after)
+bool read_plain_san(const Board& board, const std::string& san, Move* move, Board* after,
+                    const KingSquares* kings)
 {
     char s[8];
     size_t length = 0;
@@ -109,7 +110,11 @@ bool read_plain_san(const Board& board, const std::string& san, Move* move, Boar
         // Legal when the own king is not attacked after the move.
         *after = board;
         after->doMove(candidates[0]);
-        const Position king = after->getKingPosition(color);
+        Position king;
+        if (kings != nullptr && kind != Piece::TypeKing)
+            king = kings->get(board, color);
+        else
+            king = after->getKingPosition(color);
         if (king.isValid() && after->isFieldUnderControl(king, opposite_color(color), true))
             return false;
         *move = candidates[0];
@@ -131,11 +136,12 @@ bool read_plain_san(const Board& board, const std::string& san, Move* move, Boar
 
 } // namespace
 
-Move read_san_move(const Board& board, const std::string& san, Board* after)
+Move read_san_move(const Board& board, const std::string& san, Board* after,
+                   const KingSquares* kings)
 {
     Move move;
     Board played;
-    if (read_plain_san(board, san, &move, after != nullptr ? after : &played))
+    if (read_plain_san(board, san, &move, after != nullptr ? after : &played, kings))
         return move;
     move = move_from_san(board, board.getColorToMove(), san);
     const size_t start = san.find_first_not_of("/=+#x!?");
@@ -218,7 +224,7 @@ char* write_move_number(char* out, unsigned number)
 } // namespace
 
 PGNMove* PGNMove::addLegalMove(const Board& before, unsigned childDepth, const Move& childMove,
-                               const Board& board)
+                               const Board& board, bool deferMate, const KingSquares* kings)
 {
     const Piece* piece = before.getPiece(childMove.fromX, childMove.fromY);
     if (piece == nullptr || childMove.isNull())
@@ -276,13 +282,36 @@ PGNMove* PGNMove::addLegalMove(const Board& before, unsigned childDepth, const M
         }
     }
     const Color side = board.getColorToMove();
-    const bool check = board.isCheck(side);
-    const bool noMoves = board.isNoMoves(side);
+    const bool check = kings != nullptr ? board.isFieldUnderControl(kings->get(board, side),
+                                                                    opposite_color(side), true)
+                                        : board.isCheck(side);
+    const bool noMoves = !deferMate && board.isNoMoves(side);
     if (check)
         *out++ = noMoves ? '#' : '+';
     child->text.assign(text, out);
     child->setGameState(board, check, noMoves);
+    child->m_movesPending = deferMate;
     return child;
+}
+
+void PGNMove::resolveMoves(bool hasMove)
+{
+    if (!m_movesPending)
+        return;
+    m_movesPending = false;
+    if (hasMove)
+        return;
+    const Board board = boardAfter();
+    const Color side = board.getColorToMove();
+    if (!board.isNoMoves(side))
+        return;
+    // Mate or stalemate decides over every other state.
+    const bool check = board.isCheck(side);
+    if (check && !text.empty() && text.back() == '+')
+        text.back() = '#';
+    drawReason = DrawNone;
+    result = ResultInProgress;
+    setGameState(board, check, true);
 }
 
 void PGNMove::updateGameState()

@@ -3,6 +3,7 @@
 #include "chess/board.h"
 #include "chess/move.h"
 #include "core/gameresult.h"
+#include "game/kingsquares.h"
 #include "game/packedboard.h"
 #include "game/pgnelement.h"
 
@@ -11,8 +12,10 @@
 // The legal move of the side to move that the SAN denotes: move_from_san,
 // and for castling, which that function returns untested, a legality test.
 // Throws Exception "Error parsing SAN: ..." otherwise. after, when given,
-// receives the position after the move.
-Move read_san_move(const Board& board, const std::string& san, Board* after = nullptr);
+// receives the position after the move; kings, when given, are the king
+// squares of board.
+Move read_san_move(const Board& board, const std::string& san, Board* after = nullptr,
+                   const KingSquares* kings = nullptr);
 
 // A move of the move list. Besides its place in the list, a move points to the
 // move it is played after (parent), so the list also forms the tree of
@@ -54,8 +57,16 @@ public:
     // addMove for a move known to be legal in before (as read_san_move
     // returns it) with the position after it already played: the same node,
     // with the work of move_to_san and of the game state done once.
+    // With deferMate the move search for mate and stalemate is left for
+    // later: the node is written as if the side to move had a move, until
+    // resolveMoves() tells otherwise (a legal child move proves it has one).
+    // kings, when given, are the king squares of after.
     PGNMove* addLegalMove(const Board& before, unsigned childDepth, const Move& childMove,
-                          const Board& after);
+                          const Board& after, bool deferMate = false,
+                          const KingSquares* kings = nullptr);
+    // Settles a deferred search: hasMove tells that a legal move was played
+    // from this node; otherwise the position is searched.
+    void resolveMoves(bool hasMove);
 
     // result and drawReason from the position and the ancestors: mate,
     // stalemate, fifty-move rule, threefold repetition, insufficient material.
@@ -85,4 +96,5 @@ private:
     void setGameState(const Board& after, bool check, bool noMoves);
 
     PackedBoard m_after;
+    bool m_movesPending = false;
 };

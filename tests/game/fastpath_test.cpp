@@ -106,6 +106,44 @@ TEST(TreeFastPath, NodesEqualThoseOfThePlainPathOnRealGames)
     check_file("sample-1in20.pgn", 25);
 }
 
+TEST(TreeFastPath, OddPositionsWithoutOneKingEachAgreeToo)
+{
+    // No Black king, two White kings, a king that can be taken, stalemate and
+    // mate at the ends of lines and inside variations.
+    const char* const games[][2] = {
+        {"8/8/8/8/8/8/4P2p/4K3 w - - 0 1", "1.e4 (1.Kd1 h1=Q+) h1=Q+ 2.Kd2 Qh6+ *"},
+        {"4k3/8/8/8/8/8/8/K3K3 w - - 0 1", "1.Ka2 Kd7 2.Ke2 Kd6 3.Kb3 Kc5 *"},
+        {"4k3/8/8/8/8/8/4R3/4K3 b - - 0 1", "1...Kd7 2.Rd2+ Kc6 3.Rd6+ Kxd6 4.Kd2 *"},
+        {"4k3/4R3/8/8/8/8/8/4K3 w - - 0 1", "1.Rxe8 (1.Rd7 Kxd7) *"},
+        {"k7/8/1Q6/8/8/8/8/7K w - - 0 1", "1.Kg2 (1.Qb7+ Kxb7) (1.Qa6+ Kb8 2.Qb7#) *"},
+        {"7k/8/6Q1/8/8/8/8/K7 w - - 0 1", "1.Qg7+ Kxg7 (1...Kxg7) *"},
+    };
+    for (const auto& g : games) {
+        Game game;
+        game.startBoard.importFromFEN(g[0]);
+        game.moveText = g[1];
+        try {
+            game.open();
+        } catch (const Exception& e) {
+            ADD_FAILURE() << g[1] << ": " << e.what();
+            continue;
+        }
+        int moves = 0;
+        for (PGNElement* e = game.root->next; e != nullptr; e = e->next) {
+            if (e->getType() != PGNElement::TypeMove)
+                continue;
+            PGNMove* node = static_cast<PGNMove*>(e);
+            PGNMove* reference = node->parent->addMove(node->depth, node->move);
+            EXPECT_EQ(node->text, reference->text) << g[1];
+            EXPECT_EQ(node->result, reference->result) << node->text;
+            EXPECT_EQ(node->drawReason, reference->drawReason) << node->text;
+            delete reference;
+            ++moves;
+        }
+        EXPECT_GT(moves, 1) << g[1];
+    }
+}
+
 TEST(TreeFastPath, ReaderAgreesOnOddTexts)
 {
     Board board;
