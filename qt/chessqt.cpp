@@ -85,7 +85,6 @@ ChessQt::ChessQt(const QSize& windowSize)
     getHistoryView().setTextFont(&m_historyFont);
     getHistoryView().setMoveFont(&m_historyBoldFont);
 
-    setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QStringLiteral("inkmate"));
     createMainMenu();
@@ -269,6 +268,8 @@ void ChessQt::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    // Paper first: the views draw ink only where they have something.
+    painter.fillRect(event->rect(), Qt::white);
     const Rect client = getClientRect();
     try {
         if (client.width != m_lastWidth || client.height != m_lastHeight) {
