@@ -26,6 +26,24 @@ void link_program(const std::string& root, const std::string& name, const std::s
 }
 } // namespace
 
+int MemoryConfig::readInt(const char* key, int defaultValue) const
+{
+    const auto it = m_values.find(key);
+    if (it == m_values.end())
+        return defaultValue;
+    try {
+        return std::stoi(it->second);
+    } catch (const std::exception&) {
+        return defaultValue;
+    }
+}
+
+std::string MemoryConfig::readString(const char* key, const char* defaultValue) const
+{
+    const auto it = m_values.find(key);
+    return it == m_values.end() ? std::string(defaultValue) : it->second;
+}
+
 Environment::Environment()
 {
     QDir().mkpath(QString::fromStdString(m_dir.path() + "/engines"));
@@ -35,12 +53,12 @@ Environment::Environment()
     link_program(m_dir.path(), "fake_engine.py",
                  testsupport::sourcePath("tests/engine/data/fake_engine.py"));
 
-    m_config = std::make_unique<ConfigFileQt>(QString::fromStdString(m_dir.path()));
+    m_config = std::make_unique<MemoryConfig>(m_dir.path());
     g_pConfig = m_config.get();
     m_log = std::make_unique<Log>(m_dir.file("inkmate.log.txt"), 2, 0);
     g_pLog = m_log.get();
 
-    ConfigFileQt& c = *m_config;
+    ConfigFileAbstract& c = *m_config;
     c.writeString("engine_00", "HUM|Human|-");
     c.writeString("engine_01", "UCI|Stockfish|engines/stockfish");
     c.writeString("engine_02", "XBOARD|HoiChess|engines/hoichess");

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/chessabstract.h"
-#include "core/configfileqt.h"
+#include "core/configfileabstract.h"
 #include "core/log.h"
 #include "tests/support/test_support.h"
 #include "views/repainttarget.h"
@@ -11,6 +11,7 @@
 #include <QRect>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,23 @@ enum EngineSlot {
     SlotNamedHuman = 6
 };
 
+// Settings kept in memory (the store's own writes sync to disk each time,
+// which only slows the tests down).
+class MemoryConfig : public ConfigFileAbstract {
+public:
+    explicit MemoryConfig(const std::string& root) : m_root(root) {}
+    int readInt(const char* key, int defaultValue) const override;
+    void writeInt(const char* key, int value) override { m_values[key] = std::to_string(value); }
+    std::string readString(const char* key, const char* defaultValue) const override;
+    void writeString(const char* key, const char* value) override { m_values[key] = value; }
+    std::string getRootPath() const override { return m_root; }
+    std::string getDataPath() const override { return m_root + "/chess"; }
+
+private:
+    std::string m_root;
+    std::map<std::string, std::string> m_values;
+};
+
 // A temporary program root: configuration, log, engine catalogue (real
 // engines linked below "engines/", the scripted engine of the engine tests)
 // and a board font. Installs the globals for the life of the object.
@@ -38,7 +56,7 @@ public:
     Environment(const Environment&) = delete;
     Environment& operator=(const Environment&) = delete;
 
-    ConfigFileQt& config() { return *m_config; }
+    ConfigFileAbstract& config() { return *m_config; }
     std::string file(const std::string& name) const { return m_dir.file(name); }
     const std::string& root() const { return m_dir.path(); }
     std::string logText() const;
@@ -48,7 +66,7 @@ public:
 
 private:
     testsupport::TempDir m_dir;
-    std::unique_ptr<ConfigFileQt> m_config;
+    std::unique_ptr<MemoryConfig> m_config;
     std::unique_ptr<Log> m_log;
 };
 
