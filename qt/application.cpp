@@ -35,7 +35,9 @@ std::unique_ptr<ChessQt> open_main_window(const QSize& windowSize)
     std::unique_ptr<ChessQt> window(new ChessQt(windowSize));
     // The default base lives in the data folder, which a fresh root lacks.
     QDir().mkpath(QString::fromStdString(g_pConfig->getDataPath()));
-    window->loadBase(ChessQt::defaultBasePath().c_str());
+    // A last base that cannot be opened any more (removed, damaged) is
+    // reported and the default base is opened instead.
+    window->openBaseOrRestore(ChessQt::defaultBasePath(), std::string());
     window->onSelectGame();
     eink_full_update();
     return window;

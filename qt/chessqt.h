@@ -51,6 +51,12 @@ public:
     // The game base opened at start: "last_opened", else the default base.
     static std::string defaultBasePath();
 
+    // Opens path as the game base. On failure the error is shown and the base
+    // open before (then the default base) is opened again, so a game base is
+    // always open afterwards; throws a critical Exception if none opens.
+    // True when path itself was opened.
+    bool openBaseOrRestore(const std::string& path, const std::string& previous);
+
     QMenu* mainMenu() const { return m_menu; }
 
 public slots:
@@ -85,10 +91,6 @@ private:
     void newGameCommand();
     void baseOpenCommand();
     void pgnImportCommand();
-    // Opens path as the game base. On failure the error is shown and the base
-    // open before (then the default base) is opened again, so a game base is
-    // always open afterwards; throws a critical Exception if none opens.
-    bool openBaseOrRestore(const std::string& path, const std::string& previous);
     // Import progress, drawn at most once a second.
     void showProgress(const QString& text);
     void hideProgress();

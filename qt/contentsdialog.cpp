@@ -1,9 +1,11 @@
 #include "qt/contentsdialog.h"
 
+#include "core/transqt.h"
 #include "qt/chessbasemodel.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 

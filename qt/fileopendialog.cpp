@@ -1,9 +1,12 @@
 #include "qt/fileopendialog.h"
 
+#include "core/transqt.h"
+
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 

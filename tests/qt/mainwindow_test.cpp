@@ -6,6 +6,7 @@
 #include "qt/fileopendialog.h"
 #include "qt/gamesettingsdialog.h"
 #include "qt/newgamedialog.h"
+#include "qt/platform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -518,4 +519,27 @@ TEST(MainWindow, TouchAloneMovesPiecesBrowsesMovesAndOpensTheMenu)
     touch(&window, QEvent::MouseButtonRelease, top);
     EXPECT_TRUE(window.mainMenu()->isVisible());
     window.mainMenu()->hide();
+}
+
+TEST(MainWindow, AnUnreadableLastBaseFallsBackToTheDefaultBase)
+{
+    Shell shell;
+    const std::string data = shell.root().path() + "/chess";
+    QDir().mkpath(QString::fromStdString(data));
+    testsupport::writeFile(data + "/broken.cdb", "not a game base at all");
+    testsupport::writeFile(shell.root().file("inkmate.cfg"),
+                           testsupport::readFile(shell.root().file("inkmate.cfg")) +
+                               "last_opened=" + data + "/broken.cdb\n");
+    shell.start();
+    EXPECT_EQ(shell.window().getDocument().database.path(), data + "/game.cdb");
+    EXPECT_NE(shell.window().getDocument().game().current, nullptr);
+    EXPECT_EQ(g_pConfig->readString("last_opened", ""), data + "/game.cdb");
+    // The broken file is left as it was.
+    EXPECT_EQ(testsupport::readFile(data + "/broken.cdb"), "not a game base at all");
+    EXPECT_NE(shell.log().find("broken.cdb"), std::string::npos);
+
+    // Space redraws the whole panel with a full refresh.
+    const int before = eink_full_update_count();
+    shell.key(Qt::Key_Space);
+    EXPECT_EQ(eink_full_update_count(), before + 1);
 }
