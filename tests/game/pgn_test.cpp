@@ -415,7 +415,7 @@ TEST(PGNHostile, NoInputCrashesOrHangsTheReader)
         deep + "[Event \"comment\"]\n\n1.e4 {" + std::string(10 * 1024 * 1024, 'c') + "} *\n\n" +
         "[Event \"brackets\"]\n\n1.e4 ((1.d4) *\n\n" + "[Event \"stray\"]\n\n1.e4 } *\n\n" +
         "[Event \"nul\"]\n\n1.e4 \0\0 e5 *\n\n"s + "[Event \"ambiguous\"]\n\n" +
-        "1.Nc3 d5 2.Nf3 d4 3.Nd5 c6 4.Nd2 *\n\n" + "[Event \"last\"]\n\n1.e4 *\n";
+        "1.d4 d5 2.Nf3 Nf6 3.Nd2 *\n\n" + "[Event \"last\"]\n\n1.e4 *\n";
     Loaded loaded = load_all(hostile, true);
     std::vector<std::string> events;
     for (const Game& g : loaded.games)
@@ -436,7 +436,7 @@ TEST(PGNHostile, RandomMutationsOfRealGames)
     std::mt19937 random(20261208);
     const char kAlphabet[] = "(){}$*-/.0123456789NBRQKOabcdefgh!? \n\r\t[]\"\xff\xc3";
     int opened = 0;
-    for (int round = 0; round < 400; ++round) {
+    for (int round = 0; round < 1500; ++round) {
         std::string pgn = pgn_of(source.games[random() % source.games.size()]);
         const int edits = 1 + random() % 4;
         for (int i = 0; i < edits; ++i) {
@@ -463,7 +463,7 @@ TEST(PGNHostile, RandomMutationsOfRealGames)
             ++opened;
         }
     }
-    EXPECT_GT(opened, 100);
+    EXPECT_GT(opened, 400);
 }
 
 } // namespace
