@@ -159,8 +159,10 @@ protected:
     // whole-view redraws go through updateAllViews.
     //
     // OK in board mode: selects a piece, or plays the move and runs
-    // completeAction(false). True when the engine's turn should follow
-    // (the caller starts it from the event loop: playEngineMove).
+    // completeAction(false). True when the engine's turn should follow: after
+    // a move that did not end the game, or when it is the engine's turn and
+    // nothing has been asked (it stopped). The caller then starts
+    // playEngineMove from the event loop.
     bool okOnBoard(RepaintTarget& target);
     // Moves the board cursor, if there is one.
     void moveBoardCursor(int dx, int dy, RepaintTarget& target);
