@@ -216,6 +216,13 @@ TEST(PGNLoad, RealFileQuirksReadAsTheyWereMeant)
     // The last line has no line break and is read all the same.
     EXPECT_EQ(glued.games[1].moveText, "1.d4 *");
 
+    // Tags with no move text before the next game's tags: a game without moves.
+    Loaded bare = load_all("[Event \"a\"]\n\n[Event \"b\"]\n\n1.e4 *\n", true);
+    ASSERT_EQ(bare.games.size(), 2u);
+    EXPECT_EQ(bare.games[0].moveText, "*");
+    EXPECT_EQ(bare.games[1].event, "b");
+    EXPECT_EQ(bare.games[1].moveText, "1.e4 *");
+
     // A comment left open does not swallow the games after it.
     Loaded open = load_all("[Event \"a\"]\n\n1.e4 {oops e5 *\n\n[Event \"b\"]\n\n1.d4 *\n", true);
     ASSERT_EQ(open.errors.size(), 1u);
