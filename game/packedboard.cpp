@@ -55,18 +55,15 @@ void PackedBoard::pack(const Board& board)
     m_halfMoveClock = board.halfMoveClock;
 }
 
-void PackedBoard::update(const Board& before, const Board& after)
+void PackedBoard::update(const Board& after, const Move& move)
 {
-    // Eight bytes per rank; compare ranks as a whole first.
-    for (int rank = 0; rank < 8; ++rank) {
-        if (memcmp(before.squares + rank * 8, after.squares + rank * 8, 8 * sizeof(Piece*)) == 0)
-            continue;
-        for (int i = rank * 8; i < rank * 8 + 8; ++i) {
-            if (before.squares[i] != after.squares[i]) {
-                const int shift = (i & 1) * 4;
-                m_squares[i / 2] = static_cast<uint8_t>((m_squares[i / 2] & ~(15 << shift)) |
-                                                        (piece_code(after.squares[i]) << shift));
-            }
+    if (!move.isNull()) {
+        for (const int rank : {move.fromY, move.toY}) {
+            if (rank < 0 || rank > 7)
+                continue;
+            for (int i = rank * 4; i < rank * 4 + 4; ++i)
+                m_squares[i] = static_cast<uint8_t>(piece_code(after.squares[2 * i]) |
+                                                    (piece_code(after.squares[2 * i + 1]) << 4));
         }
     }
     m_flags = after.flags;

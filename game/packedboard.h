@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chess/board.h"
+#include "chess/move.h"
 
 #include <cstdint>
 
@@ -14,9 +15,9 @@ public:
     explicit PackedBoard(const Board& board) { pack(board); }
 
     void pack(const Board& board);
-    // Packs after, given that this holds before: only changed squares are
-    // written.
-    void update(const Board& before, const Board& after);
+    // Packs the position after a move, given that this holds the position
+    // before it: a move changes squares of its from- and to-ranks only.
+    void update(const Board& after, const Move& move);
     void unpack(Board* board) const;
     Board unpack() const
     {

@@ -233,7 +233,7 @@ PGNMove* PGNMove::addLegalMove(const Board& before, unsigned childDepth, const M
     PGNMove* child = new PGNMove(this, childDepth);
     child->move = childMove;
     child->m_after = m_after;
-    child->m_after.update(before, board);
+    child->m_after.update(board, childMove);
 
     // The SAN as move_to_san writes it, from what is known of a legal move.
     char text[32];
