@@ -76,8 +76,14 @@ ChessQt::ChessQt(const QSize& windowSize)
       m_annotationFont(make_font(g_pConfig->readInt("font_size_annotation", 20), false)),
       m_historyFont(make_font(g_pConfig->readInt("font_size_history", 25), false)),
       m_historyBoldFont(make_font(g_pConfig->readInt("font_size_history", 25), true)),
-      m_menu(new QMenu(this))
+      m_menu(new QMenu(this)), m_progress(new QLabel(this))
 {
+    m_progress->setAlignment(Qt::AlignCenter);
+    m_progress->setAutoFillBackground(true);
+    m_progress->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_progress->setLineWidth(3);
+    m_progress->hide();
+
     getInfoView().setPuzzleFont(&m_headerBoldFont);
     getInfoView().setResultFont(&m_headerFont);
     getInfoView().setNamesFont(&m_secondHeaderBoldFont);
@@ -621,13 +627,6 @@ std::string ChessQt::defaultBasePath()
 
 void ChessQt::showProgress(const QString& text)
 {
-    if (!m_progress) {
-        m_progress = new QLabel(this);
-        m_progress->setAlignment(Qt::AlignCenter);
-        m_progress->setAutoFillBackground(true);
-        m_progress->setFrameStyle(QFrame::Box | QFrame::Plain);
-        m_progress->setLineWidth(3);
-    }
     m_progress->setText(text);
     const int w = width() * 4 / 5;
     const int h = 120;
@@ -639,6 +638,5 @@ void ChessQt::showProgress(const QString& text)
 
 void ChessQt::hideProgress()
 {
-    if (m_progress)
-        m_progress->hide();
+    m_progress->hide();
 }

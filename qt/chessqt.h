@@ -58,6 +58,8 @@ public:
     bool openBaseOrRestore(const std::string& path, const std::string& previous);
 
     QMenu* mainMenu() const { return m_menu; }
+    // The import progress box (hidden between imports).
+    QLabel* progressBox() const { return m_progress; }
 
 public slots:
     void onRedrawScreen();
@@ -104,5 +106,5 @@ private:
     QFont m_historyFont;
     QFont m_historyBoldFont;
     QMenu* m_menu;
-    QLabel* m_progress = nullptr;
+    QLabel* m_progress;
 };

@@ -17,6 +17,7 @@
 #include <QFileSystemModel>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTreeView>
@@ -542,4 +543,60 @@ TEST(MainWindow, AnUnreadableLastBaseFallsBackToTheDefaultBase)
     const int before = eink_full_update_count();
     shell.key(Qt::Key_Space);
     EXPECT_EQ(eink_full_update_count(), before + 1);
+}
+
+namespace {
+// Notes the text of the progress box each time it is drawn.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QLabel* label) : m_label(label) { m_clock.start(); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_label && event->type() == QEvent::Paint)
+            shown.emplace_back(m_clock.elapsed(), m_label->text());
+        return false;
+    }
+    std::vector<std::pair<qint64, QString>> shown;
+
+private:
+    QLabel* m_label;
+    QElapsedTimer m_clock;
+};
+} // namespace
+
+TEST(MainWindow, LargeImportShowsItsProgressAtMostOnceASecond)
+{
+    Shell shell;
+    shell.start();
+    ChessQt& window = shell.window();
+    const std::string pgn = shell.dataPath() + "/sample.pgn";
+    testsupport::writeFile(
+        pgn, testsupport::readFile(testsupport::corpusPath("masters-historical.pgn")));
+    PaintRecorder recorder(window.progressBox());
+    window.progressBox()->installEventFilter(&recorder);
+    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, pgn); });
+    QElapsedTimer clock;
+    clock.start();
+    window.onPgnImport();
+    const qint64 took = clock.elapsed();
+    window.progressBox()->removeEventFilter(&recorder);
+
+    EXPECT_FALSE(window.progressBox()->isVisible());
+    EXPECT_EQ(window.getDocument().database.path(), shell.dataPath() + "/sample.cdb");
+    ASSERT_FALSE(recorder.shown.empty());
+    EXPECT_EQ(recorder.shown.front().second, QStringLiteral("Importing PGN: 0 games read"));
+    // One drawing per second at most, each with more games than the last.
+    int lastGames = -1;
+    qint64 lastTime = -1000;
+    for (const auto& [time, text] : recorder.shown) {
+        const int games = text.section(QLatin1Char(' '), 2, 2).toInt();
+        EXPECT_GT(games, lastGames) << text.toStdString();
+        EXPECT_GE(time - lastTime, 950) << text.toStdString();
+        lastGames = games;
+        lastTime = time;
+    }
+    EXPECT_GE(window.getDocument().database.getLastRowID(), 22000);
+    if (took > 2500) {
+        EXPECT_GE(recorder.shown.size(), 2u) << "import took " << took << " ms";
+    }
 }
