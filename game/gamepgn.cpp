@@ -473,10 +473,13 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
     bool hiddenSeen = false;
     // The position after boardOwner, kept unpacked for the next move.
     const PGNMove* boardOwner = root;
-    Board board = root->boardAfter();
-    Board after;
+    // The positions before and after the move being read, swapped by pointer.
+    Board boards[2];
+    Board* board = &boards[0];
+    Board* after = &boards[1];
+    root->packedBoardAfter().unpack(board);
     KingSquares kings;
-    kings.find(board);
+    kings.find(*board);
 
     auto append = [&tail](PGNElement* element) {
         link_after(tail, element);
@@ -525,16 +528,16 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
                                 "Error parsing PGN file. Variation before the first move: %s",
                                 token.text.c_str());
             if (from != boardOwner) {
-                from->packedBoardAfter().unpack(&board);
-                kings.find(board);
+                from->packedBoardAfter().unpack(board);
+                kings.find(*board);
                 boardOwner = from;
             }
-            const Move move = read_san_move(board, token.text, &after, &kings);
+            const Move move = read_san_move(*board, token.text, after, &kings);
             // A legal move from a position settles its search for mate.
             if (!move.isNull())
                 from->resolveMoves(true);
-            kings.update(board, move);
-            PGNMove* node = from->addLegalMove(board, depth, move, after, true, &kings);
+            kings.update(*board, move);
+            PGNMove* node = from->addLegalMove(*board, depth, move, *after, true, &kings);
             std::swap(board, after);
             boardOwner = node;
             append(node);

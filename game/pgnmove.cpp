@@ -139,9 +139,12 @@ bool read_plain_san(const Board& board, const std::string& san, Move* move, Boar
 Move read_san_move(const Board& board, const std::string& san, Board* after,
                    const KingSquares* kings)
 {
+    if (after == nullptr) {
+        Board played;
+        return read_san_move(board, san, &played, kings);
+    }
     Move move;
-    Board played;
-    if (read_plain_san(board, san, &move, after != nullptr ? after : &played, kings))
+    if (read_plain_san(board, san, &move, after, kings))
         return move;
     move = move_from_san(board, board.getColorToMove(), san);
     const size_t start = san.find_first_not_of("/=+#x!?");
@@ -152,10 +155,8 @@ Move read_san_move(const Board& board, const std::string& san, Board* after,
             throw Exception(false, "Error parsing SAN: %s in position: %s [File: %s, Line: %d]",
                             san.c_str(), board.exportToFEN().c_str(), "pgnmove.cpp", __LINE__);
     }
-    if (after != nullptr) {
-        *after = board;
-        after->doMove(move);
-    }
+    *after = board;
+    after->doMove(move);
     return move;
 }
 
