@@ -12,9 +12,7 @@ install -m 755 "$bin/inkmate" "$bin/inkmate-tool" "$stage/"
 mkdir -p "$stage/translate" "$stage/chess" "$stage/fonts" "$stage/engines"
 install -m 644 "$src/assets/translate/messages.lng" "$stage/translate/"
 [ -f "$src/assets/default.qss" ] && install -m 644 "$src/assets/default.qss" "$stage/"
-if [ -d "$src/assets/boardfonts" ]; then
-  cp -r "$src/assets/boardfonts/." "$stage/fonts/"
-fi
+cp -r "$src/assets/fonts/." "$stage/fonts/"
 
 # Engines: links below the folder, entries for the catalogue.
 engine_entries=("HUM|Human|-")
@@ -27,12 +25,8 @@ if [ -x "$src/scripts/find-engines.sh" ]; then
   done < <("$src/scripts/find-engines.sh")
 fi
 
-font_entries=()
-if [ -f "$src/assets/boardfonts/entries.txt" ]; then
-  while IFS= read -r entry; do
-    [ -n "$entry" ] && font_entries+=("$entry")
-  done < "$src/assets/boardfonts/entries.txt"
-fi
+font_entries=("TTF|DejaVu Chess|Inkmate Chess|fonts/inkmate-chess.ttf"
+              "BMP|DejaVu Pieces|-|fonts/inkmate-pieces-75.png")
 
 # The configuration: the catalogue keys are written anew, the user's other
 # settings in an existing file are kept.
