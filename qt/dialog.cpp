@@ -4,10 +4,11 @@
 #include "qt/platform.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
-
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 
 Dialog::Dialog(QWidget* parent) : QDialog(parent) {}
 
@@ -62,8 +63,68 @@ void Dialog::routeArrowKeys(QWidget* widget)
     widget->installEventFilter(this);
 }
 
+void Dialog::enableKeyNavigation()
+{
+    for (QWidget* field : findChildren<QWidget*>()) {
+        if (!(field->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (!qobject_cast<QComboBox*>(field) && !qobject_cast<QAbstractButton*>(field) &&
+            !qobject_cast<QLineEdit*>(field))
+            continue;
+        m_fields << field;
+        field->installEventFilter(this);
+    }
+}
+
+void Dialog::focusNeighbour(QWidget* field, bool next)
+{
+    // The focus chain of the form, skipping what cannot take the focus now.
+    QWidget* w = field;
+    for (int i = 0; i < 1000; ++i) {
+        w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (w == field)
+            return;
+        if (m_fields.contains(w) && w->isEnabled() && w->isVisibleTo(this)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    }
+}
+
+bool Dialog::navigate(QWidget* field, QKeyEvent* event)
+{
+    if (event->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        focusNeighbour(field, event->key() == Qt::Key_Down);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Select:
+        if (auto* box = qobject_cast<QComboBox*>(field))
+            box->showPopup();
+        else if (auto* button = qobject_cast<QAbstractButton*>(field))
+            button->click();
+        else
+            focusNeighbour(field, true);
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (qobject_cast<QLineEdit*>(field))
+            return false;
+        keyPressEvent(event);
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool Dialog::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress && m_fields.contains(static_cast<QWidget*>(watched)))
+        return navigate(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) {

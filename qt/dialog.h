@@ -18,9 +18,19 @@ protected:
     // Lets Left and Right reach the dialog even while a widget that would
     // use them itself (a tree or list view) has the focus.
     void routeArrowKeys(QWidget* widget);
+    // Key navigation of a form without a keyboard: Up and Down move the focus
+    // between the fields, OK (Return, Select) opens a list or toggles a box or
+    // presses a button; Left and Right stay the dialog's (but edit a line).
+    void enableKeyNavigation();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    bool navigate(QWidget* field, QKeyEvent* event);
+    void focusNeighbour(QWidget* field, bool next);
+
+    QList<QWidget*> m_fields;
 };

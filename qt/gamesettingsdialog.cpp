@@ -8,6 +8,7 @@ GameSettingsDialog::GameSettingsDialog(QWidget* parent) : Dialog(parent)
 {
     m_ui.setupUi(this);
     translateTexts();
+    enableKeyNavigation();
 
     m_ui.cbOpponent->addItems(engine_names());
     m_ui.cbOpponent->setCurrentIndex(g_pConfig->readInt("opponent", 0));

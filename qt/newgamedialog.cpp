@@ -6,6 +6,7 @@ NewGameDialog::NewGameDialog(QWidget* parent, int blackPlayer) : Dialog(parent)
 {
     m_ui.setupUi(this);
     translateTexts();
+    enableKeyNavigation();
 
     for (const QString& name : engine_names()) {
         m_ui.cbPlayerWhite->addItem(name);

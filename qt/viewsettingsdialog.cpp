@@ -23,6 +23,7 @@ ViewSettingsDialog::ViewSettingsDialog(QWidget* parent) : Dialog(parent)
 {
     m_ui.setupUi(this);
     translateTexts();
+    enableKeyNavigation();
 
     m_ui.cbHistorySize->addItems(history_sizes());
     m_ui.cbHistorySize->setCurrentIndex(g_pConfig->readInt("history.size", 3));

@@ -12,6 +12,7 @@
 #include "qt/platform.h"
 #include "qt/viewsettingsdialog.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QTreeView>
@@ -313,4 +314,61 @@ TEST(ContentsDialog, ShowsTheTreeWithTheCurrentEntrySelected)
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.gameId(), 0);
+}
+
+// Without a keyboard: Up and Down walk the fields, OK opens a list, toggles a
+// box or presses a button.
+TEST(DialogKeys, FormsAreUsableWithArrowsAndOk)
+{
+    Shell shell(kEngines);
+    shell.start();
+    {
+        NewGameDialog dialog(&shell.window(), 1);
+        ASSERT_EQ(dialog.focusWidget(), dialog.m_ui.cbPlayerWhite);
+        press_key(&dialog, Qt::Key_Down); // the disabled Controls are passed over
+        EXPECT_EQ(dialog.focusWidget(), dialog.m_ui.cbPlayerBlack);
+        press_key(&dialog, Qt::Key_Down);
+        EXPECT_EQ(dialog.focusWidget(), dialog.m_ui.chkAddToBase);
+        press_key(&dialog, Qt::Key_Return);
+        EXPECT_FALSE(dialog.m_ui.chkAddToBase->isChecked());
+        press_key(&dialog, Qt::Key_Down);
+        press_key(&dialog, Qt::Key_Return);
+        EXPECT_TRUE(dialog.m_ui.chkCurrPos->isChecked());
+        press_key(&dialog, Qt::Key_Down); // Chess 960 is disabled
+        EXPECT_EQ(dialog.focusWidget(), dialog.m_ui.btnPlay);
+        press_key(&dialog, Qt::Key_Down);
+        press_key(&dialog, Qt::Key_Return); // Swap
+        EXPECT_EQ(dialog.whitePlayer(), 1);
+        EXPECT_EQ(dialog.blackPlayer(), 0);
+        EXPECT_TRUE(dialog.isVisible());
+        press_key(&dialog, Qt::Key_Up);
+        press_key(&dialog, Qt::Key_Return); // Play
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    {
+        GameSettingsDialog dialog(&shell.window());
+        const int level = dialog.m_ui.cbLevel->currentIndex();
+        press_key(&dialog, Qt::Key_Down);
+        ASSERT_EQ(dialog.focusWidget(), dialog.m_ui.cbLevel);
+        press_key(&dialog, Qt::Key_Return);
+        QAbstractItemView* list = dialog.m_ui.cbLevel->view();
+        ASSERT_TRUE(wait_until([&] { return list->isVisible(); }, 2000));
+        send_key(list, Qt::Key_Down);
+        send_key(list, Qt::Key_Down);
+        send_key(list, Qt::Key_Return);
+        ASSERT_TRUE(wait_until([&] { return !list->isVisible(); }, 2000));
+        EXPECT_EQ(dialog.m_ui.cbLevel->currentIndex(), level + 2);
+        EXPECT_TRUE(dialog.isVisible());
+        // Left and Right edit the name, not the dialog.
+        press_key(&dialog, Qt::Key_Down);
+        press_key(&dialog, Qt::Key_Down);
+        ASSERT_EQ(dialog.focusWidget(), dialog.m_ui.leMyName);
+        press_key(&dialog, Qt::Key_Left);
+        EXPECT_TRUE(dialog.isVisible());
+        press_key(&dialog, Qt::Key_Down);
+        EXPECT_EQ(dialog.focusWidget(), dialog.m_ui.btnOk);
+        press_key(&dialog, Qt::Key_Right);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(g_pConfig->readInt("level", -1), 2);
 }
