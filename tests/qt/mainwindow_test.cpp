@@ -8,8 +8,10 @@
 #include "qt/newgamedialog.h"
 #include "qt/platform.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
@@ -599,4 +601,45 @@ TEST(MainWindow, LargeImportShowsItsProgressAtMostOnceASecond)
     if (took > 2500) {
         EXPECT_GE(recorder.shown.size(), 2u) << "import took " << took << " ms";
     }
+}
+
+TEST(MainWindow, SettingsReachedThroughTheMenuWithKeys)
+{
+    Shell shell("engine_00=HUM|Human|-\nengine_01=UCI|Alpha|alpha\n");
+    shell.start();
+    ChessQt& window = shell.window();
+    send_key(&window, Qt::Key_Return, KeyPressOnly, true); // OK held
+    QMenu* menu = window.mainMenu();
+    ASSERT_TRUE(menu->isVisible());
+    // History, New Game, Reset Game, Turn Board, Base, Settings.
+    for (int i = 0; i < 6; ++i)
+        send_key(menu, Qt::Key_Down);
+    ASSERT_NE(menu->activeAction(), nullptr);
+    EXPECT_EQ(menu->activeAction()->text(), QStringLiteral("Settings"));
+    send_key(menu, Qt::Key_Right);
+    QMenu* settings = menu->activeAction()->menu();
+    ASSERT_TRUE(wait_until([&] { return settings->isVisible(); }, 2000));
+    if (!settings->activeAction())
+        send_key(settings, Qt::Key_Down);
+    ASSERT_NE(settings->activeAction(), nullptr);
+    EXPECT_EQ(settings->activeAction()->text(), QStringLiteral("Game"));
+    bool shown = false;
+    on_next_dialog([&](QDialog* dialog) {
+        shown = qobject_cast<GameSettingsDialog*>(dialog) != nullptr;
+        press_key(dialog, Qt::Key_Down);   // Level
+        press_key(dialog, Qt::Key_Up);     // back to Opponent
+        press_key(dialog, Qt::Key_Return); // its list
+        QAbstractItemView* list =
+            dialog->findChild<QComboBox*>(QStringLiteral("cbOpponent"))->view();
+        ASSERT_TRUE(wait_until([&] { return list->isVisible(); }, 2000));
+        send_key(list, Qt::Key_Down);
+        send_key(list, Qt::Key_Return);
+        ASSERT_TRUE(wait_until([&] { return !list->isVisible(); }, 2000));
+        press_key(dialog, Qt::Key_Right);
+    });
+    send_key(settings, Qt::Key_Return);
+    ASSERT_TRUE(wait_until([&] { return shown && !QApplication::activeModalWidget(); }, 5000));
+    EXPECT_EQ(g_pConfig->readInt("opponent", -1), 1);
+    EXPECT_NE(shell.log().find("Set Opponent: 1 (Alpha)"), std::string::npos);
+    EXPECT_FALSE(menu->isVisible());
 }
