@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders the main window under the offscreen platform into docs/screenshot.png.
+# Renders the main window and the game settings form under the offscreen platform
+# into docs/screenshot.png and docs/screenshot-settings.png.
 # Usage: scripts/screenshot.sh [BUILD_DIR]   (default BUILD-screenshot)
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)

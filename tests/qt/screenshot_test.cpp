@@ -2,6 +2,7 @@
 
 #include "base/chessbase.h"
 #include "qt/chessqt.h"
+#include "qt/gamesettingsdialog.h"
 #include "qt/platform.h"
 
 #include <QApplication>
@@ -18,7 +19,8 @@ TEST(Screenshot, MainWindowPicture)
     if (target.isEmpty())
         GTEST_SKIP() << "set INKMATE_SCREENSHOT to a PNG path";
 
-    Shell shell("header=1\nboard.annotation=1\nhistory.size=3\n");
+    Shell shell("header=1\nboard.annotation=1\nhistory.size=3\nengine_00=HUM|Human|-\n"
+                "engine_01=UCI|Stockfish|engines/stockfish\n");
     const std::string data = shell.root().path() + "/chess";
     QDir().mkpath(QString::fromStdString(data));
     ChessBase::imp(data + "/classics.cdb", testsupport::sourcePath("assets/chess/classics.pgn"));
@@ -46,6 +48,18 @@ TEST(Screenshot, MainWindowPicture)
 
     const QImage picture = window.grab().toImage();
     EXPECT_TRUE(picture.save(target, "PNG")) << target.toStdString();
+
+    // A form beside it: the game settings, full screen as on the reader.
+    {
+        GameSettingsDialog dialog(&window);
+        dialog.showNormal();
+        dialog.setFixedSize(600, 800);
+        pump(50);
+        QString formTarget = target;
+        formTarget.replace(QStringLiteral(".png"), QStringLiteral("-settings.png"));
+        EXPECT_TRUE(dialog.grab().toImage().save(formTarget, "PNG")) << formTarget.toStdString();
+        dialog.reject();
+    }
     shell.stop();
     qApp->setStyleSheet(QString());
     QApplication::setFont(oldFont);
