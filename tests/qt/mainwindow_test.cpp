@@ -643,3 +643,16 @@ TEST(MainWindow, SettingsReachedThroughTheMenuWithKeys)
     EXPECT_NE(shell.log().find("Set Opponent: 1 (Alpha)"), std::string::npos);
     EXPECT_FALSE(menu->isVisible());
 }
+
+TEST(MainWindow, EveryTrueTypeEntryIsRegisteredAndBitmapsAreNot)
+{
+    Shell shell("board.font_02=TTF|Again|Inkmate Chess|chess.ttf\n");
+    shell.start();
+    const std::string log = shell.log();
+    const std::string line = "Add application font: " + shell.root().file("chess.ttf");
+    const size_t first = log.find(line);
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_NE(log.find(line, first + 1), std::string::npos) << log;
+    EXPECT_EQ(log.find("Add application font: " + shell.root().file("pieces.png")),
+              std::string::npos);
+}
