@@ -12,16 +12,6 @@ Board classic_board()
     return board;
 }
 
-// Links element after the given one.
-void link_after(PGNElement* where, PGNElement* element)
-{
-    element->prev = where;
-    element->next = where->next;
-    if (where->next != nullptr)
-        where->next->prev = element;
-    where->next = element;
-}
-
 } // namespace
 
 Game::Game() : Game(classic_board()) {}
@@ -224,7 +214,7 @@ void Game::addMove(const Move& move)
     PGNMove* next = current->findNextMove();
     if (next == nullptr) {
         PGNMove* node = current->addMove(current->depth, move);
-        link_after(current->findInsertionPoint(), node);
+        PGNElement::link_after(current->findInsertionPoint(), node);
         PGNElement::reset_layout_cache(node);
         current = node;
         return;
@@ -237,9 +227,9 @@ void Game::addMove(const Move& move)
     PGNMove* node = current->addMove(depth, move);
     PGNElement* where = next->findInsertionPoint();
     PGNElement* begin = new PGNVariantBegin(depth);
-    link_after(where, begin);
-    link_after(begin, node);
-    link_after(node, new PGNVariantEnd(depth));
+    PGNElement::link_after(where, begin);
+    PGNElement::link_after(begin, node);
+    PGNElement::link_after(node, new PGNVariantEnd(depth));
     PGNElement::reset_layout_cache(begin);
     current = node;
 }

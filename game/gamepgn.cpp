@@ -280,15 +280,6 @@ size_t utf8_length(const std::string& text)
 constexpr unsigned kMaxIndentDepth = 9;
 constexpr size_t kLineWidth = 80;
 
-void link_after(PGNElement* where, PGNElement* element)
-{
-    element->prev = where;
-    element->next = where->next;
-    if (where->next != nullptr)
-        where->next->prev = element;
-    where->next = element;
-}
-
 // "!", "?", "!!", "??", "!?", "?!" as the NAGs $1 to $6; "" for anything else.
 const char* glyph_nag(const std::string& move)
 {
@@ -482,7 +473,7 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
     kings.find(*board);
 
     auto append = [&tail](PGNElement* element) {
-        link_after(tail, element);
+        PGNElement::link_after(tail, element);
         tail = element;
     };
 
@@ -570,7 +561,7 @@ void Game::close(bool store)
         return;
     if (store && errorText.empty() && (flags & FlagPuzzle) == 0) {
         if (current != nullptr && current != root)
-            link_after(current, new PGNNag(current->depth, "$500"));
+            PGNElement::link_after(current, new PGNNag(current->depth, "$500"));
         std::ostringstream out;
         if (root->next != nullptr) {
             store_to_stream(root->next, out);

@@ -33,6 +33,15 @@ public:
 
     // Forgets the layout of this element and of every element after it.
     static void reset_layout_cache(PGNElement* first);
+    // Links element into the list right after where.
+    static void link_after(PGNElement* where, PGNElement* element)
+    {
+        element->prev = where;
+        element->next = where->next;
+        if (where->next != nullptr)
+            where->next->prev = element;
+        where->next = element;
+    }
 
     unsigned depth;
     int page = -1;
