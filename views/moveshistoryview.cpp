@@ -12,6 +12,28 @@
 
 #include <string>
 
+namespace {
+
+// What the reader sees of an element: the usual NAGs as their symbols.
+std::string shown_text(const PGNElement* e)
+{
+    std::string text = e->getText();
+    if (e->getType() != PGNElement::TypeNag)
+        return text;
+    static const char* const symbols[] = {
+        nullptr, "!",     "?",     "!!",     "??", "!?", "?!",     nullptr,  nullptr, nullptr,
+        "=",     nullptr, nullptr, "\u221E", "+=", "=+", "\u00B1", "\u2213", "+-",    "-+"};
+    if (text.size() >= 2 && text.size() <= 3 && text[0] == '$' &&
+        text.find_first_not_of("0123456789", 1) == std::string::npos) {
+        const int number = std::stoi(text.substr(1));
+        if (number < static_cast<int>(sizeof symbols / sizeof symbols[0]) && symbols[number])
+            text = symbols[number];
+    }
+    return text;
+}
+
+} // namespace
+
 MovesHistoryView::MovesHistoryView(const ChessDocument* document) : m_document(document) {}
 
 PGNElement* MovesHistoryView::firstElement() const
@@ -81,7 +103,7 @@ void MovesHistoryView::layout(QPainter* painter)
     for (PGNElement* e = root; e; e = e->next) {
         if (e->hidden)
             break;
-        const std::string text = e->getText();
+        const std::string text = shown_text(e);
         if (text.empty() || !e->isVisible()) {
             prevDepth = e->depth;
             continue;
@@ -152,7 +174,7 @@ void MovesHistoryView::paint(QPainter* painter, const QRect& region)
         const QRect box(e->x, e->y, e->width, e->height);
         if (!box.intersects(region))
             continue;
-        const std::string text = e->getText();
+        const std::string text = shown_text(e);
         if (text.empty())
             continue;
         const bool isMove = e->getType() == PGNElement::TypeMove;

@@ -357,3 +357,19 @@ TEST_F(HistoryViewTest, CurrentMoveIsFramedOrInverted)
 }
 
 } // namespace
+
+TEST_F(HistoryViewTest, UsualNagsAreShownAsSymbols)
+{
+    open_game(doc, "1.e4 $1 e5 $5 2.Nf3 $16 Nc6 $99 3.Bb5 $ *");
+    std::vector<QString> words;
+    for (const DrawnText& t : drawnWords())
+        words.push_back(t.text);
+    const std::vector<QString> expected{QStringLiteral("1.e4"),  QStringLiteral("!"),
+                                        QStringLiteral("e5"),    QStringLiteral("!?"),
+                                        QStringLiteral("2.Nf3"), QString::fromUtf8("\u00B1"),
+                                        QStringLiteral("Nc6"),   QStringLiteral("$99"),
+                                        QStringLiteral("3.Bb5"), QStringLiteral("$")};
+    EXPECT_EQ(words, expected);
+    // The stored text keeps the NAG numbers.
+    EXPECT_EQ(find("$5")->getText(), "$5");
+}
