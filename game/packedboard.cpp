@@ -14,6 +14,13 @@ uint8_t piece_code(const Piece* piece)
     return static_cast<uint8_t>(piece->type | (piece->color == Black ? 8 : 0));
 }
 
+// Byte i of the packed squares: square 2i in the low four bits, 2i + 1 in the high ones.
+uint8_t pair_code(const Board& board, int i)
+{
+    return static_cast<uint8_t>(piece_code(board.squares[2 * i]) |
+                                (piece_code(board.squares[2 * i + 1]) << 4));
+}
+
 struct PieceTable {
     PieceTable()
     {
@@ -46,13 +53,8 @@ PackedBoard::PackedBoard()
 void PackedBoard::pack(const Board& board)
 {
     for (int i = 0; i < 32; ++i)
-        m_squares[i] = static_cast<uint8_t>(piece_code(board.squares[2 * i]) |
-                                            (piece_code(board.squares[2 * i + 1]) << 4));
-    m_flags = board.flags;
-    m_enPassantX = static_cast<int8_t>(board.enPassantX);
-    m_enPassantY = static_cast<int8_t>(board.enPassantY);
-    m_fullMoveNumber = board.fullMoveNumber;
-    m_halfMoveClock = board.halfMoveClock;
+        m_squares[i] = pair_code(board, i);
+    packState(board);
 }
 
 void PackedBoard::update(const Board& after, const Move& move)
@@ -62,15 +64,19 @@ void PackedBoard::update(const Board& after, const Move& move)
             if (rank < 0 || rank > 7)
                 continue;
             for (int i = rank * 4; i < rank * 4 + 4; ++i)
-                m_squares[i] = static_cast<uint8_t>(piece_code(after.squares[2 * i]) |
-                                                    (piece_code(after.squares[2 * i + 1]) << 4));
+                m_squares[i] = pair_code(after, i);
         }
     }
-    m_flags = after.flags;
-    m_enPassantX = static_cast<int8_t>(after.enPassantX);
-    m_enPassantY = static_cast<int8_t>(after.enPassantY);
-    m_fullMoveNumber = after.fullMoveNumber;
-    m_halfMoveClock = after.halfMoveClock;
+    packState(after);
+}
+
+void PackedBoard::packState(const Board& board)
+{
+    m_flags = board.flags;
+    m_enPassantX = static_cast<int8_t>(board.enPassantX);
+    m_enPassantY = static_cast<int8_t>(board.enPassantY);
+    m_fullMoveNumber = board.fullMoveNumber;
+    m_halfMoveClock = board.halfMoveClock;
 }
 
 void PackedBoard::unpack(Board* board) const

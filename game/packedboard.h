@@ -36,6 +36,9 @@ public:
     uint16_t halfMoveClock() const { return m_halfMoveClock; }
 
 private:
+    // Everything but the squares: flags, en-passant square, counters.
+    void packState(const Board& board);
+
     uint8_t m_squares[32];
     uint16_t m_flags;
     int8_t m_enPassantX;
