@@ -56,6 +56,8 @@ public:
     char getSymbol(int index) const;
     // The letter of "-PNBRQK" at the type's index; "-" for 7 or more.
     static char piece_type_to_char(int type);
+    // The type of a letter of "PNBRQK"; TypeNone for any other character.
+    static Type char_to_piece_type(char c);
 
     Color getColor() const { return color; }
     Type getType() const { return type; }

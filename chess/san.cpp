@@ -20,27 +20,6 @@ const char* source_name(const char* path)
 
 #define SAN_ERROR() san_error(board, san, __LINE__)
 
-// Piece::Type of a piece letter "BKNPQR", TypeNone for anything else.
-Piece::Type piece_letter(char c)
-{
-    switch (c) {
-    case 'P':
-        return Piece::TypePawn;
-    case 'N':
-        return Piece::TypeKnight;
-    case 'B':
-        return Piece::TypeBishop;
-    case 'R':
-        return Piece::TypeRook;
-    case 'Q':
-        return Piece::TypeQueen;
-    case 'K':
-        return Piece::TypeKing;
-    default:
-        return Piece::TypeNone;
-    }
-}
-
 bool is_file(char c)
 {
     return c >= 'a' && c <= 'h';
@@ -86,50 +65,60 @@ std::string move_to_san(const Board& board, const Move& move)
     std::string san;
     if (move.isNull()) {
         san = "--";
-    } else if (result & Piece::MoveShortCastle) {
-        san = "O-O";
-    } else if (result & Piece::MoveLongCastle) {
-        san = "O-O-O";
     } else {
-        const Piece* piece = board.getPiece(move.fromX, move.fromY);
-        bool needFile = false;
-        bool needRank = false;
-        if (piece->type == Piece::TypePawn)
-            needFile = (result & Piece::MoveCapture) != 0;
-        else
-            san += piece->getSymbol(2);
-        for (int x = 0; x < 8; ++x) {
-            for (int y = 0; y < 8; ++y) {
-                if ((x == move.fromX && y == move.fromY) || board.squares[y * 8 + x] != piece)
-                    continue;
-                // The piece's own test gives the same invalid bit as the board's.
-                const Move rival(x, y, move.toX, move.toY, 0);
-                if (piece->validateMove(board, rival, false) & Piece::MoveInvalid)
-                    continue;
-                if (x == move.fromX)
-                    needRank = true;
-                else
-                    needFile = true;
-            }
-        }
-        if (needFile)
-            san += static_cast<char>('a' + move.fromX);
-        if (needRank)
-            san += static_cast<char>('1' + move.fromY);
-        if (result & Piece::MoveCapture)
-            san += 'x';
-        san += static_cast<char>('a' + move.toX);
-        san += static_cast<char>('1' + move.toY);
-        if (result & Piece::MovePromotion) {
-            san += '/';
-            san += Piece::piece_type_to_char(move.promotion);
-        }
+        char text[8];
+        san.assign(text, write_san(text, board, move, result));
     }
     if (result & Piece::MoveCheckmate)
         san += '#';
     else if (result & Piece::MoveCheck)
         san += '+';
     return san;
+}
+
+char* write_san(char* out, const Board& board, const Move& move, int bits)
+{
+    if (bits & (Piece::MoveShortCastle | Piece::MoveLongCastle)) {
+        for (const char* c = (bits & Piece::MoveShortCastle) ? "O-O" : "O-O-O"; *c != '\0'; ++c)
+            *out++ = *c;
+        return out;
+    }
+    const Piece* piece = board.getPiece(move.fromX, move.fromY);
+    bool needFile = false;
+    bool needRank = false;
+    if (piece->type == Piece::TypePawn)
+        needFile = (bits & Piece::MoveCapture) != 0;
+    else
+        *out++ = piece->getSymbol(2);
+    for (int square = 0; square < 64; ++square) {
+        const int x = square & 7;
+        const int y = square >> 3;
+        if (board.squares[square] != piece || (x == move.fromX && y == move.fromY))
+            continue;
+        // The piece's own test gives the same invalid bit as the board's; the
+        // test without the own king is cheaper and rejects most rivals.
+        const Move rival(x, y, move.toX, move.toY, 0);
+        if ((piece->validateMove(board, rival, true) & Piece::MoveInvalid) != 0 ||
+            (piece->validateMove(board, rival, false) & Piece::MoveInvalid) != 0)
+            continue;
+        if (x == move.fromX)
+            needRank = true;
+        else
+            needFile = true;
+    }
+    if (needFile)
+        *out++ = static_cast<char>('a' + move.fromX);
+    if (needRank)
+        *out++ = static_cast<char>('1' + move.fromY);
+    if (bits & Piece::MoveCapture)
+        *out++ = 'x';
+    *out++ = static_cast<char>('a' + move.toX);
+    *out++ = static_cast<char>('1' + move.toY);
+    if (bits & Piece::MovePromotion) {
+        *out++ = '/';
+        *out++ = Piece::piece_type_to_char(move.promotion);
+    }
+    return out;
 }
 
 Move move_from_san(const Board& board, Color color, const std::string& san)
@@ -155,7 +144,7 @@ Move move_from_san(const Board& board, Color color, const std::string& san)
     }
     if (s.empty())
         SAN_ERROR();
-    int promotion = piece_letter(s.back());
+    int promotion = Piece::char_to_piece_type(s.back());
     if (promotion != Piece::TypeNone) {
         // Only a knight, bishop, rook or queen can be chosen.
         if (promotion == Piece::TypePawn || promotion == Piece::TypeKing)
@@ -164,7 +153,7 @@ Move move_from_san(const Board& board, Color color, const std::string& san)
         if (s.empty())
             SAN_ERROR();
     }
-    int kind = s.empty() ? Piece::TypeNone : piece_letter(s[0]);
+    int kind = s.empty() ? Piece::TypeNone : Piece::char_to_piece_type(s[0]);
     if (kind != Piece::TypeNone)
         s.erase(0, 1);
 

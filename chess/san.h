@@ -11,6 +11,12 @@
 // The SAN of the move in the position; "" when the move is not legal there.
 std::string move_to_san(const Board& board, const Move& move);
 
+// Writes the SAN of a legal move other than the null move, without its check
+// or mate mark, to out (8 characters at most) and returns the end. bits are
+// the move's Piece::validateMove bits; MoveCapture, MoveShortCastle,
+// MoveLongCastle and MovePromotion are the ones read.
+char* write_san(char* out, const Board& board, const Move& move, int bits);
+
 // The unique legal move of the colour that the text denotes; throws Exception
 // "Error parsing SAN: ..." otherwise. Annotation characters "/=+#x!?" are
 // ignored; "O-O", "0-0", long forms "e2e4" and short pawn captures "ed5", "ed"

@@ -10,32 +10,9 @@
 
 namespace {
 
-bool is_piece_letter(char c)
-{
-    return c == 'B' || c == 'K' || c == 'N' || c == 'P' || c == 'Q' || c == 'R';
-}
-
 bool is_annotation(char c)
 {
     return c == '/' || c == '=' || c == '+' || c == '#' || c == 'x' || c == '!' || c == '?';
-}
-
-Piece::Type piece_letter_type(char c)
-{
-    switch (c) {
-    case 'P':
-        return Piece::TypePawn;
-    case 'N':
-        return Piece::TypeKnight;
-    case 'B':
-        return Piece::TypeBishop;
-    case 'R':
-        return Piece::TypeRook;
-    case 'Q':
-        return Piece::TypeQueen;
-    default:
-        return Piece::TypeKing;
-    }
 }
 
 // move_from_san for the plain forms "e4", "Nf3", "exd5", "Nbd7", "R1e2",
@@ -56,13 +33,15 @@ bool read_plain_san(const Board& board, const std::string& san, Move* move, Boar
             return false;
         s[length++] = c;
     }
-    int promotion = 0;
-    if (length > 0 && is_piece_letter(s[length - 1]))
-        promotion = piece_letter_type(s[--length]);
+    int promotion = length > 0 ? Piece::char_to_piece_type(s[length - 1]) : Piece::TypeNone;
+    if (promotion != Piece::TypeNone)
+        --length;
     size_t start = 0;
-    Piece::Type kind = Piece::TypePawn;
-    if (length > 0 && is_piece_letter(s[0]))
-        kind = piece_letter_type(s[start++]);
+    Piece::Type kind = length > 0 ? Piece::char_to_piece_type(s[0]) : Piece::TypeNone;
+    if (kind != Piece::TypeNone)
+        ++start;
+    else
+        kind = Piece::TypePawn;
     length -= start;
     const char* rest = s + start;
     if (length < 2 || length > 3)
@@ -243,45 +222,16 @@ PGNMove* PGNMove::addLegalMove(const Board& before, unsigned childDepth, const M
         out = write_move_number(out, before.fullMoveNumber);
     const int dx = childMove.toX - childMove.fromX;
     const bool pawn = piece->type == Piece::TypePawn;
+    int bits = 0;
     if (piece->type == Piece::TypeKing && (dx == 2 || dx == -2)) {
-        const char* castling = dx == 2 ? "O-O" : "O-O-O";
-        while (*castling != '\0')
-            *out++ = *castling++;
+        bits = dx == 2 ? Piece::MoveShortCastle : Piece::MoveLongCastle;
     } else {
-        const bool capture =
-            before.getPiece(childMove.toX, childMove.toY) != nullptr || (pawn && dx != 0);
-        bool needFile = pawn && capture;
-        bool needRank = false;
-        if (!pawn)
-            *out++ = piece->getSymbol(2);
-        for (int square = 0; square < 64; ++square) {
-            const int x = square & 7;
-            const int y = square >> 3;
-            if (before.squares[square] != piece || (x == childMove.fromX && y == childMove.fromY))
-                continue;
-            const Move rival(x, y, childMove.toX, childMove.toY, 0);
-            // The test without the own king is cheaper and rejects most rivals.
-            if ((piece->validateMove(before, rival, true) & Piece::MoveInvalid) != 0 ||
-                (piece->validateMove(before, rival, false) & Piece::MoveInvalid) != 0)
-                continue;
-            if (x == childMove.fromX)
-                needRank = true;
-            else
-                needFile = true;
-        }
-        if (needFile)
-            *out++ = static_cast<char>('a' + childMove.fromX);
-        if (needRank)
-            *out++ = static_cast<char>('1' + childMove.fromY);
-        if (capture)
-            *out++ = 'x';
-        *out++ = static_cast<char>('a' + childMove.toX);
-        *out++ = static_cast<char>('1' + childMove.toY);
-        if (pawn && childMove.toY == (piece->color == White ? 7 : 0)) {
-            *out++ = '/';
-            *out++ = Piece::piece_type_to_char(childMove.promotion);
-        }
+        if (before.getPiece(childMove.toX, childMove.toY) != nullptr || (pawn && dx != 0))
+            bits |= Piece::MoveCapture;
+        if (pawn && childMove.toY == (piece->color == White ? 7 : 0))
+            bits |= Piece::MovePromotion;
     }
+    out = write_san(out, before, childMove, bits);
     const Color side = board.getColorToMove();
     const bool check = kings != nullptr ? board.isFieldUnderControl(kings->get(board, side),
                                                                     opposite_color(side), true)
