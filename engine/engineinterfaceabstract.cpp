@@ -196,6 +196,34 @@ std::string EngineInterfaceAbstract::userMessage(const char* format) const
     return format_text(format, m_name);
 }
 
+void EngineInterfaceAbstract::sendRequest(const Board&, const Move&) {}
+
+void EngineInterfaceAbstract::requestMove(bool ready, const Board& position, const Move& last)
+{
+    if (!ready) {
+        m_pendingPosition = position;
+        m_pendingMove = last;
+        m_pending = true;
+        return;
+    }
+    sendRequest(position, last);
+}
+
+void EngineInterfaceAbstract::sendPendingRequest()
+{
+    if (m_pending) {
+        m_pending = false;
+        sendRequest(m_pendingPosition, m_pendingMove);
+    }
+}
+
+void EngineInterfaceAbstract::reportMove(const std::string& text)
+{
+    Move move;
+    if (move.setFromString(text) && m_listener)
+        m_listener->moveFromEngine(move);
+}
+
 void EngineInterfaceAbstract::handleStopped(const std::string& logText, const std::string& userText)
 {
     if (m_stopped)

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "chess/board.h"
+#include "chess/move.h"
+
 #include <QProcess>
 #include <QTimer>
 
 #include <string>
 
-class Board;
 class EngineDescriptor;
 class EngineInterfaceListener;
-struct Move;
 
 // An engine child process spoken to line by line. The base starts the program
 // of a catalogue entry, sends command lines, cuts the output into lines for
@@ -61,6 +62,18 @@ protected:
     // A translated message naming this engine, from a format with one "%s".
     std::string userMessage(const char* format) const;
 
+    // The protocol's request for a move, sent to a ready engine.
+    virtual void sendRequest(const Board& position, const Move& last);
+    // playMove of a driver that greets first: the request is sent when the
+    // engine is ready, else it waits (only the newest one) for
+    // sendPendingRequest.
+    void requestMove(bool ready, const Board& position, const Move& last);
+    // The engine became ready: sends the request that waited, if any.
+    void sendPendingRequest();
+    // Hands an answer in coordinate notation ("e2e4", "e7e8q") to the
+    // listener; text that is no move is ignored.
+    void reportMove(const std::string& text);
+
     int m_depth;
     std::string m_name;
     std::string m_line;
@@ -76,6 +89,9 @@ private:
     void handleStopped(const std::string& logText, const std::string& userText);
 
     QTimer m_greetingTimer;
+    Board m_pendingPosition;
+    Move m_pendingMove;
+    bool m_pending = false;
     bool m_stopped = false;
     bool m_lineOverflow = false;
     std::string m_stopMessage;

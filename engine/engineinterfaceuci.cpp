@@ -1,7 +1,6 @@
 #include "engine/engineinterfaceuci.h"
 
 #include "core/utils.h"
-#include "engine/engineinterfacelistener.h"
 
 #include <string>
 #include <vector>
@@ -13,7 +12,7 @@ const char kMovePattern[] = "^[ \t]*bestmove[ \t]+([a-h][1-8][a-h][1-8][nNbBrRqQ
 } // namespace
 
 EngineInterfaceUCI::EngineInterfaceUCI(const EngineDescriptor& descriptor, int depth)
-    : EngineInterfaceAbstract(descriptor, depth), m_state(WaitingUciOk), m_pending(false),
+    : EngineInterfaceAbstract(descriptor, depth), m_state(WaitingUciOk),
       m_movePattern(kMovePattern, 2)
 {
     write("uci");
@@ -24,13 +23,7 @@ EngineInterfaceUCI::~EngineInterfaceUCI() = default;
 
 void EngineInterfaceUCI::playMove(const Board& position, const Move& last)
 {
-    if (m_state != Ready) {
-        m_pendingPosition = position;
-        m_pendingMove = last;
-        m_pending = true;
-        return;
-    }
-    sendRequest(position, last);
+    requestMove(m_state == Ready, position, last);
 }
 
 void EngineInterfaceUCI::sendRequest(const Board& position, const Move& last)
@@ -57,19 +50,13 @@ void EngineInterfaceUCI::process()
             greetingAnswered();
             m_state = Ready;
             write("ucinewgame");
-            if (m_pending) {
-                m_pending = false;
-                sendRequest(m_pendingPosition, m_pendingMove);
-            }
+            sendPendingRequest();
         }
         break;
     default: {
         std::vector<std::string> groups;
-        if (!m_movePattern.search(m_line.c_str(), &groups) || groups.size() < 2)
-            break;
-        Move move;
-        if (move.setFromString(groups[1]) && m_listener)
-            m_listener->moveFromEngine(move);
+        if (m_movePattern.search(m_line.c_str(), &groups) && groups.size() >= 2)
+            reportMove(groups[1]);
         break;
     }
     }

@@ -22,11 +22,8 @@ public:
     int getState() const { return m_state; }
 
 private:
-    void sendRequest(const Board& position, const Move& last);
+    void sendRequest(const Board& position, const Move& last) override;
 
     int m_state;
-    Board m_pendingPosition;
-    Move m_pendingMove;
-    bool m_pending;
     RegExpSearcher m_movePattern;
 };

@@ -1,7 +1,6 @@
 #include "engine/engineinterfacexboard.h"
 
 #include "core/trans.h"
-#include "engine/engineinterfacelistener.h"
 
 #include <string>
 #include <vector>
@@ -15,7 +14,7 @@ const char kFeature[] = "feature ";
 } // namespace
 
 EngineInterfaceXBoard::EngineInterfaceXBoard(const EngineDescriptor& descriptor, int depth)
-    : EngineInterfaceAbstract(descriptor, depth), m_state(WaitingFeature), m_pending(false),
+    : EngineInterfaceAbstract(descriptor, depth), m_state(WaitingFeature),
       m_movePattern(kMovePattern, 2)
 {
     write("xboard");
@@ -27,13 +26,7 @@ EngineInterfaceXBoard::~EngineInterfaceXBoard() = default;
 
 void EngineInterfaceXBoard::playMove(const Board& position, const Move& last)
 {
-    if (m_state != Ready) {
-        m_pendingPosition = position;
-        m_pendingMove = last;
-        m_pending = true;
-        return;
-    }
-    sendRequest(position, last);
+    requestMove(m_state == Ready, position, last);
 }
 
 void EngineInterfaceXBoard::setDepth(int depth)
@@ -72,10 +65,7 @@ void EngineInterfaceXBoard::process()
             greetingAnswered();
             m_state = Ready;
             setDepth(m_depth);
-            if (m_pending) {
-                m_pending = false;
-                sendRequest(m_pendingPosition, m_pendingMove);
-            }
+            sendPendingRequest();
         }
         return;
     }
@@ -86,9 +76,6 @@ void EngineInterfaceXBoard::process()
         return;
     }
     std::vector<std::string> groups;
-    if (!m_movePattern.search(m_line.c_str(), &groups) || groups.size() < 3)
-        return;
-    Move move;
-    if (move.setFromString(groups[2]) && m_listener)
-        m_listener->moveFromEngine(move);
+    if (m_movePattern.search(m_line.c_str(), &groups) && groups.size() >= 3)
+        reportMove(groups[2]);
 }
