@@ -32,6 +32,23 @@ std::string shown_text(const PGNElement* e)
     return text;
 }
 
+struct ListFonts {
+    QFont text;
+    QFont move;
+};
+
+// The fonts that layout measures with and paint draws with: the text font
+// (the painter's when none is set) and the move font (the text font when none
+// is set). The painter is left on the text font.
+ListFonts list_fonts(QPainter* painter, const QFont* textFont, const QFont* moveFont)
+{
+    ListFonts fonts;
+    fonts.text = textFont ? *textFont : painter->font();
+    fonts.move = moveFont ? *moveFont : fonts.text;
+    painter->setFont(fonts.text);
+    return fonts;
+}
+
 } // namespace
 
 MovesHistoryView::MovesHistoryView(const ChessDocument* document) : m_document(document) {}
@@ -87,9 +104,9 @@ void MovesHistoryView::layout(QPainter* painter)
     PGNElement* root = firstElement();
     if (!root)
         return;
-    const QFont textFont = m_textFont ? *m_textFont : painter->font();
-    const QFont moveFont = m_moveFont ? *m_moveFont : textFont;
-    painter->setFont(textFont);
+    const ListFonts fonts = list_fonts(painter, m_textFont, m_moveFont);
+    const QFont& textFont = fonts.text;
+    const QFont& moveFont = fonts.move;
     const int space = painter->fontMetrics().horizontalAdvance(QLatin1Char(' '));
     const int p = m_innerMargin;
 
@@ -153,9 +170,9 @@ void MovesHistoryView::paint(QPainter* painter, const QRect& region)
     PGNElement* root = firstElement();
     if (!root)
         return;
-    const QFont textFont = m_textFont ? *m_textFont : painter->font();
-    const QFont moveFont = m_moveFont ? *m_moveFont : textFont;
-    painter->setFont(textFont);
+    const ListFonts fonts = list_fonts(painter, m_textFont, m_moveFont);
+    const QFont& textFont = fonts.text;
+    const QFont& moveFont = fonts.move;
     const int textAscent = QFontMetrics(textFont).ascent();
     const int moveAscent = QFontMetrics(moveFont).ascent();
 
