@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config git qtbase5-dev qtbase5-dev-tools libsqlite3-dev
           sqlite3 libgtest-dev googletest libbenchmark-dev fonts-dejavu-core clang-format
-          stockfish gnuchess hoichess phalanx fairymax pgn-extract)
+          python3 stockfish gnuchess hoichess phalanx fairymax pgn-extract)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
