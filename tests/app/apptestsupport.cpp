@@ -8,8 +8,6 @@
 #include "views/boardfontfactory.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -226,23 +224,12 @@ bool TestChess::enterMove(const std::string& text)
 
 bool TestChess::waitUntil(const std::function<bool()>& condition, int milliseconds)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > milliseconds)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(2, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
+    return testsupport::waitUntil(condition, milliseconds);
 }
 
 void TestChess::spin(int milliseconds)
 {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
+    testsupport::spin(milliseconds);
 }
 
 std::vector<std::string> TestChess::lineToCurrent() const

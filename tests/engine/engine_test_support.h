@@ -6,11 +6,6 @@
 #include "engine/engineinterfacelistener.h"
 #include "tests/support/test_support.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
-
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,28 +23,8 @@ inline EngineDescriptor fakeDescriptor(const char* kind, const std::string& opti
     return EngineDescriptor(std::string(kind) + "|Fake|fake_engine.py " + options, dataPath());
 }
 
-// Runs the event loop until the condition holds or the time is up.
-inline bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > milliseconds)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-// Runs the event loop for a while (to see that nothing more arrives).
-inline void spin(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using testsupport::spin;
+using testsupport::waitUntil;
 
 struct RecordingListener : EngineInterfaceListener {
     void moveFromEngine(const Move& move) override { moves.push_back(move); }

@@ -1,8 +1,11 @@
 #include "tests/support/test_support.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <fstream>
 #include <sstream>
@@ -58,6 +61,27 @@ std::string findProgram(const std::string& name)
     if (found.isEmpty())
         found = QStandardPaths::findExecutable(QString::fromStdString(name), extra);
     return found.toStdString();
+}
+
+bool waitUntil(const std::function<bool()>& condition, int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > milliseconds)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(2, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void spin(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 } // namespace testsupport

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // Helpers shared by the test programs.
@@ -26,5 +27,10 @@ std::string sourcePath(const std::string& relative);
 std::string binPath(const std::string& name);
 // Path of an executable on PATH, or "" when it is not installed.
 std::string findProgram(const std::string& name);
+
+// Runs the event loop until the condition holds (true) or the time is up (false).
+bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
+// Runs the event loop for a while (to see that nothing more arrives).
+void spin(int milliseconds);
 
 } // namespace testsupport
