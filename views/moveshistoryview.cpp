@@ -104,9 +104,7 @@ void MovesHistoryView::layout(QPainter* painter)
     PGNElement* root = firstElement();
     if (!root)
         return;
-    const ListFonts fonts = list_fonts(painter, m_textFont, m_moveFont);
-    const QFont& textFont = fonts.text;
-    const QFont& moveFont = fonts.move;
+    const auto [textFont, moveFont] = list_fonts(painter, m_textFont, m_moveFont);
     const int space = painter->fontMetrics().horizontalAdvance(QLatin1Char(' '));
     const int p = m_innerMargin;
 
@@ -170,9 +168,7 @@ void MovesHistoryView::paint(QPainter* painter, const QRect& region)
     PGNElement* root = firstElement();
     if (!root)
         return;
-    const ListFonts fonts = list_fonts(painter, m_textFont, m_moveFont);
-    const QFont& textFont = fonts.text;
-    const QFont& moveFont = fonts.move;
+    const auto [textFont, moveFont] = list_fonts(painter, m_textFont, m_moveFont);
     const int textAscent = QFontMetrics(textFont).ascent();
     const int moveAscent = QFontMetrics(moveFont).ascent();
 
