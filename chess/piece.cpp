@@ -95,23 +95,3 @@ char Piece::piece_type_to_char(int type)
 {
     return type >= 0 && type < 7 ? "-PNBRQK"[type] : '-';
 }
-
-Piece::Type Piece::char_to_piece_type(char c)
-{
-    switch (c) {
-    case 'P':
-        return TypePawn;
-    case 'N':
-        return TypeKnight;
-    case 'B':
-        return TypeBishop;
-    case 'R':
-        return TypeRook;
-    case 'Q':
-        return TypeQueen;
-    case 'K':
-        return TypeKing;
-    default:
-        return TypeNone;
-    }
-}

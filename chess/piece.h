@@ -75,3 +75,23 @@ protected:
 private:
     char m_symbols[4];
 };
+
+inline Piece::Type Piece::char_to_piece_type(char c)
+{
+    switch (c) {
+    case 'P':
+        return TypePawn;
+    case 'N':
+        return TypeKnight;
+    case 'B':
+        return TypeBishop;
+    case 'R':
+        return TypeRook;
+    case 'Q':
+        return TypeQueen;
+    case 'K':
+        return TypeKing;
+    default:
+        return TypeNone;
+    }
+}
