@@ -524,7 +524,9 @@ void ChessQt::baseOpenCommand()
     const std::string path = chosen.toUtf8().toStdString();
     const std::string open = getDocument().database.path();
     if (!path.empty() && !same_file(path, open)) {
-        saveBaseNoThrow(open.c_str());
+        // A game that could not be stored keeps its base open: the error
+        // reaches the user and the game stays on screen.
+        saveBase(open.c_str());
         openBaseOrRestore(path, open);
     }
     updateAllViews(nullptr, true);
@@ -548,7 +550,7 @@ void ChessQt::pgnImportCommand()
 
     // The base that is replaced must not stay open under the import.
     if (same_file(target, open))
-        saveBaseNoThrow(open.c_str());
+        saveBase(open.c_str());
 
     ChessBase::ImportReport report;
     try {
@@ -575,7 +577,7 @@ void ChessQt::pgnImportCommand()
         return;
     }
 
-    saveBaseNoThrow(open.c_str());
+    saveBase(open.c_str());
     if (openBaseOrRestore(target, open) && report.skipped > 0)
         message(MessageWarning, translated("Import PGN"), report.text().c_str(), 0);
     updateAllViews(nullptr, true);

@@ -25,6 +25,7 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -364,6 +365,56 @@ TEST(MainWindow, FailedOpenOrImportKeepsTheBaseOpenBefore)
     ASSERT_NE(document.game().current, nullptr);
     EXPECT_TRUE(QFileInfo(QString::fromStdString(shell.dataPath() + "/blocked.cdb")).isDir());
     EXPECT_TRUE(window.isVisible());
+}
+
+namespace {
+
+void exec_sql(const std::string& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+TEST(MainWindow, FailedSaveBeforeLeavingTheBaseKeepsTheGame)
+{
+    Shell shell("engine_00=HUM|Human|-\n");
+    shell.start();
+    ChessQt& window = shell.window();
+    const ChessDocument& document = window.getDocument();
+    const std::string good = shell.dataPath() + "/game.cdb";
+    ASSERT_EQ(document.database.path(), good);
+    const std::string pgn = shell.dataPath() + "/other.pgn";
+    testsupport::writeFile(pgn, "[White \"A\"]\n[Black \"B\"]\n\n1. d4 d5 *\n");
+    ChessBase::imp(shell.dataPath() + "/other.cdb", pgn);
+
+    shell.playByKeys(4, 1, 4, 3); // e4
+    ASSERT_EQ(plies(document.game()), 1);
+    exec_sql(good, "create trigger full before insert on games begin "
+                   "select raise(abort, 'database or disk is full'); end");
+
+    // Neither another base nor an import may drop the unsaved game.
+    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, shell.dataPath() + "/other.cdb"); });
+    window.onBaseOpen();
+    EXPECT_EQ(document.database.path(), good);
+    EXPECT_EQ(plies(document.game()), 1);
+    EXPECT_EQ(g_pConfig->readString("last_opened", ""), good);
+    shell.playByKeys(4, 6, 4, 4); // e5
+    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, pgn); });
+    window.onPgnImport();
+    EXPECT_EQ(document.database.path(), good);
+    EXPECT_EQ(plies(document.game()), 2);
+
+    // Once the file can be written again, the game is stored.
+    exec_sql(good, "drop trigger full");
+    shell.playByKeys(6, 0, 5, 2); // Nf3
+    shell.stop();
+    ChessBase base;
+    base.open(good, ChessBase::ReadOnly);
+    EXPECT_EQ(base.game.moveText.rfind("1.e4 e5 2.Nf3", 0), 0u) << base.game.moveText;
 }
 
 TEST(MainWindow, ImportOverTheOpenBaseReplacesIt)
