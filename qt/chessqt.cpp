@@ -14,6 +14,7 @@
 #include "qt/platform.h"
 #include "qt/viewsettingsdialog.h"
 
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -27,6 +28,8 @@
 #include <exception>
 
 namespace {
+
+bool s_terminating = false;
 
 QFont make_font(int pixelSize, bool bold)
 {
@@ -370,6 +373,31 @@ void ChessQt::mousePressEvent(QMouseEvent* event)
 void ChessQt::mouseReleaseEvent(QMouseEvent* event)
 {
     guarded([&] { onPointerUp(event->x(), event->y()); });
+}
+
+void ChessQt::setTerminating()
+{
+    s_terminating = true;
+}
+
+void ChessQt::closeEvent(QCloseEvent* event)
+{
+    // The game is stored while the user can still be told: one that cannot
+    // be stored is reported and the window stays (closing again goes
+    // without it).
+    ChessBase& base = getDocument().database;
+    if (!s_terminating && base.isOpen()) {
+        try {
+            base.closeGame();
+        } catch (const Exception& e) {
+            if (g_pLog)
+                g_pLog->write(1, Log::Error, "Error: %s", e.what());
+            message(MessageError, translated("Error"), e.what(), 0);
+            event->ignore();
+            return;
+        }
+    }
+    QWidget::closeEvent(event);
 }
 
 // ---------------------------------------------------------------------------

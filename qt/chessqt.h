@@ -57,6 +57,10 @@ public:
     // True when path itself was opened.
     bool openBaseOrRestore(const std::string& path, const std::string& previous);
 
+    // A terminate signal closes the window without asking anybody anything;
+    // the teardown stores the game.
+    static void setTerminating();
+
     QMenu* mainMenu() const { return m_menu; }
     // The import progress box (hidden between imports).
     QLabel* progressBox() const { return m_progress; }
@@ -85,6 +89,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Runs an action inside the window's error handler.

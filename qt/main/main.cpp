@@ -43,6 +43,7 @@ int main(int argc, char** argv)
     // loop, so the teardown below stores the game and the settings.
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [] {
+        ChessQt::setTerminating();
         QApplication::closeAllWindows();
         QApplication::quit();
     });

@@ -417,6 +417,31 @@ TEST(MainWindow, FailedSaveBeforeLeavingTheBaseKeepsTheGame)
     EXPECT_EQ(base.game.moveText.rfind("1.e4 e5 2.Nf3", 0), 0u) << base.game.moveText;
 }
 
+TEST(MainWindow, ExitWithAGameThatCannotBeStoredTellsAndStaysOnce)
+{
+    Shell shell("engine_00=HUM|Human|-\n");
+    shell.start();
+    ChessQt& window = shell.window();
+    const ChessDocument& document = window.getDocument();
+    const std::string good = shell.dataPath() + "/game.cdb";
+    shell.playByKeys(4, 1, 4, 3); // e4
+    exec_sql(good, "create trigger full before insert on games begin "
+                   "select raise(abort, 'database or disk is full'); end");
+    shell.key(Qt::Key_Q);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(plies(document.game()), 1);
+    EXPECT_NE(shell.log().find("database or disk is full"), std::string::npos);
+
+    exec_sql(good, "drop trigger full");
+    shell.playByKeys(4, 6, 4, 4); // e5
+    shell.key(Qt::Key_Q);
+    EXPECT_FALSE(window.isVisible());
+    shell.stop();
+    ChessBase base;
+    base.open(good, ChessBase::ReadOnly);
+    EXPECT_EQ(base.game.moveText.rfind("1.e4 e5", 0), 0u) << base.game.moveText;
+}
+
 TEST(MainWindow, ImportOverTheOpenBaseReplacesIt)
 {
     Shell shell;
