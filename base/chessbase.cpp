@@ -340,6 +340,8 @@ void ChessBase::openGame(int id)
 
     // The previous game is written back before any field changes.
     closeGame();
+    // A failed write that was reported belongs to the game just left.
+    m_haveFailed = false;
 
     game.init(classic_board());
     game.id = id;
@@ -486,6 +488,7 @@ int64_t ChessBase::insertGame()
 void ChessBase::newGame(const Board& board)
 {
     closeGame();
+    m_haveFailed = false;
     game.close(false);
     game.init(board);
     game.id = 0;

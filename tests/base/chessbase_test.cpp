@@ -392,3 +392,44 @@ TEST(ChessBaseGames, FailedWriteIsReportedAndKeepsTheGame)
     base.openGame(3);
     EXPECT_EQ(raw.value("select MoveText from games where rowid = 6"), "1.d4 d5 $500 *");
 }
+
+TEST(ChessBaseGames, DroppedFailedGameDoesNotBlockALaterEqualGame)
+{
+    TempDir dir;
+    const std::string path = import_pgn(dir, five_games());
+    RawBase raw(path);
+    raw.exec("create trigger full before insert on games begin "
+             "select raise(abort, 'database or disk is full'); end");
+    ChessBase base;
+    base.open(path);
+    Board classic;
+    classic.create_classic_board();
+    base.newGame(classic);
+    base.game.addMove(std::string("d4"));
+    EXPECT_THROW(base.openGame(1), Exception);
+    // Told once, the user leaves it behind.
+    base.openGame(1);
+    ASSERT_EQ(base.game.id, 1);
+
+    // Space again; a later game that happens to read the same is stored.
+    raw.exec("drop trigger full");
+    base.newGame(classic);
+    base.game.addMove(std::string("d4"));
+    base.openGame(2);
+    EXPECT_EQ(raw.value("select MoveText from games where rowid = 6"), "1.d4 $500 *");
+
+    // The same for a stored game that is opened again and edited alike.
+    raw.exec("create trigger full before update on games begin "
+             "select raise(abort, 'database or disk is full'); end");
+    base.openGame(3);
+    ASSERT_TRUE(base.game.nextPosition());
+    base.game.addMove(std::string("e5"));
+    EXPECT_THROW(base.openGame(1), Exception);
+    base.openGame(1);
+    raw.exec("drop trigger full");
+    base.openGame(3);
+    ASSERT_TRUE(base.game.nextPosition());
+    base.game.addMove(std::string("e5"));
+    base.openGame(1);
+    EXPECT_EQ(raw.value("select MoveText from games where rowid = 3"), "1.c4 e5 $500 *");
+}
