@@ -624,14 +624,14 @@ bool ChessQt::openBaseOrRestore(const std::string& path, const std::string& prev
         message(MessageError, translated("Error"), e.what(), 0);
     }
     // Back to the base open before, else the default base: the window always
-    // shows a game of an open base.
+    // shows a game of an open base. "last_opened" keeps its path, so a base on
+    // a card that is not mounted yet is opened again at the next start.
     for (const std::string& fallback :
          {previous, std::string(g_pConfig->getDataPath() + "/game.cdb")}) {
         if (fallback.empty() || same_file(fallback, path))
             continue;
         try {
             loadBase(fallback.c_str());
-            g_pConfig->writeString("last_opened", fallback.c_str());
             return false;
         } catch (const Exception& e) {
             if (g_pLog)

@@ -612,7 +612,8 @@ TEST(MainWindow, AnUnreadableLastBaseFallsBackToTheDefaultBase)
     shell.start();
     EXPECT_EQ(shell.window().getDocument().database.path(), data + "/game.cdb");
     EXPECT_NE(shell.window().getDocument().game().current, nullptr);
-    EXPECT_EQ(g_pConfig->readString("last_opened", ""), data + "/game.cdb");
+    // The setting keeps the broken base, to be tried again at the next start.
+    EXPECT_EQ(g_pConfig->readString("last_opened", ""), data + "/broken.cdb");
     // The broken file is left as it was.
     EXPECT_EQ(testsupport::readFile(data + "/broken.cdb"), "not a game base at all");
     EXPECT_NE(shell.log().find("broken.cdb"), std::string::npos);
