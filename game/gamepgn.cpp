@@ -494,8 +494,9 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
             if (token.text == "$500" && !hiddenSeen) {
                 marker = stack.back().move;
             } else if (token.text == "$501") {
+                // Only a move it hides makes later "$500" ordinary NAGs: a "$501"
+                // followed by no move is not written back.
                 stack.back().hideNext = true;
-                hiddenSeen = true;
             } else {
                 append(new PGNNag(depth, token.text));
             }
@@ -535,6 +536,7 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
             if (level.hideNext) {
                 node->hidden = true;
                 level.hideNext = false;
+                hiddenSeen = true;
             }
             level.move = node;
             const char* nag = glyph_nag(token.text);

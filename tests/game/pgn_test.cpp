@@ -302,6 +302,11 @@ TEST(PGNOpen, VariationsAndMarkers)
     EXPECT_FALSE(hidden.root->findNextMove()->hidden);
     // Once a "$501" was read, "$500" is an ordinary NAG.
     EXPECT_EQ(rewrite("1.e4 $501 e5 $500 *"), "1.e4 $501 e5 $500 *");
+    // A "$501" that hides no move is dropped, so it does not turn a later "$500" into a NAG
+    // that would read back as the marker.
+    EXPECT_EQ(rewrite("1.e4 (1.d4 $500 $501) e5 $500 *"), "1.e4\n  ( 1.d4 )\ne5 $500 *");
+    EXPECT_EQ(rewrite("1.e4 (1.d4 $500 $501) e5 $500 *"),
+              rewrite(rewrite("1.e4 (1.d4 $500 $501) e5 $500 *")));
 
     // Only the root: just the result. Annotation glyphs become their NAGs.
     EXPECT_EQ(rewrite("1-0"), "*");
