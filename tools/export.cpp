@@ -9,9 +9,18 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+bool same_file(const std::string& a, const std::string& b)
+{
+    struct stat first;
+    struct stat second;
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
 
 int run_export(const std::vector<std::string>& args)
 {
@@ -22,6 +31,12 @@ int run_export(const std::vector<std::string>& args)
     const std::string target = args.size() > 1 ? args[1] : "-";
     // A file is written under a temporary name and renamed when complete.
     const std::string partial = target + ".part";
+    // Neither the file nor its temporary may be the base being read.
+    if (target != "-" && (same_file(target, args[0]) || same_file(partial, args[0]))) {
+        fprintf(stderr, "inkmate-tool export: The PGN file would replace the game base: %s\n",
+                args[0].c_str());
+        return 1;
+    }
     try {
         ChessBase base;
         base.open(args[0], ChessBase::ReadOnly);

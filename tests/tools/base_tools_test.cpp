@@ -84,6 +84,26 @@ TEST(ToolBase, ImportExportImportKeepsTheRows)
                   RawBase(dir.file("again.cdb")).rows(sql));
 }
 
+TEST(ToolBase, ExportNeverWritesOverTheBaseItReads)
+{
+    TempDir dir;
+    writeFile(dir.file("games.pgn"), sample_pgn());
+    ASSERT_EQ(tool({"import", dir.file("games.pgn"), dir.file("games.cdb")}).status, 0);
+    const std::string before = readFile(dir.file("games.cdb"));
+    ToolRun run = tool({"export", dir.file("games.cdb"), dir.file("games.cdb")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("The PGN file would replace the game base: " + dir.file("games.cdb")),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(readFile(dir.file("games.cdb")), before);
+    // Nor over it as the temporary file.
+    ASSERT_EQ(rename(dir.file("games.cdb").c_str(), dir.file("out.pgn.part").c_str()), 0);
+    run = tool({"export", dir.file("out.pgn.part"), dir.file("out.pgn")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(readFile(dir.file("out.pgn.part")), before);
+    EXPECT_FALSE(exists(dir.file("out.pgn")));
+}
+
 TEST(ToolBase, ImportReportsSkippedGamesAndFailures)
 {
     TempDir dir;
