@@ -60,6 +60,9 @@ EngineInterfaceAbstract::~EngineInterfaceAbstract()
     // No signal may reach the half-destroyed driver while we wait.
     disconnect(this, nullptr, this, nullptr);
     if (state() != QProcess::NotRunning) {
+        // Output is no longer read: discard it, or an engine writing on while we wait
+        // fills memory.
+        closeReadChannel(QProcess::StandardOutput);
         write("quit");
         if (!waitForFinished(kQuitTimeout)) {
             if (g_pLog)

@@ -9,6 +9,10 @@
 
 #include <signal.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
 #include <memory>
 
 using namespace enginetest;
@@ -32,6 +36,14 @@ public:
 std::unique_ptr<LineDriver> rawEngine(const std::string& options = "")
 {
     return std::make_unique<LineDriver>(fakeDescriptor("UCI", "--protocol raw " + options), 4);
+}
+
+// A "kB" line of /proc/self/status, -1 without one.
+long statusKilobytes(const char* key)
+{
+    const std::string status = testsupport::readFile("/proc/self/status");
+    const size_t at = status.find(key);
+    return at == std::string::npos ? -1 : atol(status.c_str() + at + strlen(key));
 }
 
 bool processGone(qint64 pid)
@@ -188,4 +200,24 @@ TEST(EngineProcess, EngineIgnoringQuitIsKilledAfterFiveSeconds)
     EXPECT_GE(clock.elapsed(), EngineInterfaceAbstract::kQuitTimeout - 100);
     EXPECT_LT(clock.elapsed(), EngineInterfaceAbstract::kQuitTimeout + 3000);
     EXPECT_TRUE(processGone(pid));
+}
+
+TEST(EngineProcess, OutputWhileQuittingIsDiscardedNotHeld)
+{
+    auto engine = rawEngine();
+    // Reset the peak resident size, so it shows what the destruction held.
+    std::ofstream reset("/proc/self/clear_refs");
+    reset << "5";
+    reset.close();
+    if (!reset || statusKilobytes("VmHWM:") < 0)
+        GTEST_SKIP() << "no resettable peak resident size";
+    const long before = statusKilobytes("VmRSS:");
+    // 768 MB the engine writes before it reads "quit"; AddressSanitizer keeps up to 256 MB of
+    // freed memory in quarantine.
+    engine->write("flood 768");
+    QElapsedTimer clock;
+    clock.start();
+    engine.reset();
+    EXPECT_LT(clock.elapsed(), EngineInterfaceAbstract::kQuitTimeout);
+    EXPECT_LT(statusKilobytes("VmHWM:") - before, 400 * 1024);
 }

@@ -8,6 +8,7 @@ the test itself says what to write:
   emit HEX            write the bytes
   split HEX HEX       write the first bytes, pause, write the second
   repeat HEX N        write the bytes N times
+  flood N             write N megabytes of "x", a megabyte at a time
   exit CODE           exit at once with that status
   crash               die by SIGSEGV
 """
@@ -133,6 +134,11 @@ def raw(line):
         out.flush()
     elif words[0] == "repeat":
         out.write(bytes.fromhex(words[1]) * int(words[2]))
+        out.flush()
+    elif words[0] == "flood":
+        block = b"x" * (1 << 20)
+        for _ in range(int(words[1])):
+            out.write(block)
         out.flush()
     elif words[0] == "exit":
         sys.exit(int(words[1]))
