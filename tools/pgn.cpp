@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -23,6 +24,12 @@ int run_pgn(const std::vector<std::string>& args)
     std::ifstream file;
     std::istream* in = &std::cin;
     if (!args.empty() && args[0] != "-") {
+        // A folder opens, but its reading fails as if it were an empty file.
+        struct stat info;
+        if (stat(args[0].c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            fprintf(stderr, "pgn: cannot open %s: %s\n", args[0].c_str(), strerror(EISDIR));
+            return 2;
+        }
         file.open(args[0], std::ios::in | std::ios::binary);
         if (!file) {
             fprintf(stderr, "pgn: cannot open %s: %s\n", args[0].c_str(), strerror(errno));

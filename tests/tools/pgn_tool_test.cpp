@@ -89,6 +89,11 @@ TEST(ToolPgn, MissingFileAndBadArguments)
     const ToolRun missing = run_pgn("/nonexistent/games.pgn");
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("cannot open /nonexistent/games.pgn"), std::string::npos);
+    TempDir dir;
+    const ToolRun folder = run_pgn(dir.path());
+    EXPECT_EQ(folder.status, 2);
+    EXPECT_NE(folder.err.find("cannot open " + dir.path() + ": Is a directory"), std::string::npos)
+        << folder.err;
     const ToolRun empty = run_pgn("-", "\n\n");
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(empty.out, "");
