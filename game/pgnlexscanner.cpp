@@ -147,6 +147,22 @@ public:
     }
 };
 
+// "$501" marks the next move hidden; a hidden move after a variation is written
+// with it right after the ")".
+class PGNHiddenMoveNagTokenExtractor : public PGNTokenExtractor {
+public:
+    PGNHiddenMoveNagTokenExtractor() : PGNTokenExtractor(kAfterVariationEnd) {}
+    bool extract(lex::Token* token, const char*& cursor) const override
+    {
+        if (strncmp(cursor, "$501", 4) != 0 || is_digit(cursor[4]))
+            return false;
+        token->type = static_cast<int>(PGNTokenType::Nag);
+        token->text.assign(cursor, 4);
+        cursor += 4;
+        return true;
+    }
+};
+
 class PGNCommentElementTokenExtractor : public PGNTokenExtractor {
 public:
     PGNCommentElementTokenExtractor() : PGNTokenExtractor(kAfterCommentBegin | kAfterCommentElement)
@@ -229,6 +245,7 @@ struct PGNLexScanner::Extractors {
     PGNVariationBeginTokenExtractor variationBegin;
     PGNVariationEndTokenExtractor variationEnd;
     PGNNagTokenExtractor nag;
+    PGNHiddenMoveNagTokenExtractor hiddenMoveNag;
     PGNCommentBeginTokenExtractor commentBegin;
     PGNCommentEndTokenExtractor commentEnd;
     PGNCommentElementTokenExtractor commentElement;
@@ -238,13 +255,21 @@ struct PGNLexScanner::Extractors {
 };
 
 PGNLexScanner::PGNLexScanner()
-    : lex::Scanner(m_table, 10), m_extractors(std::make_unique<Extractors>())
+    : lex::Scanner(m_table, 11), m_extractors(std::make_unique<Extractors>())
 {
     Extractors& e = *m_extractors;
-    lex::TokenExtractor* const table[10] = {
-        &e.result,     &e.variationBegin, &e.variationEnd,       &e.nag,        &e.commentBegin,
-        &e.commentEnd, &e.commentElement, &e.moveNumberEllipsis, &e.moveNumber, &e.move};
-    for (int i = 0; i < 10; ++i)
+    lex::TokenExtractor* const table[11] = {&e.result,
+                                            &e.variationBegin,
+                                            &e.variationEnd,
+                                            &e.nag,
+                                            &e.hiddenMoveNag,
+                                            &e.commentBegin,
+                                            &e.commentEnd,
+                                            &e.commentElement,
+                                            &e.moveNumberEllipsis,
+                                            &e.moveNumber,
+                                            &e.move};
+    for (int i = 0; i < 11; ++i)
         m_table[i] = table[i];
 }
 

@@ -307,6 +307,10 @@ TEST(PGNOpen, VariationsAndMarkers)
     EXPECT_EQ(rewrite("1.e4 (1.d4 $500 $501) e5 $500 *"), "1.e4\n  ( 1.d4 )\ne5 $500 *");
     EXPECT_EQ(rewrite("1.e4 (1.d4 $500 $501) e5 $500 *"),
               rewrite(rewrite("1.e4 (1.d4 $500 $501) e5 $500 *")));
+    // A hidden move after a variation is written with "$501" after the ")" and read back.
+    EXPECT_EQ(rewrite("1.e4 $501 (1.d4) e5 *"), "1.e4\n  ( 1.d4 )\n$501 e5 *");
+    EXPECT_EQ(rewrite("1.e4 (1.d4) $501 e5 *"), "1.e4\n  ( 1.d4 )\n$501 e5 *");
+    EXPECT_EQ(rewrite("1.e4 (1.d4) $5011 e5 *"), "error: PGN parsing error. Context: $5011 e5 *");
 
     // Only the root: just the result. Annotation glyphs become their NAGs.
     EXPECT_EQ(rewrite("1-0"), "*");
