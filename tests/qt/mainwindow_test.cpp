@@ -88,6 +88,20 @@ std::string engine_entry(const std::string& root)
     return entry;
 }
 
+// Lists the human and that engine in the shell's configuration, the engine as
+// the opponent at level 0; false when no engine is installed.
+bool add_engine_opponent(Shell& shell)
+{
+    const std::string entry = engine_entry(shell.root().path());
+    if (entry.empty())
+        return false;
+    testsupport::writeFile(shell.root().file("inkmate.cfg"),
+                           testsupport::readFile(shell.root().file("inkmate.cfg")) +
+                               "engine_00=HUM|Human|-\nengine_01=" + entry +
+                               "\nopponent=1\nlevel=0\n");
+    return true;
+}
+
 } // namespace
 
 TEST(MainWindow, FirstStartCreatesTheDefaultBaseAndShowsANewGame)
@@ -165,13 +179,8 @@ TEST(MainWindow, MenuTextsFollowTheLanguage)
 TEST(MainWindow, GameAgainstAnEngineWithTheKeysAlone)
 {
     Shell shell;
-    const std::string entry = engine_entry(shell.root().path());
-    if (entry.empty())
+    if (!add_engine_opponent(shell))
         GTEST_SKIP() << "no engine installed";
-    testsupport::writeFile(shell.root().file("inkmate.cfg"),
-                           testsupport::readFile(shell.root().file("inkmate.cfg")) +
-                               "engine_00=HUM|Human|-\nengine_01=" + entry +
-                               "\nopponent=1\nlevel=0\n");
     shell.start();
     ChessQt& window = shell.window();
     const Game& game = window.getDocument().game();
@@ -241,13 +250,8 @@ TEST(MainWindow, GameSettingsWrittenOnRightAndAppliedLeftLeavesThem)
 TEST(MainWindow, NewGameSwapGivesTheEngineWhite)
 {
     Shell shell;
-    const std::string entry = engine_entry(shell.root().path());
-    if (entry.empty())
+    if (!add_engine_opponent(shell))
         GTEST_SKIP() << "no engine installed";
-    testsupport::writeFile(shell.root().file("inkmate.cfg"),
-                           testsupport::readFile(shell.root().file("inkmate.cfg")) +
-                               "engine_00=HUM|Human|-\nengine_01=" + entry +
-                               "\nopponent=1\nlevel=0\n");
     shell.start();
     ChessQt& window = shell.window();
 

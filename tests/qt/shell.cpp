@@ -97,11 +97,7 @@ void Shell::playByKeys(int fromX, int fromY, int toX, int toY)
 
 bool wait_until(const std::function<bool()>& done, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs)
-        pump(10);
-    return done();
+    return testsupport::waitUntil(done, timeoutMs);
 }
 
 namespace {
