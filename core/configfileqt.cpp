@@ -1,55 +1,73 @@
 #include "core/configfileqt.h"
 
+#include "core/initext.h"
+
 #include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
 
 ConfigFileAbstract* g_pConfig = nullptr;
+
+namespace {
+std::string read_file(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::string();
+    return file.readAll().toStdString();
+}
+} // namespace
 
 ConfigFileQt::ConfigFileQt() : ConfigFileQt(QCoreApplication::applicationDirPath()) {}
 
 ConfigFileQt::ConfigFileQt(const QString& rootPath)
     : m_rootPath(rootPath), m_filePath(rootPath + QStringLiteral("/inkmate.cfg")),
-      m_dataPath(rootPath + QStringLiteral("/chess")), m_settings(m_filePath, QSettings::IniFormat)
+      m_dataPath(rootPath + QStringLiteral("/chess"))
 {
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    m_settings.setIniCodec("UTF-8");
-#endif
 }
 
-ConfigFileQt::~ConfigFileQt()
+bool ConfigFileQt::read(const char* key, std::string* value) const
 {
-    m_settings.sync();
+    // Read at every call: a value written by hand or elsewhere counts at once.
+    return IniText(read_file(m_filePath)).value(key, value);
 }
 
 int ConfigFileQt::readInt(const char* key, int defaultValue) const
 {
-    const QVariant value = m_settings.value(QString::fromLatin1(key), defaultValue);
+    std::string text;
+    if (!read(key, &text))
+        return defaultValue;
     bool ok = false;
-    const int result = value.toInt(&ok);
+    const int result = QString::fromStdString(text).trimmed().toInt(&ok);
     return ok ? result : defaultValue;
 }
 
 void ConfigFileQt::writeInt(const char* key, int value)
 {
-    m_settings.setValue(QString::fromLatin1(key), value);
-    m_settings.sync();
+    writeString(key, std::to_string(value).c_str());
 }
 
 std::string ConfigFileQt::readString(const char* key, const char* defaultValue) const
 {
-    const QString k = QString::fromLatin1(key);
-    if (!m_settings.contains(k))
+    std::string text;
+    if (!read(key, &text))
         return defaultValue ? std::string(defaultValue) : std::string();
-    const QVariant value = m_settings.value(k);
-    // An unquoted INI value with commas reads back as a list: join it again.
-    if (value.userType() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", ")).toUtf8().toStdString();
-    return value.toString().toUtf8().toStdString();
+    return text;
 }
 
 void ConfigFileQt::writeString(const char* key, const char* value)
 {
-    m_settings.setValue(QString::fromLatin1(key), QString::fromUtf8(value ? value : ""));
-    m_settings.sync();
+    IniText ini(read_file(m_filePath));
+    ini.setValue(key, value ? value : "");
+    // A new file beside the old one, renamed over it: never half written.
+    // Where no file can be made beside it, the file is written in place.
+    QSaveFile file(m_filePath);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    const std::string& text = ini.text();
+    file.write(text.data(), static_cast<qint64>(text.size()));
+    file.commit();
 }
 
 std::string ConfigFileQt::getRootPath() const

@@ -2,17 +2,17 @@
 
 #include "core/configfileabstract.h"
 
-#include <QSettings>
 #include <QString>
 
-// "inkmate.cfg" beside the executable, an INI file in UTF-8 kept by QSettings.
-// Every write is synchronised at once so a crash or power loss keeps it.
+// "inkmate.cfg" beside the executable: an INI file in UTF-8 that QSettings
+// reads as well (keys outside any group). Values read back exactly as written
+// by hand; a write changes that one value in the file and leaves every other
+// byte, and reaches the disk at once so a crash or power loss keeps it.
 class ConfigFileQt : public ConfigFileAbstract {
 public:
     ConfigFileQt();
     // For tools and tests: the store of another root folder.
     explicit ConfigFileQt(const QString& rootPath);
-    ~ConfigFileQt() override;
 
     int readInt(const char* key, int defaultValue) const override;
     void writeInt(const char* key, int value) override;
@@ -22,8 +22,10 @@ public:
     std::string getDataPath() const override;
 
 private:
+    // False when the file or the key is absent.
+    bool read(const char* key, std::string* value) const;
+
     QString m_rootPath;
     QString m_filePath;
     QString m_dataPath;
-    QSettings m_settings;
 };

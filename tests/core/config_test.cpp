@@ -1,6 +1,8 @@
 #include "core/configfileqt.h"
 #include "tests/support/test_support.h"
 
+#include <QSettings>
+
 #include <gtest/gtest.h>
 
 using testsupport::TempDir;
@@ -65,4 +67,52 @@ TEST(ConfigFile, HandWrittenEntriesWithCommasAndSeparators)
     config.writeString("my_name", "Smith, John");
     ConfigFileQt again(QString::fromStdString(dir.path()));
     EXPECT_EQ(again.readString("my_name", ""), "Smith, John");
+}
+
+TEST(ConfigFile, ValuesReadAsWrittenAndWritesTouchOnlyTheirLine)
+{
+    TempDir dir;
+    const std::string before = "; hand-written\r\n"
+                               "[General]\r\n"
+                               "engine_05=UCI|Fish|engines/fish --opt=1,2\r\n"
+                               "my_name = \"Smith, John\"  \r\n"
+                               "lang_2=ru:Русский ; not a comment\r\n"
+                               "level=3\r\n"
+                               "\r\n"
+                               "[Other]\r\n"
+                               "level=9\r\n";
+    testsupport::writeFile(dir.file("inkmate.cfg"), before);
+    ConfigFileQt config(QString::fromStdString(dir.path()));
+    EXPECT_EQ(config.readString("engine_05", ""), "UCI|Fish|engines/fish --opt=1,2");
+    EXPECT_EQ(config.readString("my_name", ""), "Smith, John");
+    EXPECT_EQ(config.readString("lang_2", ""), "ru:Русский ; not a comment");
+    EXPECT_EQ(config.readInt("level", 0), 3);
+
+    config.writeInt("level", 12);
+    config.writeString("board.font.aa", "1");
+    std::string expected = before;
+    expected.replace(expected.find("level=3"), 7, "level=12");
+    expected.insert(expected.find("\r\n\r\n[Other]") + 2, "board.font.aa=1\n");
+    EXPECT_EQ(testsupport::readFile(dir.file("inkmate.cfg")), expected);
+
+    // What the program writes reads back the same here and in QSettings.
+    const std::vector<std::string> values = {"--opt=1,2",
+                                             "  spaced  ",
+                                             "say \"hi\"; C:\\path",
+                                             "@at",
+                                             "two\nlines\tx\x01"
+                                             "7",
+                                             "Łódź",
+                                             ""};
+    for (size_t i = 0; i < values.size(); ++i)
+        config.writeString(("key_" + std::to_string(i)).c_str(), values[i].c_str());
+    QSettings settings(QString::fromStdString(dir.file("inkmate.cfg")), QSettings::IniFormat);
+    settings.setIniCodec("UTF-8");
+    for (size_t i = 0; i < values.size(); ++i) {
+        const std::string key = "key_" + std::to_string(i);
+        EXPECT_EQ(config.readString(key.c_str(), "?"), values[i]) << key;
+        EXPECT_EQ(settings.value(QString::fromStdString(key)).toString().toStdString(), values[i])
+            << key;
+    }
+    EXPECT_EQ(settings.value(QStringLiteral("level")).toInt(), 12);
 }
