@@ -42,6 +42,20 @@ bool piece_from_letter(char c, Piece::Type& type, Color& color)
     return true;
 }
 
+// The castling right that needs a rook on (x, y); 0 off the corners.
+uint16_t corner_right(int x, int y)
+{
+    if (x == 7 && y == 0)
+        return Board::WhiteShortCastle;
+    if (x == 0 && y == 0)
+        return Board::WhiteLongCastle;
+    if (x == 7 && y == 7)
+        return Board::BlackShortCastle;
+    if (x == 0 && y == 7)
+        return Board::BlackLongCastle;
+    return 0;
+}
+
 uint16_t read_counter(const std::string& field)
 {
     // strtol: base 10, optional sign, stops at the first non-digit, 0 without
@@ -159,6 +173,8 @@ void Board::doMove(const Move& move)
             return; // not a move on this board; nothing is played
         const bool occupied = squares[move.toY * 8 + move.toX] != nullptr;
         piece->doMove(*this, move);
+        // A rook taken on its corner takes its side's castling right with it.
+        flags &= ~corner_right(move.toX, move.toY);
         if (piece->type == Piece::TypePawn || occupied)
             halfMoveClock = 0;
         else
@@ -181,6 +197,45 @@ bool Board::isInsufficientMaterial() const
         ++count;
     }
     return count <= 3;
+}
+
+uint16_t Board::standingCastlingRights() const
+{
+    auto standing = [this](int x, int y, Piece::Type type, Color color) {
+        const Piece* p = squares[y * 8 + x];
+        return p && p->type == type && p->color == color;
+    };
+    uint16_t rights = 0;
+    if (standing(4, 0, Piece::TypeKing, White)) {
+        if (standing(7, 0, Piece::TypeRook, White))
+            rights |= WhiteShortCastle;
+        if (standing(0, 0, Piece::TypeRook, White))
+            rights |= WhiteLongCastle;
+    }
+    if (standing(4, 7, Piece::TypeKing, Black)) {
+        if (standing(7, 7, Piece::TypeRook, Black))
+            rights |= BlackShortCastle;
+        if (standing(0, 7, Piece::TypeRook, Black))
+            rights |= BlackLongCastle;
+    }
+    return rights;
+}
+
+bool Board::canCaptureEnPassant() const
+{
+    const Position target = getEnPassant();
+    if (!target.isValid())
+        return false;
+    const Color color = getColorToMove();
+    const int y = target.y - (color == White ? 1 : -1);
+    for (int x : {target.x - 1, target.x + 1}) {
+        const Piece* pawn = getPiece(x, y);
+        if (pawn && pawn->type == Piece::TypePawn && pawn->color == color &&
+            !(pawn->validateMove(*this, Move(x, y, target.x, target.y), false) &
+              Piece::MoveInvalid))
+            return true;
+    }
+    return false;
 }
 
 bool Board::operator==(const Board& other) const
@@ -270,17 +325,29 @@ void Board::importFromFEN(const std::string& fen)
         }
     }
 
+    // Rights whose king or rook is not at home cannot exist: dropped.
+    board.flags &= ~CastlingRights | board.standingCastlingRights();
+
     const std::string& enPassant = fields[3];
-    if (enPassant == "-") {
-        board.enPassantX = -1;
-        board.enPassantY = -1;
-    } else {
+    board.enPassantX = -1;
+    board.enPassantY = -1;
+    if (enPassant != "-") {
         if (enPassant.size() != 2)
             FEN_ERROR();
         if (enPassant[0] < 'a' || enPassant[0] > 'h' || enPassant[1] < '1' || enPassant[1] > '8')
             FEN_ERROR();
-        board.enPassantX = enPassant[0] - 'a';
-        board.enPassantY = enPassant[1] - '1';
+        // Kept only where a double step of the opponent can just have crossed
+        // it; any other square is dropped, as common in the wild.
+        const int x = enPassant[0] - 'a';
+        const int y = enPassant[1] - '1';
+        const Color mover = opposite_color(board.getColorToMove());
+        const int d = mover == White ? 1 : -1;
+        const Piece* pawn = board.getPiece(x, y + d);
+        if (y == (mover == White ? 2 : 5) && !board.getPiece(x, y) && !board.getPiece(x, y - d) &&
+            pawn && pawn->type == Piece::TypePawn && pawn->color == mover) {
+            board.enPassantX = x;
+            board.enPassantY = y;
+        }
     }
 
     board.halfMoveClock = read_counter(fields[4]);
@@ -311,22 +378,16 @@ std::string Board::exportToFEN() const
             fen += '/';
     }
     fen += (flags & BlackToMove) ? " b " : " w ";
-    // A castling right is written only where its king and rook still stand:
-    // engines are not handed rights that cannot exist.
-    auto standing = [this](int x, int y, Piece::Type type, Color color) {
-        const Piece* p = squares[y * 8 + x];
-        return p && p->type == type && p->color == color;
-    };
-    const bool whiteKing = standing(4, 0, Piece::TypeKing, White);
-    const bool blackKing = standing(4, 7, Piece::TypeKing, Black);
+    // Engines are never handed a right that cannot exist.
+    const uint16_t rights = flags & standingCastlingRights();
     const size_t before = fen.size();
-    if ((flags & WhiteShortCastle) && whiteKing && standing(7, 0, Piece::TypeRook, White))
+    if (rights & WhiteShortCastle)
         fen += 'K';
-    if ((flags & WhiteLongCastle) && whiteKing && standing(0, 0, Piece::TypeRook, White))
+    if (rights & WhiteLongCastle)
         fen += 'Q';
-    if ((flags & BlackShortCastle) && blackKing && standing(7, 7, Piece::TypeRook, Black))
+    if (rights & BlackShortCastle)
         fen += 'k';
-    if ((flags & BlackLongCastle) && blackKing && standing(0, 7, Piece::TypeRook, Black))
+    if (rights & BlackLongCastle)
         fen += 'q';
     if (fen.size() == before)
         fen += '-';

@@ -47,6 +47,11 @@ public:
     // No pawn, rook or queen, and at most three pieces with the kings.
     bool isInsufficientMaterial() const;
 
+    // The castling rights whose king and rook stand on their home squares.
+    uint16_t standingCastlingRights() const;
+    // Whether a pawn of the side to move can legally take en passant.
+    bool canCaptureEnPassant() const;
+
     // Flags, en-passant square and squares; the counters are not compared.
     bool operator==(const Board& other) const;
     bool operator!=(const Board& other) const { return !(*this == other); }

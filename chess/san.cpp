@@ -80,9 +80,11 @@ Move move_from_san(const Board& board, Color color, const std::string& san)
 {
     std::string s;
     s.reserve(san.size());
-    for (char c : san) {
+    char previous = '\0';
+    for (const char c : san) {
         if (!c || !strchr("/=+#x!?", c))
-            s += c;
+            s += san_reader_char(c, previous);
+        previous = c;
     }
     if (s == "--")
         return Move();

@@ -62,6 +62,15 @@ inline char* write_san(char* out, const Board& board, const Move& move, int bits
     return out;
 }
 
+// A character of SAN text as the reader takes it: a lower-case promotion
+// letter after "=" ("a8=q", as files written by hand have it) is upper case.
+inline char san_reader_char(char c, char previous)
+{
+    return previous == '=' && (c == 'n' || c == 'b' || c == 'r' || c == 'q')
+               ? static_cast<char>(c - 'a' + 'A')
+               : c;
+}
+
 // The unique legal move of the colour that the text denotes; throws Exception
 // "Error parsing SAN: ..." otherwise. Annotation characters "/=+#x!?" are
 // ignored; "O-O", "0-0", long forms "e2e4" and short pawn captures "ed5", "ed"

@@ -95,6 +95,10 @@ TEST(San, ReadingTolerantForms)
     for (const char* san : {"e8=Q", "e8/Q", "e8Q", "e7e8Q", "e8=Q+"})
         EXPECT_EQ(read(promo, san), "e7e8q") << san;
     EXPECT_EQ(read(promo, "e8=N"), "e7e8n");
+    // A lower-case piece after "=" is the piece; without "=" it stays a file.
+    EXPECT_EQ(read(promo, "e8=q"), "e7e8q");
+    EXPECT_EQ(read(fen("3r4/4P3/8/k7/8/8/8/K7 w - - 0 1"), "exd8=n"), "e7d8n");
+    EXPECT_EQ(read(fen("1r6/P7/8/k7/8/8/8/K7 w - - 0 1"), "axb8=b"), "a7b8b");
     const Board castle = fen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
     EXPECT_EQ(read(castle, "O-O"), "e1g1");
     EXPECT_EQ(read(castle, "0-0"), "e1g1");
