@@ -585,8 +585,12 @@ void Game::store_to_stream(const PGNElement* first, std::ostream& out)
     size_t column = 0;
     std::string text;
     for (const PGNElement* e = first; e != nullptr; e = e->next) {
+        text = e->getText();
         if ((e->depth != lineDepth && e->depth <= kMaxIndentDepth) || column > kLineWidth) {
-            const size_t indent = 2 * std::min(e->depth, kMaxIndentDepth);
+            // A line starting with "%" is an escape line that readers skip.
+            size_t indent = 2 * std::min(e->depth, kMaxIndentDepth);
+            if (indent == 0 && !text.empty() && text[0] == '%')
+                indent = 1;
             out << '\n' << std::string(indent, ' ');
             lineDepth = e->depth;
             column = indent;
@@ -596,7 +600,6 @@ void Game::store_to_stream(const PGNElement* first, std::ostream& out)
         }
         if (e->hidden && e->getType() == PGNElement::TypeMove)
             out << "$501 ";
-        text = e->getText();
         out << text;
         column += utf8_length(text);
     }

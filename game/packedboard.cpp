@@ -99,3 +99,13 @@ bool PackedBoard::samePosition(const PackedBoard& other) const
            m_enPassantY == other.m_enPassantY &&
            memcmp(m_squares, other.m_squares, sizeof m_squares) == 0;
 }
+
+bool PackedBoard::repeats(const PackedBoard& other) const
+{
+    if (m_flags != other.m_flags || memcmp(m_squares, other.m_squares, sizeof m_squares) != 0)
+        return false;
+    if (m_enPassantX == other.m_enPassantX && m_enPassantY == other.m_enPassantY)
+        return true;
+    // Differing squares: rare, so the positions are unpacked only here.
+    return !unpack().canCaptureEnPassant() && !other.unpack().canCaptureEnPassant();
+}

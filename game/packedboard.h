@@ -29,6 +29,9 @@ public:
     // Board::operator==: placement, flags and en-passant square; the counters
     // are not compared.
     bool samePosition(const PackedBoard& other) const;
+    // The same position for the repetition rule: samePosition, where an
+    // en-passant square that no legal capture can use does not count.
+    bool repeats(const PackedBoard& other) const;
 
     uint16_t flags() const { return m_flags; }
     Color getColorToMove() const { return (m_flags & Board::BlackToMove) ? Black : White; }

@@ -26,12 +26,15 @@ bool read_plain_san(const Board& board, const std::string& san, Move* move, Boar
 {
     char s[8];
     size_t length = 0;
+    char previous = '\0';
     for (const char c : san) {
+        const char taken = san_reader_char(c, previous);
+        previous = c;
         if (is_annotation(c))
             continue;
         if (length == sizeof s)
             return false;
-        s[length++] = c;
+        s[length++] = taken;
     }
     int promotion = length > 0 ? Piece::char_to_piece_type(s[length - 1]) : Piece::TypeNone;
     if (promotion != Piece::TypeNone)
@@ -312,7 +315,7 @@ void PGNMove::setGameState(const Board& after, bool check, bool noMoves)
     // or a capture still counts; nothing before it can repeat.
     int count = 2;
     for (const PGNMove* m = parent; m != nullptr && count > 0; m = m->parent) {
-        if (m->m_after.samePosition(m_after))
+        if (m->m_after.repeats(m_after))
             --count;
         if (m->m_after.halfMoveClock() == 0 && m->prev != nullptr)
             break;

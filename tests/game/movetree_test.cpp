@@ -98,6 +98,22 @@ TEST(MoveTree, RepetitionOfThePositionReachedByACaptureCounts)
     EXPECT_EQ(game.current()->drawReason, DrawThreefoldRepetition);
 }
 
+TEST(MoveTree, RepetitionIgnoresAnEnPassantSquareNoCaptureCanUse)
+{
+    // After 1.e4 no black pawn can take on e3: the start of the knight dance
+    // already counts, so 5.Ng1 makes the third occurrence.
+    Played unusable(classic(), "e4 Nf6 Nf3 Ng8 Ng1 Nf6 Nf3 Ng8");
+    EXPECT_EQ(unusable.current()->drawReason, DrawNone);
+    unusable.game.addMove(std::string("Ng1"));
+    EXPECT_EQ(unusable.current()->drawReason, DrawThreefoldRepetition);
+
+    // After 2...d5 exd6 is possible: that position does not come back.
+    Played usable(classic(), "e4 Nf6 e5 d5 Nf3 Nc6 Ng1 Nb8 Nf3 Nc6 Ng1 Nb8");
+    EXPECT_EQ(usable.current()->drawReason, DrawNone);
+    usable.game.addMove(std::string("Nf3"));
+    EXPECT_EQ(usable.current()->drawReason, DrawThreefoldRepetition);
+}
+
 TEST(MoveTree, RepetitionNeedsTheSameCastlingRights)
 {
     // The king walk loses the castling rights: the start position is not repeated.

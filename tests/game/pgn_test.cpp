@@ -269,6 +269,42 @@ TEST(PGNOpen, ErrorMessagesOfMalformedMoveText)
     EXPECT_EQ(rewrite("  \n "), "*");
 }
 
+TEST(PGNOpen, PositionsFollowTheRulesOfReferenceReaders)
+{
+    // A rook taken on its corner takes that castling right along: a rook
+    // that comes back to h8 cannot castle.
+    Loaded corner =
+        load_all("[Event \"e\"]\n\n1.b3 g5 2.Bb2 f5 3.Bxh8 a5 4.Bd4 Ra6 5.e3 h5 6.d3 Rh6 7.c3 Rh8 "
+                 "8.a3 Nf6 9.b4 Bg7 10.c4 O-O *\n",
+                 true);
+    ASSERT_EQ(corner.errors.size(), 1u);
+    EXPECT_EQ(corner.errors[0].find("game 1: Error parsing SAN: O-O in position: "), 0u)
+        << corner.errors[0];
+
+    // A right without its rook on the corner is dropped from the FEN: the game
+    // is written with "-", reads back the same, and cannot castle later.
+    const std::string fen = "[FEN \"4k3/8/8/8/8/8/8/4K1R1 w K - 0 1\"]\n\n";
+    Loaded dropped = load_all(fen + "1.Rh1 Kd7 *\n", true);
+    ASSERT_EQ(dropped.games.size(), 1u);
+    const std::string written = pgn_of(dropped.games[0]);
+    EXPECT_NE(written.find("[FEN \"4k3/8/8/8/8/8/8/4K1R1 w - - 0 1\"]"), std::string::npos);
+    Loaded again = load_all(written, true);
+    ASSERT_EQ(again.games.size(), 1u);
+    EXPECT_EQ(pgn_of(again.games[0]), written);
+    EXPECT_EQ(load_all(fen + "1.Rh1 Kd7 2.O-O *\n", true).errors.size(), 1u);
+
+    // An en-passant square no double step can have crossed takes nothing.
+    Loaded bogus = load_all("[FEN \"4k3/8/8/3PN3/8/8/8/4K3 w - e6 0 1\"]\n\n1.dxe6 *\n", true);
+    ASSERT_EQ(bogus.errors.size(), 1u);
+    EXPECT_NE(bogus.errors[0].find("Error parsing SAN: dxe6"), std::string::npos);
+
+    // Lower-case promotion letters after "=" read; the program writes its own SAN.
+    Loaded promotions =
+        load_all("[FEN \"3r4/P3P3/8/k7/8/8/8/K7 w - - 0 1\"]\n\n1.a8=q Kb6 2.exd8=n *\n", true);
+    ASSERT_EQ(promotions.games.size(), 1u);
+    EXPECT_EQ(promotions.games[0].moveText, "1.a8/Q+ Kb6 2.exd8/N *");
+}
+
 TEST(PGNOpen, VariationsAndMarkers)
 {
     Game game;
@@ -344,6 +380,12 @@ TEST(PGNWrite, LayoutBreaksLinesAfterColumnEighty)
     EXPECT_EQ(rewrite("1.e4 {" + umlauts + "} e5 *"), "1.e4 { " + umlauts + " } e5 *");
     EXPECT_EQ(rewrite("1.e4 {" + umlauts + "xxxxxxxx} e5 *"),
               "1.e4 { " + umlauts + "xxxxxxxx\n} e5 *");
+
+    // A comment word starting with "%" never begins a line: readers would skip
+    // that line as an escape. The text reads back as written.
+    const std::string escaped = "1.e4 { " + word + "\n %eval 0.3 %clk } e5 *";
+    EXPECT_EQ(rewrite("1.e4 {" + word + " %eval 0.3 %clk} e5 *"), escaped);
+    EXPECT_EQ(rewrite(escaped), escaped);
 
     // Each variation on its own line, indented two spaces per level.
     EXPECT_EQ(rewrite("1.e4 e5 (1...c5 2.Nf3 (2.c3 d5) d6) 2.Nf3 *"),
