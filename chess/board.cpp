@@ -42,18 +42,21 @@ bool piece_from_letter(char c, Piece::Type& type, Color& color)
     return true;
 }
 
-// The castling right that needs a rook on (x, y); 0 off the corners.
-uint16_t corner_right(int x, int y)
+// The castling right that needs a rook on the square; 0 off the corners.
+uint16_t corner_right(int square)
 {
-    if (x == 7 && y == 0)
-        return Board::WhiteShortCastle;
-    if (x == 0 && y == 0)
+    switch (square) {
+    case 0:
         return Board::WhiteLongCastle;
-    if (x == 7 && y == 7)
-        return Board::BlackShortCastle;
-    if (x == 0 && y == 7)
+    case 7:
+        return Board::WhiteShortCastle;
+    case 56:
         return Board::BlackLongCastle;
-    return 0;
+    case 63:
+        return Board::BlackShortCastle;
+    default:
+        return 0;
+    }
 }
 
 uint16_t read_counter(const std::string& field)
@@ -174,7 +177,7 @@ void Board::doMove(const Move& move)
         const bool occupied = squares[move.toY * 8 + move.toX] != nullptr;
         piece->doMove(*this, move);
         // A rook taken on its corner takes its side's castling right with it.
-        flags &= ~corner_right(move.toX, move.toY);
+        flags &= ~corner_right(move.toY * 8 + move.toX);
         if (piece->type == Piece::TypePawn || occupied)
             halfMoveClock = 0;
         else
