@@ -1,20 +1,32 @@
 #include "core/configfileqt.h"
 
-#include "core/initext.h"
-
 #include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 
+#include <cstdio>
+#include <ctime>
+#include <sys/stat.h>
+
 ConfigFileAbstract* g_pConfig = nullptr;
 
 namespace {
-std::string read_file(const QString& path)
+// Device, inode, size and modification time: "" when the file is absent,
+// "?" when it changed in the last two seconds (a second change within the
+// resolution of the file times could keep the same stamp).
+std::string file_stamp(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    struct stat info;
+    if (stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::string();
-    return file.readAll().toStdString();
+    if (time(nullptr) - info.st_mtim.tv_sec < 2)
+        return "?";
+    char stamp[96];
+    snprintf(stamp, sizeof stamp, "%llu:%llu:%lld:%lld.%09ld",
+             static_cast<unsigned long long>(info.st_dev),
+             static_cast<unsigned long long>(info.st_ino), static_cast<long long>(info.st_size),
+             static_cast<long long>(info.st_mtim.tv_sec), static_cast<long>(info.st_mtim.tv_nsec));
+    return stamp;
 }
 } // namespace
 
@@ -26,10 +38,25 @@ ConfigFileQt::ConfigFileQt(const QString& rootPath)
 {
 }
 
+const IniText& ConfigFileQt::ini() const
+{
+    // A value written by hand or elsewhere counts at the next read; an
+    // unchanged file is not read again.
+    const std::string stamp = file_stamp(m_filePath);
+    if (stamp.empty()) {
+        m_ini = IniText();
+    } else if (stamp == "?" || stamp != m_stamp) {
+        QFile file(m_filePath);
+        m_ini =
+            IniText(file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string());
+    }
+    m_stamp = stamp;
+    return m_ini;
+}
+
 bool ConfigFileQt::read(const char* key, std::string* value) const
 {
-    // Read at every call: a value written by hand or elsewhere counts at once.
-    return IniText(read_file(m_filePath)).value(key, value);
+    return ini().value(key, value);
 }
 
 int ConfigFileQt::readInt(const char* key, int defaultValue) const
@@ -57,7 +84,7 @@ std::string ConfigFileQt::readString(const char* key, const char* defaultValue) 
 
 void ConfigFileQt::writeString(const char* key, const char* value)
 {
-    IniText ini(read_file(m_filePath));
+    IniText ini = this->ini();
     ini.setValue(key, value ? value : "");
     // A new file beside the old one, renamed over it: never half written.
     // Where no file can be made beside it, the file is written in place.

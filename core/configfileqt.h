@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/configfileabstract.h"
+#include "core/initext.h"
 
 #include <QString>
 
@@ -24,8 +25,13 @@ public:
 private:
     // False when the file or the key is absent.
     bool read(const char* key, std::string* value) const;
+    // The file's text, read again whenever the file has changed on disk.
+    const IniText& ini() const;
 
     QString m_rootPath;
     QString m_filePath;
     QString m_dataPath;
+    // What ini() read last, and the file's identity, size and time then.
+    mutable IniText m_ini;
+    mutable std::string m_stamp;
 };

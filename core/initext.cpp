@@ -138,19 +138,21 @@ std::string encode(const std::string& value)
     return out + "\"";
 }
 
-std::string trimmed(const std::string& text, size_t begin, size_t end)
+// Whether text[begin, end) without its outer blanks is word.
+bool trimmed_equals(const std::string& text, size_t begin, size_t end, const std::string& word)
 {
     while (begin < end && is_blank(text[begin]))
         ++begin;
     while (end > begin && is_blank(text[end - 1]))
         --end;
-    return text.substr(begin, end - begin);
+    return end - begin == word.size() && text.compare(begin, end - begin, word) == 0;
 }
 
 } // namespace
 
 IniText::Place IniText::find(const std::string& key) const
 {
+    static const std::string kGeneral = "General";
     Place place;
     bool general = true; // keys before any section are General ones
     size_t begin = 0;
@@ -168,7 +170,7 @@ IniText::Place IniText::find(const std::string& key) const
         if (first < end && m_text[first] == '[') {
             const size_t close = m_text.find(']', first);
             const size_t stop = close == std::string::npos || close > end ? end : close;
-            general = trimmed(m_text, first + 1, stop) == "General";
+            general = trimmed_equals(m_text, first + 1, stop, kGeneral);
             if (general) {
                 place.hasSection = true;
                 place.insertAt = next;
@@ -178,7 +180,7 @@ IniText::Place IniText::find(const std::string& key) const
             if (equals < end) {
                 place.hasSection = true;
                 place.insertAt = next;
-                if (trimmed(m_text, first, equals) == key) {
+                if (trimmed_equals(m_text, first, equals, key)) {
                     size_t valueBegin = equals + 1;
                     size_t valueEnd = end;
                     while (valueBegin < valueEnd && is_blank(m_text[valueBegin]))
