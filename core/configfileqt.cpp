@@ -11,16 +11,15 @@
 ConfigFileAbstract* g_pConfig = nullptr;
 
 namespace {
-// Device, inode, size and modification time: "" when the file is absent,
-// "?" when it changed in the last two seconds (a second change within the
-// resolution of the file times could keep the same stamp).
-std::string file_stamp(const QString& path)
+// Device, inode, size and modification time; "" when the file is absent.
+// recent tells a change in the last two seconds, where a second change within
+// the resolution of the file times (two seconds on FAT) can keep the stamp.
+std::string file_stamp(const QString& path, bool* recent)
 {
     struct stat info;
     if (stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::string();
-    if (time(nullptr) - info.st_mtim.tv_sec < 2)
-        return "?";
+    *recent = time(nullptr) - info.st_mtim.tv_sec < 2;
     char stamp[96];
     snprintf(stamp, sizeof stamp, "%llu:%llu:%lld:%lld.%09ld",
              static_cast<unsigned long long>(info.st_dev),
@@ -40,15 +39,17 @@ ConfigFileQt::ConfigFileQt(const QString& rootPath)
 
 const IniText& ConfigFileQt::ini() const
 {
-    // A value written by hand or elsewhere counts at the next read; an
-    // unchanged file is not read again.
-    const std::string stamp = file_stamp(m_filePath);
+    // A value written by hand or elsewhere counts at the next read; a file
+    // unchanged since it was read or written here is not read again.
+    bool recent = false;
+    const std::string stamp = file_stamp(m_filePath, &recent);
     if (stamp.empty()) {
         m_ini = IniText();
-    } else if (stamp == "?" || stamp != m_stamp) {
+    } else if (stamp != m_stamp || (recent && !m_ownStamp)) {
         QFile file(m_filePath);
         m_ini =
             IniText(file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string());
+        m_ownStamp = false;
     }
     m_stamp = stamp;
     return m_ini;
@@ -94,7 +95,13 @@ void ConfigFileQt::writeString(const char* key, const char* value)
         return;
     const std::string& text = ini.text();
     file.write(text.data(), static_cast<qint64>(text.size()));
-    file.commit();
+    if (!file.commit())
+        return;
+    // The file now holds exactly this text.
+    bool recent = false;
+    m_stamp = file_stamp(m_filePath, &recent);
+    m_ini = ini;
+    m_ownStamp = true;
 }
 
 std::string ConfigFileQt::getRootPath() const

@@ -34,4 +34,6 @@ private:
     // What ini() read last, and the file's identity, size and time then.
     mutable IniText m_ini;
     mutable std::string m_stamp;
+    // Whether m_stamp is that of the file as written here.
+    mutable bool m_ownStamp = false;
 };
