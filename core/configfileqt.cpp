@@ -7,8 +7,13 @@ ConfigFileAbstract* g_pConfig = nullptr;
 ConfigFileQt::ConfigFileQt() : ConfigFileQt(QCoreApplication::applicationDirPath()) {}
 
 ConfigFileQt::ConfigFileQt(const QString& rootPath)
-    : m_rootPath(rootPath), m_filePath(rootPath + QStringLiteral("/inkmate.cfg")),
-      m_dataPath(rootPath + QStringLiteral("/chess")), m_settings(m_filePath, QSettings::IniFormat)
+    : ConfigFileQt(rootPath, rootPath + QStringLiteral("/inkmate.cfg"))
+{
+}
+
+ConfigFileQt::ConfigFileQt(const QString& rootPath, const QString& filePath)
+    : m_rootPath(rootPath), m_filePath(filePath), m_dataPath(rootPath + QStringLiteral("/chess")),
+      m_settings(m_filePath, QSettings::IniFormat)
 {
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     m_settings.setIniCodec("UTF-8");

@@ -12,6 +12,8 @@ public:
     ConfigFileQt();
     // For tools and tests: the store of another root folder.
     explicit ConfigFileQt(const QString& rootPath);
+    // The file filePath (any name) as the store of rootPath.
+    ConfigFileQt(const QString& rootPath, const QString& filePath);
     ~ConfigFileQt() override;
 
     int readInt(const char* key, int defaultValue) const override;
