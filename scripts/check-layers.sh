@@ -7,8 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-git ls-files '*.cpp' '*.h' | grep -E '^(core|chess|game|base|engine|views|app|qt|tools|tests|bench)/' |
-  xargs awk '
+files=$(git ls-files '*.cpp' '*.h' | grep -E '^(core|chess|game|base|engine|views|app|qt|tools|tests|bench)/')
+# shellcheck disable=SC2086
+exec awk '
 BEGIN {
   sees["core"] = "core"
   sees["chess"] = sees["core"] " chess"
@@ -49,4 +50,4 @@ FNR == 1 {
 END {
   if (bad) { print "layering: the includes above reach a higher or sideways layer"; exit 1 }
   print "layering: ok"
-}'
+}' $files
