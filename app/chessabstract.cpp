@@ -4,10 +4,12 @@
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
+#include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
-#include "engine/engineinterfaceabstract.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
+
+#include <QRect>
 
 #include <algorithm>
 #include <cstdarg>
@@ -26,18 +28,6 @@ const char* side_name(Color color)
     return color == White ? "White" : "Black";
 }
 
-// Sets a flag for the lifetime of a scope.
-class ScopedFlag {
-public:
-    explicit ScopedFlag(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-    ~ScopedFlag() { m_flag = m_old; }
-    ScopedFlag(const ScopedFlag&) = delete;
-    ScopedFlag& operator=(const ScopedFlag&) = delete;
-
-private:
-    bool& m_flag;
-    bool m_old;
-};
 } // namespace
 
 ChessAbstract::ChessAbstract(ConfigFileAbstract& config)
@@ -51,9 +41,10 @@ ChessAbstract::ChessAbstract(ConfigFileAbstract& config)
 
 ChessAbstract::~ChessAbstract()
 {
-    deleteEngine();
-    m_retiredEngine.reset();
+    m_engine.stop();
 }
+
+void ChessAbstract::showProgress(const std::string&) {}
 
 // ---------------------------------------------------------------------------
 // Tables
@@ -120,8 +111,7 @@ void ChessAbstract::setOpponent(int index)
 void ChessAbstract::setLevel(int level)
 {
     m_config.writeInt("level", level);
-    if (m_engine)
-        m_engine->setDepth(level + 1);
+    m_engine.setDepth(level + 1);
     logInfo("Set Level: %d", level + 1);
 }
 
@@ -171,6 +161,45 @@ void ChessAbstract::onSettings()
 }
 
 // ---------------------------------------------------------------------------
+// Redraw
+
+void ChessAbstract::updateAllViews(const AbstractView* except, bool full)
+{
+    if (!except && full) {
+        const Rect client = getClientRect();
+        invalidate(QRect(client.left, client.top, client.width, client.height));
+        return;
+    }
+    AbstractView* views[] = {&m_infoView, &m_boardView, &m_historyView};
+    for (AbstractView* view : views) {
+        if (view == except)
+            continue;
+        if (full) {
+            const Rect& r = view->getRect();
+            invalidate(QRect(r.left, r.top, r.width, r.height));
+        } else {
+            view->update(this);
+        }
+    }
+}
+
+void ChessAbstract::completeAction(bool full)
+{
+    const std::string text = checkGameState();
+    updateAllViews(nullptr, full);
+    if (!text.empty())
+        message(MessageInformation, translated("Game"), text.c_str(), 60000);
+}
+
+void ChessAbstract::onSelectGame()
+{
+    m_document.selection = Position();
+    m_document.cursor = m_document.isSolvedPuzzle() ? Position() : Position(3, 3);
+    completeAction(true);
+    fullRefresh();
+}
+
+// ---------------------------------------------------------------------------
 // Game play
 
 void ChessAbstract::newGame(const Board& start, int white, int black, Color user, int parentRow)
@@ -194,6 +223,37 @@ void ChessAbstract::newGame(const Board& start, int white, int black, Color user
     const Color toMove = start.getColorToMove();
     if ((toMove == White ? white : black) != 0)
         playEngineMove();
+}
+
+void ChessAbstract::newGame(const NewGameChoice& choice)
+{
+    if (choice.white != 0 && choice.black != 0) {
+        message(MessageInformation, translated("New Game"),
+                translated("Two engines cannot play here: choose a human for one side."), 0);
+        return;
+    }
+    const Game& current = m_document.game();
+    Board start;
+    if (choice.fromCurrentPosition && current.current)
+        start = current.current->boardAfter();
+    else
+        start.create_classic_board();
+    const int parentRow = current.id >= 1 ? current.id : current.parent;
+
+    setOpponent(choice.white != 0 ? choice.white : choice.black);
+    newGame(start, choice.white, choice.black, choice.white != 0 ? Black : White, parentRow);
+    if (!choice.addToBase)
+        m_document.game().flags |= Game::FlagNotStored;
+}
+
+void ChessAbstract::resetGame()
+{
+    Game& game = m_document.game();
+    if (game.flags & Game::FlagPuzzle)
+        game.flags &= ~static_cast<unsigned>(Game::FlagSolved);
+    game.close(false);
+    game.open();
+    onSelectGame();
 }
 
 bool ChessAbstract::playMove(Move& move)
@@ -250,7 +310,7 @@ void ChessAbstract::revealNode(PGNMove* node)
 
 void ChessAbstract::playEngineMove()
 {
-    releaseRetiredEngine();
+    m_engine.releaseRetired();
     Game& game = m_document.game();
     PGNMove* current = game.current;
     if (!current || !game.errorText.empty())
@@ -276,32 +336,27 @@ void ChessAbstract::playEngineMove()
     if (slot == 0 || current->result != ResultInProgress)
         return;
 
-    if (m_engine && m_engineAsked) {
+    if (m_engine.engine() && m_engine.isWaiting()) {
         // Already thinking about this very position.
-        if (m_engineGameId == game.id && m_engineBoard == position)
+        if (m_engine.isWaitingFor(game.id, position))
             return;
         // Its answer would belong to another position: start afresh.
         deleteEngine();
     }
-    if (!m_engine) {
-        m_engine =
-            EngineFactory::instance().createEngine(static_cast<unsigned>(slot), getLevel() + 1);
-        // A human entry at a non-zero slot: nobody to ask.
-        if (!m_engine)
-            return;
-        m_engine->setListener(this);
-    }
+    // A human entry at a non-zero slot: nobody to ask.
+    if (!m_engine.start(static_cast<unsigned>(slot), getLevel() + 1, *this))
+        return;
     if (current == game.root || !current->parent)
-        moveToEngine(position, Move());
+        m_engine.ask(game.id, position, Move());
     else
-        moveToEngine(current->boardBefore(), current->move);
+        m_engine.ask(game.id, current->boardBefore(), current->move);
 }
 
 bool ChessAbstract::isEngineTurnDue() const
 {
     const Game& game = m_document.game();
     const PGNMove* current = game.current;
-    if (m_engineAsked || !current || !game.errorText.empty() ||
+    if (m_engine.isWaiting() || !current || !game.errorText.empty() ||
         current->result != ResultInProgress || current->findNextMove())
         return false;
     const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;
@@ -311,39 +366,25 @@ bool ChessAbstract::isEngineTurnDue() const
            engines.getDescriptor(static_cast<unsigned>(slot)).getKind() != EngineDescriptor::Human;
 }
 
-void ChessAbstract::moveToEngine(const Board& board, const Move& move)
-{
-    if (!m_engine)
-        return;
-    m_engineBoard = board;
-    if (!move.isNull())
-        m_engineBoard.doMove(move);
-    m_engineGameId = m_document.game().id;
-    m_engineAsked = true;
-    m_engine->playMove(board, move);
-}
-
 void ChessAbstract::moveFromEngine(const Move& move)
 {
-    ScopedFlag inReply(m_inEngineReply);
+    EngineSession::Callback inCallback(m_engine);
     Game& game = m_document.game();
     // Only the answer to the position on screen counts; anything else was
     // asked for a position the user has left.
-    if (!m_engineAsked || !game.current || game.id != m_engineGameId ||
-        game.current->boardAfter() != m_engineBoard) {
+    // (An empty board stands for no position on screen.)
+    if (!m_engine.accept(game.id, game.current ? game.current->boardAfter() : Board())) {
         if (g_pLog)
             g_pLog->write(2, Log::Warning, "Engine move %s ignored: not for this position",
                           move.getAsString().c_str());
-        m_engineAsked = false;
         return;
     }
-    m_engineAsked = false;
     Move played = move;
     if (!playMove(played)) {
         if (g_pLog)
             g_pLog->write(1, Log::Error, "Engine error: invalid move %s",
                           move.getAsString().c_str());
-        dropEngine(true);
+        m_engine.stop();
         message(MessageError, translated("Error"), translated("Engine error: invalid move"), 10000);
         return;
     }
@@ -352,40 +393,15 @@ void ChessAbstract::moveFromEngine(const Move& move)
 
 void ChessAbstract::engineStopped(const std::string& text)
 {
-    // The text may belong to the engine deleted here.
+    // The text may belong to the engine stopped here.
     const std::string shown = text;
-    dropEngine(m_inEngineReply);
+    m_engine.stop();
     message(MessageWarning, translated("Engine"), shown.c_str(), 10000);
 }
 
 void ChessAbstract::deleteEngine()
 {
-    dropEngine(m_inEngineReply);
-}
-
-void ChessAbstract::dropEngine(bool deferred)
-{
-    if (!deferred)
-        releaseRetiredEngine();
-    m_engineAsked = false;
-    if (!m_engine)
-        return;
-    logInfo("Engine: %s has been destroyed", m_engine->getName().c_str());
-    EngineInterfaceAbstract* engine = m_engine;
-    m_engine = nullptr;
-    engine->setListener(nullptr);
-    if (deferred) {
-        // Still inside one of its own calls: deleted at the next engine turn.
-        m_retiredEngine.reset(engine);
-    } else {
-        delete engine;
-    }
-}
-
-void ChessAbstract::releaseRetiredEngine()
-{
-    if (!m_inEngineReply)
-        m_retiredEngine.reset();
+    m_engine.stop();
 }
 
 std::string ChessAbstract::checkGameState()
@@ -423,13 +439,6 @@ std::string ChessAbstract::checkGameState()
     return text;
 }
 
-void ChessAbstract::onSelectGame()
-{
-    m_document.selection = Position();
-    m_document.cursor = m_document.isSolvedPuzzle() ? Position() : Position(3, 3);
-    completeAction(true);
-}
-
 void ChessAbstract::continueGame()
 {
     setMode(ChessDocument::BoardMode);
@@ -459,76 +468,20 @@ void ChessAbstract::setMode(ChessDocument::GameMode mode)
     m_document.selection = Position();
 }
 
-// ---------------------------------------------------------------------------
-// Game base
-
-void ChessAbstract::loadBase(const char* path)
+void ChessAbstract::showHistory()
 {
-    m_document.loadBase(path);
-    Game& game = m_document.game();
-    if (game.id < 1) {
-        Board start;
-        start.create_classic_board();
-        m_document.newGame(start, 0, getOpponent(), White, 0);
-        game.white = m_config.readString("my_name", translated("Human"));
-        game.black =
-            EngineFactory::instance().getEngineName(static_cast<unsigned>(game.blackPlayer));
-    }
+    setMode(ChessDocument::HistoryMode);
+    updateAllViews(nullptr, true);
+}
+
+// ---------------------------------------------------------------------------
+
+void ChessAbstract::showError(const char* text, Log::MsgType type) const
+{
     if (g_pLog)
-        g_pLog->write(1, Log::Info, "Base %s is loaded", path);
+        g_pLog->write(1, type, "Error: %s", text);
+    message(MessageError, translated("Error"), text, 0);
 }
-
-void ChessAbstract::saveBase(const char* path)
-{
-    m_document.saveBase(path);
-}
-
-bool ChessAbstract::saveBaseNoThrow(const char* path)
-{
-    try {
-        saveBase(path);
-    } catch (const Exception& e) {
-        if (g_pLog)
-            g_pLog->write(2, Log::Warning, "%s", e.what());
-    } catch (...) {
-        if (g_pLog)
-            g_pLog->write(2, Log::Warning, "Failed to save game: %s", path ? path : "");
-        return false;
-    }
-    return true;
-}
-
-void ChessAbstract::firstGame()
-{
-    if (m_document.database.firstGame())
-        onSelectGame();
-}
-
-void ChessAbstract::lastGame()
-{
-    if (m_document.database.lastGame())
-        onSelectGame();
-}
-
-void ChessAbstract::keyNext()
-{
-    if (m_document.database.nextGame())
-        onSelectGame();
-}
-
-void ChessAbstract::keyPrev()
-{
-    if (m_document.database.prevGame())
-        onSelectGame();
-}
-
-void ChessAbstract::nextUnsolvedPuzzle()
-{
-    if (m_document.database.nextUnsolvedPuzzle())
-        onSelectGame();
-}
-
-// ---------------------------------------------------------------------------
 
 void ChessAbstract::logInfo(const char* format, ...) const
 {

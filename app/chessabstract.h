@@ -1,43 +1,55 @@
 #pragma once
 
+#include "app/enginesession.h"
 #include "chess/board.h"
 #include "chess/color.h"
 #include "chess/move.h"
 #include "core/gameresult.h"
+#include "core/log.h"
 #include "engine/engineinterfacelistener.h"
 #include "views/chessboardview.h"
 #include "views/chessdocument.h"
 #include "views/gameinfoview.h"
 #include "views/moveshistoryview.h"
 #include "views/rect.h"
+#include "views/repainttarget.h"
 
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class AbstractView;
 class ConfigFileAbstract;
 class EngineInterfaceAbstract;
 class PGNMove;
-class RepaintTarget;
+class QPainter;
 
 // The platform-independent controller: owns the document (the open game base
-// and the game on screen), the three views and at most one running engine.
-// It plays the user's and the engine's moves, checks after every move whether
-// the game is over, runs puzzles, moves through the games of the base, applies
-// settings and maps keys and touches to actions. Whatever it needs from the
-// window system it asks for through the pure virtual platform operations.
+// and the game on screen), the three views and the engine session. It plays
+// the user's and the engine's moves, checks after every move whether the game
+// is over, runs puzzles, opens and imports bases, moves through the games of
+// the base, applies settings and maps keys and touches to actions. Whatever it
+// needs from the window system it asks for through the pure virtual platform
+// operations; everything else is here, so tests drive the program's own code.
 //
 // Settings are read from the configuration whenever they are needed, never
 // cached. Everything runs on the GUI thread; the engine's answer arrives
 // through the event loop.
-class ChessAbstract : public EngineInterfaceListener {
+class ChessAbstract : public EngineInterfaceListener, public RepaintTarget {
 public:
     enum MessageType {
         MessageInformation = 1,
         MessageQuestion = 2,
         MessageWarning = 3,
         MessageError = 4
+    };
+
+    // The choices of the new-game dialog.
+    struct NewGameChoice {
+        int white = 0;
+        int black = 0;
+        bool fromCurrentPosition = false;
+        bool addToBase = true;
     };
 
     explicit ChessAbstract(ConfigFileAbstract& config);
@@ -50,29 +62,20 @@ public:
     void engineStopped(const std::string& message) override;
 
     // --- Platform operations
-    // Redraws every view but except; full repaints whole rectangles,
-    // otherwise each view invalidates what changed.
-    virtual void updateAllViews(const AbstractView* except, bool full) = 0;
-    // Finishes a user action: checkGameState, redraw, the result message.
-    virtual void completeAction(bool full) = 0;
-    virtual void navigateHistory(int dx, int dy) = 0;
-    virtual void navigateNormal(int dx, int dy) = 0;
-    // The OK key in board mode; the main window selects or plays.
-    virtual void keyOkReleased() {}
+    // invalidate (from RepaintTarget) asks for a repaint of a screen area.
     virtual Rect getClientRect() const = 0;
     virtual void message(MessageType type, const char* title, const char* text,
                          int timeoutMs) const = 0;
-    virtual void showHourGlassAt(int x, int y) const = 0;
-    virtual void hideHourGlass() const = 0;
     virtual void createMainMenu() = 0;
     virtual void showMainMenu() = 0;
     virtual void onPuzzleSolved() = 0;
-    virtual void loadBase(const char* path);
-    virtual void saveBase(const char* path);
-    virtual void moveToEngine(const Board& board, const Move& move);
-    virtual void onSelectGame();
     // A full (flashing) refresh of the e-ink panel.
     virtual void fullRefresh() = 0;
+    // Runs playEngineMove once control is back in the event loop, reporting
+    // its errors like any other action.
+    virtual void startEngineTurn() = 0;
+    // Shows a progress text over the window at once; "" hides it.
+    virtual void showProgress(const std::string& text);
 
     // --- Tables
     // "1" ... "15": level index L means search depth L + 1.
@@ -85,6 +88,9 @@ public:
     // "", "Stalemate", "Insufficient material", "Threefold repetition",
     // "Fifty-move rule"; "" outside the range.
     static const char* draw_reason_to_message(int reason);
+    // The move-list step of a pointer movement: one of (+-1, 0), (0, +-1),
+    // or (0, 0) for a tap or an unclear diagonal.
+    static std::pair<int, int> swipe_step(int dx, int dy);
 
     // --- Settings
     int getOpponent() const;
@@ -103,8 +109,22 @@ public:
     // After a settings dialog was accepted.
     void onSettings();
 
+    // --- Redraw
+    // Redraws every view but except; full repaints whole rectangles (the
+    // whole client area without except), otherwise each view invalidates
+    // what changed.
+    void updateAllViews(const AbstractView* except, bool full);
+    // Finishes a user action: checkGameState, redraw, the result message.
+    void completeAction(bool full);
+    // The game on screen changed: cursor and selection anew, full redraw.
+    void onSelectGame();
+
     // --- Game play
     void newGame(const Board& start, int white, int black, Color user, int parentRow);
+    // A new game as chosen in the dialog; two engines are refused with a message.
+    void newGame(const NewGameChoice& choice);
+    // The game back at its start; a puzzle is unsolved again.
+    void resetGame();
     // The move of the side to move; false when it was refused. A promotion
     // without a piece takes the stored choice.
     bool playMove(Move& move);
@@ -118,10 +138,32 @@ public:
     ChessDocument::GameMode getMode() const { return m_document.mode; }
     // A different mode also clears the selection.
     void setMode(ChessDocument::GameMode mode);
+    // The move list on the whole screen.
+    void showHistory();
 
     // --- Game base
+    void loadBase(const char* path);
+    void saveBase(const char* path);
     // Closes the base, storing its game; false only on an unexpected failure.
     bool saveBaseNoThrow(const char* path);
+    // Stores the game on screen, which stays open; false, with the error
+    // shown, when it cannot be stored.
+    bool storeGame();
+    // The game base opened at start: "last_opened", else the default base.
+    std::string defaultBasePath() const;
+    // Opens path as the game base. On failure the error is shown and the base
+    // open before (then the default base) is opened again, so a game base is
+    // always open afterwards; throws a critical Exception if none opens.
+    // True when path itself was opened.
+    bool openBaseOrRestore(const std::string& path, const std::string& previous);
+    // Leaves the open base for path ("" or the same file: stays) and shows
+    // its game. A game that cannot be stored keeps its base open.
+    void openBase(const std::string& path);
+    // Imports the PGN file into the base of the same name beside it (".cdb")
+    // and opens that; import errors are shown and the base open before stays.
+    void importPgn(const std::string& file);
+    // Makes the game of that row current (0: none chosen).
+    void openGame(int gameId);
     void firstGame();
     void lastGame();
     void keyNext();
@@ -133,12 +175,28 @@ public:
     void keyRight();
     void keyUp();
     void keyDown();
+    // OK: on the board as keyOkReleased, elsewhere back to the board.
+    void keyOk();
+    // OK in board mode: selects a piece, or plays the move and completes the
+    // action; the engine's turn follows through startEngineTurn.
+    void keyOkReleased();
+    // Moves the board cursor, if there is one.
+    void navigateNormal(int dx, int dy);
+    // Steps through the move list, turning its pages.
+    void navigateHistory(int dx, int dy);
     // Whether a step right may go to the next move now (else the page turns).
     bool canSelectNextNove() const;
     void onPointerDown(int x, int y);
     void onPointerUp(int x, int y);
     // Divides the client rectangle among the info, board and history views.
     void layout(const Rect& client);
+    // Paints the views' parts of area, laying them out first when the client
+    // rectangle changed since.
+    void paint(QPainter& painter, const QRect& area);
+
+    // --- Errors
+    // Logs "Error: text" at the given severity and shows it in an error box.
+    void showError(const char* text, Log::MsgType type = Log::Error) const;
 
     // --- Access
     ChessDocument& getDocument() { return m_document; }
@@ -146,52 +204,30 @@ public:
     ChessBoardView& getBoardView() { return m_boardView; }
     MovesHistoryView& getHistoryView() { return m_historyView; }
     GameInfoView& getInfoView() { return m_infoView; }
-    const EngineInterfaceAbstract* getEngine() const { return m_engine; }
+    const EngineInterfaceAbstract* getEngine() const { return m_engine.engine(); }
     // True while a move has been asked of the engine and not yet played.
-    bool isWaitingForEngine() const { return m_engineAsked; }
+    bool isWaitingForEngine() const { return m_engine.isWaiting(); }
     // The side to move is played by the chosen engine, the game goes on at
     // the end of its line, and nothing has been asked yet.
     bool isEngineTurnDue() const;
 
 protected:
-    // Shared steps of the main window's keyOkReleased, navigateNormal and
-    // navigateHistory. Views are redrawn through target (partial updates);
-    // whole-view redraws go through updateAllViews.
-    //
-    // OK in board mode: selects a piece, or plays the move and runs
-    // completeAction(false). True when the engine's turn should follow: after
-    // a move that did not end the game, or when it is the engine's turn and
-    // nothing has been asked (it stopped). The caller then starts
-    // playEngineMove from the event loop.
-    bool okOnBoard(RepaintTarget& target);
-    // Moves the board cursor, if there is one.
-    void moveBoardCursor(int dx, int dy, RepaintTarget& target);
-    // Steps through the move list, turning its pages.
-    void stepHistory(int dx, int dy, RepaintTarget& target);
-
     ConfigFileAbstract& m_config;
 
 private:
-    // The engine stops serving: destroyed at once, or kept aside until the
-    // next engine operation when it is still delivering a line.
-    void dropEngine(bool deferred);
-    void releaseRetiredEngine();
+    // OK on the board: true when the engine's turn should follow (after a
+    // move that did not end the game, or when it is the engine's turn and
+    // nothing has been asked, as after it stopped).
+    bool okOnBoard();
     // Makes the continuation node current and clears its hidden flag; the
     // layout of the elements from the old current on is recomputed.
     void revealNode(PGNMove* node);
     bool isPieceOfSideToMove(const Position& position) const;
     void logInfo(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 
-    EngineInterfaceAbstract* m_engine = nullptr;
-    // An engine dropped while it was handing over a line; deleted later.
-    std::unique_ptr<EngineInterfaceAbstract> m_retiredEngine;
-    // The position the engine was asked to answer; a reply for any other
-    // position (the user moved on, another game) is ignored.
-    bool m_engineAsked = false;
-    int m_engineGameId = 0;
-    Board m_engineBoard;
-    bool m_inEngineReply = false;
-
+    // The client rectangle of the last layout.
+    Rect m_laidOut{0, 0, 0, 0};
+    EngineSession m_engine;
     ChessDocument m_document;
     GameInfoView m_infoView;
     ChessBoardView m_boardView;

@@ -6,7 +6,6 @@
 #include "game/game.h"
 #include "game/pgnelement.h"
 #include "game/pgnmove.h"
-#include "views/repainttarget.h"
 
 #include <QRect>
 
@@ -79,7 +78,21 @@ bool ChessAbstract::isPieceOfSideToMove(const Position& position) const
     return piece && piece->getColor() == board.getColorToMove();
 }
 
-bool ChessAbstract::okOnBoard(RepaintTarget& target)
+void ChessAbstract::keyOk()
+{
+    if (m_document.mode == ChessDocument::BoardMode)
+        keyOkReleased();
+    else
+        continueGame();
+}
+
+void ChessAbstract::keyOkReleased()
+{
+    if (okOnBoard())
+        startEngineTurn();
+}
+
+bool ChessAbstract::okOnBoard()
 {
     Game& game = m_document.game();
     const PGNMove* current = game.current;
@@ -102,14 +115,14 @@ bool ChessAbstract::okOnBoard(RepaintTarget& target)
                 return false;
         }
         selection = cursor;
-        m_boardView.update(&target);
+        m_boardView.update(this);
         return false;
     }
     if (!cursor.isValid() || selection == cursor)
         return false;
     if (isPieceOfSideToMove(cursor)) {
         selection = cursor;
-        m_boardView.update(&target);
+        m_boardView.update(this);
         return false;
     }
     if (!isPieceOfSideToMove(selection))
@@ -122,12 +135,12 @@ bool ChessAbstract::okOnBoard(RepaintTarget& target)
     return !m_document.isOver() && !m_document.isSolvedPuzzle();
 }
 
-void ChessAbstract::moveBoardCursor(int dx, int dy, RepaintTarget& target)
+void ChessAbstract::navigateNormal(int dx, int dy)
 {
     if (!m_document.cursor.isValid())
         return;
     m_boardView.modifyPositionFromKey(m_document.cursor, dx, dy);
-    m_boardView.update(&target);
+    m_boardView.update(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -164,7 +177,7 @@ bool ChessAbstract::canSelectNextNove() const
     return true;
 }
 
-void ChessAbstract::stepHistory(int dx, int dy, RepaintTarget& target)
+void ChessAbstract::navigateHistory(int dx, int dy)
 {
     Game& game = m_document.game();
     PGNMove* const old = game.current;
@@ -200,8 +213,8 @@ void ChessAbstract::stepHistory(int dx, int dy, RepaintTarget& target)
         m_historyView.setShownPage(page);
         updateAllViews(nullptr, false);
     } else if (game.current != old) {
-        target.invalidate(element_rect(old));
-        target.invalidate(element_rect(game.current));
+        invalidate(element_rect(old));
+        invalidate(element_rect(game.current));
         updateAllViews(&m_historyView, false);
     }
 }
@@ -233,6 +246,19 @@ void ChessAbstract::onPointerDown(int x, int y)
     }
 }
 
+std::pair<int, int> ChessAbstract::swipe_step(int dx, int dy)
+{
+    const int adx = std::abs(dx);
+    const int ady = std::abs(dy);
+    if (std::max(adx, ady) <= kSwipeDistance)
+        return {0, 0};
+    if (adx > 2 * ady)
+        return {dx > 0 ? 1 : -1, 0};
+    if (ady > 2 * adx)
+        return {0, dy > 0 ? 1 : -1};
+    return {0, 0};
+}
+
 void ChessAbstract::onPointerUp(int x, int y)
 {
     if (has_area(m_infoView.getRect()) && m_infoView.getRect().containsInside(x, y)) {
@@ -245,13 +271,10 @@ void ChessAbstract::onPointerUp(int x, int y)
         if (x0 != -1 || y0 != -1) {
             const int dx = x - x0;
             const int dy = y - y0;
-            const int adx = std::abs(dx);
-            const int ady = std::abs(dy);
-            if (std::max(adx, ady) > kSwipeDistance) {
-                if (adx > 2 * ady)
-                    navigateHistory(dx > 0 ? 1 : -1, 0);
-                else if (ady > 2 * adx)
-                    navigateHistory(0, dy > 0 ? 1 : -1);
+            if (std::max(std::abs(dx), std::abs(dy)) > kSwipeDistance) {
+                const std::pair<int, int> step = swipe_step(dx, dy);
+                if (step != std::pair<int, int>(0, 0))
+                    navigateHistory(step.first, step.second);
             } else if (PGNMove* move = m_historyView.findMoveFromXY(x, y)) {
                 m_document.game().current = move;
                 updateAllViews(nullptr, true);
@@ -271,8 +294,23 @@ void ChessAbstract::onPointerUp(int x, int y)
 // ---------------------------------------------------------------------------
 // Screen division
 
+void ChessAbstract::paint(QPainter& painter, const QRect& area)
+{
+    const Rect client = getClientRect();
+    if (client.width != m_laidOut.width || client.height != m_laidOut.height)
+        layout(client);
+    AbstractView* views[] = {&m_infoView, &m_boardView, &m_historyView};
+    for (AbstractView* view : views) {
+        const Rect& r = view->getRect();
+        const QRect part = area & QRect(r.left, r.top, r.width, r.height);
+        if (!part.isEmpty())
+            view->paint(&painter, part);
+    }
+}
+
 void ChessAbstract::layout(const Rect& client)
 {
+    m_laidOut = client;
     const bool header = m_config.readInt("header", 0) != 0;
     const int width = std::max(0, client.width);
     const int height = std::max(0, client.height);

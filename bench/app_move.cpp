@@ -12,7 +12,6 @@
 #include "game/game.h"
 #include "game/pgnmove.h"
 #include "views/boardfontfactory.h"
-#include "views/repainttarget.h"
 
 #include <QDir>
 #include <QFont>
@@ -36,7 +35,7 @@ using Clock = std::chrono::steady_clock;
 
 // The controller on a headless platform: redraw requests collect the
 // invalidated region, which paintPending() draws into an image.
-class BenchChess : public ChessAbstract, public RepaintTarget {
+class BenchChess : public ChessAbstract {
 public:
     explicit BenchChess(ConfigFileAbstract& config)
         : ChessAbstract(config), m_image(600, 800, QImage::Format_RGB32)
@@ -54,57 +53,22 @@ public:
         layout(getClientRect());
     }
 
-    void updateAllViews(const AbstractView* except, bool full) override
-    {
-        AbstractView* views[] = {&getInfoView(), &getBoardView(), &getHistoryView()};
-        for (AbstractView* view : views) {
-            if (view == except)
-                continue;
-            if (full) {
-                const Rect& r = view->getRect();
-                m_dirty += QRect(r.left, r.top, r.width, r.height);
-            } else {
-                view->update(this);
-            }
-        }
-    }
-    void completeAction(bool full) override
-    {
-        const std::string text = checkGameState();
-        updateAllViews(nullptr, full);
-        if (!text.empty())
-            ++gameEnds;
-    }
-    void navigateHistory(int dx, int dy) override { stepHistory(dx, dy, *this); }
-    void navigateNormal(int dx, int dy) override { moveBoardCursor(dx, dy, *this); }
-    void keyOkReleased() override
-    {
-        if (okOnBoard(*this))
-            playEngineMove();
-    }
     Rect getClientRect() const override { return Rect{0, 0, 600, 800}; }
+    void invalidate(const QRect& rect) override { m_dirty += rect; }
     void message(MessageType, const char*, const char*, int) const override {}
-    void showHourGlassAt(int, int) const override {}
-    void hideHourGlass() const override {}
     void createMainMenu() override {}
     void showMainMenu() override {}
     void onPuzzleSolved() override {}
     void fullRefresh() override {}
-    void invalidate(const QRect& rect) override { m_dirty += rect; }
+    // No event loop here: the engine's turn (none in a game of two humans)
+    // runs at once.
+    void startEngineTurn() override { playEngineMove(); }
 
     void paintPending()
     {
         QPainter painter(&m_image);
-        AbstractView* views[] = {&getInfoView(), &getBoardView(), &getHistoryView()};
-        for (AbstractView* view : views) {
-            const Rect& r = view->getRect();
-            const QRect area(r.left, r.top, r.width, r.height);
-            for (const QRect& part : m_dirty) {
-                const QRect clip = part & area;
-                if (!clip.isEmpty())
-                    view->paint(&painter, clip);
-            }
-        }
+        for (const QRect& part : m_dirty)
+            paint(painter, part);
         m_dirty = QRegion();
     }
 
@@ -120,8 +84,6 @@ public:
                 ((target.y > c.y) != flipped) ? keyUp() : keyDown();
         }
     }
-
-    int gameEnds = 0;
 
 private:
     QImage m_image;

@@ -9,17 +9,15 @@
 #include "engine/engineinterfaceabstract.h"
 #include "engine/engineinterfacelistener.h"
 #include "engine/engineinterfaceuci.h"
+#include "tests/support/test_support.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,20 +39,6 @@ public:
     size_t bytes = 0;
 };
 
-bool wait_until(const std::function<bool()>& condition, int milliseconds)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > milliseconds)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(1, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
 void flood(const char* label, long count)
 {
     const EngineDescriptor fake("UCI|Fake|fake_engine.py --protocol raw",
@@ -69,7 +53,7 @@ void flood(const char* label, long count)
     QElapsedTimer clock;
     clock.start();
     engine.write(("repeat " + hex + " " + std::to_string(count)).c_str());
-    if (!wait_until([&] { return engine.lines >= count; }, 120000)) {
+    if (!testsupport::waitUntil([&] { return engine.lines >= count; }, 120000)) {
         printf("%-28s timed out after %ld lines\n", label, engine.lines);
         return;
     }
@@ -105,7 +89,7 @@ void stockfish_round_trip()
     Board board;
     board.create_classic_board();
     engine.playMove(board, Move());
-    if (!wait_until([&] { return receiver.moves == 1 || receiver.stopped; }, 30000))
+    if (!testsupport::waitUntil([&] { return receiver.moves == 1 || receiver.stopped; }, 30000))
         return;
     printf("stockfish start and first depth-1 move: %.1f ms\n",
            static_cast<double>(clock.nsecsElapsed()) / 1e6);
@@ -113,7 +97,8 @@ void stockfish_round_trip()
     clock.restart();
     for (int i = 0; i < rounds; ++i) {
         engine.playMove(board, Move());
-        if (!wait_until([&] { return receiver.moves == i + 2 || receiver.stopped; }, 30000))
+        if (!testsupport::waitUntil([&] { return receiver.moves == i + 2 || receiver.stopped; },
+                                    30000))
             return;
     }
     printf("stockfish depth-1 request round trip: %.2f ms (mean of %d)\n",

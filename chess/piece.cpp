@@ -56,26 +56,6 @@ void Piece::doMove(Board& board, const Move& move) const
     board.enPassantY = -1;
 }
 
-int Piece::generateMove(const Board& board, const Move& move, Moves* moves) const
-{
-    const int result = validateMove(board, move, false);
-    if (result & MoveInvalid)
-        return 0;
-    if (!(result & MovePromotion)) {
-        if (moves)
-            moves->push_back(move);
-        return 1;
-    }
-    if (moves) {
-        for (int promotion : {TypeQueen, TypeRook, TypeKnight, TypeBishop}) {
-            Move m = move;
-            m.promotion = promotion;
-            moves->push_back(m);
-        }
-    }
-    return 4;
-}
-
 bool Piece::isMyKingUnderCheckAfterMyMove(const Board& board, const Move& move) const
 {
     Board copy = board;

@@ -49,8 +49,6 @@ public:
     // moves are appended to the list when one is given.
     virtual int generateMoves(const Board& board, const Position& position, Moves* moves) const = 0;
 
-    // Tests one candidate; appends it (or its four promotions) when legal.
-    int generateMove(const Board& board, const Move& move, Moves* moves) const;
     bool isMyKingUnderCheckAfterMyMove(const Board& board, const Move& move) const;
     // index 0..3: light-square glyph, dark-square glyph, upper-case, lower-case.
     char getSymbol(int index) const;

@@ -32,8 +32,12 @@ std::string file_stamp(const QString& path, bool* recent)
 ConfigFileQt::ConfigFileQt() : ConfigFileQt(QCoreApplication::applicationDirPath()) {}
 
 ConfigFileQt::ConfigFileQt(const QString& rootPath)
-    : m_rootPath(rootPath), m_filePath(rootPath + QStringLiteral("/inkmate.cfg")),
-      m_dataPath(rootPath + QStringLiteral("/chess"))
+    : ConfigFileQt(rootPath, rootPath + QStringLiteral("/inkmate.cfg"))
+{
+}
+
+ConfigFileQt::ConfigFileQt(const QString& rootPath, const QString& filePath)
+    : m_rootPath(rootPath), m_filePath(filePath), m_dataPath(rootPath + QStringLiteral("/chess"))
 {
 }
 

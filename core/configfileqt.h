@@ -14,6 +14,8 @@ public:
     ConfigFileQt();
     // For tools and tests: the store of another root folder.
     explicit ConfigFileQt(const QString& rootPath);
+    // The file filePath (any name) as the store of rootPath.
+    ConfigFileQt(const QString& rootPath, const QString& filePath);
 
     int readInt(const char* key, int defaultValue) const override;
     void writeInt(const char* key, int value) override;

@@ -1,7 +1,5 @@
 #include "core/utils.h"
 
-#include <unistd.h>
-
 namespace {
 const char kBlanks[] = " \n\r\t";
 }
@@ -36,9 +34,4 @@ std::string get_base(const std::string& s)
 {
     const size_t dot = s.rfind('.');
     return dot == std::string::npos ? s : s.substr(0, dot);
-}
-
-int remove_file(const std::string& s)
-{
-    return unlink(s.c_str());
 }

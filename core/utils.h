@@ -14,4 +14,3 @@ void splitInVector(const std::string& text, const std::string& separators,
 std::string get_path(const std::string& s);
 // The part before the last "."; the whole text when there is none.
 std::string get_base(const std::string& s);
-int remove_file(const std::string& s);

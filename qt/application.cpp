@@ -9,7 +9,6 @@
 #include "views/boardfontfactory.h"
 
 #include <QDir>
-#include <QFontDatabase>
 
 void assemble_services()
 {
@@ -19,15 +18,7 @@ void assemble_services()
     EngineFactory::instance().init(g_pConfig);
     BoardFontFactory::init(g_pConfig);
 
-    // Only TrueType sets are fonts; bitmap sets are images.
-    for (const BoardFontDescriptor& font : BoardFontFactory::instance()->fonts()) {
-        if (font.kind != BoardFontDescriptor::TrueType)
-            continue;
-        if (g_pLog)
-            g_pLog->write(2, Log::Info, "Add application font: %s", font.file.c_str());
-        if (QFontDatabase::addApplicationFont(QString::fromStdString(font.file)) < 0 && g_pLog)
-            g_pLog->write(1, Log::Warning, "Couldn't register board font: %s", font.file.c_str());
-    }
+    BoardFontFactory::instance()->registerTrueTypeFonts();
 }
 
 std::unique_ptr<ChessQt> open_main_window(const QSize& windowSize)
@@ -37,7 +28,7 @@ std::unique_ptr<ChessQt> open_main_window(const QSize& windowSize)
     QDir().mkpath(QString::fromStdString(g_pConfig->getDataPath()));
     // A last base that cannot be opened any more (removed, damaged) is
     // reported and the default base is opened instead.
-    window->openBaseOrRestore(ChessQt::defaultBasePath(), std::string());
+    window->openBaseOrRestore(window->defaultBasePath(), std::string());
     window->onSelectGame();
     eink_full_update();
     return window;

@@ -1,12 +1,9 @@
 #include "qt/chessqt.h"
 
-#include "base/chessbase.h"
 #include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
-#include "core/transqt.h"
-#include "core/utils.h"
 #include "qt/contentsdialog.h"
 #include "qt/fileopendialog.h"
 #include "qt/gamesettingsdialog.h"
@@ -15,8 +12,6 @@
 #include "qt/viewsettingsdialog.h"
 
 #include <QCloseEvent>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -26,6 +21,7 @@
 #include <QTimer>
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -47,26 +43,11 @@ QString menu_text(const char* text)
 
 QMessageBox::Icon icon_for(ChessAbstract::MessageType type)
 {
-    switch (type) {
-    case ChessAbstract::MessageInformation:
-        return QMessageBox::Information;
-    case ChessAbstract::MessageQuestion:
-        return QMessageBox::Question;
-    case ChessAbstract::MessageWarning:
-        return QMessageBox::Warning;
-    case ChessAbstract::MessageError:
-        return QMessageBox::Critical;
-    }
-    return QMessageBox::NoIcon;
-}
-
-bool same_file(const std::string& a, const std::string& b)
-{
-    if (a == b)
-        return true;
-    const QString ca = QFileInfo(QString::fromStdString(a)).absoluteFilePath();
-    const QString cb = QFileInfo(QString::fromStdString(b)).absoluteFilePath();
-    return ca == cb;
+    // Indexed by MessageType: information, question, warning, error.
+    const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information,
+                                       QMessageBox::Question, QMessageBox::Warning,
+                                       QMessageBox::Critical};
+    return type >= 1 && type <= 4 ? icons[type] : QMessageBox::NoIcon;
 }
 
 } // namespace
@@ -128,42 +109,11 @@ void ChessQt::invalidate(const QRect& rect)
     QWidget::update(rect);
 }
 
-void ChessQt::updateAllViews(const AbstractView* except, bool full)
-{
-    if (!except && full) {
-        QWidget::update();
-        return;
-    }
-    AbstractView* views[] = {&getInfoView(), &getBoardView(), &getHistoryView()};
-    for (AbstractView* view : views) {
-        if (view == except)
-            continue;
-        if (full) {
-            const Rect& r = view->getRect();
-            QWidget::update(QRect(r.left, r.top, r.width, r.height));
-        } else {
-            view->update(this);
-        }
-    }
-}
-
-void ChessQt::completeAction(bool full)
-{
-    const std::string text = checkGameState();
-    updateAllViews(nullptr, full);
-    if (!text.empty())
-        message(MessageInformation, translated("Game"), text.c_str(), 60000);
-}
-
 void ChessQt::message(MessageType type, const char* title, const char* text, int) const
 {
     messageBox(icon_for(type), QString::fromUtf8(title), QString::fromUtf8(text), QMessageBox::Ok,
                nullptr);
 }
-
-void ChessQt::showHourGlassAt(int, int) const {}
-
-void ChessQt::hideHourGlass() const {}
 
 void ChessQt::createMainMenu()
 {
@@ -171,9 +121,9 @@ void ChessQt::createMainMenu()
     m_menu->addAction(menu_text("History"), this, &ChessQt::onMovesHistory);
     m_menu->addSeparator();
     m_menu->addAction(menu_text("New Game"), this, &ChessQt::onNewGame);
-    m_menu->addAction(menu_text("Reset Game"), this, &ChessQt::onResetGame);
+    addStep(m_menu, "Reset Game", &ChessAbstract::resetGame);
     m_menu->addSeparator();
-    m_menu->addAction(menu_text("Turn Board"), this, &ChessQt::onTurnBoard);
+    addStep(m_menu, "Turn Board", &ChessAbstract::turnBoard);
     m_menu->addSeparator();
 
     QMenu* base = m_menu->addMenu(menu_text("Base"));
@@ -182,13 +132,12 @@ void ChessQt::createMainMenu()
     base->addSeparator();
     base->addAction(menu_text("Contents"), this, &ChessQt::onContents);
     base->addSeparator();
-    base->addAction(menu_text("Next Game"), this, &ChessQt::onBaseNextGame);
-    base->addAction(menu_text("Previous Game"), this, &ChessQt::onBasePreviousGame);
-    base->addAction(menu_text("First Game"), this, &ChessQt::onBaseFirstGame);
-    base->addAction(menu_text("Last Game"), this, &ChessQt::onBaseLastGame);
+    addStep(base, "Next Game", &ChessAbstract::keyNext);
+    addStep(base, "Previous Game", &ChessAbstract::keyPrev);
+    addStep(base, "First Game", &ChessAbstract::firstGame);
+    addStep(base, "Last Game", &ChessAbstract::lastGame);
     base->addSeparator();
-    base->addAction(menu_text("Next Unsolved Puzzle"), this,
-                    &ChessQt::onBaseFindNextUnsolvedPuzzle);
+    addStep(base, "Next Unsolved Puzzle", &ChessAbstract::nextUnsolvedPuzzle);
 
     QMenu* settings = m_menu->addMenu(menu_text("Settings"));
     settings->addAction(menu_text("Game"), this, &ChessQt::onGameSettings);
@@ -197,6 +146,16 @@ void ChessQt::createMainMenu()
     m_menu->addAction(menu_text("Redraw Screen"), this, &ChessQt::onRedrawScreen);
     m_menu->addSeparator();
     m_menu->addAction(menu_text("Exit"), this, &QWidget::close);
+}
+
+void ChessQt::addStep(QMenu* menu, const char* text, Step step)
+{
+    menu->addAction(menu_text(text), this, [this, step] { runStep(step); });
+}
+
+void ChessQt::runStep(Step step)
+{
+    guarded([&] { (this->*step)(); });
 }
 
 void ChessQt::showMainMenu()
@@ -211,31 +170,29 @@ void ChessQt::onPuzzleSolved()
         QTimer::singleShot(seconds * 1000, this, &ChessQt::onBaseFindNextUnsolvedPuzzle);
 }
 
-void ChessQt::onSelectGame()
-{
-    ChessAbstract::onSelectGame();
-    eink_full_update();
-}
-
 void ChessQt::fullRefresh()
 {
     eink_full_update();
 }
 
-void ChessQt::keyOkReleased()
+void ChessQt::startEngineTurn()
 {
-    if (okOnBoard(*this))
-        QTimer::singleShot(0, this, &ChessQt::onAskEngineMove);
+    QTimer::singleShot(0, this, &ChessQt::onAskEngineMove);
 }
 
-void ChessQt::navigateNormal(int dx, int dy)
+void ChessQt::showProgress(const std::string& text)
 {
-    moveBoardCursor(dx, dy, *this);
-}
-
-void ChessQt::navigateHistory(int dx, int dy)
-{
-    stepHistory(dx, dy, *this);
+    if (text.empty()) {
+        m_progress->hide();
+        return;
+    }
+    m_progress->setText(QString::fromStdString(text));
+    const int w = width() * 4 / 5;
+    const int h = 120;
+    m_progress->setGeometry((width() - w) / 2, (height() - h) / 2, w, h);
+    m_progress->show();
+    m_progress->raise();
+    m_progress->repaint();
 }
 
 void ChessQt::moveFromEngine(const Move& move)
@@ -252,20 +209,14 @@ template <typename Action> void ChessQt::guarded(Action&& action)
     try {
         action();
     } catch (const Exception& e) {
-        if (g_pLog)
-            g_pLog->write(1, e.isCritical() ? Log::Fatal : Log::Error, "Error: %s", e.what());
-        message(MessageError, translated("Error"), e.what(), 0);
+        showError(e.what(), e.isCritical() ? Log::Fatal : Log::Error);
         if (e.isCritical())
             close();
     } catch (const std::exception& e) {
-        if (g_pLog)
-            g_pLog->write(1, Log::Fatal, "Error: %s", e.what());
-        message(MessageError, translated("Error"), e.what(), 0);
+        showError(e.what(), Log::Fatal);
         close();
     } catch (...) {
-        if (g_pLog)
-            g_pLog->write(1, Log::Fatal, "Error: Unknown error!");
-        message(MessageError, translated("Error"), translated("Unknown error"), 0);
+        showError(translated("Unknown error"), Log::Fatal);
         close();
     }
 }
@@ -279,20 +230,8 @@ void ChessQt::paintEvent(QPaintEvent* event)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     // Paper first: the views draw ink only where they have something.
     painter.fillRect(event->rect(), Qt::white);
-    const Rect client = getClientRect();
     try {
-        if (client.width != m_lastWidth || client.height != m_lastHeight) {
-            m_lastWidth = client.width;
-            m_lastHeight = client.height;
-            ChessAbstract::layout(client);
-        }
-        AbstractView* views[] = {&getInfoView(), &getBoardView(), &getHistoryView()};
-        for (AbstractView* view : views) {
-            const Rect& r = view->getRect();
-            const QRect area = event->rect() & QRect(r.left, r.top, r.width, r.height);
-            if (!area.isEmpty())
-                view->paint(&painter, area);
-        }
+        ChessAbstract::paint(painter, event->rect());
     } catch (const std::exception& e) {
         // No box from inside a paint event; the next action reports again.
         if (g_pLog)
@@ -315,50 +254,36 @@ void ChessQt::handleKey(QKeyEvent* event)
     case Qt::Key_Space:
     case Qt::Key_Home:
         onRedrawScreen();
-        break;
-    case Qt::Key_H:
-        setMode(ChessDocument::HistoryMode);
-        updateAllViews(nullptr, true);
-        break;
+        return;
     case Qt::Key_O:
-        baseOpenCommand();
-        break;
+        openBase(chooseFile(QStringLiteral("*.cdb")));
+        return;
     case Qt::Key_Q:
         close();
-        break;
+        return;
     case Qt::Key_Return:
     case Qt::Key_Select:
+        // Held down, OK opens the menu.
         if (event->isAutoRepeat())
             showMainMenu();
-        else if (getMode() == ChessDocument::BoardMode)
-            keyOkReleased();
         else
-            continueGame();
-        break;
-    case Qt::Key_M:
-    case Qt::Key_Menu:
-        showMainMenu();
-        break;
-    case Qt::Key_Left:
-        keyLeft();
-        break;
-    case Qt::Key_Up:
-        keyUp();
-        break;
-    case Qt::Key_Right:
-        keyRight();
-        break;
-    case Qt::Key_Down:
-        keyDown();
-        break;
-    case Qt::Key_PageUp:
-        keyPrev();
-        break;
-    case Qt::Key_PageDown:
-        keyNext();
-        break;
+            keyOk();
+        return;
     default:
         break;
+    }
+    // Keys that run one controller step.
+    static const std::pair<int, Step> steps[] = {
+        {Qt::Key_H, &ChessAbstract::showHistory},     {Qt::Key_M, &ChessAbstract::showMainMenu},
+        {Qt::Key_Menu, &ChessAbstract::showMainMenu}, {Qt::Key_Left, &ChessAbstract::keyLeft},
+        {Qt::Key_Up, &ChessAbstract::keyUp},          {Qt::Key_Right, &ChessAbstract::keyRight},
+        {Qt::Key_Down, &ChessAbstract::keyDown},      {Qt::Key_PageUp, &ChessAbstract::keyPrev},
+        {Qt::Key_PageDown, &ChessAbstract::keyNext}};
+    for (const auto& [key, step] : steps) {
+        if (event->key() == key) {
+            (this->*step)();
+            return;
+        }
     }
 }
 
@@ -385,17 +310,9 @@ void ChessQt::closeEvent(QCloseEvent* event)
     // The game is stored while the user can still be told: one that cannot
     // be stored is reported and the window stays (closing again goes
     // without it).
-    ChessBase& base = getDocument().database;
-    if (!s_terminating && base.isOpen()) {
-        try {
-            base.closeGame();
-        } catch (const Exception& e) {
-            if (g_pLog)
-                g_pLog->write(1, Log::Error, "Error: %s", e.what());
-            message(MessageError, translated("Error"), e.what(), 0);
-            event->ignore();
-            return;
-        }
+    if (!s_terminating && !storeGame()) {
+        event->ignore();
+        return;
     }
     QWidget::closeEvent(event);
 }
@@ -412,261 +329,96 @@ void ChessQt::onRedrawScreen()
 void ChessQt::onMovesHistory()
 {
     setFocus();
-    guarded([&] {
-        setMode(ChessDocument::HistoryMode);
-        updateAllViews(nullptr, true);
-    });
-}
-
-void ChessQt::onTurnBoard()
-{
-    guarded([&] { turnBoard(); });
-}
-
-void ChessQt::onBaseNextGame()
-{
-    guarded([&] { keyNext(); });
-}
-
-void ChessQt::onBasePreviousGame()
-{
-    guarded([&] { keyPrev(); });
+    runStep(&ChessAbstract::showHistory);
 }
 
 void ChessQt::onBaseFirstGame()
 {
-    guarded([&] { firstGame(); });
-}
-
-void ChessQt::onBaseLastGame()
-{
-    guarded([&] { lastGame(); });
+    runStep(&ChessAbstract::firstGame);
 }
 
 void ChessQt::onBaseFindNextUnsolvedPuzzle()
 {
-    guarded([&] { nextUnsolvedPuzzle(); });
+    runStep(&ChessAbstract::nextUnsolvedPuzzle);
 }
 
 void ChessQt::onAskEngineMove()
 {
-    guarded([&] { playEngineMove(); });
+    runStep(&ChessAbstract::playEngineMove);
 }
 
 void ChessQt::onResetGame()
 {
+    runStep(&ChessAbstract::resetGame);
+}
+
+template <typename Dialog> void ChessQt::settingsCommand()
+{
     guarded([&] {
-        Game& game = getDocument().game();
-        if (game.flags & Game::FlagPuzzle)
-            game.flags &= ~static_cast<unsigned>(Game::FlagSolved);
-        game.close(false);
-        game.open();
-        onSelectGame();
+        Dialog dialog(this);
+        if (dialog.exec() == QDialog::Accepted)
+            onSettings();
     });
 }
 
 void ChessQt::onGameSettings()
 {
-    guarded([&] {
-        GameSettingsDialog dialog(this);
-        if (dialog.exec() == QDialog::Accepted)
-            onSettings();
-    });
+    settingsCommand<GameSettingsDialog>();
 }
 
 void ChessQt::onViewSettings()
 {
-    guarded([&] {
-        ViewSettingsDialog dialog(this);
-        if (dialog.exec() == QDialog::Accepted)
-            onSettings();
-    });
+    settingsCommand<ViewSettingsDialog>();
 }
 
 void ChessQt::onContents()
 {
     guarded([&] {
-        ChessBase& base = getDocument().database;
         int gameId = 0;
         {
-            ContentsDialog dialog(this, &base);
+            ContentsDialog dialog(this, &getDocument().database);
             if (dialog.exec() == QDialog::Accepted)
                 gameId = dialog.gameId();
         }
-        if (gameId != 0) {
-            base.openGame(gameId);
-            onSelectGame();
-        }
+        openGame(gameId);
     });
 }
 
 void ChessQt::onNewGame()
 {
-    guarded([&] { newGameCommand(); });
-}
-
-void ChessQt::newGameCommand()
-{
-    int white = 0;
-    int black = 0;
-    bool fromCurrent = false;
-    bool addToBase = true;
-    {
-        NewGameDialog dialog(this, getOpponent());
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        white = dialog.whitePlayer();
-        black = dialog.blackPlayer();
-        fromCurrent = dialog.fromCurrentPosition();
-        addToBase = dialog.addToBase();
-    }
-    if (white != 0 && black != 0) {
-        message(MessageInformation, translated("New Game"),
-                translated("Two engines cannot play here: choose a human for one side."), 0);
-        return;
-    }
-
-    const Game& current = getDocument().game();
-    Board start;
-    if (fromCurrent && current.current)
-        start = current.current->boardAfter();
-    else
-        start.create_classic_board();
-    const int parentRow = current.id >= 1 ? current.id : current.parent;
-
-    setOpponent(white != 0 ? white : black);
-    newGame(start, white, black, white != 0 ? Black : White, parentRow);
-    if (!addToBase)
-        getDocument().game().flags |= Game::FlagNotStored;
+    guarded([&] {
+        NewGameChoice choice;
+        {
+            NewGameDialog dialog(this, getOpponent());
+            if (dialog.exec() != QDialog::Accepted)
+                return;
+            choice.white = dialog.whitePlayer();
+            choice.black = dialog.blackPlayer();
+            choice.fromCurrentPosition = dialog.fromCurrentPosition();
+            choice.addToBase = dialog.addToBase();
+        }
+        newGame(choice);
+    });
 }
 
 void ChessQt::onBaseOpen()
 {
-    guarded([&] { baseOpenCommand(); });
-}
-
-void ChessQt::baseOpenCommand()
-{
-    const QString chosen = getOpenFileName(QString::fromUtf8(g_pConfig->getDataPath().c_str()),
-                                           QStringLiteral("*.cdb"));
-    const std::string path = chosen.toUtf8().toStdString();
-    const std::string open = getDocument().database.path();
-    if (!path.empty() && !same_file(path, open)) {
-        // A game that could not be stored keeps its base open: the error
-        // reaches the user and the game stays on screen.
-        saveBase(open.c_str());
-        openBaseOrRestore(path, open);
-    }
-    updateAllViews(nullptr, true);
-    onSelectGame();
+    guarded([&] { openBase(chooseFile(QStringLiteral("*.cdb"))); });
 }
 
 void ChessQt::onPgnImport()
 {
-    guarded([&] { pgnImportCommand(); });
+    guarded([&] {
+        const std::string file = chooseFile(QStringLiteral("*.pgn"));
+        if (!file.empty())
+            importPgn(file);
+    });
 }
 
-void ChessQt::pgnImportCommand()
+std::string ChessQt::chooseFile(const QString& filter)
 {
-    const QString chosen = getOpenFileName(QString::fromUtf8(g_pConfig->getDataPath().c_str()),
-                                           QStringLiteral("*.pgn"));
-    if (chosen.isEmpty())
-        return;
-    const std::string file = chosen.toUtf8().toStdString();
-    const std::string target = get_base(file) + ".cdb";
-    const std::string open = getDocument().database.path();
-
-    // The base that is replaced must not stay open under the import.
-    if (same_file(target, open))
-        saveBase(open.c_str());
-
-    ChessBase::ImportReport report;
-    try {
-        QElapsedTimer shown;
-        shown.start();
-        const QString format = trans(QStringLiteral("Importing PGN: %1 games read"));
-        showProgress(format.arg(0));
-        report = ChessBase::imp(target, file, [&](uint64_t, uint64_t, int games) {
-            if (shown.elapsed() >= 1000) {
-                shown.restart();
-                showProgress(format.arg(games));
-            }
-        });
-        hideProgress();
-    } catch (const Exception& e) {
-        hideProgress();
-        if (g_pLog)
-            g_pLog->write(1, Log::Error, "Error: %s", e.what());
-        message(MessageError, translated("Error"), e.what(), 0);
-        if (!getDocument().database.isOpen())
-            openBaseOrRestore(open, std::string());
-        updateAllViews(nullptr, true);
-        onSelectGame();
-        return;
-    }
-
-    saveBase(open.c_str());
-    if (openBaseOrRestore(target, open) && report.skipped > 0)
-        message(MessageWarning, translated("Import PGN"), report.text().c_str(), 0);
-    updateAllViews(nullptr, true);
-    onSelectGame();
-}
-
-bool ChessQt::openBaseOrRestore(const std::string& path, const std::string& previous)
-{
-    try {
-        loadBase(path.c_str());
-        g_pConfig->writeString("last_opened", path.c_str());
-        return true;
-    } catch (const Exception& e) {
-        if (g_pLog)
-            g_pLog->write(1, Log::Error, "Error: %s", e.what());
-        message(MessageError, translated("Error"), e.what(), 0);
-    }
-    // Back to the base open before, else the default base: the window always
-    // shows a game of an open base. "last_opened" keeps its path, so a base on
-    // a card that is not mounted yet is opened again at the next start.
-    for (const std::string& fallback :
-         {previous, std::string(g_pConfig->getDataPath() + "/game.cdb")}) {
-        if (fallback.empty() || same_file(fallback, path))
-            continue;
-        try {
-            loadBase(fallback.c_str());
-            return false;
-        } catch (const Exception& e) {
-            if (g_pLog)
-                g_pLog->write(1, Log::Error, "Error: %s", e.what());
-        }
-    }
-    throw Exception(true, translated("No game base can be opened."));
-}
-
-QString ChessQt::getOpenFileName(const QString& directory, const QString& filter)
-{
-    FileOpenDialog dialog(this, directory, filter);
+    FileOpenDialog dialog(this, QString::fromStdString(g_pConfig->getDataPath()), filter);
     if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    return dialog.path();
-}
-
-std::string ChessQt::defaultBasePath()
-{
-    const std::string fallback = g_pConfig->getDataPath() + "/game.cdb";
-    return g_pConfig->readString("last_opened", fallback.c_str());
-}
-
-void ChessQt::showProgress(const QString& text)
-{
-    m_progress->setText(text);
-    const int w = width() * 4 / 5;
-    const int h = 120;
-    m_progress->setGeometry((width() - w) / 2, (height() - h) / 2, w, h);
-    m_progress->show();
-    m_progress->raise();
-    m_progress->repaint();
-}
-
-void ChessQt::hideProgress()
-{
-    m_progress->hide();
+        return std::string();
+    return dialog.path().toUtf8().toStdString();
 }

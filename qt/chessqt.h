@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/chessabstract.h"
-#include "views/repainttarget.h"
 
 #include <QFont>
 #include <QSize>
@@ -14,11 +13,12 @@ class QMenu;
 
 // The program's only window, and at the same time the controller: it paints
 // the three views, turns keys, touches and menu commands into controller
-// calls, and gives the controller its message boxes, menu and screen size.
+// calls, runs the dialogs, and gives the controller its message boxes, menu,
+// progress box, timers and screen size.
 // It owns the fonts the views draw with. Every action runs inside one error
 // handler: the error is logged and shown, and a critical one closes the
 // window (which ends the program).
-class ChessQt : public QWidget, public ChessAbstract, public RepaintTarget {
+class ChessQt : public QWidget, public ChessAbstract {
     Q_OBJECT
 public:
     // windowSize: a desktop window of that fixed size; invalid = full screen.
@@ -27,35 +27,16 @@ public:
 
     // --- Platform operations of the controller
     Rect getClientRect() const override;
-    void updateAllViews(const AbstractView* except, bool full) override;
-    void completeAction(bool full) override;
+    void invalidate(const QRect& rect) override;
     void message(MessageType type, const char* title, const char* text,
                  int timeoutMs) const override;
-    void showHourGlassAt(int x, int y) const override;
-    void hideHourGlass() const override;
     void createMainMenu() override;
     void showMainMenu() override;
     void onPuzzleSolved() override;
-    void onSelectGame() override;
     void fullRefresh() override;
-    void keyOkReleased() override;
-    void navigateNormal(int dx, int dy) override;
-    void navigateHistory(int dx, int dy) override;
+    void startEngineTurn() override;
+    void showProgress(const std::string& text) override;
     void moveFromEngine(const Move& move) override;
-
-    // --- Views ask for repaints here
-    void invalidate(const QRect& rect) override;
-
-    // The file chosen in the file dialog below directory, "" when none.
-    QString getOpenFileName(const QString& directory, const QString& filter);
-    // The game base opened at start: "last_opened", else the default base.
-    static std::string defaultBasePath();
-
-    // Opens path as the game base. On failure the error is shown and the base
-    // open before (then the default base) is opened again, so a game base is
-    // always open afterwards; throws a critical Exception if none opens.
-    // True when path itself was opened.
-    bool openBaseOrRestore(const std::string& path, const std::string& previous);
 
     // A terminate signal closes the window without asking anybody anything;
     // the teardown stores the game.
@@ -69,15 +50,11 @@ public slots:
     void onRedrawScreen();
     void onNewGame();
     void onMovesHistory();
-    void onTurnBoard();
     void onGameSettings();
     void onViewSettings();
     void onBaseOpen();
     void onPgnImport();
-    void onBaseNextGame();
-    void onBasePreviousGame();
     void onBaseFirstGame();
-    void onBaseLastGame();
     void onBaseFindNextUnsolvedPuzzle();
     void onContents();
     void onResetGame();
@@ -92,18 +69,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    using Step = void (ChessAbstract::*)();
     // Runs an action inside the window's error handler.
     template <typename Action> void guarded(Action&& action);
+    // A controller step run inside the error handler, and a menu entry for it.
+    void runStep(Step step);
+    void addStep(QMenu* menu, const char* text, Step step);
     void handleKey(QKeyEvent* event);
-    void newGameCommand();
-    void baseOpenCommand();
-    void pgnImportCommand();
-    // Import progress, drawn at most once a second.
-    void showProgress(const QString& text);
-    void hideProgress();
+    // The file chosen below the data folder, "" when none.
+    std::string chooseFile(const QString& filter);
+    // Opens a settings dialog; accepted settings are applied.
+    template <typename Dialog> void settingsCommand();
 
-    int m_lastWidth = 0;
-    int m_lastHeight = 0;
     QFont m_headerBoldFont;
     QFont m_headerFont;
     QFont m_secondHeaderBoldFont;

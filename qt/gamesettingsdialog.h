@@ -1,7 +1,12 @@
 #pragma once
 
 #include "qt/dialog.h"
-#include "ui_gamesettingsdialog.h"
+
+#include <memory>
+
+namespace Ui {
+class GameSettingsDialog;
+}
 
 // The game settings: opponent, engine level, promotion piece and the
 // player's name. Reads the stored values when built and writes them back
@@ -10,8 +15,10 @@ class GameSettingsDialog : public Dialog {
     Q_OBJECT
 public:
     explicit GameSettingsDialog(QWidget* parent = nullptr);
+    ~GameSettingsDialog() override;
 
     void accept() override;
 
-    Ui::GameSettingsDialog m_ui;
+private:
+    std::unique_ptr<Ui::GameSettingsDialog> m_ui;
 };

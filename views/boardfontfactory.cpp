@@ -79,8 +79,11 @@ std::vector<int> BoardFontFactory::registerTrueTypeFonts() const
 {
     std::vector<int> registered;
     for (const BoardFontDescriptor& font : m_fonts) {
+        // Only TrueType sets are fonts; bitmap sets are images.
         if (font.kind != BoardFontDescriptor::TrueType)
             continue;
+        if (g_pLog)
+            g_pLog->write(2, Log::Info, "Add application font: %s", font.file.c_str());
         const int id = QFontDatabase::addApplicationFont(QString::fromStdString(font.file));
         if (id >= 0)
             registered.push_back(id);

@@ -125,45 +125,8 @@ TestChess::TestChess(ConfigFileAbstract& config, const Rect& clientRect)
 
 TestChess::~TestChess() = default;
 
-void TestChess::updateAllViews(const AbstractView* except, bool full)
+void TestChess::startEngineTurn()
 {
-    redraws.push_back({except, full});
-    if (full)
-        return;
-    AbstractView* views[] = {&getInfoView(), &getBoardView(), &getHistoryView()};
-    for (AbstractView* view : views) {
-        if (view != except)
-            view->update(this);
-    }
-}
-
-void TestChess::completeAction(bool full)
-{
-    ++completed;
-    const std::string text = checkGameState();
-    updateAllViews(nullptr, full);
-    if (!text.empty()) {
-        gameTexts.push_back(text);
-        message(MessageInformation, "Game", text.c_str(), 60000);
-    }
-}
-
-void TestChess::navigateHistory(int dx, int dy)
-{
-    historySteps.emplace_back(dx, dy);
-    stepHistory(dx, dy, *this);
-}
-
-void TestChess::navigateNormal(int dx, int dy)
-{
-    cursorSteps.emplace_back(dx, dy);
-    moveBoardCursor(dx, dy, *this);
-}
-
-void TestChess::keyOkReleased()
-{
-    if (!okOnBoard(*this))
-        return;
     // Like the main window: the engine's turn starts once control is back
     // in the event loop; its errors are reported, never thrown through Qt.
     QTimer::singleShot(0, &m_timerContext, [this] {
@@ -186,12 +149,7 @@ void TestChess::paint()
     QImage image(std::max(1, client.width), std::max(1, client.height), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    AbstractView* views[] = {&getInfoView(), &getBoardView(), &getHistoryView()};
-    for (AbstractView* view : views) {
-        const Rect& r = view->getRect();
-        if (r.width > 0 && r.height > 0)
-            view->paint(&painter, QRect(r.left, r.top, r.width, r.height));
-    }
+    ChessAbstract::paint(painter, image.rect());
 }
 
 void TestChess::moveCursorTo(const Position& target)
@@ -241,14 +199,33 @@ std::vector<std::string> TestChess::lineToCurrent() const
     return line;
 }
 
+std::vector<std::string> TestChess::gameTexts() const
+{
+    std::vector<std::string> texts;
+    for (const Message& m : messages)
+        if (m.type == MessageInformation && m.title == "Game")
+            texts.push_back(m.text);
+    return texts;
+}
+
+bool TestChess::repaintedWhole() const
+{
+    const QRect whole(client.left, client.top, client.width, client.height);
+    return std::find(invalidated.begin(), invalidated.end(), whole) != invalidated.end();
+}
+
+bool TestChess::repainted(const AbstractView& view) const
+{
+    const Rect& r = view.getRect();
+    const QRect area(r.left, r.top, r.width, r.height);
+    return std::find(invalidated.begin(), invalidated.end(), area) != invalidated.end();
+}
+
 void TestChess::clearRecords()
 {
     messages.clear();
-    redraws.clear();
     invalidated.clear();
-    gameTexts.clear();
-    historySteps.clear();
-    cursorSteps.clear();
+    progress.clear();
     turnErrors.clear();
 }
 

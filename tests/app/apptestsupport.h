@@ -4,7 +4,6 @@
 #include "core/configfileabstract.h"
 #include "core/log.h"
 #include "tests/support/test_support.h"
-#include "views/repainttarget.h"
 
 #include <QFont>
 #include <QObject>
@@ -70,40 +69,32 @@ private:
     std::unique_ptr<Log> m_log;
 };
 
-// The controller on a test platform: it records messages, redraws and menu
-// calls, plays the engine's turn from a zero-delay timer like the main
-// window, and paints into an image so that the move list is laid out.
-class TestChess : public ChessAbstract, public RepaintTarget {
+// The controller on a test platform: it records the platform calls
+// (messages, repaints, menu, refreshes), plays the engine's turn from a
+// zero-delay timer like the main window, and paints into an image so that the
+// move list is laid out.
+class TestChess : public ChessAbstract {
 public:
     struct Message {
         int type;
         std::string title;
         std::string text;
     };
-    struct Redraw {
-        const AbstractView* except;
-        bool full;
-    };
 
     explicit TestChess(ConfigFileAbstract& config, const Rect& client = Rect{0, 0, 600, 800});
     ~TestChess() override;
 
     // Platform operations.
-    void updateAllViews(const AbstractView* except, bool full) override;
-    void completeAction(bool full) override;
-    void navigateHistory(int dx, int dy) override;
-    void navigateNormal(int dx, int dy) override;
-    void keyOkReleased() override;
     Rect getClientRect() const override { return client; }
+    void invalidate(const QRect& rect) override { invalidated.push_back(rect); }
     void message(MessageType type, const char* title, const char* text,
                  int timeoutMs) const override;
-    void showHourGlassAt(int, int) const override {}
-    void hideHourGlass() const override {}
     void createMainMenu() override { ++menuBuilt; }
     void showMainMenu() override { ++menuShown; }
     void onPuzzleSolved() override { ++puzzlesSolved; }
     void fullRefresh() override { ++fullRefreshes; }
-    void invalidate(const QRect& rect) override { invalidated.push_back(rect); }
+    void startEngineTurn() override;
+    void showProgress(const std::string& text) override { progress.push_back(text); }
 
     // Lays the views out for the client rectangle and paints them into an
     // image (the move list is laid out by painting).
@@ -122,16 +113,18 @@ public:
     std::vector<std::string> lineToCurrent() const;
     const PGNMove* current() const { return getDocument().currentNode(); }
     Game& game() { return getDocument().game(); }
+    // The end-of-game texts shown so far.
+    std::vector<std::string> gameTexts() const;
+    // Whether a repaint of the whole client area was asked for.
+    bool repaintedWhole() const;
+    // Whether the view's whole rectangle was asked to be repainted.
+    bool repainted(const AbstractView& view) const;
     void clearRecords();
 
     Rect client;
     mutable std::vector<Message> messages;
-    std::vector<Redraw> redraws;
     std::vector<QRect> invalidated;
-    std::vector<std::string> gameTexts;
-    std::vector<std::pair<int, int>> historySteps;
-    std::vector<std::pair<int, int>> cursorSteps;
-    int completed = 0;
+    std::vector<std::string> progress;
     int menuBuilt = 0;
     int menuShown = 0;
     int puzzlesSolved = 0;

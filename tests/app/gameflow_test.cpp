@@ -24,6 +24,15 @@ Board classic()
     return board;
 }
 
+// Opens the default base and starts a game of the user as White against
+// the engine (or human) of that catalogue slot.
+void start_as_white(TestChess& chess, Environment& env, int slot)
+{
+    chess.loadBase(env.file("chess/game.cdb").c_str());
+    chess.setOpponent(slot);
+    chess.newGame(classic(), 0, slot, White, 0);
+}
+
 // Waits until the engine has answered (White to move again) or failed.
 bool wait_for_reply(TestChess& chess, Color user = White)
 {
@@ -81,9 +90,9 @@ TEST(GameFlow, WholeGameAgainstStockfishReopensWhereItStopped)
         EXPECT_TRUE(played.size() == 2u * moves || played.size() == 2u * moves + 1)
             << played.size() << " plies after " << moves << " user moves";
         std::printf("[          ] %zu plies, %s\n", played.size(),
-                    chess.gameTexts.empty() ? "in progress" : chess.gameTexts[0].c_str());
+                    chess.gameTexts().empty() ? "in progress" : chess.gameTexts()[0].c_str());
         if (chess.getDocument().isOver()) {
-            ASSERT_EQ(chess.gameTexts.size(), 1u);
+            ASSERT_EQ(chess.gameTexts().size(), 1u);
             EXPECT_EQ(chess.messages.back().title, "Game");
             result = chess.current()->result;
             EXPECT_EQ(chess.game().result, result);
@@ -124,9 +133,7 @@ TEST(GameFlow, ChangedOpponentTakesOverAtTheNextEngineTurn)
         GTEST_SKIP() << "stockfish or hoichess is not installed";
     Environment env;
     TestChess chess(env.config());
-    chess.loadBase(env.file("chess/game.cdb").c_str());
-    chess.setOpponent(apptest::SlotStockfish);
-    chess.newGame(classic(), 0, apptest::SlotStockfish, White, 0);
+    start_as_white(chess, env, apptest::SlotStockfish);
     ASSERT_TRUE(chess.enterMove("e2e4"));
     ASSERT_TRUE(wait_for_reply(chess));
     ASSERT_TRUE(chess.messages.empty());
@@ -155,9 +162,7 @@ TEST(GameFlow, EngineChosenDuringAGameOfTwoHumansPlaysTheSideToMove)
         GTEST_SKIP() << "stockfish is not installed";
     Environment env;
     TestChess chess(env.config());
-    chess.loadBase(env.file("chess/game.cdb").c_str());
-    chess.setOpponent(0);
-    chess.newGame(classic(), 0, 0, White, 0);
+    start_as_white(chess, env, 0);
     ASSERT_TRUE(chess.enterMove("e2e4"));
     TestChess::spin(20);
     EXPECT_EQ(chess.getEngine(), nullptr);
@@ -177,9 +182,7 @@ TEST(GameFlow, StoppedEngineIsReportedAndReplacedByAFreshProcess)
 {
     Environment env;
     TestChess chess(env.config());
-    chess.loadBase(env.file("chess/game.cdb").c_str());
-    chess.setOpponent(apptest::SlotFakeDying);
-    chess.newGame(classic(), 0, apptest::SlotFakeDying, White, 0);
+    start_as_white(chess, env, apptest::SlotFakeDying);
     ASSERT_TRUE(chess.enterMove("e2e4"));
     ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }));
     EXPECT_EQ(chess.messages[0].type, ChessAbstract::MessageWarning);
@@ -202,9 +205,7 @@ TEST(GameFlow, IllegalEngineMoveIsRefusedWithoutEndingTheProgram)
 {
     Environment env;
     TestChess chess(env.config());
-    chess.loadBase(env.file("chess/game.cdb").c_str());
-    chess.setOpponent(apptest::SlotFakeWrong);
-    chess.newGame(classic(), 0, apptest::SlotFakeWrong, White, 0);
+    start_as_white(chess, env, apptest::SlotFakeWrong);
     ASSERT_TRUE(chess.enterMove("e2e4"));
     ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }));
     EXPECT_EQ(chess.messages[0].type, ChessAbstract::MessageError);
@@ -222,9 +223,7 @@ TEST(GameFlow, AnswerForAPositionTheUserHasLeftIsIgnored)
 {
     Environment env;
     TestChess chess(env.config());
-    chess.loadBase(env.file("chess/game.cdb").c_str());
-    chess.setOpponent(apptest::SlotFake);
-    chess.newGame(classic(), 0, apptest::SlotFake, White, 0);
+    start_as_white(chess, env, apptest::SlotFake);
     chess.paint();
     Move e4(4, 1, 4, 3);
     ASSERT_TRUE(chess.playMove(e4));
@@ -255,9 +254,7 @@ TEST(GameFlow, HumanEntryAtAnEngineSlotAsksNobody)
 {
     Environment env;
     TestChess chess(env.config());
-    chess.loadBase(env.file("chess/game.cdb").c_str());
-    chess.setOpponent(apptest::SlotNamedHuman);
-    chess.newGame(classic(), 0, apptest::SlotNamedHuman, White, 0);
+    start_as_white(chess, env, apptest::SlotNamedHuman);
     ASSERT_TRUE(chess.enterMove("e2e4"));
     TestChess::spin(30);
     EXPECT_EQ(chess.engineTurns, 1);
@@ -270,9 +267,7 @@ TEST(GameFlow, RecordedContinuationIsReplayedWithoutEngine)
 {
     Environment env;
     TestChess chess(env.config());
-    chess.loadBase(env.file("chess/game.cdb").c_str());
-    chess.setOpponent(apptest::SlotFakeWrong);
-    chess.newGame(classic(), 0, apptest::SlotFakeWrong, White, 0);
+    start_as_white(chess, env, apptest::SlotFakeWrong);
     Game& game = chess.game();
     game.addMove(Move(4, 1, 4, 3));
     game.addMove(Move(2, 6, 2, 4));

@@ -79,7 +79,6 @@ TEST_F(InputTest, RightStepsFollowTheMainLineAndTurnPagesBeforeComments)
         const PGNMove* before = chess->current();
         const int pageBefore = shownPage();
         chess->invalidated.clear();
-        chess->redraws.clear();
         chess->keyRight();
         if (chess->current() != before) {
             visited.push_back(chess->current());
@@ -89,14 +88,12 @@ TEST_F(InputTest, RightStepsFollowTheMainLineAndTurnPagesBeforeComments)
                 ASSERT_EQ(chess->invalidated.size() >= 2, true);
                 EXPECT_EQ(chess->invalidated[0], rect_of(before));
                 EXPECT_EQ(chess->invalidated[1], rect_of(chess->current()));
-                ASSERT_EQ(chess->redraws.size(), 1u);
-                EXPECT_EQ(chess->redraws[0].except, &chess->getHistoryView());
+                EXPECT_FALSE(chess->repainted(chess->getHistoryView()));
             }
         } else if (shownPage() != pageBefore) {
             ++turns;
             EXPECT_EQ(shownPage(), pageBefore + 1);
-            ASSERT_EQ(chess->redraws.size(), 1u);
-            EXPECT_EQ(chess->redraws[0].except, nullptr);
+            EXPECT_TRUE(chess->repainted(chess->getHistoryView()));
         } else {
             break;
         }
@@ -147,7 +144,7 @@ TEST_F(InputTest, UpAndDownMoveThroughVariations)
     // OK in history mode goes back to the board; the game over stays quiet.
     chess->continueGame();
     EXPECT_EQ(chess->getMode(), ChessDocument::BoardMode);
-    EXPECT_EQ(chess->gameTexts, std::vector<std::string>{"White wins"});
+    EXPECT_EQ(chess->gameTexts(), std::vector<std::string>{"White wins"});
 }
 
 TEST_F(InputTest, SwipesOfMoreThanThirtyPixelsStepAndShorterOnesTap)
@@ -157,33 +154,33 @@ TEST_F(InputTest, SwipesOfMoreThanThirtyPixelsStepAndShorterOnesTap)
     ASSERT_GT(history.height, 100);
     const int x = history.left + 200;
     const int y = history.top + 60;
-    const auto swipe = [&](int dx, int dy) {
-        chess->historySteps.clear();
-        chess->onPointerDown(x, y);
-        chess->onPointerUp(x + dx, y + dy);
-        return chess->historySteps;
-    };
-    using Steps = std::vector<std::pair<int, int>>;
-    chess->redraws.clear();
+    using Step = std::pair<int, int>;
     chess->onPointerDown(x, y);
     EXPECT_EQ(chess->getMode(), ChessDocument::HistoryMode);
-    ASSERT_EQ(chess->redraws.size(), 1u);
-    EXPECT_TRUE(chess->redraws[0].full);
+    EXPECT_TRUE(chess->repaintedWhole());
     chess->onPointerUp(x, y);
 
-    EXPECT_EQ(swipe(30, 0), Steps{});
-    EXPECT_EQ(swipe(0, -30), Steps{});
-    EXPECT_EQ(swipe(31, 0), (Steps{{1, 0}}));
-    EXPECT_EQ(swipe(-31, 10), (Steps{{-1, 0}}));
-    EXPECT_EQ(swipe(0, 31), (Steps{{0, 1}}));
-    EXPECT_EQ(swipe(5, -40), (Steps{{0, -1}}));
-    EXPECT_EQ(swipe(40, 30), Steps{});
-    EXPECT_EQ(swipe(-60, 60), Steps{});
-    EXPECT_EQ(swipe(61, 30), (Steps{{1, 0}}));
+    EXPECT_EQ(ChessAbstract::swipe_step(30, 0), Step(0, 0));
+    EXPECT_EQ(ChessAbstract::swipe_step(0, -30), Step(0, 0));
+    EXPECT_EQ(ChessAbstract::swipe_step(31, 0), Step(1, 0));
+    EXPECT_EQ(ChessAbstract::swipe_step(-31, 10), Step(-1, 0));
+    EXPECT_EQ(ChessAbstract::swipe_step(0, 31), Step(0, 1));
+    EXPECT_EQ(ChessAbstract::swipe_step(5, -40), Step(0, -1));
+    EXPECT_EQ(ChessAbstract::swipe_step(40, 30), Step(0, 0));
+    EXPECT_EQ(ChessAbstract::swipe_step(-60, 60), Step(0, 0));
+    EXPECT_EQ(ChessAbstract::swipe_step(61, 30), Step(1, 0));
+
+    // A swipe steps through the list: right to the first move, left back.
+    ASSERT_EQ(chess->current(), chess->game().root);
+    chess->onPointerDown(x, y);
+    chess->onPointerUp(x + 31, y);
+    EXPECT_EQ(chess->current(), chess->game().root->findNextMove());
+    chess->onPointerDown(x, y);
+    chess->onPointerUp(x - 31, y + 10);
+    EXPECT_EQ(chess->current(), chess->game().root);
     // Without a pointer-down in the list, a pointer-up does nothing.
-    chess->historySteps.clear();
     chess->onPointerUp(x + 100, y);
-    EXPECT_TRUE(chess->historySteps.empty());
+    EXPECT_EQ(chess->current(), chess->game().root);
 }
 
 TEST_F(InputTest, TapOnAMoveMakesItCurrent)
@@ -197,12 +194,11 @@ TEST_F(InputTest, TapOnAMoveMakesItCurrent)
             target = static_cast<PGNMove*>(e);
     ASSERT_NE(target, nullptr);
     const QPoint p = centre_of(target);
-    chess->redraws.clear();
+    chess->invalidated.clear();
     chess->onPointerDown(p.x(), p.y());
     chess->onPointerUp(p.x() + 3, p.y());
     EXPECT_EQ(chess->current(), target);
-    ASSERT_FALSE(chess->redraws.empty());
-    EXPECT_TRUE(chess->redraws.back().full);
+    EXPECT_TRUE(chess->repaintedWhole());
     // A tap on the border of a word finds nothing.
     const PGNMove* before = chess->current();
     chess->onPointerDown(target->x, target->y);
@@ -217,12 +213,11 @@ TEST_F(InputTest, TouchDragsAndTapsEnterMoves)
     const QPoint e2 = board.cellRect(Position(4, 1)).center();
     const QPoint e4 = board.cellRect(Position(4, 3)).center();
     chess->setMode(ChessDocument::HistoryMode);
-    chess->redraws.clear();
+    chess->invalidated.clear();
     chess->onPointerDown(e2.x(), e2.y());
     EXPECT_EQ(chess->getMode(), ChessDocument::BoardMode);
     EXPECT_EQ(chess->getDocument().selection, Position(4, 1));
-    ASSERT_FALSE(chess->redraws.empty());
-    EXPECT_TRUE(chess->redraws.back().full);
+    EXPECT_TRUE(chess->repaintedWhole());
     chess->onPointerUp(e4.x(), e4.y());
     EXPECT_EQ(chess->lineToCurrent(), std::vector<std::string>{"e2e4"});
     EXPECT_FALSE(chess->getDocument().selection.isValid());

@@ -3,24 +3,11 @@
 #include "chess/board.h"
 #include "chess/king.h"
 #include "chess/piecesset.h"
+#include "tests/chess/chesstestutil.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-Board fen(const char* text)
-{
-    Board b;
-    b.importFromFEN(text);
-    return b;
-}
-
-Move mv(const char* text)
-{
-    Move m;
-    EXPECT_TRUE(m.setFromString(text)) << text;
-    return m;
-}
-
 bool legal(const Board& b, const char* move)
 {
     return !(b.validateMove(mv(move), false) & Piece::MoveInvalid);

@@ -5,6 +5,7 @@
 #include "chess/board.h"
 #include "chess/san.h"
 #include "core/exception.h"
+#include "tests/chess/chesstestutil.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,20 +15,6 @@
 #include <sstream>
 
 namespace {
-Board fen(const char* text)
-{
-    Board b;
-    b.importFromFEN(text);
-    return b;
-}
-
-Move mv(const char* text)
-{
-    Move m;
-    m.setFromString(text);
-    return m;
-}
-
 std::string read(const Board& b, const std::string& san)
 {
     return move_from_san(b, b.getColorToMove(), san).getAsString();

@@ -13,8 +13,12 @@
 #include "qt/viewsettingsdialog.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -91,25 +95,26 @@ TEST(GameSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
     {
         GameSettingsDialog dialog(&shell.window());
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Game"));
-        EXPECT_EQ(dialog.m_ui.cbOpponent->count(), 3);
-        EXPECT_EQ(dialog.m_ui.cbOpponent->currentText(), QStringLiteral("Human"));
-        EXPECT_EQ(dialog.m_ui.cbLevel->count(), 15);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbOpponent")->count(), 3);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbOpponent")->currentText(), QStringLiteral("Human"));
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->count(), 15);
         // The controller stores the level at every start.
-        EXPECT_EQ(dialog.m_ui.cbLevel->currentIndex(), g_pConfig->readInt("level", -1));
-        EXPECT_EQ(dialog.m_ui.cbPromotion->currentText(), QStringLiteral("Queen"));
-        EXPECT_EQ(dialog.m_ui.leMyName->text(), QStringLiteral("Human"));
-        dialog.m_ui.cbOpponent->setCurrentIndex(2);
-        dialog.m_ui.cbLevel->setCurrentIndex(0);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentIndex(),
+                  g_pConfig->readInt("level", -1));
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbPromotion")->currentText(), QStringLiteral("Queen"));
+        EXPECT_EQ(form<QLineEdit>(&dialog, "leMyName")->text(), QStringLiteral("Human"));
+        form<QComboBox>(&dialog, "cbOpponent")->setCurrentIndex(2);
+        form<QComboBox>(&dialog, "cbLevel")->setCurrentIndex(0);
         press_key(&dialog, Qt::Key_Left);
     }
     EXPECT_EQ(stored_keys(), untouched);
     {
         GameSettingsDialog dialog(&shell.window());
-        dialog.m_ui.cbOpponent->setCurrentIndex(2);
-        dialog.m_ui.cbLevel->setCurrentIndex(0);
-        dialog.m_ui.cbPromotion->setCurrentIndex(3);
-        dialog.m_ui.leMyName->setText(QStringLiteral("Анна"));
-        dialog.m_ui.cbOpponent->setFocus();
+        form<QComboBox>(&dialog, "cbOpponent")->setCurrentIndex(2);
+        form<QComboBox>(&dialog, "cbLevel")->setCurrentIndex(0);
+        form<QComboBox>(&dialog, "cbPromotion")->setCurrentIndex(3);
+        form<QLineEdit>(&dialog, "leMyName")->setText(QStringLiteral("Анна"));
+        form<QComboBox>(&dialog, "cbOpponent")->setFocus();
         press_key(&dialog, Qt::Key_Right);
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
@@ -124,10 +129,10 @@ TEST(GameSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
     g_pConfig = new ConfigFileQt(QString::fromStdString(empty.path()));
     {
         GameSettingsDialog dialog(&shell.window());
-        EXPECT_EQ(dialog.m_ui.cbLevel->currentText(), QStringLiteral("2"));
-        EXPECT_EQ(dialog.m_ui.cbOpponent->currentIndex(), 0);
-        EXPECT_EQ(dialog.m_ui.cbPromotion->currentText(), QStringLiteral("Queen"));
-        EXPECT_EQ(dialog.m_ui.leMyName->text(), QStringLiteral("Human"));
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentText(), QStringLiteral("2"));
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbOpponent")->currentIndex(), 0);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbPromotion")->currentText(), QStringLiteral("Queen"));
+        EXPECT_EQ(form<QLineEdit>(&dialog, "leMyName")->text(), QStringLiteral("Human"));
         press_key(&dialog, Qt::Key_Right);
     }
     EXPECT_EQ(stored_keys(), "opponent=0;level=1;promotion=0;my_name=Human;lang=<none>;"
@@ -142,8 +147,8 @@ TEST(GameSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
     g_pConfig->writeInt("level", -3);
     {
         GameSettingsDialog dialog(&shell.window());
-        EXPECT_EQ(dialog.m_ui.cbOpponent->currentIndex(), -1);
-        EXPECT_EQ(dialog.m_ui.cbLevel->currentIndex(), 0);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbOpponent")->currentIndex(), -1);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentIndex(), 0);
         dialog.accept();
     }
     EXPECT_EQ(g_pConfig->readInt("opponent", -1), 0);
@@ -156,29 +161,33 @@ TEST(ViewSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
     const std::string untouched = stored_keys();
     {
         ViewSettingsDialog dialog(&shell.window());
-        EXPECT_EQ(dialog.m_ui.cbHistorySize->currentText(), QStringLiteral("30%"));
-        EXPECT_EQ(dialog.m_ui.cbHistorySize->count(), 6);
-        EXPECT_EQ(dialog.m_ui.cbPiecesSet->count(), 2);
-        EXPECT_EQ(dialog.m_ui.cbPiecesSet->currentText(), QStringLiteral("Inkmate"));
-        EXPECT_EQ(dialog.m_ui.cbAutoNextPuzzle->currentText(), QStringLiteral("Off"));
-        EXPECT_EQ(dialog.m_ui.cbLanguage->count(), 3);
-        EXPECT_EQ(dialog.m_ui.cbLanguage->currentIndex(), 0);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbHistorySize")->currentText(), QStringLiteral("30%"));
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbHistorySize")->count(), 6);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbPiecesSet")->count(), 2);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbPiecesSet")->currentText(),
+                  QStringLiteral("Inkmate"));
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbAutoNextPuzzle")->currentText(),
+                  QStringLiteral("Off"));
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbLanguage")->count(), 3);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbLanguage")->currentIndex(), 0);
         for (QCheckBox* box :
-             {dialog.m_ui.chkHeader, dialog.m_ui.chkBoardAnnotation, dialog.m_ui.chkBoardInnerFrame,
-              dialog.m_ui.chkBoardOuterFrame, dialog.m_ui.chkAntialiasing})
+             {form<QCheckBox>(&dialog, "chkHeader"), form<QCheckBox>(&dialog, "chkBoardAnnotation"),
+              form<QCheckBox>(&dialog, "chkBoardInnerFrame"),
+              form<QCheckBox>(&dialog, "chkBoardOuterFrame"),
+              form<QCheckBox>(&dialog, "chkAntialiasing")})
             EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
-        dialog.m_ui.chkHeader->setChecked(false);
+        form<QCheckBox>(&dialog, "chkHeader")->setChecked(false);
         press_key(&dialog, Qt::Key_Left);
     }
     EXPECT_EQ(stored_keys(), untouched);
     {
         ViewSettingsDialog dialog(&shell.window());
-        dialog.m_ui.cbHistorySize->setCurrentIndex(0);
-        dialog.m_ui.cbPiecesSet->setCurrentIndex(1);
-        dialog.m_ui.cbAutoNextPuzzle->setCurrentIndex(2);
-        dialog.m_ui.cbLanguage->setCurrentIndex(1);
-        dialog.m_ui.chkHeader->setChecked(false);
-        dialog.m_ui.chkAntialiasing->setChecked(false);
+        form<QComboBox>(&dialog, "cbHistorySize")->setCurrentIndex(0);
+        form<QComboBox>(&dialog, "cbPiecesSet")->setCurrentIndex(1);
+        form<QComboBox>(&dialog, "cbAutoNextPuzzle")->setCurrentIndex(2);
+        form<QComboBox>(&dialog, "cbLanguage")->setCurrentIndex(1);
+        form<QCheckBox>(&dialog, "chkHeader")->setChecked(false);
+        form<QCheckBox>(&dialog, "chkAntialiasing")->setChecked(false);
         press_key(&dialog, Qt::Key_Right);
     }
     // (level and promotion are stored by the controller at start.)
@@ -196,20 +205,21 @@ TEST(NewGameDialog, SwapsPlayersAndKeepsControlsDisabled)
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("New Game"));
     EXPECT_EQ(dialog.whitePlayer(), 0);
     EXPECT_EQ(dialog.blackPlayer(), 2);
-    EXPECT_EQ(dialog.m_ui.cbPlayerWhite->count(), 3);
-    EXPECT_EQ(dialog.m_ui.cbPlayerBlack->itemText(1), QStringLiteral("Alpha"));
-    dialog.m_ui.btnSwap->click();
+    EXPECT_EQ(form<QComboBox>(&dialog, "cbPlayerWhite")->count(), 3);
+    EXPECT_EQ(form<QComboBox>(&dialog, "cbPlayerBlack")->itemText(1), QStringLiteral("Alpha"));
+    form<QPushButton>(&dialog, "btnSwap")->click();
     EXPECT_EQ(dialog.whitePlayer(), 2);
     EXPECT_EQ(dialog.blackPlayer(), 0);
-    dialog.m_ui.cbPlayerBlack->setCurrentIndex(2);
+    form<QComboBox>(&dialog, "cbPlayerBlack")->setCurrentIndex(2);
     dialog.onSwap();
     EXPECT_EQ(dialog.whitePlayer(), 2);
     EXPECT_EQ(dialog.blackPlayer(), 2);
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             dialog.m_ui.cbControlWhite, dialog.m_ui.cbControlBlack, dialog.m_ui.chkChess960}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{form<QComboBox>(&dialog, "cbControlWhite"),
+                                                      form<QComboBox>(&dialog, "cbControlBlack"),
+                                                      form<QCheckBox>(&dialog, "chkChess960")}) {
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     }
-    EXPECT_EQ(dialog.m_ui.cbControlWhite->count(), 0);
+    EXPECT_EQ(form<QComboBox>(&dialog, "cbControlWhite")->count(), 0);
 }
 
 TEST(FileOpenDialog, FoldersOpenInTheTreeAndOnlyFilesAreChosen)
@@ -324,18 +334,18 @@ TEST(DialogKeys, FormsAreUsableWithArrowsAndOk)
     shell.start();
     {
         NewGameDialog dialog(&shell.window(), 1);
-        ASSERT_EQ(dialog.focusWidget(), dialog.m_ui.cbPlayerWhite);
+        ASSERT_EQ(dialog.focusWidget(), form<QComboBox>(&dialog, "cbPlayerWhite"));
         press_key(&dialog, Qt::Key_Down); // the disabled Controls are passed over
-        EXPECT_EQ(dialog.focusWidget(), dialog.m_ui.cbPlayerBlack);
+        EXPECT_EQ(dialog.focusWidget(), form<QComboBox>(&dialog, "cbPlayerBlack"));
         press_key(&dialog, Qt::Key_Down);
-        EXPECT_EQ(dialog.focusWidget(), dialog.m_ui.chkAddToBase);
+        EXPECT_EQ(dialog.focusWidget(), form<QCheckBox>(&dialog, "chkAddToBase"));
         press_key(&dialog, Qt::Key_Return);
-        EXPECT_FALSE(dialog.m_ui.chkAddToBase->isChecked());
+        EXPECT_FALSE(form<QCheckBox>(&dialog, "chkAddToBase")->isChecked());
         press_key(&dialog, Qt::Key_Down);
         press_key(&dialog, Qt::Key_Return);
-        EXPECT_TRUE(dialog.m_ui.chkCurrPos->isChecked());
+        EXPECT_TRUE(form<QCheckBox>(&dialog, "chkCurrPos")->isChecked());
         press_key(&dialog, Qt::Key_Down); // Chess 960 is disabled
-        EXPECT_EQ(dialog.focusWidget(), dialog.m_ui.btnPlay);
+        EXPECT_EQ(dialog.focusWidget(), form<QPushButton>(&dialog, "btnPlay"));
         press_key(&dialog, Qt::Key_Down);
         press_key(&dialog, Qt::Key_Return); // Swap
         EXPECT_EQ(dialog.whitePlayer(), 1);
@@ -347,26 +357,26 @@ TEST(DialogKeys, FormsAreUsableWithArrowsAndOk)
     }
     {
         GameSettingsDialog dialog(&shell.window());
-        const int level = dialog.m_ui.cbLevel->currentIndex();
+        const int level = form<QComboBox>(&dialog, "cbLevel")->currentIndex();
         press_key(&dialog, Qt::Key_Down);
-        ASSERT_EQ(dialog.focusWidget(), dialog.m_ui.cbLevel);
+        ASSERT_EQ(dialog.focusWidget(), form<QComboBox>(&dialog, "cbLevel"));
         press_key(&dialog, Qt::Key_Return);
-        QAbstractItemView* list = dialog.m_ui.cbLevel->view();
+        QAbstractItemView* list = form<QComboBox>(&dialog, "cbLevel")->view();
         ASSERT_TRUE(wait_until([&] { return list->isVisible(); }, 2000));
         send_key(list, Qt::Key_Down);
         send_key(list, Qt::Key_Down);
         send_key(list, Qt::Key_Return);
         ASSERT_TRUE(wait_until([&] { return !list->isVisible(); }, 2000));
-        EXPECT_EQ(dialog.m_ui.cbLevel->currentIndex(), level + 2);
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentIndex(), level + 2);
         EXPECT_TRUE(dialog.isVisible());
         // Left and Right edit the name, not the dialog.
         press_key(&dialog, Qt::Key_Down);
         press_key(&dialog, Qt::Key_Down);
-        ASSERT_EQ(dialog.focusWidget(), dialog.m_ui.leMyName);
+        ASSERT_EQ(dialog.focusWidget(), form<QLineEdit>(&dialog, "leMyName"));
         press_key(&dialog, Qt::Key_Left);
         EXPECT_TRUE(dialog.isVisible());
         press_key(&dialog, Qt::Key_Down);
-        EXPECT_EQ(dialog.focusWidget(), dialog.m_ui.btnOk);
+        EXPECT_EQ(dialog.focusWidget(), form<QPushButton>(&dialog, "btnOk"));
         press_key(&dialog, Qt::Key_Right);
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }

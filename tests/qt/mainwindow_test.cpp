@@ -11,6 +11,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -213,7 +215,7 @@ TEST(MainWindow, GameSettingsWrittenOnRightAndAppliedLeftLeavesThem)
     on_next_dialog([](QDialog* dialog) {
         auto* settings = qobject_cast<GameSettingsDialog*>(dialog);
         ASSERT_NE(settings, nullptr);
-        settings->m_ui.cbLevel->setCurrentIndex(4);
+        form<QComboBox>(settings, "cbLevel")->setCurrentIndex(4);
         press_key(dialog, Qt::Key_Left);
     });
     window.onGameSettings();
@@ -222,9 +224,9 @@ TEST(MainWindow, GameSettingsWrittenOnRightAndAppliedLeftLeavesThem)
     on_next_dialog([](QDialog* dialog) {
         auto* settings = qobject_cast<GameSettingsDialog*>(dialog);
         ASSERT_NE(settings, nullptr);
-        settings->m_ui.cbLevel->setCurrentIndex(4);
-        settings->m_ui.cbOpponent->setCurrentIndex(1);
-        settings->m_ui.cbPromotion->setCurrentIndex(1);
+        form<QComboBox>(settings, "cbLevel")->setCurrentIndex(4);
+        form<QComboBox>(settings, "cbOpponent")->setCurrentIndex(1);
+        form<QComboBox>(settings, "cbPromotion")->setCurrentIndex(1);
         press_key(dialog, Qt::Key_Right);
     });
     window.onGameSettings();
@@ -261,7 +263,7 @@ TEST(MainWindow, NewGameSwapGivesTheEngineWhite)
     on_next_dialog([](QDialog* dialog) {
         auto* newGame = qobject_cast<NewGameDialog*>(dialog);
         ASSERT_NE(newGame, nullptr);
-        newGame->m_ui.cbPlayerWhite->setCurrentIndex(1);
+        form<QComboBox>(newGame, "cbPlayerWhite")->setCurrentIndex(1);
         press_key(dialog, Qt::Key_Right);
     });
     window.onNewGame();
@@ -272,9 +274,9 @@ TEST(MainWindow, NewGameSwapGivesTheEngineWhite)
         auto* newGame = qobject_cast<NewGameDialog*>(dialog);
         ASSERT_NE(newGame, nullptr);
         EXPECT_EQ(newGame->blackPlayer(), 1);
-        newGame->m_ui.btnSwap->click();
-        newGame->m_ui.chkAddToBase->setChecked(false);
-        newGame->m_ui.btnPlay->click();
+        form<QPushButton>(newGame, "btnSwap")->click();
+        form<QCheckBox>(newGame, "chkAddToBase")->setChecked(false);
+        form<QPushButton>(newGame, "btnPlay")->click();
     });
     window.onNewGame();
     EXPECT_EQ(game.whitePlayer, 1);
@@ -340,37 +342,6 @@ TEST(MainWindow, PgnImportedThroughTheFileDialogAndBrowsedByContents)
     EXPECT_EQ(g_pConfig->readString("last_opened", ""), shell.dataPath() + "/game.cdb");
 }
 
-TEST(MainWindow, FailedOpenOrImportKeepsTheBaseOpenBefore)
-{
-    Shell shell;
-    shell.start();
-    ChessQt& window = shell.window();
-    const ChessDocument& document = window.getDocument();
-    const std::string good = shell.dataPath() + "/game.cdb";
-    ASSERT_EQ(document.database.path(), good);
-
-    // Not a game base: the error is shown, the old base is open again.
-    const std::string junk = shell.dataPath() + "/junk.cdb";
-    testsupport::writeFile(junk, std::string(4096, 'x'));
-    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, junk); });
-    window.onBaseOpen();
-    EXPECT_EQ(document.database.path(), good);
-    ASSERT_NE(document.game().current, nullptr);
-    EXPECT_EQ(g_pConfig->readString("last_opened", good.c_str()), good);
-    EXPECT_EQ(testsupport::readFile(junk), std::string(4096, 'x'));
-
-    // An import whose target cannot be written: reported, nothing else changes.
-    const std::string pgn = shell.dataPath() + "/blocked.pgn";
-    testsupport::writeFile(pgn, "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 *\n");
-    QDir().mkpath(QString::fromStdString(shell.dataPath() + "/blocked.cdb/inside"));
-    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, pgn); });
-    window.onPgnImport();
-    EXPECT_EQ(document.database.path(), good);
-    ASSERT_NE(document.game().current, nullptr);
-    EXPECT_TRUE(QFileInfo(QString::fromStdString(shell.dataPath() + "/blocked.cdb")).isDir());
-    EXPECT_TRUE(window.isVisible());
-}
-
 namespace {
 
 void exec_sql(const std::string& path, const char* sql)
@@ -379,6 +350,22 @@ void exec_sql(const std::string& path, const char* sql)
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
+}
+
+// Every write of a game into the base fails as on a full disk, or works again.
+void set_disk_full(const std::string& path, bool full)
+{
+    exec_sql(path, full ? "create trigger full before insert on games begin "
+                          "select raise(abort, 'database or disk is full'); end"
+                        : "drop trigger full");
+}
+
+// The move text stored for the current game of the base.
+std::string stored_moves(const std::string& path)
+{
+    ChessBase base;
+    base.open(path, ChessBase::ReadOnly);
+    return base.game.moveText;
 }
 
 } // namespace
@@ -397,8 +384,7 @@ TEST(MainWindow, FailedSaveBeforeLeavingTheBaseKeepsTheGame)
 
     shell.playByKeys(4, 1, 4, 3); // e4
     ASSERT_EQ(plies(document.game()), 1);
-    exec_sql(good, "create trigger full before insert on games begin "
-                   "select raise(abort, 'database or disk is full'); end");
+    set_disk_full(good, true);
 
     // Neither another base nor an import may drop the unsaved game.
     on_next_dialog([&](QDialog* dialog) { choose_file(dialog, shell.dataPath() + "/other.cdb"); });
@@ -413,12 +399,10 @@ TEST(MainWindow, FailedSaveBeforeLeavingTheBaseKeepsTheGame)
     EXPECT_EQ(plies(document.game()), 2);
 
     // Once the file can be written again, the game is stored.
-    exec_sql(good, "drop trigger full");
+    set_disk_full(good, false);
     shell.playByKeys(6, 0, 5, 2); // Nf3
     shell.stop();
-    ChessBase base;
-    base.open(good, ChessBase::ReadOnly);
-    EXPECT_EQ(base.game.moveText.rfind("1.e4 e5 2.Nf3", 0), 0u) << base.game.moveText;
+    EXPECT_EQ(stored_moves(good).rfind("1.e4 e5 2.Nf3", 0), 0u) << stored_moves(good);
 }
 
 TEST(MainWindow, ExitWithAGameThatCannotBeStoredTellsAndStaysOnce)
@@ -429,43 +413,18 @@ TEST(MainWindow, ExitWithAGameThatCannotBeStoredTellsAndStaysOnce)
     const ChessDocument& document = window.getDocument();
     const std::string good = shell.dataPath() + "/game.cdb";
     shell.playByKeys(4, 1, 4, 3); // e4
-    exec_sql(good, "create trigger full before insert on games begin "
-                   "select raise(abort, 'database or disk is full'); end");
+    set_disk_full(good, true);
     shell.key(Qt::Key_Q);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(plies(document.game()), 1);
     EXPECT_NE(shell.log().find("database or disk is full"), std::string::npos);
 
-    exec_sql(good, "drop trigger full");
+    set_disk_full(good, false);
     shell.playByKeys(4, 6, 4, 4); // e5
     shell.key(Qt::Key_Q);
     EXPECT_FALSE(window.isVisible());
     shell.stop();
-    ChessBase base;
-    base.open(good, ChessBase::ReadOnly);
-    EXPECT_EQ(base.game.moveText.rfind("1.e4 e5", 0), 0u) << base.game.moveText;
-}
-
-TEST(MainWindow, ImportOverTheOpenBaseReplacesIt)
-{
-    Shell shell;
-    const std::string data = shell.root().path() + "/chess";
-    QDir().mkpath(QString::fromStdString(data));
-    testsupport::writeFile(data + "/book.pgn", "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 *\n");
-    ChessBase::imp(data + "/book.cdb", data + "/book.pgn");
-    testsupport::writeFile(shell.root().file("inkmate.cfg"),
-                           testsupport::readFile(shell.root().file("inkmate.cfg")) +
-                               "last_opened=" + data + "/book.cdb\n");
-    shell.start();
-    ChessQt& window = shell.window();
-    ASSERT_EQ(window.getDocument().game().white, "A");
-    testsupport::writeFile(data + "/book.pgn", "[White \"X\"]\n[Black \"Y\"]\n\n1. d4 d5 *\n\n"
-                                               "[White \"Z\"]\n[Black \"W\"]\n\n1. c4 c5 *\n");
-    on_next_dialog([&](QDialog* dialog) { choose_file(dialog, data + "/book.pgn"); });
-    window.onPgnImport();
-    EXPECT_EQ(window.getDocument().database.path(), data + "/book.cdb");
-    EXPECT_EQ(window.getDocument().game().white, "X");
-    EXPECT_EQ(window.getDocument().database.getLastRowID(), 2);
+    EXPECT_EQ(stored_moves(good).rfind("1.e4 e5", 0), 0u) << stored_moves(good);
 }
 
 TEST(MainWindow, PuzzleSolvedThenTheNextOneAfterTheDelay)

@@ -2,7 +2,9 @@
 
 #include "tests/support/test_support.h"
 
+#include <QObject>
 #include <QSize>
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -65,3 +67,9 @@ void press_key(QWidget* window, int key);
 // Returns the catalogue entry, or "" when the program is not installed.
 std::string link_engine(const std::string& root, const std::string& kind, const std::string& name,
                         const std::string& program, const std::string& arguments = std::string());
+
+// The widget of a dialog's form with that object name (null when missing).
+template <typename Widget> Widget* form(const QObject* dialog, const char* name)
+{
+    return dialog->findChild<Widget*>(QString::fromLatin1(name));
+}

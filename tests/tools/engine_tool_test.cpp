@@ -2,25 +2,20 @@
 #include "chess/board.h"
 #include "chess/piece.h"
 #include "tests/support/test_support.h"
+#include "tests/tools/toolrun.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
-using testsupport::binPath;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
-namespace {
+using tooltest::tool;
+using tooltest::ToolRun;
 
-struct EngineRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+namespace {
 
 // A folder holding "engines.ini" and the engines linked below it.
 class EngineTool : public ::testing::Test {
@@ -48,25 +43,10 @@ protected:
         return !path.empty() && QFile::link(QString::fromStdString(path),
                                             QString::fromStdString(m_dir.file(program)));
     }
-    EngineRun run(std::vector<std::string> args)
+    ToolRun run(std::vector<std::string> args)
     {
-        QStringList list{QStringLiteral("engine"), QStringLiteral("--config"),
-                         QString::fromStdString(m_config)};
-        for (const std::string& arg : args)
-            list << QString::fromStdString(arg);
-        QProcess process;
-        process.start(QString::fromStdString(binPath("inkmate-tool")), list);
-        EngineRun result;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            ADD_FAILURE() << "inkmate-tool engine did not finish";
-            return result;
-        }
-        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput().toStdString();
-        result.err = process.readAllStandardError().toStdString();
-        return result;
+        args.insert(args.begin(), {"engine", "--config", m_config});
+        return tool(args);
     }
 
     TempDir m_dir;
@@ -96,12 +76,12 @@ TEST_F(EngineTool, RealEnginesAnswerLegalMoves)
     for (const char* index : {"1", "2"}) {
         if (!link(index[0] == '1' ? "stockfish" : "hoichess"))
             continue;
-        EngineRun start = run({"--engine", index, "--depth", "2"});
+        ToolRun start = run({"--engine", index, "--depth", "2"});
         EXPECT_EQ(start.status, 0) << start.err;
         ASSERT_FALSE(start.out.empty());
         EXPECT_TRUE(legalAfter("", "", start.out.substr(0, start.out.size() - 1))) << start.out;
 
-        EngineRun promote =
+        ToolRun promote =
             run({"--engine", index, "--depth", "3", "--fen", promotion, "--last", "e8e7"});
         EXPECT_EQ(promote.status, 0) << promote.err;
         EXPECT_EQ(promote.out, "b7b8q\n");
@@ -112,11 +92,11 @@ TEST_F(EngineTool, PrintsTheMoveOfTheEntry)
 {
     entries({"HUM|Human|-", "UCI|Fake|fake_engine.py --protocol uci --answer e7e5",
              "XBOARD|Fake|fake_engine.py --protocol xboard --answer a2a1q"});
-    EngineRun uci = run({"--engine", "1", "--depth", "4", "--last", "e2e4"});
+    ToolRun uci = run({"--engine", "1", "--depth", "4", "--last", "e2e4"});
     EXPECT_EQ(uci.status, 0) << uci.err;
     EXPECT_EQ(uci.out, "e7e5\n");
-    EngineRun xboard = run({"--engine", "2", "--depth", "1", "--fen",
-                            "8/8/8/8/8/8/p7/1k4K1 b - - 0 1", "--timeout", "10"});
+    ToolRun xboard = run({"--engine", "2", "--depth", "1", "--fen",
+                          "8/8/8/8/8/8/p7/1k4K1 b - - 0 1", "--timeout", "10"});
     EXPECT_EQ(xboard.status, 0) << xboard.err;
     EXPECT_EQ(xboard.out, "a2a1q\n");
 }
@@ -141,14 +121,14 @@ TEST_F(EngineTool, FailuresGiveTheReasonAndStatusOne)
     for (const Case& c : cases) {
         QElapsedTimer clock;
         clock.start();
-        const EngineRun r = run(c.args);
+        const ToolRun r = run(c.args);
         EXPECT_EQ(r.status, 1) << c.message;
         EXPECT_TRUE(r.out.empty()) << r.out;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_LT(clock.elapsed(), 10000) << c.message;
     }
     writeFile(m_config, "[General]\nengine_00=UCI|Broken\n");
-    const EngineRun broken = run({"--engine", "0", "--depth", "1"});
+    const ToolRun broken = run({"--engine", "0", "--depth", "1"});
     EXPECT_EQ(broken.status, 1);
     EXPECT_NE(broken.err.find("Invalid engine description: UCI|Broken"), std::string::npos);
 }
@@ -168,12 +148,12 @@ TEST_F(EngineTool, BadArgumentsAreRefusedBeforeAnyEngineStarts)
         {"--engine", "1", "--depth"},
     };
     for (const auto& args : bad) {
-        const EngineRun r = run(args);
+        const ToolRun r = run(args);
         EXPECT_EQ(r.status, 2) << args.back();
         EXPECT_FALSE(r.err.empty());
     }
     m_config = m_dir.file("missing.ini");
-    const EngineRun missing = run({"--engine", "1", "--depth", "1"});
+    const ToolRun missing = run({"--engine", "1", "--depth", "1"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read the configuration"), std::string::npos);
 }

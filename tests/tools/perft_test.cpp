@@ -1,45 +1,25 @@
 // inkmate-tool perft: the count alone on standard output, FEN errors on
 // standard error with status 2.
-#include "tests/support/test_support.h"
+#include "tests/tools/toolrun.h"
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QStringList>
+using tooltest::tool;
+using tooltest::ToolRun;
 
 namespace {
 
-struct PerftRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-PerftRun run_perft(const std::vector<std::string>& args)
+ToolRun run_perft(std::vector<std::string> args)
 {
-    QProcess process;
-    QStringList list{QStringLiteral("perft")};
-    for (const std::string& arg : args)
-        list << QString::fromStdString(arg);
-    process.start(QString::fromStdString(testsupport::binPath("inkmate-tool")), list);
-    PerftRun run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished(5000);
-        ADD_FAILURE() << "inkmate-tool perft did not finish";
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    args.insert(args.begin(), "perft");
+    return tool(args);
 }
 
 } // namespace
 
 TEST(PerftTool, PrintsTheCountAlone)
 {
-    PerftRun run = run_perft({"3"});
+    ToolRun run = run_perft({"3"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "8902\n");
     EXPECT_EQ(run.err, "");
@@ -54,7 +34,7 @@ TEST(PerftTool, PrintsTheCountAlone)
 
 TEST(PerftTool, BadFenOrDepthIsStatusTwo)
 {
-    PerftRun run = run_perft({"2", "8/8/8/8/8/8/8/8 w - e9 0 1"});
+    ToolRun run = run_perft({"2", "8/8/8/8/8/8/8/8 w - e9 0 1"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.rfind("Error parsing FEN: 8/8/8/8/8/8/8/8 w - e9 0 1 [File: ", 0), 0u)

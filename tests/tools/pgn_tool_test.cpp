@@ -1,46 +1,25 @@
 #include "tests/support/test_support.h"
+#include "tests/tools/toolrun.h"
 
-#include <QProcess>
 #include <QString>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using testsupport::binPath;
 using testsupport::corpusPath;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
-namespace {
+using tooltest::tool;
+using tooltest::ToolRun;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+namespace {
 
 // Runs "inkmate-tool pgn ARG" with the given standard input.
 ToolRun run_pgn(const std::string& argument, const std::string& input = std::string())
 {
-    QProcess process;
-    process.start(QString::fromStdString(binPath("inkmate-tool")),
-                  QStringList{QStringLiteral("pgn"), QString::fromStdString(argument)});
-    ToolRun run;
-    if (!process.waitForStarted(30000))
-        return run;
-    process.write(input.data(), static_cast<qint64>(input.size()));
-    process.closeWriteChannel();
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished(5000);
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return tool({"pgn", argument}, input);
 }
 
 TEST(ToolPgn, WritesGamesBackAndReportsTheBrokenOnes)

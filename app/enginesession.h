@@ -1,0 +1,68 @@
+#pragma once
+
+#include "chess/board.h"
+
+#include <memory>
+
+class EngineInterfaceAbstract;
+class EngineInterfaceListener;
+struct Move;
+
+// The one engine the controller talks to, and the question it was asked.
+//
+// Life cycle: start() creates the engine of a catalogue entry, ask() sends it
+// a position, accept() takes its answer, which counts only for the position
+// and game asked about (a stale answer ends the waiting and is dropped).
+// stop() ends the engine; inside one of the engine's own callbacks (marked by
+// a Callback scope) it is only retired, and deleted by the next start, stop or
+// releaseRetired() made after the callback has returned.
+class EngineSession {
+public:
+    // Marks the handling of a call coming from the engine.
+    class Callback {
+    public:
+        explicit Callback(EngineSession& session);
+        ~Callback();
+        Callback(const Callback&) = delete;
+        Callback& operator=(const Callback&) = delete;
+
+    private:
+        EngineSession& m_session;
+        bool m_outer;
+    };
+
+    EngineSession();
+    ~EngineSession();
+    EngineSession(const EngineSession&) = delete;
+    EngineSession& operator=(const EngineSession&) = delete;
+
+    // The running engine, or null.
+    const EngineInterfaceAbstract* engine() const { return m_engine.get(); }
+    // True from ask() until the answer arrives or the engine stops.
+    bool isWaiting() const { return m_waiting; }
+    // Waiting for the answer in game gameId at position.
+    bool isWaitingFor(int gameId, const Board& position) const;
+
+    // Starts the engine of catalogue entry index at depth, unless one runs;
+    // false when the entry has no engine to ask (a human).
+    bool start(unsigned index, int depth, EngineInterfaceListener& listener);
+    void setDepth(int depth);
+    // Asks for the move after last is played on board (a null move: the move
+    // at board itself), in game gameId.
+    void ask(int gameId, const Board& board, const Move& last);
+    // An answer arrived: true when it is for game gameId at position. The
+    // waiting ends either way.
+    bool accept(int gameId, const Board& position);
+    void stop();
+    // Deletes a retired engine, unless inside a callback.
+    void releaseRetired();
+
+private:
+    std::unique_ptr<EngineInterfaceAbstract> m_engine;
+    // An engine stopped while it was handing over an answer.
+    std::unique_ptr<EngineInterfaceAbstract> m_retired;
+    bool m_waiting = false;
+    int m_gameId = 0;
+    Board m_position;
+    bool m_inCallback = false;
+};
