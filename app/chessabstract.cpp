@@ -350,6 +350,24 @@ void ChessAbstract::moveFromEngine(const Move& move)
     completeAction(false);
 }
 
+void ChessAbstract::engineResigned(const std::string& result, const std::string& text)
+{
+    ScopedFlag inReply(m_inEngineReply);
+    Game& game = m_document.game();
+    if (!m_engineAsked || !game.current || game.id != m_engineGameId)
+        return;
+    m_engineAsked = false;
+    game.result = Game::str_to_game_result(result);
+    completeAction(false);
+    message(MessageInformation, translated("Engine"), text.c_str(), 10000);
+}
+
+void ChessAbstract::engineHasNoMove(const std::string& text)
+{
+    m_engineAsked = false;
+    message(MessageWarning, translated("Engine"), text.c_str(), 10000);
+}
+
 void ChessAbstract::engineStopped(const std::string& text)
 {
     // The text may belong to the engine deleted here.
