@@ -1,9 +1,10 @@
 // The engines scripts/find-engines.sh stages, driven as the program drives
 // them: per engine the time of a level-1 answer (lowest level, depth 1: the
 // first request after the start, then the mean of later ones) and the time
-// from stopping it while it searches at the highest level (depth 15) until
-// control returns, as at a new game or another opponent.
-//   bench_engine_staged [SECONDS_OF_SEARCH_BEFORE_THE_STOP]
+// from stopping it, after it searched at the highest level (depth 15) for a
+// while (500 ms unless given), until control returns, as at a new game or
+// another opponent.
+//   bench_engine_staged [MILLISECONDS_OF_SEARCH_BEFORE_THE_STOP]
 #include "chess/board.h"
 #include "engine/enginedescriptor.h"
 #include "engine/engineinterfaceabstract.h"
@@ -114,9 +115,9 @@ void measure(const EngineDescriptor& d, int searchMs)
             break;
     }
     const double later = ms(clock) / rounds;
-    engine.reset();
 
-    engine = start(d, kHighestDepth, &receiver);
+    // The highest level reaches the running engine at once, as in the program.
+    engine->setDepth(kHighestDepth);
     const int before = receiver.answers;
     engine->playMove(position_of(kMiddlegame), Move());
     wait_until([] { return false; }, searchMs);
@@ -133,7 +134,7 @@ void measure(const EngineDescriptor& d, int searchMs)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int searchMs = argc > 1 ? atoi(argv[1]) * 1000 : 2000;
+    const int searchMs = argc > 1 ? atoi(argv[1]) : 500;
     QTemporaryDir root;
     QDir().mkpath(root.path() + QStringLiteral("/engines"));
     for (const std::string& line : script_lines({QStringLiteral("--links")})) {

@@ -4,10 +4,13 @@
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
+#include "core/utils.h"
 #include "engine/enginedescriptor.h"
 #include "engine/engineinterfacelistener.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QStringList>
 
 #include <signal.h>
@@ -16,6 +19,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 // The format comes from the translation table: its "%s" is replaced by hand.
@@ -74,7 +78,18 @@ EngineInterfaceAbstract::~EngineInterfaceAbstract()
         // fills memory.
         closeReadChannel(QProcess::StandardOutput);
         write("quit");
-        if (!waitForFinished(kQuitTimeout)) {
+        if (m_searching) {
+            // It did not answer the driver's stop: it reads nothing until its
+            // search ends, "quit" included.
+            if (g_pLog)
+                g_pLog->write(2, Log::Warning, "Engine %s did not stop searching; terminated",
+                              m_name.c_str());
+            if (m_pid > 0)
+                ::kill(static_cast<pid_t>(-m_pid), SIGTERM);
+            if (!waitForFinished(kTerminateTimeout))
+                killGroup();
+            waitForFinished(kKillTimeout);
+        } else if (!waitForFinished(kQuitTimeout)) {
             if (g_pLog)
                 g_pLog->write(2, Log::Warning, "Engine %s did not quit; killed", m_name.c_str());
             killGroup();
@@ -83,6 +98,34 @@ EngineInterfaceAbstract::~EngineInterfaceAbstract()
     }
     // What a wrapper script started may outlive it.
     killGroup();
+}
+
+bool EngineInterfaceAbstract::awaitStopAnswer(const char* answer)
+{
+    if (!m_searching || state() != QProcess::Running)
+        return false;
+    // Read here, not by process(): the driver is being destroyed.
+    const QSignalBlocker blocker(this);
+    const size_t length = strlen(answer);
+    std::string pending;
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 left = kStopTimeout; left > 0; left = kStopTimeout - clock.elapsed()) {
+        if (!waitForReadyRead(static_cast<int>(left)))
+            break;
+        pending += readAllStandardOutput().toStdString();
+        for (size_t end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+            const std::string line = vacuum(pending.substr(0, end));
+            pending.erase(0, end + 1);
+            if (line.compare(0, length, answer) == 0) {
+                answered();
+                return true;
+            }
+        }
+        if (pending.size() > kMaxLineLength)
+            pending.clear();
+    }
+    return false;
 }
 
 void EngineInterfaceAbstract::setDepth(int depth)

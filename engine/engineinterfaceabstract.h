@@ -27,13 +27,18 @@ public:
     static constexpr int kQuitTimeout = 5000;
     static constexpr int kKillTimeout = 30000;
     static constexpr int kGreetingTimeout = 20000;
+    // A searching engine told to stop has this long to answer; one that does
+    // not is terminated (its process group), and killed after a while more.
+    static constexpr int kStopTimeout = 400;
+    static constexpr int kTerminateTimeout = 300;
     // Seconds a request may stay unanswered when "engine.timeout" is not set.
     static constexpr int kDefaultRequestTimeout = 120;
 
     // Starts the engine; throws Exception "Couldn't start process %s".
     EngineInterfaceAbstract(const EngineDescriptor& descriptor, int depth);
-    // Sends "quit", waits up to 5 s, then kills the engine's process group
-    // (a driver first tells a searching engine to stop).
+    // Sends "quit", waits up to 5 s, then kills the engine's process group.
+    // A driver first tells a searching engine to stop; one that does not
+    // answer that is terminated at once.
     ~EngineInterfaceAbstract() override;
 
     // Asks for a move in the position reached by playing last in position.
@@ -86,6 +91,9 @@ protected:
     void reportResult(const std::string& result);
     // The engine has no move for the open request.
     void reportNoMove();
+    // For a driver's destructor, after it told a searching engine to stop:
+    // waits up to kStopTimeout for the answer, a line starting with answer.
+    bool awaitStopAnswer(const char* answer);
 
     // Puts the engine into a process group of its own, so that stopping it
     // also stops what a wrapper script started.

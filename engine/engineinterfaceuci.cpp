@@ -23,9 +23,11 @@ EngineInterfaceUCI::EngineInterfaceUCI(const EngineDescriptor& descriptor, int d
 
 EngineInterfaceUCI::~EngineInterfaceUCI()
 {
-    // A search runs on while the engine waits for its end to read "quit".
-    if (isSearching())
+    // Its answer first: an engine may not take "quit" at once after "stop".
+    if (isSearching()) {
         write("stop");
+        awaitStopAnswer("bestmove");
+    }
 }
 
 void EngineInterfaceUCI::playMove(const Board& position, const Move& last)

@@ -31,6 +31,7 @@ EngineInterfaceXBoard::~EngineInterfaceXBoard()
     // "?" ends a search at once; in force mode the engine does not start another.
     if (isSearching()) {
         write("?");
+        awaitStopAnswer("move");
         write("force");
     }
 }

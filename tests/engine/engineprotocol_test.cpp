@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <cstdlib>
 #include <memory>
 
 using namespace enginetest;
@@ -300,33 +303,41 @@ TEST(EngineDrivers, UnansweredRequestStopsTheEngineAfterTheConfiguredTime)
     EXPECT_TRUE(waitUntil([&] { return s.engine->state() == QProcess::NotRunning; }));
 }
 
-// Like HoiChess, the scripted engine reads "quit" only after its search:
-// destroying a searching driver must end the search first.
+// The scripted engine reads "quit" only after its search. Destroying a
+// searching driver ends the search first; an engine deaf to that too (like
+// HoiChess, which reads its input every few seconds) is terminated.
 TEST(EngineDrivers, SearchingEngineIsStoppedPromptly)
 {
     for (const char* kind : {"UCI", "XBOARD"}) {
-        const bool uci = std::string(kind) == "UCI";
-        TempDir dir;
-        const EngineDescriptor d =
-            fakeDescriptor(kind, std::string("--protocol ") + (uci ? "uci" : "xboard") +
-                                     " --search-seconds 30 --log " + dir.file("received"));
-        std::unique_ptr<EngineInterfaceAbstract> engine;
-        if (uci)
-            engine.reset(new EngineInterfaceUCI(d, 15));
-        else
-            engine.reset(new EngineInterfaceXBoard(d, 15));
-        engine->playMove(startPosition(), Move());
-        ASSERT_TRUE(waitUntil(
-            [&] { return readFile(dir.file("received")).find("go") != std::string::npos; }));
-        ASSERT_TRUE(engine->isSearching());
-        QElapsedTimer clock;
-        clock.start();
-        engine.reset();
-        EXPECT_LT(clock.elapsed(), 1000) << kind;
-        const std::string received = readFile(dir.file("received"));
-        const std::string tail = uci ? "stop\nquit\n" : "?\nforce\nquit\n";
-        ASSERT_GE(received.size(), tail.size());
-        EXPECT_EQ(received.substr(received.size() - tail.size()), tail) << kind;
+        for (const bool deaf : {false, true}) {
+            const bool uci = std::string(kind) == "UCI";
+            TempDir dir;
+            const EngineDescriptor d =
+                fakeDescriptor(kind, std::string("--protocol ") + (uci ? "uci" : "xboard") +
+                                         " --search-seconds 30 --log " + dir.file("received") +
+                                         " --pidfile " + dir.file("pid") + (deaf ? " --deaf" : ""));
+            std::unique_ptr<EngineInterfaceAbstract> engine;
+            if (uci)
+                engine.reset(new EngineInterfaceUCI(d, 15));
+            else
+                engine.reset(new EngineInterfaceXBoard(d, 15));
+            engine->playMove(startPosition(), Move());
+            ASSERT_TRUE(waitUntil(
+                [&] { return readFile(dir.file("received")).find("go") != std::string::npos; }));
+            ASSERT_TRUE(engine->isSearching());
+            const pid_t pid = atoi(readFile(dir.file("pid")).c_str());
+            QElapsedTimer clock;
+            clock.start();
+            engine.reset();
+            EXPECT_LT(clock.elapsed(), 1000) << kind << deaf;
+            EXPECT_NE(::kill(pid, 0), 0) << kind << deaf;
+            const std::string received = readFile(dir.file("received"));
+            const std::string tail = uci ? "stop\nquit\n" : "?\nforce\nquit\n";
+            ASSERT_GE(received.size(), tail.size());
+            if (!deaf) {
+                EXPECT_EQ(received.substr(received.size() - tail.size()), tail) << kind;
+            }
+        }
     }
 }
 

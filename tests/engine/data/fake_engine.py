@@ -45,6 +45,7 @@ def parse_args():
     p.add_argument("--hang-on-go", action="store_true", help="never answer a search")
     p.add_argument("--search-seconds", type=float, default=0,
                    help="search that long; only stop or ? end it early, quit waits for it")
+    p.add_argument("--deaf", action="store_true", help="while searching, stop and ? are ignored")
     p.add_argument("--pidfile", help="write the process id there")
     p.add_argument("--reply", action="append", default=[],
                    help="WORD=TEXT: answer a line starting with WORD (MOVE: a bare move) "
@@ -97,7 +98,7 @@ def think():
             log.write(line + "\n")
         if line == "quit":
             quit_seen = True
-        elif line in ("stop", "?"):
+        elif line in ("stop", "?") and not args.deaf:
             break
     return quit_seen
 
