@@ -643,7 +643,8 @@ bool ChessQt::openBaseOrRestore(const std::string& path, const std::string& prev
 
 QString ChessQt::getOpenFileName(const QString& directory, const QString& filter)
 {
-    FileOpenDialog dialog(this, directory, filter);
+    FileOpenDialog dialog(this, directory, filter,
+                          QString::fromStdString(getDocument().database.path()));
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.path();
