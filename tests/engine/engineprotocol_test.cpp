@@ -329,7 +329,8 @@ TEST(EngineDrivers, SearchingEngineIsStoppedPromptly)
             QElapsedTimer clock;
             clock.start();
             engine.reset();
-            EXPECT_LT(clock.elapsed(), 1000) << kind << deaf;
+            // Well under the 5 s an engine gets to obey "quit" (the bench times it).
+            EXPECT_LT(clock.elapsed(), 2500) << kind << deaf;
             EXPECT_NE(::kill(pid, 0), 0) << kind << deaf;
             const std::string received = readFile(dir.file("received"));
             const std::string tail = uci ? "stop\nquit\n" : "?\nforce\nquit\n";
