@@ -301,7 +301,8 @@ bool ChessAbstract::isEngineTurnDue() const
 {
     const Game& game = m_document.game();
     const PGNMove* current = game.current;
-    if (m_engineAsked || !current || !game.errorText.empty() ||
+    // A game ended by its record or a resignation has no engine turn left.
+    if (m_engineAsked || !current || !game.errorText.empty() || game.result != ResultInProgress ||
         current->result != ResultInProgress || current->findNextMove())
         return false;
     const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;

@@ -225,6 +225,11 @@ TEST(GameFlow, ResigningSilentAndMovelessEnginesEndTheWait)
     // taken as the engine's word, and the game ends with it.
     EXPECT_EQ(play(7), "The engine Quitter claims the win.");
     EXPECT_EQ(chess.game().result, ResultBlackWins);
+    // The game is over: OK does not ask the engine again.
+    chess.keyOkReleased();
+    TestChess::spin(100);
+    EXPECT_FALSE(chess.isWaitingForEngine());
+    EXPECT_EQ(env.logCount("Engine: Quitter has been created"), 1);
 
     EXPECT_EQ(play(9), "The engine Stuck has no move.");
     EXPECT_EQ(chess.game().result, ResultInProgress);
