@@ -356,7 +356,9 @@ bool ChessAbstract::isEngineTurnDue() const
 {
     const Game& game = m_document.game();
     const PGNMove* current = game.current;
+    // A game ended by its record or a resignation has no engine turn left.
     if (m_engine.isWaiting() || !current || !game.errorText.empty() ||
+        game.result != ResultInProgress ||
         current->result != ResultInProgress || current->findNextMove())
         return false;
     const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;
@@ -389,6 +391,26 @@ void ChessAbstract::moveFromEngine(const Move& move)
         return;
     }
     completeAction(false);
+}
+
+void ChessAbstract::engineResigned(const std::string& result, const std::string& text)
+{
+    EngineSession::Callback inCallback(m_engine);
+    Game& game = m_document.game();
+    if (!m_engine.accept(game.id, game.current ? game.current->boardAfter() : Board()))
+        return;
+    game.result = Game::str_to_game_result(result);
+    completeAction(false);
+    message(MessageInformation, translated("Engine"), text.c_str(), 10000);
+}
+
+void ChessAbstract::engineHasNoMove(const std::string& text)
+{
+    EngineSession::Callback inCallback(m_engine);
+    Game& game = m_document.game();
+    if (!m_engine.accept(game.id, game.current ? game.current->boardAfter() : Board()))
+        return;
+    message(MessageWarning, translated("Engine"), text.c_str(), 10000);
 }
 
 void ChessAbstract::engineStopped(const std::string& text)

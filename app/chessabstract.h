@@ -59,6 +59,8 @@ public:
 
     // --- Engine listener
     void moveFromEngine(const Move& move) override;
+    void engineResigned(const std::string& result, const std::string& message) override;
+    void engineHasNoMove(const std::string& message) override;
     void engineStopped(const std::string& message) override;
 
     // --- Platform operations

@@ -65,6 +65,8 @@ void flood(const char* label, long count)
 
 struct Receiver : EngineInterfaceListener {
     void moveFromEngine(const Move&) override { ++moves; }
+    void engineResigned(const std::string&, const std::string&) override { stopped = true; }
+    void engineHasNoMove(const std::string&) override { stopped = true; }
     void engineStopped(const std::string&) override { stopped = true; }
     int moves = 0;
     bool stopped = false;

@@ -1,15 +1,25 @@
 #include "engine/engineinterfaceabstract.h"
 
+#include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
+#include "core/utils.h"
 #include "engine/enginedescriptor.h"
 #include "engine/engineinterfacelistener.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QStringList>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 // The format comes from the translation table: its "%s" is replaced by hand.
@@ -52,11 +62,15 @@ EngineInterfaceAbstract::EngineInterfaceAbstract(const EngineDescriptor& descrip
     m_greetingTimer.setSingleShot(true);
     m_greetingTimer.setInterval(kGreetingTimeout);
     connect(&m_greetingTimer, &QTimer::timeout, this, &EngineInterfaceAbstract::onGreetingTimeout);
+    m_requestTimer.setSingleShot(true);
+    connect(&m_requestTimer, &QTimer::timeout, this, &EngineInterfaceAbstract::onRequestTimeout);
+    m_pid = processId();
 }
 
 EngineInterfaceAbstract::~EngineInterfaceAbstract()
 {
     m_greetingTimer.stop();
+    m_requestTimer.stop();
     // No signal may reach the half-destroyed driver while we wait.
     disconnect(this, nullptr, this, nullptr);
     if (state() != QProcess::NotRunning) {
@@ -64,13 +78,54 @@ EngineInterfaceAbstract::~EngineInterfaceAbstract()
         // fills memory.
         closeReadChannel(QProcess::StandardOutput);
         write("quit");
-        if (!waitForFinished(kQuitTimeout)) {
+        if (m_searching) {
+            // It did not answer the driver's stop: it reads nothing until its
+            // search ends, "quit" included.
+            if (g_pLog)
+                g_pLog->write(2, Log::Warning, "Engine %s did not stop searching; terminated",
+                              m_name.c_str());
+            if (m_pid > 0)
+                ::kill(static_cast<pid_t>(-m_pid), SIGTERM);
+            if (!waitForFinished(kTerminateTimeout))
+                killGroup();
+            waitForFinished(kKillTimeout);
+        } else if (!waitForFinished(kQuitTimeout)) {
             if (g_pLog)
                 g_pLog->write(2, Log::Warning, "Engine %s did not quit; killed", m_name.c_str());
-            kill();
+            killGroup();
             waitForFinished(kKillTimeout);
         }
     }
+    // What a wrapper script started may outlive it.
+    killGroup();
+}
+
+bool EngineInterfaceAbstract::awaitStopAnswer(const char* answer)
+{
+    if (!m_searching || state() != QProcess::Running)
+        return false;
+    // Read here, not by process(): the driver is being destroyed.
+    const QSignalBlocker blocker(this);
+    const size_t length = strlen(answer);
+    std::string pending;
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 left = kStopTimeout; left > 0; left = kStopTimeout - clock.elapsed()) {
+        if (!waitForReadyRead(static_cast<int>(left)))
+            break;
+        pending += readAllStandardOutput().toStdString();
+        for (size_t end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+            const std::string line = vacuum(pending.substr(0, end));
+            pending.erase(0, end + 1);
+            if (line.compare(0, length, answer) == 0) {
+                answered();
+                return true;
+            }
+        }
+        if (pending.size() > kMaxLineLength)
+            pending.clear();
+    }
+    return false;
 }
 
 void EngineInterfaceAbstract::setDepth(int depth)
@@ -190,8 +245,20 @@ void EngineInterfaceAbstract::stopEngine(const std::string& logText, const std::
 {
     handleStopped(logText, userText);
     // No quit: the engine is past listening. The destructor reaps it.
+    killGroup();
+}
+
+void EngineInterfaceAbstract::killGroup()
+{
+    if (m_pid > 0)
+        ::kill(static_cast<pid_t>(-m_pid), SIGKILL);
     if (state() != QProcess::NotRunning)
         kill();
+}
+
+void EngineInterfaceAbstract::setupChildProcess()
+{
+    ::setpgid(0, 0);
 }
 
 std::string EngineInterfaceAbstract::userMessage(const char* format) const
@@ -209,22 +276,84 @@ void EngineInterfaceAbstract::requestMove(bool ready, const Board& position, con
         m_pending = true;
         return;
     }
-    sendRequest(position, last);
+    dispatchRequest(position, last);
 }
 
 void EngineInterfaceAbstract::sendPendingRequest()
 {
     if (m_pending) {
         m_pending = false;
-        sendRequest(m_pendingPosition, m_pendingMove);
+        dispatchRequest(m_pendingPosition, m_pendingMove);
     }
+}
+
+void EngineInterfaceAbstract::dispatchRequest(const Board& position, const Move& last)
+{
+    if (m_stopped)
+        return;
+    Board asked = position;
+    if (!last.isNull())
+        asked.doMove(last);
+    m_askedSide = asked.getColorToMove();
+    m_searching = true;
+    const int seconds = g_pConfig ? g_pConfig->readInt("engine.timeout", kDefaultRequestTimeout)
+                                  : kDefaultRequestTimeout;
+    if (seconds > 0)
+        m_requestTimer.start(std::min(seconds, INT_MAX / 1000) * 1000);
+    else
+        m_requestTimer.stop();
+    sendRequest(position, last);
+}
+
+void EngineInterfaceAbstract::answered()
+{
+    m_searching = false;
+    m_requestTimer.stop();
 }
 
 void EngineInterfaceAbstract::reportMove(const std::string& text)
 {
     Move move;
-    if (move.setFromString(text) && m_listener)
+    if (!move.setFromString(text))
+        return;
+    answered();
+    if (m_listener)
         m_listener->moveFromEngine(move);
+}
+
+void EngineInterfaceAbstract::reportResult(const std::string& result)
+{
+    if (!m_searching)
+        return;
+    answered();
+    const char* loss = m_askedSide == White ? "0-1" : "1-0";
+    const std::string shown = result.empty() ? std::string(loss) : result;
+    if (g_pLog)
+        g_pLog->write(2, Log::Info, "Engine %s ends the game: %s", m_name.c_str(), shown.c_str());
+    const char* format = shown == loss        ? N_("The engine %s resigns.")
+                         : shown == "1/2-1/2" ? N_("The engine %s claims a draw.")
+                                              : N_("The engine %s claims the win.");
+    if (m_listener)
+        m_listener->engineResigned(shown, userMessage(translated(format)));
+}
+
+void EngineInterfaceAbstract::reportNoMove()
+{
+    if (!m_searching)
+        return;
+    answered();
+    if (g_pLog)
+        g_pLog->write(2, Log::Warning, "Engine %s has no move", m_name.c_str());
+    if (m_listener)
+        m_listener->engineHasNoMove(userMessage(translated("The engine %s has no move.")));
+}
+
+void EngineInterfaceAbstract::onRequestTimeout()
+{
+    char text[256];
+    snprintf(text, sizeof text, "Engine %s did not answer a request within %d s", m_name.c_str(),
+             m_requestTimer.interval() / 1000);
+    stopEngine(text, userMessage(translated("The engine %s did not answer in time.")));
 }
 
 void EngineInterfaceAbstract::handleStopped(const std::string& logText, const std::string& userText)
@@ -233,6 +362,7 @@ void EngineInterfaceAbstract::handleStopped(const std::string& logText, const st
         return;
     m_stopped = true;
     m_greetingTimer.stop();
+    answered();
     m_stopMessage = userText;
     if (g_pLog)
         g_pLog->write(1, Log::Error, "%s", logText.c_str());

@@ -12,10 +12,12 @@ class EngineDescriptor;
 class EngineInterfaceListener;
 
 // An engine child process spoken to line by line. The base starts the program
-// of a catalogue entry, sends command lines, cuts the output into lines for
-// the protocol driver (process()), logs the traffic at level 3 and stops the
-// engine when destroyed. It also notices an engine that exits or crashes, or
-// that never answers its greeting, and tells the listener once.
+// of a catalogue entry in a process group of its own, sends command lines,
+// cuts the output into lines for the protocol driver (process()), logs the
+// traffic at level 3 and stops the engine when destroyed. It also notices an
+// engine that exits or crashes, that never answers its greeting or that
+// leaves a request unanswered for "engine.timeout" seconds, and tells the
+// listener once.
 class EngineInterfaceAbstract : public QProcess {
     Q_OBJECT
 public:
@@ -25,10 +27,18 @@ public:
     static constexpr int kQuitTimeout = 5000;
     static constexpr int kKillTimeout = 30000;
     static constexpr int kGreetingTimeout = 20000;
+    // A searching engine told to stop has this long to answer; one that does
+    // not is terminated (its process group), and killed after a while more.
+    static constexpr int kStopTimeout = 400;
+    static constexpr int kTerminateTimeout = 300;
+    // Seconds a request may stay unanswered when "engine.timeout" is not set.
+    static constexpr int kDefaultRequestTimeout = 120;
 
     // Starts the engine; throws Exception "Couldn't start process %s".
     EngineInterfaceAbstract(const EngineDescriptor& descriptor, int depth);
-    // Sends "quit", waits up to 5 s, then kills the engine.
+    // Sends "quit", waits up to 5 s, then kills the engine's process group.
+    // A driver first tells a searching engine to stop; one that does not
+    // answer that is terminated at once.
     ~EngineInterfaceAbstract() override;
 
     // Asks for a move in the position reached by playing last in position.
@@ -48,6 +58,8 @@ public:
     bool hasStopped() const { return m_stopped; }
     // The time allowed for the greeting to be answered (20 s unless changed).
     void setGreetingTimeout(int milliseconds);
+    // True from a request until its answer (a move, a resignation, no move).
+    bool isSearching() const { return m_searching; }
 
 public slots:
     void engineHasOutput();
@@ -73,6 +85,19 @@ protected:
     // Hands an answer in coordinate notation ("e2e4", "e7e8q") to the
     // listener; text that is no move is ignored.
     void reportMove(const std::string& text);
+    // The engine gave up ("" resigns for the side it plays) or announced the
+    // result "1-0", "0-1" or "1/2-1/2" instead of moving; ignored unless a
+    // request is open.
+    void reportResult(const std::string& result);
+    // The engine has no move for the open request.
+    void reportNoMove();
+    // For a driver's destructor, after it told a searching engine to stop:
+    // waits up to kStopTimeout for the answer, a line starting with answer.
+    bool awaitStopAnswer(const char* answer);
+
+    // Puts the engine into a process group of its own, so that stopping it
+    // also stops what a wrapper script started.
+    void setupChildProcess() override;
 
     int m_depth;
     std::string m_name;
@@ -83,12 +108,22 @@ private slots:
     void onFinished(int exitCode, QProcess::ExitStatus status);
     void onErrorOccurred(QProcess::ProcessError error);
     void onGreetingTimeout();
+    void onRequestTimeout();
     void notifyStopped();
 
 private:
     void handleStopped(const std::string& logText, const std::string& userText);
+    // The open request is answered: no time-out any more.
+    void answered();
+    void killGroup();
+    // Sends a request and runs its time-out.
+    void dispatchRequest(const Board& position, const Move& last);
 
     QTimer m_greetingTimer;
+    QTimer m_requestTimer;
+    qint64 m_pid = 0;
+    Color m_askedSide = White;
+    bool m_searching = false;
     Board m_pendingPosition;
     Move m_pendingMove;
     bool m_pending = false;

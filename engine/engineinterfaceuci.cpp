@@ -9,17 +9,26 @@ namespace {
 // The move must open the line (an "info string" may mention "bestmove") and
 // end at a blank or the line's end.
 const char kMovePattern[] = "^[ \t]*bestmove[ \t]+([a-h][1-8][a-h][1-8][nNbBrRqQ]?)([ \t]|$)";
+// The answer of an engine that finds no legal move.
+const char kNoMovePattern[] = "^[ \t]*bestmove[ \t]+(\\(none\\)|0000)([ \t]|$)";
 } // namespace
 
 EngineInterfaceUCI::EngineInterfaceUCI(const EngineDescriptor& descriptor, int depth)
     : EngineInterfaceAbstract(descriptor, depth), m_state(WaitingUciOk),
-      m_movePattern(kMovePattern, 2)
+      m_movePattern(kMovePattern, 2), m_noMovePattern(kNoMovePattern, 2)
 {
     write("uci");
     startGreetingTimer();
 }
 
-EngineInterfaceUCI::~EngineInterfaceUCI() = default;
+EngineInterfaceUCI::~EngineInterfaceUCI()
+{
+    // Its answer first: an engine may not take "quit" at once after "stop".
+    if (isSearching()) {
+        write("stop");
+        awaitStopAnswer("bestmove");
+    }
+}
 
 void EngineInterfaceUCI::playMove(const Board& position, const Move& last)
 {
@@ -57,6 +66,8 @@ void EngineInterfaceUCI::process()
         std::vector<std::string> groups;
         if (m_movePattern.search(m_line.c_str(), &groups) && groups.size() >= 2)
             reportMove(groups[1]);
+        else if (m_noMovePattern.search(m_line.c_str(), &groups))
+            reportNoMove();
         break;
     }
     }

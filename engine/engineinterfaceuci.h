@@ -7,8 +7,10 @@
 
 // Driver for engines speaking the Universal Chess Interface. Greets with
 // "uci", waits for "uciok" and "readyok", then answers each request with
-// "position fen ..." and "go depth N"; the "bestmove" line carries the answer.
-// A request made before the engine is ready waits (only the newest one).
+// "position fen ..." and "go depth N"; the "bestmove" line carries the answer
+// ("bestmove (none)" or "0000": no move). A request made before the engine is
+// ready waits (only the newest one). A search still running is stopped with
+// "stop" before "quit".
 class EngineInterfaceUCI : public EngineInterfaceAbstract {
 public:
     enum State { WaitingUciOk = 0, WaitingReadyOk = 1, Ready = 2 };
@@ -26,4 +28,5 @@ private:
 
     int m_state;
     RegExpSearcher m_movePattern;
+    RegExpSearcher m_noMovePattern;
 };

@@ -1,6 +1,8 @@
 #include "engine/engineinterfacexboard.h"
 
+#include "core/log.h"
 #include "core/trans.h"
+#include "core/utils.h"
 
 #include <string>
 #include <vector>
@@ -11,18 +13,28 @@ namespace {
 const char kMovePattern[] = "^[ \t]*(move|My move is[ \t]*:?)[ \t]+"
                             "([a-h][1-8][a-h][1-8][nNbBrRqQ]?)[ \t]*$";
 const char kFeature[] = "feature ";
+// A result instead of a move: "0-1 {White resigns}", "1/2-1/2 {Draw by repetition}".
+const char kResultPattern[] = "^[ \t]*(1-0|0-1|1/2-1/2)([ \t]|$)";
 } // namespace
 
 EngineInterfaceXBoard::EngineInterfaceXBoard(const EngineDescriptor& descriptor, int depth)
     : EngineInterfaceAbstract(descriptor, depth), m_state(WaitingFeature),
-      m_movePattern(kMovePattern, 2)
+      m_movePattern(kMovePattern, 2), m_resultPattern(kResultPattern, 2)
 {
     write("xboard");
     write("protover 2");
     startGreetingTimer();
 }
 
-EngineInterfaceXBoard::~EngineInterfaceXBoard() = default;
+EngineInterfaceXBoard::~EngineInterfaceXBoard()
+{
+    // "?" ends a search at once; in force mode the engine does not start another.
+    if (isSearching()) {
+        write("?");
+        awaitStopAnswer("move");
+        write("force");
+    }
+}
 
 void EngineInterfaceXBoard::playMove(const Board& position, const Move& last)
 {
@@ -32,7 +44,7 @@ void EngineInterfaceXBoard::playMove(const Board& position, const Move& last)
 void EngineInterfaceXBoard::setDepth(int depth)
 {
     EngineInterfaceAbstract::setDepth(depth);
-    write(("sd " + std::to_string(depth)).c_str());
+    write((m_depthCommand + " " + std::to_string(depth)).c_str());
 }
 
 void EngineInterfaceXBoard::sendRequest(const Board& position, const Move& last)
@@ -58,6 +70,17 @@ bool EngineInterfaceXBoard::isRefusal() const
     return false;
 }
 
+// "Illegal move: sd 1" or "Error (unknown command): sd": the engine takes no
+// "sd"; older engines know "depth" instead.
+bool EngineInterfaceXBoard::isDepthRefusal() const
+{
+    if (m_depthCommand != "sd" ||
+        (m_line.compare(0, 5, "Error") != 0 && m_line.compare(0, 12, "Illegal move") != 0))
+        return false;
+    const size_t colon = m_line.find(':');
+    return colon != std::string::npos && vacuum(m_line.substr(colon + 1)).compare(0, 2, "sd") == 0;
+}
+
 void EngineInterfaceXBoard::process()
 {
     if (m_state == WaitingFeature) {
@@ -69,6 +92,14 @@ void EngineInterfaceXBoard::process()
         }
         return;
     }
+    if (isDepthRefusal()) {
+        if (g_pLog)
+            g_pLog->write(2, Log::Warning, "Engine %s refuses \"sd\"; \"depth\" sent instead",
+                          m_name.c_str());
+        m_depthCommand = "depth";
+        setDepth(m_depth);
+        return;
+    }
     if (isRefusal()) {
         // It would go on to search its own idea of the position.
         stopEngine("Engine " + m_name + " refused the position: " + m_line,
@@ -78,4 +109,8 @@ void EngineInterfaceXBoard::process()
     std::vector<std::string> groups;
     if (m_movePattern.search(m_line.c_str(), &groups) && groups.size() >= 3)
         reportMove(groups[2]);
+    else if (vacuum(m_line) == "resign")
+        reportResult("");
+    else if (m_resultPattern.search(m_line.c_str(), &groups) && groups.size() >= 2)
+        reportResult(groups[1]);
 }

@@ -8,7 +8,9 @@
 // Driver for engines speaking the XBoard protocol, version 2. Greets with
 // "xboard" and "protover 2"; the first "feature" line makes it ready. Each
 // request is "force", "setboard FEN", the last move and "go"; the depth is
-// sent as "sd N" at once whenever it changes. The answer is a "move" line.
+// sent as "sd N" at once whenever it changes ("depth N" to an engine that
+// refuses "sd"). The answer is a "move" line, "resign" or a result line. A
+// search still running is ended with "?" and "force" before "quit".
 class EngineInterfaceXBoard : public EngineInterfaceAbstract {
 public:
     enum State { WaitingFeature = 0, Ready = 1 };
@@ -26,8 +28,11 @@ private:
     void sendRequest(const Board& position, const Move& last) override;
 
     bool isRefusal() const;
+    bool isDepthRefusal() const;
 
     int m_state;
     RegExpSearcher m_movePattern;
+    RegExpSearcher m_resultPattern;
     std::string m_lastSent;
+    std::string m_depthCommand = "sd";
 };

@@ -417,7 +417,8 @@ void ChessQt::onPgnImport()
 
 std::string ChessQt::chooseFile(const QString& filter)
 {
-    FileOpenDialog dialog(this, QString::fromStdString(g_pConfig->getDataPath()), filter);
+    FileOpenDialog dialog(this, QString::fromStdString(g_pConfig->getDataPath()), filter,
+                          QString::fromStdString(getDocument().database.path()));
     if (dialog.exec() != QDialog::Accepted)
         return std::string();
     return dialog.path().toUtf8().toStdString();

@@ -24,13 +24,10 @@ ContentsDialog::ContentsDialog(QWidget* parent, const ChessBase* base)
     m_view->expandAll();
     m_view->scrollTo(current);
 
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal, this);
+    QDialogButtonBox* buttons = makeOkCancelButtons();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_view);
     layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &ContentsDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &ContentsDialog::reject);
     connect(m_view, &QTreeView::activated, this, &ContentsDialog::accept);
 
     routeArrowKeys(m_view);

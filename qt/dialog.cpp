@@ -5,10 +5,12 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 Dialog::Dialog(QWidget* parent) : QDialog(parent) {}
 
@@ -56,6 +58,18 @@ void Dialog::translateTexts()
         button->setText(trans(button->text()));
     for (QGroupBox* group : findChildren<QGroupBox*>())
         group->setTitle(trans(group->title()));
+}
+
+QDialogButtonBox* Dialog::makeOkCancelButtons()
+{
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal, this);
+    // The toolkit's own texts are English (or carry a mnemonic "&").
+    buttons->button(QDialogButtonBox::Ok)->setText(trans(QStringLiteral("OK")));
+    buttons->button(QDialogButtonBox::Cancel)->setText(trans(QStringLiteral("Cancel")));
+    connect(buttons, &QDialogButtonBox::accepted, this, &Dialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &Dialog::reject);
+    return buttons;
 }
 
 void Dialog::routeArrowKeys(QWidget* widget)

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QDialogButtonBox;
+
 // Base of every dialog of the shell. The reader's keys drive it: Left
 // cancels, Right confirms, Escape cancels when it is released. Closing a
 // dialog asks the e-ink panel for a full refresh to clear its ghost.
@@ -15,6 +17,8 @@ protected:
     // Passes the window title and every label, button and group title
     // through the translation table; called after a form is set up.
     void translateTexts();
+    // "OK" and "Cancel", translated, wired to accept() and reject().
+    QDialogButtonBox* makeOkCancelButtons();
     // Lets Left and Right reach the dialog even while a widget that would
     // use them itself (a tree or list view) has the focus.
     void routeArrowKeys(QWidget* widget);

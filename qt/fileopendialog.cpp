@@ -10,15 +10,15 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-FileOpenDialog::FileOpenDialog(QWidget* parent, const QString& directory, const QString& filter)
+FileOpenDialog::FileOpenDialog(QWidget* parent, const QString& directory, const QString& filter,
+                               const QString& current)
     : Dialog(parent), m_view(new QTreeView(this)), m_model(new QFileSystemModel(this))
 {
     m_model->setNameFilters({filter});
     m_model->setNameFilterDisables(false);
     m_model->setRootPath(directory);
 
-    auto* buttons =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal, this);
+    QDialogButtonBox* buttons = makeOkCancelButtons();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_view);
     layout->addWidget(buttons);
@@ -29,9 +29,17 @@ FileOpenDialog::FileOpenDialog(QWidget* parent, const QString& directory, const 
     for (int column = 1; column <= 3; ++column)
         m_view->hideColumn(column);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &FileOpenDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &FileOpenDialog::reject);
     connect(m_view, &QTreeView::activated, this, &FileOpenDialog::accept);
+
+    // The open file is the current entry, selected like the other dialogs'.
+    const QModelIndex open =
+        current.isEmpty() ? QModelIndex() : m_model->index(QFileInfo(current).absoluteFilePath());
+    if (open.isValid()) {
+        for (QModelIndex up = open.parent(); up.isValid(); up = up.parent())
+            m_view->expand(up);
+        m_view->setCurrentIndex(open);
+        m_view->scrollTo(open);
+    }
 
     routeArrowKeys(m_view);
     m_view->setFocus();

@@ -4,6 +4,7 @@
 #                            (paths relative to the staged folder), in a fixed order
 #   find-engines.sh --links  "PROGRAM ABSOLUTE_PATH" per engine, for the links in engines/
 # Fairy-Max is left out: it cannot set up a position ("feature setboard=0").
+# Phalanx refuses "sd"; the driver then sends the level as "depth".
 set -eu
 
 mode=entries

@@ -36,6 +36,11 @@ public:
         m_move = move;
         m_loop.quit();
     }
+    void engineResigned(const std::string&, const std::string& message) override
+    {
+        engineStopped(message);
+    }
+    void engineHasNoMove(const std::string& message) override { engineStopped(message); }
     void engineStopped(const std::string& message) override
     {
         if (m_done)

@@ -39,7 +39,7 @@ ChessBoardView::~ChessBoardView()
 void ChessBoardView::setRect(const Rect& rect)
 {
     m_rect = rect;
-    const int side = rect.width - (m_annotation ? 2 * m_margin : 0);
+    const int side = rect.width - 2 * offset();
     m_cellSize = side > 0 ? side / 8 : 0;
 }
 
@@ -81,10 +81,8 @@ Position ChessBoardView::positionFromXY(int x, int y) const
 {
     if (m_cellSize <= 0)
         return Position();
-    if (m_annotation) {
-        x -= m_margin;
-        y -= m_margin;
-    }
+    x -= offset();
+    y -= offset();
     // Integer division truncates toward zero: a point less than one cell
     // left of or above the grid still lands in column or row 0.
     int column = (x - m_rect.left) / m_cellSize;

@@ -24,7 +24,7 @@ public:
     ChessBoardView& operator=(const ChessBoardView&) = delete;
 
     // Stores the rectangle; cell = (width - 2 * margin with coordinates,
-    // else width) / 8.
+    // else width - 2 for the inner frame) / 8.
     void setRect(const Rect& rect) override;
     // Replaces the displayer by one for the current board font and cell
     // size. On failure no displayer is kept (plain squares are drawn until
@@ -66,7 +66,9 @@ private:
     // The mark drawn on a square, at most one.
     enum Mark { MarkNone, MarkSelection, MarkCursor, MarkLastMove };
 
-    int offset() const { return m_annotation ? m_margin : 0; }
+    // From the view's edge to the squares: the coordinates' margin, else one
+    // pixel for the inner frame, so that it lies inside the view in every layout.
+    int offset() const { return m_annotation ? m_margin : 1; }
     bool isFlipped() const;
     // Whether cursor and selection marks are drawn at all now.
     bool inputMarksShown() const;

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTextOption>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -24,9 +25,35 @@ QString to_qt(const std::string& text)
     return QString::fromUtf8(text.c_str(), static_cast<int>(text.size()));
 }
 
+// The least size a name is drawn in: two thirds of its font, not under 16 pixels.
+constexpr int kLeastNamePixels = 16;
+
+// A name in the painter's font if it fits the width, else in a smaller size
+// down to the least legible one, else cut there with an ellipsis. Sets the
+// painter's font to the size used.
+QString fit_name(QPainter* painter, const QString& name, int width)
+{
+    QFont font = painter->font();
+    const bool pixels = font.pixelSize() > 0;
+    const double size = pixels ? font.pixelSize() : font.pointSizeF();
+    const double pixelsPerUnit = pixels ? 1.0 : painter->fontMetrics().height() / size;
+    const double least =
+        std::min(size, std::max(kLeastNamePixels / pixelsPerUnit, size * 2.0 / 3.0));
+    for (double now = size;; now = std::max(least, now - 1.0)) {
+        if (pixels)
+            font.setPixelSize(static_cast<int>(now));
+        else
+            font.setPointSizeF(now);
+        painter->setFont(font);
+        if (painter->fontMetrics().horizontalAdvance(name) <= width || now <= least)
+            break;
+    }
+    return painter->fontMetrics().elidedText(name, Qt::ElideRight, width);
+}
+
 void draw_line(QPainter* painter, const QRect& box, const QString& text, Qt::Alignment alignment)
 {
-    // One line: a name wider than its box runs past it instead of wrapping.
+    // One line, never wrapped.
     QTextOption option(alignment);
     option.setWrapMode(QTextOption::NoWrap);
     painter->drawText(QRectF(box), text, option);
@@ -111,16 +138,18 @@ void GameInfoView::drawGameInfo(QPainter* painter) const
     const int r = painter->fontMetrics().horizontalAdvance(result);
     draw_line(painter, viewRect(), result, Qt::AlignHCenter | Qt::AlignVCenter);
 
+    // Each name stays in its box, clear of the result.
+    const int w = m_rect.width;
+    const int s = std::max(0, (w - r) / 2 - 20);
+    const QRect whiteBox(m_rect.left + 10, m_rect.top, s, m_rect.height);
     if (m_namesFont)
         painter->setFont(*m_namesFont);
-    const int w = m_rect.width;
-    const int s = (w - r) / 2 - 20;
-    const QRect whiteBox(m_rect.left + 10, m_rect.top, s, m_rect.height);
-    draw_line(painter, whiteBox, to_qt(game.white), Qt::AlignLeft | Qt::AlignVCenter);
+    draw_line(painter, whiteBox, fit_name(painter, to_qt(game.white), s),
+              Qt::AlignLeft | Qt::AlignVCenter);
 
-    const QString black = to_qt(game.black);
     const QRect blackBox(m_rect.left + 10 + (r + w) / 2, m_rect.top, s, m_rect.height);
-    // A name wider than its box keeps its beginning in view.
-    const bool fits = painter->fontMetrics().horizontalAdvance(black) <= s;
-    draw_line(painter, blackBox, black, (fits ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    if (m_namesFont)
+        painter->setFont(*m_namesFont);
+    draw_line(painter, blackBox, fit_name(painter, to_qt(game.black), s),
+              Qt::AlignRight | Qt::AlignVCenter);
 }

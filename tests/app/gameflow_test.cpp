@@ -3,6 +3,7 @@
 #include "tests/app/apptestsupport.h"
 
 #include "base/chessbase.h"
+#include "engine/enginefactory.h"
 #include "engine/engineinterfaceabstract.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
@@ -199,6 +200,51 @@ TEST(GameFlow, StoppedEngineIsReportedAndReplacedByAFreshProcess)
     ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }));
     EXPECT_EQ(env.logCount("Engine: Fake dying has been created"), 2);
     EXPECT_EQ(chess.getDocument().selection, Position());
+}
+
+// A resigning, a silent and a moveless engine each end the wait with a
+// message; the game goes on (or ends) without the player being stuck.
+TEST(GameFlow, ResigningSilentAndMovelessEnginesEndTheWait)
+{
+    Environment env;
+    env.config().writeString("engine_07", "XBOARD|Quitter|engines/fake_engine.py --protocol xboard "
+                                          "--answer-line 0-1_{Black_resigns}");
+    env.config().writeString("engine_08", "UCI|Mute|engines/fake_engine.py --hang-on-go");
+    env.config().writeString("engine_09", "UCI|Stuck|engines/fake_engine.py --answer (none)");
+    env.config().writeInt("engine.timeout", 1);
+    EngineFactory::instance().init(&env.config());
+    TestChess chess(env.config());
+    chess.loadBase(env.file("chess/game.cdb").c_str());
+    const auto play = [&](int slot) {
+        chess.messages.clear();
+        chess.setOpponent(slot);
+        chess.newGame(classic(), 0, slot, White, 0);
+        EXPECT_TRUE(chess.enterMove("e2e4"));
+        EXPECT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }, 5000)) << slot;
+        EXPECT_FALSE(chess.isWaitingForEngine()) << slot;
+        return chess.messages.empty() ? std::string() : chess.messages[0].text;
+    };
+    // "0-1" from the engine playing Black names White the loser: it is
+    // taken as the engine's word, and the game ends with it.
+    EXPECT_EQ(play(7), "The engine Quitter claims the win.");
+    EXPECT_EQ(chess.game().result, ResultBlackWins);
+    // The game is over: OK does not ask the engine again.
+    chess.keyOkReleased();
+    TestChess::spin(100);
+    EXPECT_FALSE(chess.isWaitingForEngine());
+    EXPECT_EQ(env.logCount("Engine: Quitter has been created"), 1);
+
+    EXPECT_EQ(play(9), "The engine Stuck has no move.");
+    EXPECT_EQ(chess.game().result, ResultInProgress);
+
+    EXPECT_EQ(play(8), "The engine Mute did not answer in time.");
+    EXPECT_EQ(chess.getEngine(), nullptr);
+    // OK on the board asks a fresh process.
+    chess.messages.clear();
+    chess.keyOkReleased();
+    EXPECT_TRUE(
+        TestChess::waitUntil([&] { return env.logCount("Engine: Mute has been created") == 2; }));
+    EXPECT_TRUE(chess.isWaitingForEngine());
 }
 
 TEST(GameFlow, IllegalEngineMoveIsRefusedWithoutEndingTheProgram)

@@ -28,8 +28,15 @@ using testsupport::waitUntil;
 
 struct RecordingListener : EngineInterfaceListener {
     void moveFromEngine(const Move& move) override { moves.push_back(move); }
+    void engineResigned(const std::string& result, const std::string& message) override
+    {
+        results.push_back(result + " " + message);
+    }
+    void engineHasNoMove(const std::string& message) override { noMoves.push_back(message); }
     void engineStopped(const std::string& message) override { stops.push_back(message); }
     std::vector<Move> moves;
+    std::vector<std::string> results;
+    std::vector<std::string> noMoves;
     std::vector<std::string> stops;
 };
 

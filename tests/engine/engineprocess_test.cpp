@@ -48,7 +48,14 @@ long statusKilobytes(const char* key)
 
 bool processGone(qint64 pid)
 {
-    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0;
+    if (pid <= 0)
+        return false;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0)
+        return true;
+    // Killed but not yet reaped by whoever inherited it.
+    const std::string stat = testsupport::readFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t paren = stat.rfind(')');
+    return paren != std::string::npos && stat.compare(paren + 1, 3, " Z ") == 0;
 }
 
 } // namespace
@@ -188,6 +195,26 @@ TEST(EngineProcess, DestructionSendsQuitAndWaits)
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_TRUE(processGone(pid));
     EXPECT_EQ(testsupport::readFile(dir.file("received")), "emit 0a\nquit\n");
+}
+
+// A wrapper script's children die with the engine, whether it quits or is killed.
+TEST(EngineProcess, WrapperScriptLeavesNoChildrenBehind)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("engine.sh"),
+                           "#!/bin/sh\nsleep 60 &\necho $! > " + dir.file("child") + "\n" +
+                               enginetest::dataPath() + "/fake_engine.py --protocol raw\n");
+    QFile::setPermissions(QString::fromStdString(dir.file("engine.sh")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    auto engine =
+        std::make_unique<LineDriver>(EngineDescriptor("UCI|Wrapped|engine.sh", dir.path()), 1);
+    engine->write("emit 0a");
+    ASSERT_TRUE(waitUntil([&] { return engine->lines.size() == 1; }));
+    const qint64 child = atoll(testsupport::readFile(dir.file("child")).c_str());
+    ASSERT_GT(child, 0);
+    EXPECT_FALSE(processGone(child));
+    engine.reset();
+    EXPECT_TRUE(waitUntil([&] { return processGone(child); }, 2000));
 }
 
 TEST(EngineProcess, EngineIgnoringQuitIsKilledAfterFiveSeconds)

@@ -1,10 +1,16 @@
 #include "chess/board.h"
+#include "core/configfileqt.h"
 #include "engine/engineinterfaceuci.h"
 #include "engine/engineinterfacexboard.h"
 #include "tests/engine/engine_test_support.h"
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <cstdlib>
 #include <memory>
 
 using namespace enginetest;
@@ -211,11 +217,129 @@ TEST(XBoardDriver, EngineRefusingThePositionIsStoppedButErrorsOnDepthAreNot)
         EXPECT_TRUE(s.listener.moves.empty());
         EXPECT_TRUE(s.engine->hasStopped());
     }
-    // Like Phalanx, which takes "sd 3" for a move it cannot make, and plays on.
+    // Like Phalanx, which takes "sd 3" for a move it cannot make, plays on, and
+    // knows "depth" instead, also for later changes.
     XBoardSession s("XBOARD", "--protocol xboard --reply sd=Illegal_move:_{}");
     s.engine->playMove(startPosition(), moveOf("e2e4"));
     ASSERT_TRUE(s.waitForMoves(1));
     EXPECT_TRUE(s.listener.stops.empty());
+    s.engine->setDepth(1);
+    ASSERT_TRUE(waitUntil([&] { return s.received().find("depth 1\n") != std::string::npos; }));
+    const std::string received = s.received();
+    EXPECT_NE(received.find("sd 3\n"), std::string::npos);
+    EXPECT_NE(received.find("depth 3\n"), std::string::npos);
+    EXPECT_EQ(received.find("sd 1"), std::string::npos);
+}
+
+// An engine that gives up, claims a result or has no move answers the request
+// all the same; a result after its move is not an answer.
+TEST(EngineDrivers, ResignationsResultsAndNoMoveAreReported)
+{
+    struct Case {
+        const char* kind;
+        std::string options;
+        const char* last;
+        std::vector<std::string> results;
+        std::vector<std::string> noMoves;
+    };
+    const std::string noMove = "The engine Fake has no move.";
+    const Case cases[] = {
+        {"XBOARD", "--answer-line resign", "e2e4", {"1-0 The engine Fake resigns."}, {}},
+        {"XBOARD", "--answer-line 0-1_{White_resigns}", "", {"0-1 The engine Fake resigns."}, {}},
+        {"XBOARD",
+         "--answer-line 1/2-1/2_{Draw_by_repetition}",
+         "e2e4",
+         {"1/2-1/2 The engine Fake claims a draw."},
+         {}},
+        {"XBOARD", "--answer-line 1-0", "e2e4", {"1-0 The engine Fake resigns."}, {}},
+        {"XBOARD", "--trailer 0-1_{Black_mates}", "e2e4", {}, {}},
+        {"UCI", "--answer (none)", "e2e4", {}, {noMove}},
+        {"UCI", "--answer 0000", "", {}, {noMove}},
+    };
+    for (const Case& c : cases) {
+        const bool uci = std::string(c.kind) == "UCI";
+        RecordingListener listener;
+        std::unique_ptr<EngineInterfaceAbstract> engine;
+        const EngineDescriptor d = fakeDescriptor(
+            c.kind, std::string("--protocol ") + (uci ? "uci " : "xboard ") + c.options);
+        if (uci)
+            engine.reset(new EngineInterfaceUCI(d, 2));
+        else
+            engine.reset(new EngineInterfaceXBoard(d, 2));
+        engine->setListener(&listener);
+        engine->playMove(startPosition(), moveOf(c.last));
+        ASSERT_TRUE(waitUntil([&] {
+            return !listener.results.empty() || !listener.noMoves.empty() ||
+                   !listener.moves.empty();
+        })) << c.options;
+        EXPECT_FALSE(engine->isSearching());
+        spin(200);
+        EXPECT_EQ(listener.results, c.results) << c.options;
+        EXPECT_EQ(listener.noMoves, c.noMoves) << c.options;
+        EXPECT_EQ(listener.moves.size(), c.results.empty() && c.noMoves.empty() ? 1u : 0u);
+        EXPECT_TRUE(listener.stops.empty());
+        EXPECT_FALSE(engine->hasStopped());
+    }
+}
+
+TEST(EngineDrivers, UnansweredRequestStopsTheEngineAfterTheConfiguredTime)
+{
+    TempDir root;
+    ConfigFileQt config(QString::fromStdString(root.path()));
+    config.writeInt("engine.timeout", 1);
+    ConfigFileAbstract* previous = g_pConfig;
+    g_pConfig = &config;
+    UciSession s("UCI", "--protocol uci --hang-on-go");
+    QElapsedTimer clock;
+    clock.start();
+    s.engine->playMove(startPosition(), Move());
+    const bool stopped = waitUntil([&] { return !s.listener.stops.empty(); }, 5000);
+    g_pConfig = previous;
+    ASSERT_TRUE(stopped);
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_EQ(s.listener.stops,
+              std::vector<std::string>{"The engine Fake did not answer in time."});
+    EXPECT_TRUE(s.engine->hasStopped());
+    EXPECT_TRUE(waitUntil([&] { return s.engine->state() == QProcess::NotRunning; }));
+}
+
+// The scripted engine reads "quit" only after its search. Destroying a
+// searching driver ends the search first; an engine deaf to that too (like
+// HoiChess, which reads its input every few seconds) is terminated.
+TEST(EngineDrivers, SearchingEngineIsStoppedPromptly)
+{
+    for (const char* kind : {"UCI", "XBOARD"}) {
+        for (const bool deaf : {false, true}) {
+            const bool uci = std::string(kind) == "UCI";
+            TempDir dir;
+            const EngineDescriptor d =
+                fakeDescriptor(kind, std::string("--protocol ") + (uci ? "uci" : "xboard") +
+                                         " --search-seconds 30 --log " + dir.file("received") +
+                                         " --pidfile " + dir.file("pid") + (deaf ? " --deaf" : ""));
+            std::unique_ptr<EngineInterfaceAbstract> engine;
+            if (uci)
+                engine.reset(new EngineInterfaceUCI(d, 15));
+            else
+                engine.reset(new EngineInterfaceXBoard(d, 15));
+            engine->playMove(startPosition(), Move());
+            ASSERT_TRUE(waitUntil(
+                [&] { return readFile(dir.file("received")).find("go") != std::string::npos; }));
+            ASSERT_TRUE(engine->isSearching());
+            const pid_t pid = atoi(readFile(dir.file("pid")).c_str());
+            QElapsedTimer clock;
+            clock.start();
+            engine.reset();
+            // Well under the 5 s an engine gets to obey "quit" (the bench times it).
+            EXPECT_LT(clock.elapsed(), 2500) << kind << deaf;
+            EXPECT_NE(::kill(pid, 0), 0) << kind << deaf;
+            const std::string received = readFile(dir.file("received"));
+            const std::string tail = uci ? "stop\nquit\n" : "?\nforce\nquit\n";
+            ASSERT_GE(received.size(), tail.size());
+            if (!deaf) {
+                EXPECT_EQ(received.substr(received.size() - tail.size()), tail) << kind;
+            }
+        }
+    }
 }
 
 TEST(EngineDrivers, EngineSilentAfterTheGreetingTimesOut)

@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Installed, RealEngines,
                          ::testing::Values(RealEngine{"stockfish", "UCI", ""},
                                            RealEngine{"gnuchess", "UCI", " --uci"},
                                            RealEngine{"hoichess", "XBOARD", ""},
-                                           RealEngine{"phalanx", "XBOARD", " -f 1"}),
+                                           RealEngine{"phalanx", "XBOARD", ""}),
                          [](const ::testing::TestParamInfo<RealEngine>& info) {
                              return std::string(info.param.program);
                          });

@@ -261,6 +261,42 @@ TEST(FileOpenDialog, FoldersOpenInTheTreeAndOnlyFilesAreChosen)
     EXPECT_EQ(dialog.path().toStdString(), folder + "/b.pgn");
 }
 
+// Under German: translated buttons in both tree dialogs; the file dialog
+// starts at the open base, selected, not at the first entry.
+TEST(FileOpenDialog, StartsAtTheOpenBaseWithTranslatedButtons)
+{
+    Shell shell("lang=1\nlang_1=de:Deutsch\n");
+    QDir().mkpath(QString::fromStdString(shell.root().file("translate")));
+    testsupport::writeFile(
+        shell.root().file("translate/messages.lng"),
+        testsupport::readFile(testsupport::sourcePath("assets/translate/messages.lng")));
+    testsupport::writeFile(shell.dataPath() + "/a.cdb", "");
+    shell.start();
+    const QString open = QString::fromStdString(shell.window().getDocument().database.path());
+    ASSERT_TRUE(open.endsWith(QStringLiteral("/game.cdb"))) << open.toStdString();
+    const auto buttonTexts = [](const QDialog& dialog) {
+        QStringList texts;
+        for (const QPushButton* button : dialog.findChildren<QPushButton*>())
+            texts << button->text();
+        texts.sort();
+        return texts;
+    };
+    const QStringList german{QStringLiteral("Abbrechen"), QStringLiteral("OK")};
+
+    FileOpenDialog files(&shell.window(), QString::fromStdString(shell.dataPath()),
+                         QStringLiteral("*.cdb"), open);
+    const QModelIndex current = files.view()->currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_EQ(files.model()->filePath(current), open);
+    EXPECT_TRUE(files.view()->selectionModel()->isSelected(current));
+    EXPECT_EQ(buttonTexts(files), german);
+    press_key(&files, Qt::Key_Right);
+    EXPECT_EQ(files.path(), open);
+
+    ContentsDialog contents(&shell.window(), &shell.window().getDocument().database);
+    EXPECT_EQ(buttonTexts(contents), german);
+}
+
 TEST(ContentsDialog, ShowsTheTreeWithTheCurrentEntrySelected)
 {
     Shell shell;

@@ -105,7 +105,8 @@ TEST_F(EngineTool, FailuresGiveTheReasonAndStatusOne)
 {
     entries({"HUM|Human|-", "UCI|Fake|fake_engine.py --protocol uci --answer e7e5",
              "UCI|Dying|fake_engine.py --protocol uci --die-on-go",
-             "UCI|Mute|fake_engine.py --protocol uci --answer (none)", "UCI|Absent|engines/none"});
+             "UCI|Mute|fake_engine.py --protocol uci --answer (none)", "UCI|Absent|engines/none",
+             "UCI|Silent|fake_engine.py --protocol uci --hang-on-go"});
     struct Case {
         std::vector<std::string> args;
         const char* message;
@@ -113,7 +114,8 @@ TEST_F(EngineTool, FailuresGiveTheReasonAndStatusOne)
     const Case cases[] = {
         {{"--engine", "1", "--depth", "1"}, "Engine error: invalid move (e7e5)"},
         {{"--engine", "2", "--depth", "1"}, "The engine Dying has stopped."},
-        {{"--engine", "3", "--depth", "1", "--timeout", "1"}, "no move from Mute within 1 s"},
+        {{"--engine", "3", "--depth", "1"}, "The engine Mute has no move."},
+        {{"--engine", "5", "--depth", "1", "--timeout", "1"}, "no move from Silent within 1 s"},
         {{"--engine", "4", "--depth", "1"}, "Couldn't start process "},
         {{"--engine", "0", "--depth", "1"}, "entry 'Human' is the human player"},
         {{"--engine", "7", "--depth", "1"}, "no engine_07 entry"},

@@ -65,7 +65,7 @@ protected:
     {
         open_game(doc, "*");
         view.setDisplayer(new ColourDisplayer);
-        view.setRect(Rect{10, 20, 480, 480});
+        view.setRect(Rect{10, 20, 482, 482});
     }
 
     // The squares whose cells the target received, by name.
@@ -114,9 +114,13 @@ TEST_F(BoardViewTest, CellSizeFollowsWidthAndAnnotation)
     view.setRect(Rect{0, 0, 480, 480});
     EXPECT_EQ(view.getCellSize(), 52);
     EXPECT_EQ(view.gridRect(), QRect(30, 30, 416, 416));
+    // Without coordinates one pixel on each side holds the inner frame.
     view.setAnnotation(false);
-    view.setRect(Rect{0, 0, 480, 300});
+    view.setRect(Rect{0, 0, 481, 300});
+    EXPECT_EQ(view.getCellSize(), 59);
+    view.setRect(Rect{0, 0, 482, 300});
     EXPECT_EQ(view.getCellSize(), 60);
+    EXPECT_EQ(view.gridRect(), QRect(1, 1, 480, 480));
     // Too narrow for the margins: no squares rather than a negative size.
     view.setAnnotation(true);
     view.setRect(Rect{0, 0, 40, 40});
@@ -143,7 +147,7 @@ TEST_F(BoardViewTest, SquareColoursAndOrientation)
     // Turned board: h1 top left, a8 bottom right, e1 in the top row.
     doc.game().flags |= Game::FlagViewAsBlack;
     image = render();
-    EXPECT_EQ(view.cellRect(sq("h1")).topLeft(), QPoint(10, 20));
+    EXPECT_EQ(view.cellRect(sq("h1")).topLeft(), QPoint(11, 21));
     EXPECT_EQ(image.pixelColor(10 + 30, 20 + 30), ColourDisplayer::code(0, 0, 4));          // h1
     EXPECT_EQ(image.pixelColor(10 + 3 * 60 + 30, 20 + 30), ColourDisplayer::code(1, 0, 6)); // e1
     EXPECT_EQ(image.pixelColor(10 + 7 * 60 + 30, 20 + 7 * 60 + 30),
@@ -152,7 +156,7 @@ TEST_F(BoardViewTest, SquareColoursAndOrientation)
 
 TEST_F(BoardViewTest, PointsMapToSquares)
 {
-    view.setRect(Rect{100, 50, 416, 416}); // cell 52
+    view.setRect(Rect{99, 49, 418, 418}); // cell 52, grid from (100, 50)
     ASSERT_EQ(view.getCellSize(), 52);
     EXPECT_EQ(view.positionFromXY(100, 50), sq("a8"));
     EXPECT_EQ(view.positionFromXY(100 + 52 * 4 + 1, 50 + 52 * 4 - 1), sq("e5"));
@@ -346,7 +350,7 @@ protected:
     {
         open_game(doc, "1. e4 *");
         view.setDisplayer(new WhiteDisplayer);
-        view.setRect(Rect{10, 20, 480, 480}); // cell 60
+        view.setRect(Rect{10, 20, 482, 482}); // cell 60
     }
     bool black(const QImage& image, const char* square, int dx, int dy) const
     {
@@ -565,3 +569,31 @@ TEST_F(BoardViewTest, FailedBoardFontFallsBackToPlainSquares)
 }
 
 } // namespace
+
+// Without coordinates, in the layouts whose board side divides by 8 (header
+// off; move list at 30 % or 50 %; full width), the inner frame stays inside
+// the view and is drawn by a paint of the view: all four sides.
+TEST_F(BoardViewTest, InnerFrameIsDrawnInEveryLayoutWithoutCoordinates)
+{
+    view.setDisplayer(new WhiteDisplayer);
+    for (const Rect& r : {Rect{20, 1, 560, 560}, Rect{100, 1, 400, 400}, Rect{0, 61, 600, 600},
+                          Rect{50, 61, 500, 500}}) {
+        view.setRect(r);
+        QImage image(r.left + r.width + 2, r.top + r.height + 2, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            view.paint(&painter, view.viewRect());
+        }
+        const QRect grid = view.gridRect();
+        ASSERT_GE(grid.left() - 1, r.left) << r.width;
+        ASSERT_LE(grid.right() + 1, r.left + r.width - 1) << r.width;
+        const int mx = grid.center().x();
+        const int my = grid.center().y();
+        EXPECT_EQ(image.pixelColor(grid.left() - 1, my), QColor(Qt::black)) << r.width;
+        EXPECT_EQ(image.pixelColor(grid.right() + 1, my), QColor(Qt::black)) << r.width;
+        EXPECT_EQ(image.pixelColor(mx, grid.top() - 1), QColor(Qt::black)) << r.width;
+        EXPECT_EQ(image.pixelColor(mx, grid.bottom() + 1), QColor(Qt::black)) << r.width;
+        EXPECT_EQ(image.pixelColor(mx, my), QColor(Qt::white)) << r.width;
+    }
+}

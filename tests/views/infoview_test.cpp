@@ -132,12 +132,40 @@ TEST_F(InfoViewTest, GameShowsPlayersAroundTheResult)
     const int blackLeft = 10 + (r + 600) / 2;
     EXPECT_NEAR(texts[2].position.x() + width(boldFont, texts[2].text), blackLeft + s, 1);
 
-    // A name wider than its box starts at the box's left edge instead.
-    game.black = "Kieseritzky, Lionel Adalbert Bagration Felix";
-    ASSERT_GT(width(boldFont, QString::fromStdString(game.black)), s);
-    texts = draw();
-    ASSERT_EQ(texts.size(), 3u);
-    EXPECT_NEAR(texts[2].position.x(), blackLeft, 1);
+    // Names wider than their boxes stay inside them, whole in a smaller size
+    // or shortened with an ellipsis, so the result stays clear.
+    const char* classics[] = {"Anderssen, Adolf", "Kieseritzky, Lionel"};
+    const char* longest = "Kieseritzky, Lionel Adalbert Bagration Felix";
+    for (const int pixels : {20, 27, 40}) {
+        boldFont.setPixelSize(pixels);
+        for (const char* white : {classics[0], longest}) {
+            game.white = white;
+            game.black = white == longest ? classics[1] : longest;
+            texts = draw();
+            ASSERT_EQ(texts.size(), 3u);
+            for (int i : {1, 2}) {
+                const DrawnText& name = texts[static_cast<size_t>(i)];
+                const std::string stored = i == 1 ? game.white : game.black;
+                EXPECT_LE(name.width, s + 0.5) << stored << " at " << pixels;
+                EXPECT_GE(name.font.pixelSize(), std::max(16, pixels * 2 / 3)) << stored;
+                if (name.text.toStdString() != stored) {
+                    EXPECT_TRUE(name.text.endsWith(QChar(0x2026))) << name.text.toStdString();
+                    EXPECT_TRUE(QString::fromStdString(stored).startsWith(name.text.chopped(1)));
+                    EXPECT_GT(name.text.size(), 3);
+                }
+            }
+            EXPECT_NEAR(texts[1].position.x(), 10, 1);
+            EXPECT_NEAR(texts[2].position.x() + texts[2].width, blackLeft + s, 1);
+            // The classics' names fit whole once made smaller, up to the
+            // header's own size.
+            if (pixels <= 27) {
+                EXPECT_EQ(texts[white == longest ? 2 : 1].text.toStdString(),
+                          white == longest ? classics[1] : classics[0]);
+            }
+        }
+    }
+    boldFont.setPixelSize(20);
+    game.white = "Anderssen";
 
     // One name missing: still the game layout, the other drawn as stored.
     game.black = "?";

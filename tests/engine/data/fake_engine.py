@@ -15,6 +15,7 @@ the test itself says what to write:
 
 import argparse
 import os
+import select
 import signal
 import sys
 import time
@@ -40,6 +41,12 @@ def parse_args():
     p.add_argument("--silent", action="store_true", help="never answer the greeting")
     p.add_argument("--features", type=int, default=2, help="number of feature lines")
     p.add_argument("--trailer", help="a line after the answer, '_' standing for a blank")
+    p.add_argument("--answer-line", help="the whole answer line, '_' standing for a blank")
+    p.add_argument("--hang-on-go", action="store_true", help="never answer a search")
+    p.add_argument("--search-seconds", type=float, default=0,
+                   help="search that long; only stop or ? end it early, quit waits for it")
+    p.add_argument("--deaf", action="store_true", help="while searching, stop and ? are ignored")
+    p.add_argument("--pidfile", help="write the process id there")
     p.add_argument("--reply", action="append", default=[],
                    help="WORD=TEXT: answer a line starting with WORD (MOVE: a bare move) "
                         "with TEXT, '_' standing for a blank and '{}' for the line")
@@ -75,7 +82,31 @@ def junk():
     out.flush()
 
 
+def think():
+    """Reads commands while searching: stop or ? ends the search; a quit is kept for later."""
+    deadline = time.time() + args.search_seconds
+    quit_seen = False
+    while time.time() < deadline:
+        ready, _, _ = select.select([sys.stdin], [], [], deadline - time.time())
+        if not ready:
+            break
+        data = sys.stdin.buffer.readline()
+        if not data:
+            break
+        line = data.decode("utf-8", "replace").strip()
+        if log:
+            log.write(line + "\n")
+        if line == "quit":
+            quit_seen = True
+        elif line in ("stop", "?") and not args.deaf:
+            break
+    return quit_seen
+
+
 def search(move_line):
+    if args.hang_on_go:
+        return False
+    quit_seen = think() if args.search_seconds > 0 else False
     if args.crash_on_go:
         os.kill(os.getpid(), signal.SIGSEGV)
     if args.die_on_go:
@@ -86,10 +117,11 @@ def search(move_line):
     if args.info:
         lines += ["info depth 1 score cp 20 pv " + args.answer,
                   "info string bestmove a2a4 is not it"]
-    lines.append(move_line)
+    lines.append(args.answer_line.replace("_", " ") if args.answer_line else move_line)
     if args.trailer:
         lines.append(args.trailer.replace("_", " "))
     send(*lines)
+    return quit_seen
 
 
 def uci(line):
@@ -103,7 +135,7 @@ def uci(line):
         send("readyok")
     elif words[0] == "go":
         prefix = args.prefix if args.prefix is not None else "bestmove "
-        search(prefix + args.answer + " ponder e2e4")
+        return search(prefix + args.answer + " ponder e2e4")
 
 
 def xboard(line):
@@ -116,7 +148,7 @@ def xboard(line):
         send(*features[:max(args.features - 1, 0)], features[-1])
     elif words[0] == "go":
         prefix = args.prefix if args.prefix is not None else "move "
-        search(prefix + args.answer)
+        return search(prefix + args.answer)
 
 
 def raw(line):
@@ -175,7 +207,8 @@ def main():
             return
         if not args.silent:
             reply(line)
-            handler(line)
+            if handler(line):
+                return
     if args.ignore_quit:
         # Stubborn to the end: only a kill stops it (tests wait 5 s at most).
         time.sleep(60)
@@ -183,4 +216,7 @@ def main():
 
 if __name__ == "__main__":
     signal.signal(signal.SIGPIPE, signal.SIG_DFL)
+    if args.pidfile:
+        with open(args.pidfile, "w") as f:
+            f.write(str(os.getpid()))
     main()
