@@ -19,6 +19,8 @@ namespace {
 struct Listener : EngineInterfaceListener {
     void moveFromEngine(const Move& move) override { onMove(move); }
     void engineStopped(const std::string&) override { ++stops; }
+    void engineResigned(const std::string&, const std::string&) override {}
+    void engineHasNoMove(const std::string&) override {}
     std::function<void(const Move&)> onMove;
     int stops = 0;
 };
