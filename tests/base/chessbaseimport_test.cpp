@@ -258,8 +258,12 @@ TEST_P(ChessBaseRoundTrip, ExportAndImportKeepEveryRow)
                       pgn_game("V", "1.e4 *", "[ViewAs \"1\"]\n") +
                       pgn_game("U", "1...Kd7 *",
                                "[FEN \"4k3/8/8/8/8/8/4P3/4K3 b - - 0 1\"]\n[ViewAs \"0\"]\n"));
-    } else {
+    } else if (source.rfind("corpus:", 0) == 0) {
+        source = source.substr(7);
+        SKIP_WITHOUT_CORPUS(source);
         source = corpusPath(source);
+    } else {
+        source = testsupport::dataPath(source);
     }
     const std::string first = dir.file("first.cdb");
     const Report report = ChessBase::imp(first, source);
@@ -287,4 +291,5 @@ TEST_P(ChessBaseRoundTrip, ExportAndImportKeepEveryRow)
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, ChessBaseRoundTrip,
-                         ::testing::Values("headings", "lichess.pgn", "sample-1in20.pgn"));
+                         ::testing::Values("headings", "lichess-slice.pgn", "masters-slice.pgn",
+                                           "corpus:lichess.pgn", "corpus:sample-1in20.pgn"));
