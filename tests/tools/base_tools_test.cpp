@@ -119,8 +119,9 @@ TEST(ToolBase, ImportReportsSkippedGamesAndFailures)
         << run.err;
 
     const std::string before = readFile(dir.file("out.cdb"));
+    // A failed import, nothing written, has a status of its own.
     run = tool({"import", dir.file("missing.pgn"), dir.file("out.cdb")});
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("Failed to load PGN file: " + dir.file("missing.pgn")),
               std::string::npos)
         << run.err;
