@@ -168,8 +168,8 @@ ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::s
         if (g_pLog)
             g_pLog->write(1, Log::Error, "Import of %s failed: %s", pgnPath.c_str(),
                           reason.c_str());
-        throw Exception(false, translated("Failed to import %s: %s"), pgnPath.c_str(),
-                        reason.c_str());
+        throw Exception(false, translated("Failed to import %s into %s: %s"), pgnPath.c_str(),
+                        basePath.c_str(), reason.c_str());
     }
     temporary.replace(cdbPath);
     if (progress)

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 
 using testsupport::readFile;
 using testsupport::TempDir;
@@ -440,4 +441,39 @@ TEST(ChessBaseGames, DroppedFailedGameDoesNotBlockALaterEqualGame)
     base.game.addMove(std::string("e5"));
     base.openGame(1);
     EXPECT_EQ(raw.value("select MoveText from games where rowid = 3"), "1.c4 e5 $500 *");
+}
+
+TEST(ChessBaseFile, WriteProtectedBaseOpensReadOnlyAndIsNeverWritten)
+{
+    TempDir dir;
+    const std::string path = import_pgn(dir, five_games());
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    const std::string before = readFile(path);
+    {
+        ChessBase base;
+        base.open(path);
+        EXPECT_TRUE(base.isReadOnly());
+        // Browsing, playing and solving go on; nothing is saved, nothing fails.
+        base.game.addMove(std::string("d4"));
+        EXPECT_TRUE(base.nextUnsolvedPuzzle());
+        EXPECT_EQ(base.game.id, 2);
+        base.game.flags |= Game::FlagSolved;
+        EXPECT_TRUE(base.nextGame());
+        EXPECT_TRUE(base.nextUnsolvedPuzzle());
+        EXPECT_EQ(base.game.id, 4);
+        Board classic;
+        classic.create_classic_board();
+        base.newGame(classic);
+        base.game.addMove(std::string("e4"));
+        EXPECT_NO_THROW(base.close());
+    }
+    EXPECT_EQ(readFile(path), before);
+
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    ChessBase base;
+    base.open(path);
+    EXPECT_FALSE(base.isReadOnly());
+    EXPECT_EQ(base.game.id, 1);
+    EXPECT_TRUE(base.nextUnsolvedPuzzle());
+    EXPECT_EQ(base.game.id, 2);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QStringList>
 
@@ -21,13 +22,14 @@ struct ToolRun {
     std::string err;
 };
 
-ToolRun tool(const std::vector<std::string>& args)
+// Runs inkmate-tool with args, or with program set the program args[0].
+ToolRun tool(const std::vector<std::string>& args, bool program = false)
 {
     QProcess process;
     QStringList list;
-    for (const std::string& arg : args)
-        list << QString::fromStdString(arg);
-    process.start(QString::fromStdString(binPath("inkmate-tool")), list);
+    for (size_t i = program ? 1 : 0; i < args.size(); ++i)
+        list << QString::fromStdString(args[i]);
+    process.start(QString::fromStdString(program ? args[0] : binPath("inkmate-tool")), list);
     ToolRun run;
     if (!process.waitForFinished(120000)) {
         process.kill();
@@ -54,6 +56,16 @@ bool exists(const std::string& path)
     if (file)
         fclose(file);
     return file != nullptr;
+}
+
+std::vector<std::string> folder_entries(const std::string& path)
+{
+    std::vector<std::string> out;
+    for (const QString& name :
+         QDir(QString::fromStdString(path))
+             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+        out.push_back(name.toStdString());
+    return out;
 }
 
 } // namespace
@@ -164,4 +176,62 @@ TEST(ToolBase, CheckListsUnreadableGamesAndNeverWrites)
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(exists(dir.file("missing.cdb")));
     EXPECT_FALSE(exists(dir.file("out.pgn")));
+}
+
+TEST(ToolBase, CheckAndExportAgreeOnEveryRow)
+{
+    TempDir dir;
+    writeFile(dir.file("games.pgn"), sample_pgn());
+    ASSERT_EQ(tool({"import", dir.file("games.pgn")}).status, 0);
+    const std::string path = dir.file("games.cdb");
+    // Row ids outside what a game id holds, and Flags that are no number.
+    RawBase(path).exec("insert into games(rowid,Parent,Result,Flags,MoveText) values"
+                       "(4294967296,0,1,0,'1.e4 1-0'),(-5,0,0,0,'1.d4 *'),"
+                       "(7,0,0,'x2','1.c4 *')");
+    ToolRun run = tool({"check", path});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "game 7: Invalid flags in the stored game: x2\n");
+    EXPECT_EQ(run.err, "6 games checked, 1 invalid\n");
+
+    run = tool({"export", path, dir.file("out.pgn")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "game 7: invalid flags x2, written as 0\n6 games, 2 headings\n");
+    const std::string pgn = readFile(dir.file("out.pgn"));
+    EXPECT_NE(pgn.find("\n1.d4 *\n"), std::string::npos) << pgn;
+    EXPECT_NE(pgn.find("\n1.e4 1-0\n"), std::string::npos) << pgn;
+}
+
+TEST(ToolBase, FaultsNameTheUsersFileAndTheReason)
+{
+    TempDir dir;
+    std::string many;
+    for (int i = 0; i < 2000; ++i)
+        many += pgn_game("G" + std::to_string(i), "1.e4 e5 2.Nf3 Nc6 *");
+    writeFile(dir.file("many.pgn"), many);
+    writeFile(dir.file("one.pgn"), sample_pgn());
+    ASSERT_EQ(tool({"import", dir.file("one.pgn"), dir.file("out.cdb")}).status, 0);
+    const std::string before = readFile(dir.file("out.cdb"));
+    const std::vector<std::string> entries = folder_entries(dir.path());
+
+    // A full disk, as a file size limit: writes fail with EFBIG.
+    const auto limited = [&](const std::string& command) {
+        return tool(
+            {"/bin/sh", "-c",
+             "trap '' XFSZ; ulimit -f 64; exec '" + binPath("inkmate-tool") + "' " + command},
+            true);
+    };
+    ToolRun run = limited("import '" + dir.file("many.pgn") + "' '" + dir.file("out.cdb") + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "inkmate-tool import: Failed to import " + dir.file("many.pgn") + " into " +
+                           dir.file("out.cdb") + ": disk I/O error\n");
+    EXPECT_EQ(readFile(dir.file("out.cdb")), before);
+    EXPECT_EQ(folder_entries(dir.path()), entries);
+
+    ASSERT_EQ(tool({"import", dir.file("many.pgn"), dir.file("big.cdb")}).status, 0);
+    run = limited("export '" + dir.file("big.cdb") + "' '" + dir.file("big.pgn") + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "inkmate-tool export: Cannot write " + dir.file("big.pgn") + ": File too large\n");
+    EXPECT_FALSE(exists(dir.file("big.pgn")));
+    EXPECT_FALSE(exists(dir.file("big.pgn.part")));
 }
