@@ -62,6 +62,13 @@ public:
     virtual Rect getClientRect() const = 0;
     virtual void message(MessageType type, const char* title, const char* text,
                          int timeoutMs) const = 0;
+    // A question answered with Yes (true) or No; No where nobody can answer.
+    virtual bool askYesNo(const char* title, const char* text) const
+    {
+        (void)title;
+        (void)text;
+        return false;
+    }
     virtual void showHourGlassAt(int x, int y) const = 0;
     virtual void hideHourGlass() const = 0;
     virtual void createMainMenu() = 0;
@@ -120,6 +127,9 @@ public:
     void setMode(ChessDocument::GameMode mode);
 
     // --- Game base
+    // "game.cdb" in the data folder: always writable, the home of games that
+    // cannot be kept in a read-only base.
+    std::string defaultBasePath() const;
     // Closes the base, storing its game; false only on an unexpected failure.
     bool saveBaseNoThrow(const char* path);
     void firstGame();

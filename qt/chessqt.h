@@ -31,6 +31,7 @@ public:
     void completeAction(bool full) override;
     void message(MessageType type, const char* title, const char* text,
                  int timeoutMs) const override;
+    bool askYesNo(const char* title, const char* text) const override;
     void showHourGlassAt(int x, int y) const override;
     void hideHourGlass() const override;
     void createMainMenu() override;

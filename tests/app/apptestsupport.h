@@ -97,6 +97,8 @@ public:
     Rect getClientRect() const override { return client; }
     void message(MessageType type, const char* title, const char* text,
                  int timeoutMs) const override;
+    // Recorded as a MessageQuestion; answered with `answer`.
+    bool askYesNo(const char* title, const char* text) const override;
     void showHourGlassAt(int, int) const override {}
     void hideHourGlass() const override {}
     void createMainMenu() override { ++menuBuilt; }
@@ -126,6 +128,7 @@ public:
 
     Rect client;
     mutable std::vector<Message> messages;
+    bool answer = false;
     std::vector<Redraw> redraws;
     std::vector<QRect> invalidated;
     std::vector<std::string> gameTexts;
