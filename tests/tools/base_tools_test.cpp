@@ -8,6 +8,9 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::binPath;
 using testsupport::readFile;
@@ -234,4 +237,41 @@ TEST(ToolBase, FaultsNameTheUsersFileAndTheReason)
               "inkmate-tool export: Cannot write " + dir.file("big.pgn") + ": File too large\n");
     EXPECT_FALSE(exists(dir.file("big.pgn")));
     EXPECT_FALSE(exists(dir.file("big.pgn.part")));
+}
+
+TEST(ToolBase, KilledImportLeavesNothingTheNextImportKeeps)
+{
+    TempDir dir;
+    writeFile(dir.file("one.pgn"), sample_pgn());
+    ASSERT_EQ(tool({"import", dir.file("one.pgn"), dir.file("out.cdb")}).status, 0);
+    const std::vector<std::string> clean = folder_entries(dir.path());
+    // An import that reads from a pipe stays in the middle of its work
+    // until the test writes more.
+    const std::string pipe = dir.file("slow.pgn");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const int writer = open(pipe.c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    const std::string first = pgn_game("Slow", "1.e4 *");
+    ASSERT_EQ(write(writer, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+    QProcess slow;
+    slow.start(QString::fromStdString(binPath("inkmate-tool")),
+               {QStringLiteral("import"), QString::fromStdString(pipe),
+                QString::fromStdString(dir.file("out.cdb"))});
+    // Its hidden file (and journal) appear; the pipe is no entry listed here.
+    std::vector<std::string> during;
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        during = folder_entries(dir.path());
+        return during.size() > clean.size();
+    }));
+    // A second import meanwhile leaves the running one's file alone.
+    EXPECT_EQ(tool({"import", dir.file("one.pgn"), dir.file("out.cdb")}).status, 0);
+    EXPECT_EQ(folder_entries(dir.path()), during);
+
+    slow.kill();
+    ASSERT_TRUE(slow.waitForFinished(10000));
+    close(writer);
+    EXPECT_EQ(folder_entries(dir.path()), during);
+    // The next import removes what the killed one left.
+    EXPECT_EQ(tool({"import", dir.file("one.pgn"), dir.file("out.cdb")}).status, 0);
+    EXPECT_EQ(folder_entries(dir.path()), clean);
 }
