@@ -311,7 +311,13 @@ TEST(ChessBaseImport, StaleTemporaryFilesGoLiveOnesStay)
     };
     writeFile(dir.file(".u.cdb.k1ll3d"), "another base's");
     writeFile(dir.file(".t.cdb.notours"), "not of our naming");
-    const std::vector<std::string> clean = folder_entries(dir.path());
+    // The folder's entries in byte order.
+    const auto listing = [&] {
+        std::vector<std::string> entries = folder_entries(dir.path());
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    };
+    const std::vector<std::string> clean = listing();
     leave_stale();
     {
         // A running import of the same base holds its file.
@@ -324,20 +330,20 @@ TEST(ChessBaseImport, StaleTemporaryFilesGoLiveOnesStay)
         std::vector<std::string> expected = clean;
         expected.push_back(name);
         std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(folder_entries(dir.path()), expected);
+        EXPECT_EQ(listing(), expected);
 
         leave_stale();
         const Report report = import_text(dir, pgn_game("New", "1.d4 *"), "t");
         EXPECT_EQ(report.games, 1);
-        EXPECT_EQ(folder_entries(dir.path()), expected);
+        EXPECT_EQ(listing(), expected);
         EXPECT_EQ(readFile(live.path()), "");
     }
-    EXPECT_EQ(folder_entries(dir.path()), clean);
+    EXPECT_EQ(listing(), clean);
     // Read-only, nothing is removed.
     leave_stale();
     ChessBase base;
     base.open(target, ChessBase::ReadOnly);
-    EXPECT_EQ(folder_entries(dir.path()).size(), clean.size() + 3);
+    EXPECT_EQ(listing().size(), clean.size() + 3);
 }
 
 TEST(ChessBaseImport, WritesThroughLinksAndRefusesWriteProtectedBases)
