@@ -182,7 +182,7 @@ void ChessAbstract::newGame(const Board& start, int white, int black, Color user
 {
     // A game started in a read-only base would be lost when left.
     const ChessBase& base = m_document.database;
-    const std::string fallback = defaultBasePath();
+    const std::string fallback = defaultBaseFile();
     if (base.isReadOnly() && base.path() != fallback &&
         askYesNo(translated("New Game"), translated(kOfferDefaultBase))) {
         const std::string readOnly = base.path();
@@ -507,7 +507,7 @@ void ChessAbstract::loadBase(const char* path)
     }
 }
 
-std::string ChessAbstract::defaultBasePath() const
+std::string ChessAbstract::defaultBaseFile() const
 {
     return m_config.getDataPath() + "/game.cdb";
 }

@@ -127,9 +127,9 @@ public:
     void setMode(ChessDocument::GameMode mode);
 
     // --- Game base
-    // "game.cdb" in the data folder: always writable, the home of games that
-    // cannot be kept in a read-only base.
-    std::string defaultBasePath() const;
+    // The default base, "game.cdb" in the data folder: where a new game goes
+    // that a read-only base cannot keep.
+    std::string defaultBaseFile() const;
     // Closes the base, storing its game; false only on an unexpected failure.
     bool saveBaseNoThrow(const char* path);
     void firstGame();
