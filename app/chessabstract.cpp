@@ -20,6 +20,9 @@ namespace {
 const int kPromotionPieces[] = {Piece::TypeQueen, Piece::TypeRook, Piece::TypeBishop,
                                 Piece::TypeKnight};
 
+const char* const kOfferDefaultBase =
+    N_("This game base is read-only. Play the new game in the default base, where it is saved?");
+
 const char* const kDrawReasons[] = {"", N_("Stalemate"), N_("Insufficient material"),
                                     N_("Threefold repetition"), N_("Fifty-move rule")};
 
@@ -204,6 +207,25 @@ void ChessAbstract::onSelectGame()
 
 void ChessAbstract::newGame(const Board& start, int white, int black, Color user, int parentRow)
 {
+    // A game started in a read-only base would be lost when left.
+    const ChessBase& base = m_document.database;
+    const std::string fallback = defaultBaseFile();
+    if (base.isReadOnly() && base.path() != fallback &&
+        askYesNo(translated("New Game"), translated(kOfferDefaultBase))) {
+        const std::string readOnly = base.path();
+        saveBase(readOnly.c_str());
+        try {
+            loadBase(fallback.c_str());
+            m_config.writeString("last_opened", fallback.c_str());
+            // The empty game an empty base starts with gives way to this one.
+            if (m_document.game().id == 0)
+                m_document.game().flags |= Game::FlagNotStored;
+            parentRow = 0;
+        } catch (const Exception& e) {
+            message(MessageError, translated("Error"), e.what(), 0);
+            loadBase(readOnly.c_str());
+        }
+    }
     m_document.newGame(start, white, black, user, parentRow);
     Game& game = m_document.game();
     const std::string myName = m_config.readString("my_name", translated("Human"));

@@ -68,6 +68,13 @@ public:
     virtual Rect getClientRect() const = 0;
     virtual void message(MessageType type, const char* title, const char* text,
                          int timeoutMs) const = 0;
+    // A question answered with Yes (true) or No; No where nobody can answer.
+    virtual bool askYesNo(const char* title, const char* text) const
+    {
+        (void)title;
+        (void)text;
+        return false;
+    }
     virtual void createMainMenu() = 0;
     virtual void showMainMenu() = 0;
     virtual void onPuzzleSolved() = 0;
@@ -146,6 +153,9 @@ public:
     // --- Game base
     void loadBase(const char* path);
     void saveBase(const char* path);
+    // The default base, "game.cdb" in the data folder: where a new game goes
+    // that a read-only base cannot keep.
+    std::string defaultBaseFile() const;
     // Closes the base, storing its game; false only on an unexpected failure.
     bool saveBaseNoThrow(const char* path);
     // Stores the game on screen, which stays open; false, with the error

@@ -16,13 +16,20 @@
 #include <QFileInfo>
 
 namespace {
+const char* const kReadOnlyBase =
+    N_("The game base %s is read-only: games and solved puzzles are not saved.");
+
+// The same file, also when reached through a link.
 bool same_file(const std::string& a, const std::string& b)
 {
     if (a == b)
         return true;
-    const QString ca = QFileInfo(QString::fromStdString(a)).absoluteFilePath();
-    const QString cb = QFileInfo(QString::fromStdString(b)).absoluteFilePath();
-    return ca == cb;
+    const auto real = [](const std::string& path) {
+        const QFileInfo info(QString::fromStdString(path));
+        const QString canonical = info.canonicalFilePath();
+        return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+    };
+    return real(a) == real(b);
 }
 } // namespace
 
@@ -40,6 +47,16 @@ void ChessAbstract::loadBase(const char* path)
     }
     if (g_pLog)
         g_pLog->write(1, Log::Info, "Base %s is loaded", path);
+    if (m_document.database.isReadOnly()) {
+        char text[1024];
+        snprintf(text, sizeof text, translated(kReadOnlyBase), path);
+        message(MessageInformation, translated("Game base"), text, 0);
+    }
+}
+
+std::string ChessAbstract::defaultBaseFile() const
+{
+    return m_config.getDataPath() + "/game.cdb";
 }
 
 void ChessAbstract::saveBase(const char* path)
@@ -78,8 +95,7 @@ bool ChessAbstract::storeGame()
 
 std::string ChessAbstract::defaultBasePath() const
 {
-    const std::string fallback = m_config.getDataPath() + "/game.cdb";
-    return m_config.readString("last_opened", fallback.c_str());
+    return m_config.readString("last_opened", defaultBaseFile().c_str());
 }
 
 bool ChessAbstract::openBaseOrRestore(const std::string& path, const std::string& previous)

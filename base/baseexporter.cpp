@@ -1,9 +1,12 @@
 #include "base/baseexporter.h"
 
 #include "base/chessbase.h"
+#include "base/storedrow.h"
 #include "core/exception.h"
 #include "core/trans.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 namespace {
@@ -36,6 +39,12 @@ void write_heading(const ChessBase::HeaderItem& item, std::ostream& out,
     ++report.headings;
 }
 
+// The reason a stream write failed, as the system gave it.
+const char* write_error()
+{
+    return errno != 0 ? strerror(errno) : "write error";
+}
+
 } // namespace
 
 BaseExporter::Report BaseExporter::write(ChessBase& base, std::ostream& out)
@@ -43,8 +52,8 @@ BaseExporter::Report BaseExporter::write(ChessBase& base, std::ostream& out)
     Report report;
     if (!base.m_db)
         throw Exception(false, translated("No game base is open"));
-    SQLiteStatement rows(base.m_db, "select rowid,Event,Site,Date,Round,White,Black,FEN,Result,"
-                                    "Flags,MoveText from games order by rowid");
+    SQLiteStatement rows(base.m_db, "select rowid,Parent,Event,Site,Date,Round,White,Black,FEN,"
+                                    "Result,Flags,MoveText from games order by rowid");
     Board classic;
     classic.create_classic_board();
     Game game;
@@ -55,39 +64,47 @@ BaseExporter::Report BaseExporter::write(ChessBase& base, std::ostream& out)
         const std::string label = "game " + std::to_string(id) + ": ";
         while (heading < items.size() && items[heading].gameId <= id)
             write_heading(items[heading++], out, report);
+        const StoredRow row = StoredRow::read(rows, 1);
         game.init(classic);
-        game.event = one_line(rows.columnText(1));
-        game.site = one_line(rows.columnText(2));
-        game.date = one_line(rows.columnText(3));
-        game.round = one_line(rows.columnText(4));
-        game.white = one_line(rows.columnText(5));
-        game.black = one_line(rows.columnText(6));
-        if (!rows.isNull(7)) {
+        game.event = one_line(row.texts[0]);
+        game.site = one_line(row.texts[1]);
+        game.date = one_line(row.texts[2]);
+        game.round = one_line(row.texts[3]);
+        game.white = one_line(row.texts[4]);
+        game.black = one_line(row.texts[5]);
+        if (row.hasFen) {
             try {
-                game.startBoard.importFromFEN(rows.columnText(7));
+                game.startBoard.importFromFEN(row.fen);
                 game.setUp = true;
             } catch (const Exception& e) {
                 report.warnings.push_back(label + e.what() + " (not exported)");
                 continue;
             }
         }
-        const int64_t result = rows.columnInt64(8);
-        if (result < 0 || result > 3)
-            report.warnings.push_back(label + "invalid result " + std::to_string(result) +
+        if (!row.resultValid)
+            report.warnings.push_back(label + "invalid result " + row.resultText +
                                       ", written as \"*\"");
-        game.result = static_cast<GameResult>(result < 0 || result > 3 ? 0 : result);
-        game.flags = static_cast<unsigned>(rows.columnInt64(9));
-        game.moveText = rows.columnText(10);
+        if (!row.flagsValid)
+            report.warnings.push_back(label + "invalid flags " + row.flagsText + ", written as 0");
+        game.result = static_cast<GameResult>(row.result);
+        game.flags = row.flags;
+        // The stored text as it is, however long.
+        game.moveText =
+            row.moveTextBytes > StoredRow::kMaxMoveText ? rows.columnText(11) : row.moveText;
         if (game.moveText.empty())
             game.moveText = Game::game_result_to_str(game.result);
+        errno = 0;
         game.writePGN(out);
+        if (!out)
+            throw Exception(false, "%s", write_error());
         ++report.games;
     }
     for (; heading < items.size(); ++heading)
         report.warnings.push_back("contents entry " + std::to_string(items[heading].id) +
                                   ": it points at no game; not exported");
+    errno = 0;
     out.flush();
     if (!out)
-        throw Exception(false, "Failed to write the PGN output");
+        throw Exception(false, "%s", write_error());
     return report;
 }

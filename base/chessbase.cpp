@@ -1,5 +1,8 @@
 #include "base/chessbase.h"
 
+#include "base/basefile.h"
+#include "base/storedrow.h"
+
 #include "chess/board.h"
 #include "core/exception.h"
 #include "core/log.h"
@@ -13,9 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Longest stored move text a game is opened with; a longer one marks it invalid.
-constexpr size_t kMaxMoveText = 16u << 20;
 
 Board classic_board()
 {
@@ -56,21 +56,6 @@ int parse_id(const std::string& text)
     return static_cast<int>(value);
 }
 
-// The values of one games row, copied before the statement is reset.
-struct GameRow {
-    int64_t parent = 0;
-    std::string texts[6];
-    bool hasFen = false;
-    std::string fen;
-    bool resultIsInteger = true;
-    int64_t result = 0;
-    bool flagsValid = true;
-    int64_t flags = 0;
-    bool moveTextNull = false;
-    size_t moveTextBytes = 0;
-    std::string moveText;
-};
-
 } // namespace
 
 ChessBase::ChessBase() = default;
@@ -93,8 +78,12 @@ void ChessBase::open(const std::string& path, OpenMode mode)
 {
     close();
     const bool existed = access(path.c_str(), F_OK) == 0;
-    m_readOnly = mode == ReadOnly;
+    // A base the program cannot change is opened read-only from the start,
+    // rather than failing at the first save.
+    m_readOnly = mode == ReadOnly || basefile::isWriteProtected(path);
     m_path = path;
+    if (!m_readOnly)
+        basefile::removeStaleTemporaries(basefile::resolveLinks(path));
     const int flags =
         m_readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
@@ -102,6 +91,8 @@ void ChessBase::open(const std::string& path, OpenMode mode)
         fail(path, "ChessBase", 151, reason);
     }
     sqlite3_busy_timeout(m_db, 2000);
+    if (sqlite3_db_readonly(m_db, "main") == 1)
+        m_readOnly = true;
 
     int count = 0;
     try {
@@ -126,6 +117,7 @@ void ChessBase::open(const std::string& path, OpenMode mode)
                      version.c_str());
             fail(path, "ChessBase", 164, reason);
         }
+        dropPartialIndex();
     } else {
         // Only a file without any table becomes a game base; a foreign
         // database is left alone.
@@ -170,6 +162,22 @@ void ChessBase::open(const std::string& path, OpenMode mode)
                       m_readOnly ? " (read-only)" : "");
 }
 
+// Earlier versions made a partial index, which SQLite before 3.8 cannot read
+// at all; a writable base loses it on open.
+void ChessBase::dropPartialIndex()
+{
+    int count = 0;
+    if (m_readOnly ||
+        !readInt("select count(1) from SQLITE_MASTER where type = 'index' and "
+                 "name = 'unsolved' and tbl_name = 'games'",
+                 &count) ||
+        count == 0)
+        return;
+    if (!execute("drop index unsolved") && g_pLog)
+        g_pLog->write(1, Log::Warning, "Could not drop the index of %s: %s", m_path.c_str(),
+                      m_lastError.c_str());
+}
+
 void ChessBase::prepareStatements()
 {
     m_selectGame.prepare(
@@ -179,7 +187,6 @@ void ChessBase::prepareStatements()
                                "Result,Flags,MoveText)  values(?,?,?,?,?,?,?,?,?,?,?) ");
     m_updateGame.prepare(m_db, " update games set Result=?,MoveText=?,Flags=?  where rowid = ?");
     m_updateFlags.prepare(m_db, " update games set Flags=?  where rowid = ?");
-    // The flag values are part of the text so that the index "unsolved" serves it.
     m_nextPuzzle.prepare(m_db, "select min(rowid) from games where rowid>? and Flags & 6 = 2");
 }
 
@@ -232,14 +239,14 @@ void ChessBase::disconnect()
 bool ChessBase::create()
 {
     static const char* const statements[] = {
-        "begin", " create table params (      name VARCHAR(255) not NULL,      value TEXT) ",
+        "begin",
+        " create table params (      name VARCHAR(255) not NULL,      value TEXT) ",
         "insert into params(name,value)     values('version','1')",
         " create table games (      Parent INTEGER,      Event TEXT,      Site  TEXT,      Date  "
         "TEXT,      Round TEXT,      White TEXT,      Black TEXT,      FEN   TEXT,      Result "
         "INTEGER NOT NULL,      Flags INTEGER,      MoveText TEXT ) ",
         " create table contents (      parent INTEGER,      gameid INTEGER,      text   TEXT )",
-        // Finds the next unsolved puzzle without reading the games in between.
-        "create index unsolved on games(Flags & 6) where Flags & 6 = 2", "commit"};
+        "commit"};
     for (const char* sql : statements) {
         if (!execute(sql)) {
             const std::string error = m_lastError;
@@ -316,27 +323,9 @@ void ChessBase::openGame(int id)
 {
     if (id <= 0 || id == game.id || !m_db)
         return;
-    GameRow row;
-    {
-        Use use(m_selectGame);
-        m_selectGame.bind(1, id);
-        if (!m_selectGame.step())
-            return;
-        row.parent = m_selectGame.columnInt64(0);
-        for (int i = 0; i < 6; ++i)
-            row.texts[i] = m_selectGame.columnText(i + 1);
-        row.hasFen = !m_selectGame.isNull(7);
-        if (row.hasFen)
-            row.fen = m_selectGame.columnText(7);
-        row.resultIsInteger = m_selectGame.isInteger(8) || m_selectGame.isNull(8);
-        row.result = m_selectGame.columnInt64(8);
-        row.flagsValid = m_selectGame.isInteger(9) || m_selectGame.isNull(9);
-        row.flags = m_selectGame.columnInt64(9);
-        row.moveTextNull = m_selectGame.isNull(10);
-        row.moveTextBytes = m_selectGame.columnBytes(10);
-        if (row.moveTextBytes <= kMaxMoveText)
-            row.moveText = m_selectGame.columnText(10);
-    }
+    StoredRow row;
+    if (!readRow(id, &row))
+        return;
 
     // The previous game is written back before any field changes.
     closeGame();
@@ -345,46 +334,35 @@ void ChessBase::openGame(int id)
 
     game.init(classic_board());
     game.id = id;
-    game.parent = row.parent > 0 && row.parent <= INT_MAX ? static_cast<int>(row.parent) : 0;
-    game.event = std::move(row.texts[0]);
-    game.site = std::move(row.texts[1]);
-    game.date = std::move(row.texts[2]);
-    game.round = std::move(row.texts[3]);
-    game.white = std::move(row.texts[4]);
-    game.black = std::move(row.texts[5]);
-    const bool resultValid = row.resultIsInteger && row.result >= 0 && row.result <= 3;
-    row.flagsValid = row.flagsValid && row.flags >= 0 && row.flags <= 0xffffffffLL;
-    game.result = static_cast<GameResult>(resultValid ? row.result : 0);
-    // A stored game is stored: the not-stored bit means nothing in a row.
-    game.flags = row.flagsValid ? static_cast<unsigned>(row.flags) & ~Game::FlagNotStored : 0u;
     m_stored.id = id;
-    m_stored.result = resultValid ? static_cast<int>(row.result) : -1;
-    m_stored.flags = row.flagsValid ? static_cast<unsigned>(row.flags) : 0u;
-    m_haveStored = resultValid && row.flagsValid;
-    try {
-        if (!resultValid)
-            throw Exception(false, translated("Invalid result in the stored game: %s"),
-                            row.resultIsInteger ? std::to_string(row.result).c_str() : "?");
-        if (!row.flagsValid)
-            throw Exception(false, translated("Invalid flags in the stored game: %s"),
-                            std::to_string(row.flags).c_str());
-        if (row.moveTextNull)
-            throw Exception(false, translated("The stored game has no move text"));
-        if (row.moveTextBytes > kMaxMoveText)
-            throw Exception(false, translated("The stored move text is too long"));
-        game.moveText = std::move(row.moveText);
-        m_stored.moveText = game.moveText;
-        if (row.hasFen) {
-            game.startBoard.importFromFEN(row.fen);
-            game.setUp = true;
-        }
-        game.open();
-    } catch (const Exception& e) {
-        game.invalidate(e.what());
-        if (g_pLog)
-            g_pLog->write(2, Log::Warning, "Game %d of %s is invalid: %s", id, m_path.c_str(),
-                          e.what());
-    }
+    m_stored.result = row.resultValid ? row.result : -1;
+    m_stored.flags = row.flags;
+    m_haveStored = row.resultValid && row.flagsValid;
+    const std::string problem = row.toGame(game);
+    m_stored.moveText = game.moveText;
+    if (!problem.empty() && g_pLog)
+        g_pLog->write(2, Log::Warning, "Game %d of %s is invalid: %s", id, m_path.c_str(),
+                      problem.c_str());
+}
+
+bool ChessBase::readRow(int64_t id, StoredRow* row)
+{
+    Use use(m_selectGame);
+    m_selectGame.bind(1, id);
+    if (!m_selectGame.step())
+        return false;
+    *row = StoredRow::read(m_selectGame, 0);
+    return true;
+}
+
+std::string ChessBase::verifyGame(int64_t id)
+{
+    StoredRow row;
+    if (!m_db || !readRow(id, &row))
+        return translated("The game cannot be read");
+    Game scratch;
+    scratch.init(classic_board());
+    return row.toGame(scratch);
 }
 
 bool ChessBase::matches(const StoredState& state) const
@@ -502,13 +480,18 @@ void ChessBase::newGame(const Board& board)
 int ChessBase::getFirstRowID()
 {
     int id = 0;
-    return m_db && readInt("select min(rowid) from games", &id) ? id : 0;
+    // Only ids a game can have; other rows are reached by the tools alone.
+    return m_db && readInt("select min(rowid) from games where rowid between 1 and 2147483647", &id)
+               ? id
+               : 0;
 }
 
 int ChessBase::getLastRowID()
 {
     int id = 0;
-    return m_db && readInt("select max(rowid) from games", &id) ? id : 0;
+    return m_db && readInt("select max(rowid) from games where rowid between 1 and 2147483647", &id)
+               ? id
+               : 0;
 }
 
 int ChessBase::getNextRowID(int id)
@@ -537,6 +520,17 @@ int ChessBase::getNextStoredRowID(int id)
     SQLiteStatement statement(m_db, "select min(rowid) from games where rowid > ?");
     statement.bind(1, id);
     return statement.step() ? to_int(statement.columnInt64(0)) : 0;
+}
+
+std::vector<int64_t> ChessBase::rowIds()
+{
+    std::vector<int64_t> ids;
+    if (!m_db)
+        return ids;
+    SQLiteStatement statement(m_db, "select rowid from games order by rowid");
+    while (statement.step())
+        ids.push_back(statement.columnInt64(0));
+    return ids;
 }
 
 int ChessBase::gameCount()

@@ -9,6 +9,7 @@
 #include <vector>
 
 struct sqlite3;
+struct StoredRow;
 class Board;
 
 // The game base: one SQLite file (".cdb") with the tables params, games and
@@ -81,6 +82,9 @@ public:
     void openGame(int id);
     void closeGame();
     void newGame(const Board& board);
+    // Opens the row id as the program would, without making it current:
+    // the reason it cannot be shown, empty for a good game.
+    std::string verifyGame(int64_t id);
 
     // Navigation by row id.
     bool firstGame();
@@ -96,6 +100,8 @@ public:
     // The row id of the first game after id, 0 when there is none (gaps skipped).
     int getNextStoredRowID(int id);
     int gameCount();
+    // Every row id of the games table in ascending order, whatever its range.
+    std::vector<int64_t> rowIds();
 
     // Table of contents.
     void readContents();
@@ -125,8 +131,9 @@ private:
         std::string moveText;
     };
 
-    void connect(const std::string& path, OpenMode mode);
     void disconnect();
+    void dropPartialIndex();
+    bool readRow(int64_t id, StoredRow* row);
     void prepareStatements();
     int64_t insertGame();
     void writeGame();

@@ -2,6 +2,9 @@
 // becoming entries of the table of contents.
 #include "base/chessbase.h"
 
+#include "base/basefile.h"
+#include "base/storedrow.h"
+
 #include "chess/board.h"
 #include "core/exception.h"
 #include "core/log.h"
@@ -33,62 +36,6 @@ int to_int_checked(int64_t value)
     return static_cast<int>(value);
 }
 
-// The new base is built in a hidden file beside the target and renamed over
-// it only when complete; otherwise it is removed with its journal.
-class TemporaryBase {
-public:
-    explicit TemporaryBase(const std::string& target)
-    {
-        const size_t slash = target.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-        std::string pattern =
-            folder + (folder.empty() || folder.back() == '/' ? "" : "/") + "." + name + ".XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        const int fd = mkstemp(buffer.data());
-        if (fd < 0)
-            throw Exception(false, translated("Failed to create file: %s (%s)"), target.c_str(),
-                            strerror(errno));
-        // mkstemp makes the file private; give it the usual permissions.
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-        ::close(fd);
-        m_path = buffer.data();
-    }
-    ~TemporaryBase()
-    {
-        if (!m_kept) {
-            unlink(m_path.c_str());
-            unlink((m_path + "-journal").c_str());
-        }
-    }
-    TemporaryBase(const TemporaryBase&) = delete;
-    TemporaryBase& operator=(const TemporaryBase&) = delete;
-
-    const std::string& path() const { return m_path; }
-
-    void replace(const std::string& target)
-    {
-        if (rename(m_path.c_str(), target.c_str()) != 0)
-            throw Exception(false, translated("Failed to create file: %s (%s)"), target.c_str(),
-                            strerror(errno));
-        m_kept = true;
-        const size_t slash = target.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-        if (fd >= 0) {
-            fsync(fd);
-            ::close(fd);
-        }
-    }
-
-private:
-    std::string m_path;
-    bool m_kept = false;
-};
-
 } // namespace
 
 std::string ChessBase::ImportReport::text() const
@@ -108,9 +55,11 @@ std::string ChessBase::ImportReport::text() const
     return out;
 }
 
-ChessBase::ImportReport ChessBase::imp(const std::string& cdbPath, const std::string& pgnPath,
+ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::string& pgnPath,
                                        const ImportProgress& progress)
 {
+    // A link is written through: the new base replaces the file it points at.
+    const std::string cdbPath = basefile::resolveLinks(basePath);
     struct stat info;
     std::ifstream in;
     if (stat(pgnPath.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
@@ -125,8 +74,12 @@ ChessBase::ImportReport ChessBase::imp(const std::string& cdbPath, const std::st
         throw Exception(false, translated("The game base would replace the PGN file: %s"),
                         pgnPath.c_str());
 
+    if (basefile::isWriteProtected(cdbPath))
+        throw Exception(false, translated("The game base is read-only: %s"), basePath.c_str());
+
     ImportReport report;
-    TemporaryBase temporary(cdbPath);
+    basefile::removeStaleTemporaries(cdbPath);
+    basefile::Temporary temporary(cdbPath);
     ChessBase base;
     try {
         base.open(temporary.path());
@@ -150,6 +103,14 @@ ChessBase::ImportReport ChessBase::imp(const std::string& cdbPath, const std::st
                 continue;
             }
             ++number;
+            // What opening a game refuses is not stored either.
+            if (base.game.moveText.size() > StoredRow::kMaxMoveText) {
+                ++report.skipped;
+                if (report.messages.size() < kReportedMessages)
+                    report.messages.push_back("game " + std::to_string(number) + ": " +
+                                              translated("The move text is too long"));
+                continue;
+            }
             const auto heading = base.game.headers.find("Header");
             if (heading == base.game.headers.end()) {
                 // Every real game of the file is stored, whatever its flags say.
@@ -199,11 +160,16 @@ ChessBase::ImportReport ChessBase::imp(const std::string& cdbPath, const std::st
         base.disconnect();
     } catch (const Exception& e) {
         base.disconnect();
+        // The hidden file is no name the user knows: name the base instead.
+        std::string reason = e.what();
+        for (size_t at = reason.find(temporary.path()); at != std::string::npos;
+             at = reason.find(temporary.path(), at + basePath.size()))
+            reason.replace(at, temporary.path().size(), basePath);
         if (g_pLog)
-            g_pLog->write(1, Log::Error, "Import of %s failed: %s", pgnPath.c_str(), e.what());
-        if (e.isCritical())
-            throw;
-        throw Exception(false, translated("Failed to import %s: %s"), pgnPath.c_str(), e.what());
+            g_pLog->write(1, Log::Error, "Import of %s failed: %s", pgnPath.c_str(),
+                          reason.c_str());
+        throw Exception(false, translated("Failed to import %s into %s: %s"), pgnPath.c_str(),
+                        basePath.c_str(), reason.c_str());
     }
     temporary.replace(cdbPath);
     if (progress)

@@ -6,6 +6,7 @@
 // Usage: bench_app_move [PGN file] [rounds]
 
 #include "app/chessabstract.h"
+#include "benchcorpus.h"
 #include "core/configfileqt.h"
 #include "core/exception.h"
 #include "core/log.h"
@@ -130,7 +131,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const std::string pgn =
-        argc > 1 ? argv[1] : std::string(INKMATE_CORPUS_DIR) + "/sample-1in20.pgn";
+        argc > 1 ? argv[1] : corpus_or_slice("sample-1in20.pgn", "masters-slice.pgn");
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
 
     QTemporaryDir dir;

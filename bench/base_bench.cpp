@@ -5,6 +5,7 @@
 //   bench_base_bench [GAMES]    (GAMES of the generated base, default 200000)
 #include "base/baseexporter.h"
 #include "base/chessbase.h"
+#include "benchcorpus.h"
 #include "core/exception.h"
 
 #include <QDir>
@@ -61,12 +62,23 @@ double timed_system(const std::string& command)
     return status == 0 ? elapsed : -1.0;
 }
 
-// Every game of the corpus as PGN text, read once.
+// Every game of the corpus (else of the test slices) as PGN text, read once.
 std::vector<std::string> corpus_games()
 {
-    std::vector<std::string> games;
+    std::vector<std::string> paths;
     for (const char* name : kCorpus) {
-        std::ifstream in(corpus(name), std::ios::binary);
+        if (corpus_present(name))
+            paths.push_back(corpus(name));
+    }
+    if (paths.empty()) {
+        fprintf(stderr, "corpus not found in %s: games taken from tests/data\n",
+                INKMATE_CORPUS_DIR);
+        for (const char* slice : {"masters-slice.pgn", "lichess-slice.pgn"})
+            paths.push_back(std::string(INKMATE_SOURCE_DIR) + "/tests/data/" + slice);
+    }
+    std::vector<std::string> games;
+    for (const std::string& path : paths) {
+        std::ifstream in(path, std::ios::binary);
         Game game;
         for (;;) {
             try {
@@ -87,6 +99,12 @@ std::vector<std::string> corpus_games()
 void bench_corpus_import(const QTemporaryDir& dir)
 {
     printf("== Import of the corpus (moves are not parsed; one transaction)\n");
+    for (const char* name : kCorpus) {
+        if (!corpus_present(name)) {
+            printf("  skipped: corpus file %s not found in %s\n", name, INKMATE_CORPUS_DIR);
+            return;
+        }
+    }
     const std::string folder = dir.path().toStdString();
     const std::string all = folder + "/corpus.pgn";
     {

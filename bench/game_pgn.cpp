@@ -3,6 +3,7 @@
 // same run, both in processor time. Usage: bench_game_pgn [FILE...] (default: the four corpus
 // files).
 
+#include "benchcorpus.h"
 #include "core/exception.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
@@ -82,8 +83,16 @@ int main(int argc, char** argv)
         files.push_back(argv[i]);
     if (files.empty()) {
         for (const char* name :
-             {"masters-historical.pgn", "masters-modern.pgn", "lichess.pgn", "eco-lines.pgn"})
-            files.push_back(std::string(INKMATE_CORPUS_DIR) + "/" + name);
+             {"masters-historical.pgn", "masters-modern.pgn", "lichess.pgn", "eco-lines.pgn"}) {
+            if (corpus_present(name))
+                files.push_back(std::string(INKMATE_CORPUS_DIR) + "/" + name);
+        }
+        if (files.empty()) {
+            fprintf(stderr, "corpus not found in %s: measured on tests/data instead\n",
+                    INKMATE_CORPUS_DIR);
+            for (const char* slice : {"masters-slice.pgn", "lichess-slice.pgn"})
+                files.push_back(std::string(INKMATE_SOURCE_DIR) + "/tests/data/" + slice);
+        }
     }
     const std::string pgnExtract = find_pgn_extract();
 

@@ -9,6 +9,7 @@
 //    main line move by move, the words measured and the time per repaint.
 //
 //   bench_views_eink [PGN]   (default: the corpus's masters-historical.pgn)
+#include "benchcorpus.h"
 #include "chess/san.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
@@ -316,7 +317,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const std::string pgn =
-        argc > 1 ? argv[1] : std::string(INKMATE_CORPUS_DIR) + "/masters-historical.pgn";
+        argc > 1 ? argv[1] : corpus_or_slice("masters-historical.pgn", "masters-slice.pgn");
     bench_board(pgn);
     bench_history();
     return 0;

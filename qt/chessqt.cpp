@@ -115,6 +115,12 @@ void ChessQt::message(MessageType type, const char* title, const char* text, int
                nullptr);
 }
 
+bool ChessQt::askYesNo(const char* title, const char* text) const
+{
+    return messageBox(QMessageBox::Question, QString::fromUtf8(title), QString::fromUtf8(text),
+                      QMessageBox::Yes | QMessageBox::No, nullptr) == QMessageBox::Yes;
+}
+
 void ChessQt::createMainMenu()
 {
     m_menu->clear();

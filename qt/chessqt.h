@@ -30,6 +30,7 @@ public:
     void invalidate(const QRect& rect) override;
     void message(MessageType type, const char* title, const char* text,
                  int timeoutMs) const override;
+    bool askYesNo(const char* title, const char* text) const override;
     void createMainMenu() override;
     void showMainMenu() override;
     void onPuzzleSolved() override;

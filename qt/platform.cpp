@@ -25,19 +25,21 @@ bool is_noninteractive()
     return qEnvironmentVariableIntValue("INKMATE_NONINTERACTIVE") == 1;
 }
 
-void messageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
-                QMessageBox::StandardButtons buttons, QWidget* parent)
+QMessageBox::StandardButton messageBox(QMessageBox::Icon icon, const QString& title,
+                                       const QString& text, QMessageBox::StandardButtons buttons,
+                                       QWidget* parent)
 {
     if (is_noninteractive()) {
         fprintf(stderr, "%s: %s\n", title.toUtf8().constData(), text.toUtf8().constData());
         fflush(stderr);
         eink_full_update();
-        return;
+        return QMessageBox::NoButton;
     }
     QMessageBox box(icon, title, text, buttons, parent,
                     Qt::WindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint));
-    box.exec();
+    const int chosen = box.exec();
     eink_full_update();
+    return static_cast<QMessageBox::StandardButton>(chosen);
 }
 
 QString readStyleSheet(const QString& fileName)

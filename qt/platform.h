@@ -10,11 +10,12 @@ class QWidget;
 void eink_full_update();
 int eink_full_update_count();
 
-// A modal message box followed by a full refresh. With the environment
-// variable INKMATE_NONINTERACTIVE=1 the title and text go to standard error
-// and the call returns at once.
-void messageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
-                QMessageBox::StandardButtons buttons, QWidget* parent);
+// A modal message box followed by a full refresh; the button chosen. With
+// the environment variable INKMATE_NONINTERACTIVE=1 the title and text go to
+// standard error and the call returns NoButton at once.
+QMessageBox::StandardButton messageBox(QMessageBox::Icon icon, const QString& title,
+                                       const QString& text, QMessageBox::StandardButtons buttons,
+                                       QWidget* parent);
 
 // The whole text of a style sheet, or "" when the file cannot be opened.
 QString readStyleSheet(const QString& fileName);

@@ -47,11 +47,16 @@ int run_export(const std::vector<std::string>& args)
         } else {
             std::ofstream out(partial, std::ios::binary | std::ios::trunc);
             if (!out)
-                throw Exception(false, "Cannot write %s: %s", partial.c_str(), strerror(errno));
-            report = BaseExporter::write(base, out);
-            out.close();
-            if (!out)
-                throw Exception(false, "Cannot write %s: %s", partial.c_str(), strerror(errno));
+                throw Exception(false, "Cannot write %s: %s", target.c_str(), strerror(errno));
+            try {
+                report = BaseExporter::write(base, out);
+                errno = 0;
+                out.close();
+                if (!out)
+                    throw Exception(false, "%s", errno != 0 ? strerror(errno) : "write error");
+            } catch (const Exception& e) {
+                throw Exception(false, "Cannot write %s: %s", target.c_str(), e.what());
+            }
             if (rename(partial.c_str(), target.c_str()) != 0)
                 throw Exception(false, "Cannot write %s: %s", target.c_str(), strerror(errno));
         }

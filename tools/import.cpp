@@ -58,7 +58,8 @@ int run_import(const std::vector<std::string>& args)
         if (progressShown)
             fprintf(stderr, "\n");
         fprintf(stderr, "inkmate-tool import: %s\n", e.what());
-        return 1;
+        // Nothing was written: not the same as an import that skipped games.
+        return 2;
     }
 }
 

@@ -144,6 +144,12 @@ void TestChess::message(MessageType type, const char* title, const char* text, i
     messages.push_back({type, title ? title : "", text ? text : ""});
 }
 
+bool TestChess::askYesNo(const char* title, const char* text) const
+{
+    messages.push_back({MessageQuestion, title ? title : "", text ? text : ""});
+    return answer;
+}
+
 void TestChess::paint()
 {
     QImage image(std::max(1, client.width), std::max(1, client.height), QImage::Format_RGB32);

@@ -89,6 +89,8 @@ public:
     void invalidate(const QRect& rect) override { invalidated.push_back(rect); }
     void message(MessageType type, const char* title, const char* text,
                  int timeoutMs) const override;
+    // Recorded as a MessageQuestion; answered with `answer`.
+    bool askYesNo(const char* title, const char* text) const override;
     void createMainMenu() override { ++menuBuilt; }
     void showMainMenu() override { ++menuShown; }
     void onPuzzleSolved() override { ++puzzlesSolved; }
@@ -123,6 +125,7 @@ public:
 
     Rect client;
     mutable std::vector<Message> messages;
+    bool answer = false;
     std::vector<QRect> invalidated;
     std::vector<std::string> progress;
     int menuBuilt = 0;

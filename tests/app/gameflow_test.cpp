@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <random>
+#include <sys/stat.h>
 
 using apptest::Environment;
 using apptest::TestChess;
@@ -351,4 +352,43 @@ TEST(GameFlow, AnswerArrivingAfterAnotherGameWasOpenedIsIgnored)
     chess.lastGame();
     EXPECT_EQ(chess.game().event, "inkmate match");
     EXPECT_EQ(chess.lineToCurrent(), std::vector<std::string>{"e2e4"});
+}
+
+TEST(GameFlow, ReadOnlyBaseIsSaidOnceAndANewGameMovesToTheDefaultBase)
+{
+    Environment env;
+    const std::string cards = env.file("card.pgn");
+    testsupport::writeFile(cards, "[White \"Card\"]\n\n1.e4 e5 *\n\n");
+    const std::string card = env.file("card.cdb");
+    ChessBase::imp(card, cards);
+    ASSERT_EQ(chmod(card.c_str(), 0444), 0);
+    const std::string before = testsupport::readFile(card);
+
+    TestChess chess(env.config());
+    chess.loadBase(card.c_str());
+    ASSERT_EQ(chess.messages.size(), 1u);
+    EXPECT_EQ(chess.messages[0].text,
+              "The game base " + card + " is read-only: games and solved puzzles are not saved.");
+    // Declined: the game is played in the read-only base, and not kept.
+    chess.messages.clear();
+    chess.newGame(classic(), 0, 0, White, 1);
+    ASSERT_EQ(chess.messages.size(), 1u);
+    EXPECT_EQ(chess.messages[0].type, TestChess::MessageQuestion);
+    EXPECT_EQ(chess.getDocument().database.path(), card);
+    ASSERT_TRUE(chess.enterMove("d2d4"));
+
+    // Accepted: the new game goes on in the default base and is stored there.
+    chess.answer = true;
+    chess.newGame(classic(), 0, 0, White, 1);
+    const std::string fallback = env.file("chess/game.cdb");
+    EXPECT_EQ(chess.getDocument().database.path(), fallback);
+    EXPECT_EQ(env.config().readString("last_opened", ""), fallback);
+    ASSERT_TRUE(chess.enterMove("c2c4"));
+    ASSERT_TRUE(chess.saveBaseNoThrow(nullptr));
+    EXPECT_EQ(testsupport::readFile(card), before);
+    ChessBase stored;
+    stored.open(fallback, ChessBase::ReadOnly);
+    ASSERT_EQ(stored.rowIds().size(), 1u);
+    EXPECT_EQ(stored.game.parent, 0);
+    EXPECT_EQ(stored.game.moveText.rfind("1.c4", 0), 0u) << stored.game.moveText;
 }

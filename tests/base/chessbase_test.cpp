@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 
 using testsupport::readFile;
 using testsupport::TempDir;
@@ -86,8 +87,8 @@ TEST(ChessBaseFile, NewBaseHasTheSchemaVersionAndAnEmptyGame)
             "FEN   TEXT,      Result INTEGER NOT NULL,      Flags INTEGER,      MoveText "
             "TEXT )",
             "params|CREATE TABLE params (      name VARCHAR(255) not NULL,      value TEXT)"}));
-    EXPECT_EQ(raw.value("select sql from sqlite_master where type = 'index'"),
-              "CREATE INDEX unsolved on games(Flags & 6) where Flags & 6 = 2");
+    // Nothing else: SQLite before 3.8 cannot read a file with a partial index.
+    EXPECT_EQ(raw.value("select count(1) from sqlite_master where type <> 'table'"), "0");
     EXPECT_EQ(raw.rows("select name, value from params order by name"),
               (std::vector<std::string>{"gameid|-1", "version|1"}));
     EXPECT_EQ(raw.value("select count(1) from games"), "0");
@@ -295,9 +296,17 @@ TEST(ChessBaseGames, NavigationStopsAtTheEnds)
     EXPECT_EQ(base.getNextStoredRowID(6), 0);
     base.close();
 
-    // A base without the puzzle index (an older file) finds the same puzzles.
-    RawBase(path).exec("drop index unsolved; update games set Flags = 2 where rowid = 5");
+    // A base with the partial index an earlier version made opens, finds
+    // the same puzzles and loses the index (read-only, it keeps it).
+    RawBase(path).exec("create index unsolved on games(Flags & 6) where Flags & 6 = 2;"
+                       "update games set Flags = 2 where rowid = 5");
+    const std::string withIndex = readFile(path);
+    base.open(path, ChessBase::ReadOnly);
+    EXPECT_TRUE(base.nextUnsolvedPuzzle());
+    base.close();
+    EXPECT_EQ(readFile(path), withIndex);
     base.open(path);
+    EXPECT_EQ(RawBase(path).value("select count(1) from sqlite_master where type = 'index'"), "0");
     base.openGame(3);
     EXPECT_TRUE(base.nextUnsolvedPuzzle());
     EXPECT_EQ(base.game.id, 4);
@@ -432,4 +441,39 @@ TEST(ChessBaseGames, DroppedFailedGameDoesNotBlockALaterEqualGame)
     base.game.addMove(std::string("e5"));
     base.openGame(1);
     EXPECT_EQ(raw.value("select MoveText from games where rowid = 3"), "1.c4 e5 $500 *");
+}
+
+TEST(ChessBaseFile, WriteProtectedBaseOpensReadOnlyAndIsNeverWritten)
+{
+    TempDir dir;
+    const std::string path = import_pgn(dir, five_games());
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    const std::string before = readFile(path);
+    {
+        ChessBase base;
+        base.open(path);
+        EXPECT_TRUE(base.isReadOnly());
+        // Browsing, playing and solving go on; nothing is saved, nothing fails.
+        base.game.addMove(std::string("d4"));
+        EXPECT_TRUE(base.nextUnsolvedPuzzle());
+        EXPECT_EQ(base.game.id, 2);
+        base.game.flags |= Game::FlagSolved;
+        EXPECT_TRUE(base.nextGame());
+        EXPECT_TRUE(base.nextUnsolvedPuzzle());
+        EXPECT_EQ(base.game.id, 4);
+        Board classic;
+        classic.create_classic_board();
+        base.newGame(classic);
+        base.game.addMove(std::string("e4"));
+        EXPECT_NO_THROW(base.close());
+    }
+    EXPECT_EQ(readFile(path), before);
+
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    ChessBase base;
+    base.open(path);
+    EXPECT_FALSE(base.isReadOnly());
+    EXPECT_EQ(base.game.id, 1);
+    EXPECT_TRUE(base.nextUnsolvedPuzzle());
+    EXPECT_EQ(base.game.id, 2);
 }

@@ -1,6 +1,8 @@
 // PGN import, the table of contents and the export round trip.
 #include "base/baseexporter.h"
+#include "base/basefile.h"
 #include "base/chessbase.h"
+#include "base/storedrow.h"
 #include "core/exception.h"
 #include "tests/base/basetestutil.h"
 
@@ -12,6 +14,8 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::corpusPath;
 using testsupport::readFile;
@@ -258,8 +262,12 @@ TEST_P(ChessBaseRoundTrip, ExportAndImportKeepEveryRow)
                       pgn_game("V", "1.e4 *", "[ViewAs \"1\"]\n") +
                       pgn_game("U", "1...Kd7 *",
                                "[FEN \"4k3/8/8/8/8/8/4P3/4K3 b - - 0 1\"]\n[ViewAs \"0\"]\n"));
-    } else {
+    } else if (source.rfind("corpus:", 0) == 0) {
+        source = source.substr(7);
+        SKIP_WITHOUT_CORPUS(source);
         source = corpusPath(source);
+    } else {
+        source = testsupport::dataPath(source);
     }
     const std::string first = dir.file("first.cdb");
     const Report report = ChessBase::imp(first, source);
@@ -287,4 +295,110 @@ TEST_P(ChessBaseRoundTrip, ExportAndImportKeepEveryRow)
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, ChessBaseRoundTrip,
-                         ::testing::Values("headings", "lichess.pgn", "sample-1in20.pgn"));
+                         ::testing::Values("headings", "lichess-slice.pgn", "masters-slice.pgn",
+                                           "corpus:lichess.pgn", "corpus:sample-1in20.pgn"));
+
+TEST(ChessBaseImport, StaleTemporaryFilesGoLiveOnesStay)
+{
+    TempDir dir;
+    import_text(dir, pgn_game("Old", "1.e4 *"), "t");
+    const std::string target = dir.file("t.cdb");
+    // What killed imports of t.cdb left, and files that are not theirs.
+    const auto leave_stale = [&] {
+        writeFile(dir.file(".t.cdb.k1ll3d"), "partial");
+        writeFile(dir.file(".t.cdb.k1ll3d-journal"), "journal");
+        writeFile(dir.file(".t.cdb.0rphan-journal"), "journal");
+    };
+    writeFile(dir.file(".u.cdb.k1ll3d"), "another base's");
+    writeFile(dir.file(".t.cdb.notours"), "not of our naming");
+    // The folder's entries in byte order.
+    const auto listing = [&] {
+        std::vector<std::string> entries = folder_entries(dir.path());
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    };
+    const std::vector<std::string> clean = listing();
+    leave_stale();
+    {
+        // A running import of the same base holds its file.
+        basefile::Temporary live(target);
+        const std::string name = live.path().substr(dir.path().size() + 1);
+        {
+            ChessBase base;
+            base.open(target);
+        }
+        std::vector<std::string> expected = clean;
+        expected.push_back(name);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(listing(), expected);
+
+        leave_stale();
+        const Report report = import_text(dir, pgn_game("New", "1.d4 *"), "t");
+        EXPECT_EQ(report.games, 1);
+        EXPECT_EQ(listing(), expected);
+        EXPECT_EQ(readFile(live.path()), "");
+    }
+    EXPECT_EQ(listing(), clean);
+    // Read-only, nothing is removed.
+    leave_stale();
+    ChessBase base;
+    base.open(target, ChessBase::ReadOnly);
+    EXPECT_EQ(listing().size(), clean.size() + 3);
+}
+
+TEST(ChessBaseImport, WritesThroughLinksAndRefusesWriteProtectedBases)
+{
+    TempDir dir;
+    ASSERT_TRUE(QDir(QString::fromStdString(dir.path())).mkdir(QStringLiteral("real")));
+    writeFile(dir.file("real/games.pgn"), pgn_game("Old", "1.e4 *"));
+    const std::string real = dir.file("real/games.cdb");
+    ChessBase::imp(real, dir.file("real/games.pgn"));
+    ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+    ASSERT_EQ(symlink("real/games.cdb", dir.file("link.cdb").c_str()), 0);
+    ASSERT_EQ(symlink("link.cdb", dir.file("chain.cdb").c_str()), 0);
+
+    writeFile(dir.file("new.pgn"), pgn_game("New", "1.d4 *") + pgn_game("Newer", "1.c4 *"));
+    EXPECT_EQ(ChessBase::imp(dir.file("chain.cdb"), dir.file("new.pgn")).games, 2);
+    struct stat info;
+    ASSERT_EQ(lstat(dir.file("chain.cdb").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(lstat(dir.file("link.cdb").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(RawBase(real).rows("select White from games"),
+              (std::vector<std::string>{"New", "Newer"}));
+    // The replaced base keeps the permissions it had.
+    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(folder_entries(dir.file("real")),
+              (std::vector<std::string>{"games.cdb", "games.pgn"}));
+
+    // A base the user made read-only is not replaced (root included).
+    ASSERT_EQ(chmod(real.c_str(), 0444), 0);
+    const std::string before = readFile(real);
+    try {
+        ChessBase::imp(dir.file("link.cdb"), dir.file("real/games.pgn"));
+        ADD_FAILURE() << "replaced a read-only base";
+    } catch (const Exception& e) {
+        EXPECT_EQ(std::string(e.what()), "The game base is read-only: " + dir.file("link.cdb"));
+    }
+    EXPECT_EQ(readFile(real), before);
+    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0444u);
+}
+
+TEST(ChessBaseImport, GamesOverTheOpeningLimitAreSkipped)
+{
+    TempDir dir;
+    const std::string huge = "1.e4 {" + std::string(StoredRow::kMaxMoveText, 'x') + "} *";
+    const Report report = import_text(dir, pgn_game("A", "1.e4 *") + pgn_game("Huge", huge) +
+                                               pgn_game("C", "1.c4 *"));
+    EXPECT_EQ(report.games, 2);
+    EXPECT_EQ(report.skipped, 1);
+    EXPECT_EQ(report.messages, (std::vector<std::string>{"game 2: The move text is too long"}));
+    // Every stored game opens.
+    ChessBase base;
+    base.open(dir.file("t.cdb"), ChessBase::ReadOnly);
+    for (int64_t id : base.rowIds())
+        EXPECT_EQ(base.verifyGame(id), "") << id;
+    EXPECT_EQ(base.rowIds().size(), 2u);
+}

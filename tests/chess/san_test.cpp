@@ -181,9 +181,8 @@ TEST(San, RealGamesReadAndWriteBack)
 {
     // Plain movetext games (no comments or variations); every move is read,
     // written back with the same check and mate marks, and read again.
-    std::ifstream in(testsupport::corpusPath("masters-historical.pgn"));
-    if (!in)
-        GTEST_SKIP() << "corpus not found";
+    std::ifstream in(testsupport::dataPath("masters-slice.pgn"));
+    ASSERT_TRUE(in);
     std::string line;
     std::string movetext;
     int games = 0;
@@ -234,8 +233,12 @@ TEST(San, RealGamesReadAndWriteBack)
         }
         movetext += line + " ";
     }
-    EXPECT_EQ(games, 500);
-    EXPECT_GT(plies, 20000);
+    if (!movetext.empty()) {
+        play(movetext);
+        ++games;
+    }
+    EXPECT_EQ(games, 200);
+    EXPECT_GT(plies, 15000);
     EXPECT_LT(underMarkedMates, games / 10);
 }
 

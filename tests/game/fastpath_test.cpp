@@ -47,9 +47,9 @@ std::string fast_read(const Board& board, const std::string& san)
 // Opens every game of the file and checks every move node against a node
 // made by the plain addMove (move_to_san and updateGameState), and the SAN
 // reader against move_from_san on spellings of every legal move.
-void check_file(const std::string& name, int every)
+void check_file(const std::string& path, int every)
 {
-    std::istringstream in(testsupport::readFile(testsupport::corpusPath(name)));
+    std::istringstream in(testsupport::readFile(path));
     Game game;
     size_t nodes = 0;
     for (int number = 0;; ++number) {
@@ -102,8 +102,16 @@ void check_file(const std::string& name, int every)
 
 TEST(TreeFastPath, NodesEqualThoseOfThePlainPathOnRealGames)
 {
-    check_file("lichess.pgn", 2);
-    check_file("sample-1in20.pgn", 25);
+    check_file(testsupport::dataPath("lichess-slice.pgn"), 1);
+    check_file(testsupport::dataPath("masters-slice.pgn"), 1);
+}
+
+TEST(TreeFastPath, NodesEqualThoseOfThePlainPathOnTheCorpus)
+{
+    SKIP_WITHOUT_CORPUS("lichess.pgn");
+    SKIP_WITHOUT_CORPUS("sample-1in20.pgn");
+    check_file(testsupport::corpusPath("lichess.pgn"), 2);
+    check_file(testsupport::corpusPath("sample-1in20.pgn"), 25);
 }
 
 TEST(TreeFastPath, OddPositionsWithoutOneKingEachAgreeToo)

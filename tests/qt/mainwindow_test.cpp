@@ -608,6 +608,7 @@ private:
 
 TEST(MainWindow, LargeImportShowsItsProgressAtMostOnceASecond)
 {
+    SKIP_WITHOUT_CORPUS("masters-historical.pgn");
     Shell shell;
     shell.start();
     ChessQt& window = shell.window();

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -45,6 +46,16 @@ std::string corpusPath(const std::string& name)
 {
     return std::string(INKMATE_CORPUS_DIR) + "/" + name;
 }
+bool haveCorpusFile(const std::string& name)
+{
+    return QFileInfo(QString::fromStdString(corpusPath(name))).isFile();
+}
+
+std::string dataPath(const std::string& name)
+{
+    return sourcePath("tests/data/" + name);
+}
+
 std::string sourcePath(const std::string& relative)
 {
     return std::string(INKMATE_SOURCE_DIR) + "/" + relative;

@@ -22,7 +22,12 @@ private:
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& text);
+// A file of the large corpus (INKMATE_CORPUS_DIR), which may be absent:
+// tests that use it start with SKIP_WITHOUT_CORPUS.
 std::string corpusPath(const std::string& name);
+bool haveCorpusFile(const std::string& name);
+// A file of the small real-games slice kept in tests/data.
+std::string dataPath(const std::string& name);
 std::string sourcePath(const std::string& relative);
 std::string binPath(const std::string& name);
 // Path of an executable on PATH, or "" when it is not installed.
@@ -34,3 +39,11 @@ bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000)
 void spin(int milliseconds);
 
 } // namespace testsupport
+
+// Skips the running test, saying why, when a file of the corpus is missing.
+#define SKIP_WITHOUT_CORPUS(name)                                                                  \
+    do {                                                                                           \
+        if (!testsupport::haveCorpusFile(name))                                                    \
+            GTEST_SKIP() << "skipped: corpus file " << testsupport::corpusPath(name)               \
+                         << " not found";                                                          \
+    } while (false)

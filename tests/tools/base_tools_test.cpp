@@ -4,8 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <QDir>
+#include <QProcess>
+#include <QStringList>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using testsupport::binPath;
 using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
@@ -28,6 +36,16 @@ bool exists(const std::string& path)
     if (file)
         fclose(file);
     return file != nullptr;
+}
+
+std::vector<std::string> folder_entries(const std::string& path)
+{
+    std::vector<std::string> out;
+    for (const QString& name :
+         QDir(QString::fromStdString(path))
+             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+        out.push_back(name.toStdString());
+    return out;
 }
 
 } // namespace
@@ -93,8 +111,9 @@ TEST(ToolBase, ImportReportsSkippedGamesAndFailures)
         << run.err;
 
     const std::string before = readFile(dir.file("out.cdb"));
+    // A failed import, nothing written, has a status of its own.
     run = tool({"import", dir.file("missing.pgn"), dir.file("out.cdb")});
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("Failed to load PGN file: " + dir.file("missing.pgn")),
               std::string::npos)
         << run.err;
@@ -137,4 +156,97 @@ TEST(ToolBase, CheckListsUnreadableGamesAndNeverWrites)
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(exists(dir.file("missing.cdb")));
     EXPECT_FALSE(exists(dir.file("out.pgn")));
+}
+
+TEST(ToolBase, CheckAndExportAgreeOnEveryRow)
+{
+    TempDir dir;
+    writeFile(dir.file("games.pgn"), sample_pgn());
+    ASSERT_EQ(tool({"import", dir.file("games.pgn")}).status, 0);
+    const std::string path = dir.file("games.cdb");
+    // Row ids outside what a game id holds, and Flags that are no number.
+    RawBase(path).exec("insert into games(rowid,Parent,Result,Flags,MoveText) values"
+                       "(4294967296,0,1,0,'1.e4 1-0'),(-5,0,0,0,'1.d4 *'),"
+                       "(7,0,0,'x2','1.c4 *')");
+    ToolRun run = tool({"check", path});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "game 7: Invalid flags in the stored game: x2\n");
+    EXPECT_EQ(run.err, "6 games checked, 1 invalid\n");
+
+    run = tool({"export", path, dir.file("out.pgn")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "game 7: invalid flags x2, written as 0\n6 games, 2 headings\n");
+    const std::string pgn = readFile(dir.file("out.pgn"));
+    EXPECT_NE(pgn.find("\n1.d4 *\n"), std::string::npos) << pgn;
+    EXPECT_NE(pgn.find("\n1.e4 1-0\n"), std::string::npos) << pgn;
+}
+
+TEST(ToolBase, FaultsNameTheUsersFileAndTheReason)
+{
+    TempDir dir;
+    std::string many;
+    for (int i = 0; i < 2000; ++i)
+        many += pgn_game("G" + std::to_string(i), "1.e4 e5 2.Nf3 Nc6 *");
+    writeFile(dir.file("many.pgn"), many);
+    writeFile(dir.file("one.pgn"), sample_pgn());
+    ASSERT_EQ(tool({"import", dir.file("one.pgn"), dir.file("out.cdb")}).status, 0);
+    const std::string before = readFile(dir.file("out.cdb"));
+    const std::vector<std::string> entries = folder_entries(dir.path());
+
+    // A full disk, as a file size limit: writes fail with EFBIG.
+    const auto limited = [&](const std::string& command) {
+        return tooltest::run("/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 64; exec '" +
+                                                   binPath("inkmate-tool") + "' " + command});
+    };
+    ToolRun run = limited("import '" + dir.file("many.pgn") + "' '" + dir.file("out.cdb") + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "inkmate-tool import: Failed to import " + dir.file("many.pgn") + " into " +
+                           dir.file("out.cdb") + ": disk I/O error\n");
+    EXPECT_EQ(readFile(dir.file("out.cdb")), before);
+    EXPECT_EQ(folder_entries(dir.path()), entries);
+
+    ASSERT_EQ(tool({"import", dir.file("many.pgn"), dir.file("big.cdb")}).status, 0);
+    run = limited("export '" + dir.file("big.cdb") + "' '" + dir.file("big.pgn") + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "inkmate-tool export: Cannot write " + dir.file("big.pgn") + ": File too large\n");
+    EXPECT_FALSE(exists(dir.file("big.pgn")));
+    EXPECT_FALSE(exists(dir.file("big.pgn.part")));
+}
+
+TEST(ToolBase, KilledImportLeavesNothingTheNextImportKeeps)
+{
+    TempDir dir;
+    writeFile(dir.file("one.pgn"), sample_pgn());
+    ASSERT_EQ(tool({"import", dir.file("one.pgn"), dir.file("out.cdb")}).status, 0);
+    const std::vector<std::string> clean = folder_entries(dir.path());
+    // An import that reads from a pipe stays in the middle of its work
+    // until the test writes more.
+    const std::string pipe = dir.file("slow.pgn");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const int writer = open(pipe.c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    const std::string first = pgn_game("Slow", "1.e4 *");
+    ASSERT_EQ(write(writer, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+    QProcess slow;
+    slow.start(QString::fromStdString(binPath("inkmate-tool")),
+               {QStringLiteral("import"), QString::fromStdString(pipe),
+                QString::fromStdString(dir.file("out.cdb"))});
+    // Its hidden file (and journal) appear; the pipe is no entry listed here.
+    std::vector<std::string> during;
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        during = folder_entries(dir.path());
+        return during.size() > clean.size();
+    }));
+    // A second import meanwhile leaves the running one's file alone.
+    EXPECT_EQ(tool({"import", dir.file("one.pgn"), dir.file("out.cdb")}).status, 0);
+    EXPECT_EQ(folder_entries(dir.path()), during);
+
+    slow.kill();
+    ASSERT_TRUE(slow.waitForFinished(10000));
+    close(writer);
+    EXPECT_EQ(folder_entries(dir.path()), during);
+    // The next import removes what the killed one left.
+    EXPECT_EQ(tool({"import", dir.file("one.pgn"), dir.file("out.cdb")}).status, 0);
+    EXPECT_EQ(folder_entries(dir.path()), clean);
 }

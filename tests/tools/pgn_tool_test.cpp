@@ -8,6 +8,7 @@
 #include <string>
 
 using testsupport::corpusPath;
+using testsupport::dataPath;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
@@ -49,9 +50,9 @@ TEST(ToolPgn, WritesGamesBackAndReportsTheBrokenOnes)
     EXPECT_EQ(again.out, run.out);
 }
 
-TEST(ToolPgn, CorpusFileIsNormalisedIdempotently)
+TEST(ToolPgn, RealGamesAreNormalisedIdempotently)
 {
-    const ToolRun first = run_pgn(corpusPath("lichess.pgn"));
+    const ToolRun first = run_pgn(dataPath("lichess-slice.pgn"));
     EXPECT_EQ(first.status, 1);
     size_t failures = 0;
     for (size_t at = first.err.find("game "); at != std::string::npos;

@@ -303,11 +303,11 @@ TEST_F(BoardViewTest, MateRemovesTheInputMarks)
     EXPECT_EQ(updateAndCollect(), (Names{"g2", "g4", "d8", "h4", "b4", "b1"}));
 }
 
-// A whole corpus game move by move: exactly the squares whose piece or
+// Whole real games move by move: exactly the squares whose piece or
 // last-move mark changed.
-TEST_F(BoardViewTest, CorpusGameRepaintsTheMinimum)
+TEST_F(BoardViewTest, RealGamesRepaintTheMinimum)
 {
-    std::ifstream in(testsupport::corpusPath("masters-historical.pgn"));
+    std::ifstream in(testsupport::dataPath("masters-slice.pgn"));
     ASSERT_TRUE(in);
     Game source;
     int games = 0;

@@ -21,10 +21,10 @@ using namespace viewtest;
 
 namespace {
 
-// A main line of 80 plies from the corpus.
+// A main line of 80 plies from real games.
 std::string long_game()
 {
-    std::ifstream in(testsupport::corpusPath("masters-historical.pgn"));
+    std::ifstream in(testsupport::dataPath("masters-slice.pgn"));
     Game game;
     while (game.load(in)) {
         Game copy = game;

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+// The file-system side of a game base: write protection, links, and the
+// hidden temporary file an import builds the new base in.
+namespace basefile {
+
+// The folder of path ("." for a bare name).
+std::string folderOf(const std::string& path);
+
+// True for an existing base the program must not change: a file without any
+// write permission bit (so root respects it too), one the process may not
+// write, or one in a folder where SQLite cannot make its journal.
+bool isWriteProtected(const std::string& path);
+
+// The file a path names after following symbolic links (a dangling link
+// gives the path it points at); any other path unchanged.
+std::string resolveLinks(const std::string& path);
+
+// Removes the temporary files (and their journals) that imports into target
+// left behind and that no running import holds.
+void removeStaleTemporaries(const std::string& target);
+
+// The hidden file ".NAME.XXXXXX" beside target that an import builds the new
+// base in. It is locked while the object lives, so that no other process
+// takes it for stale; unless replace() moved it over target, it is removed
+// with its journal at the end.
+class Temporary {
+public:
+    explicit Temporary(const std::string& target);
+    ~Temporary();
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+
+    const std::string& path() const { return m_path; }
+    // Renames the file over target; throws Exception on failure.
+    void replace(const std::string& target);
+
+private:
+    std::string m_path;
+    int m_lock = -1;
+    bool m_kept = false;
+};
+
+} // namespace basefile
