@@ -9,6 +9,12 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-BUILD-armhf}
 export BUILD_DIR=$build
 layers=(core chess game base engine)
+# qemu-user cannot fork with CLONE_PIDFD, which a plain QProcess uses (the
+# program's engine processes are QProcess subclasses and fork plainly): the
+# tests that talk to Stockfish through a plain QProcess are left out here.
+declare -A skip=(
+  [chess]="Perft.DivideAgreesWithStockfishOnPlayedPositions:ShippedPuzzles.AreForcedMatesEndingInMate"
+)
 
 scripts/build-reader.sh "$build"
 cmake --build "$build" -j2 --target "${layers[@]/#/test_}"
@@ -18,7 +24,8 @@ passed=0
 failed=0
 for layer in "${layers[@]}"; do
   echo "-- test_$layer (armhf, emulated)"
-  if timeout 1800 qemu-arm-static "$build/bin/test_$layer" --gtest_brief=1; then
+  if timeout 1800 qemu-arm-static "$build/bin/test_$layer" --gtest_brief=1 \
+    --gtest_filter="-${skip[$layer]:-}"; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
@@ -61,8 +68,7 @@ perft() {
 engine_move() {
   local move
   move=$(timeout 300 "$bundle/inkmate.sh" --tool engine --config "$bundle/inkmate.cfg" \
-    --engine 1 --depth 5 --last e2e4 --fen \
-    "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1")
+    --engine 1 --depth 5 --last e2e4)
   echo "   Stockfish answers 1. e4 with $move"
   [[ "$move" =~ ^[a-h][1-8][a-h][1-8]$ ]]
 }
@@ -71,11 +77,11 @@ start_and_terminate() {
   local log="$bundle/inkmate.log.txt" i pid status=0
   QT_QPA_PLATFORM=offscreen "$bundle/inkmate.sh" >"$tmp/program.txt" 2>&1 &
   pid=$!
+  # Up until the start game's base is loaded (a minute or two at most).
   for i in $(seq 1200); do
-    grep -q "Program started, version: " "$log" 2>/dev/null && break
+    grep -q " is loaded" "$log" 2>/dev/null && break
     sleep 0.1
   done
-  sleep 3
   kill -TERM "$pid"
   for i in $(seq 600); do
     kill -0 "$pid" 2>/dev/null || break
