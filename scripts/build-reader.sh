@@ -45,7 +45,7 @@ sed -i 's/^\[General\]$/[General]\nengine_00=HUM|Human|-\nengine_01=UCI|Stockfis
   "$dir/inkmate.cfg"
 
 install -m 755 scripts/reader/inkmate.sh "$dir/"
-install -m 644 scripts/reader/fonts.conf "$dir/"
+install -m 644 scripts/reader/fonts.conf scripts/reader/README.txt "$dir/"
 install -m 644 /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
   /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf "$dir/fonts/"
 
