@@ -1,5 +1,7 @@
 #include "qt/platform.h"
 
+#include "qt/einkrefresh.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -13,6 +15,8 @@ int g_fullUpdates = 0;
 void eink_full_update()
 {
     ++g_fullUpdates;
+    if (EinkRefresh* panel = EinkRefresh::instance())
+        panel->requestFull();
 }
 
 int eink_full_update_count()

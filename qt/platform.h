@@ -5,8 +5,8 @@
 
 class QWidget;
 
-// Asks the e-ink panel for a full, flashing refresh. Empty on desktops; the
-// calls are counted so tests can see them.
+// Asks the e-ink panel for a full, flashing refresh (EinkRefresh). Nothing on
+// desktops; the calls are counted so tests can see them.
 void eink_full_update();
 int eink_full_update_count();
 

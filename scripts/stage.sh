@@ -2,6 +2,7 @@
 # Stages a runnable folder: binaries, configuration, translations, board fonts,
 # engines found on this machine, style sheet and the data folder.
 # Usage: scripts/stage.sh BIN_DIR STAGE_DIR
+# INKMATE_EMULATOR runs binaries of another architecture (qemu-arm-static).
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 bin=$(cd "$1" && pwd)
@@ -59,7 +60,7 @@ if [ -d "$src/assets/chess" ]; then
     base="$stage/chess/$(basename "${pgn%.pgn}").cdb"
     if [ ! -f "$base" ] || [ "$pgn" -nt "$base" ]; then
       cp "$pgn" "$stage/chess/"
-      "$stage/inkmate-tool" import "$stage/chess/$(basename "$pgn")" "$base" >/dev/null ||
+      ${INKMATE_EMULATOR:-} "$stage/inkmate-tool" import "$stage/chess/$(basename "$pgn")" "$base" >/dev/null ||
         echo "warning: could not import $pgn" >&2
     fi
   done

@@ -6,6 +6,7 @@
 #include "core/version.h"
 #include "qt/application.h"
 #include "qt/chessqt.h"
+#include "qt/einkrefresh.h"
 #include "qt/main/options.h"
 #include "qt/platform.h"
 
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
 
         assemble_services();
         dress_application(root);
+        EinkRefresh::initForPanel();
 
         std::unique_ptr<ChessQt> window = open_main_window(options.windowSize);
         QApplication::exec();
@@ -73,6 +75,7 @@ int main(int argc, char** argv)
                    QMessageBox::Ok, nullptr);
     }
 
+    EinkRefresh::destroy();
     release_catalogues();
     delete g_pConfig;
     g_pConfig = nullptr;
