@@ -1,6 +1,7 @@
 #include "engine/engineinterfacexboard.h"
 
 #include "core/trans.h"
+#include "engine/enginelevel.h"
 
 #include <string>
 #include <vector>
@@ -35,6 +36,15 @@ void EngineInterfaceXBoard::setDepth(int depth)
     write(("sd " + std::to_string(depth)).c_str());
 }
 
+void EngineInterfaceXBoard::setLevel(int level)
+{
+    EngineInterfaceAbstract::setLevel(level);
+    const EngineLevel plan = EngineLevel::forXBoard(level);
+    m_depth = plan.depth();
+    for (const std::string& line : plan.xboardLines())
+        write(line.c_str());
+}
+
 void EngineInterfaceXBoard::sendRequest(const Board& position, const Move& last)
 {
     write("force");
@@ -64,7 +74,10 @@ void EngineInterfaceXBoard::process()
         if (m_line.compare(0, sizeof kFeature - 1, kFeature) == 0) {
             greetingAnswered();
             m_state = Ready;
-            setDepth(m_depth);
+            if (m_level >= 0)
+                setLevel(m_level);
+            else
+                setDepth(m_depth);
             sendPendingRequest();
         }
         return;

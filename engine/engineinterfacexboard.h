@@ -8,7 +8,8 @@
 // Driver for engines speaking the XBoard protocol, version 2. Greets with
 // "xboard" and "protover 2"; the first "feature" line makes it ready. Each
 // request is "force", "setboard FEN", the last move and "go"; the depth is
-// sent as "sd N" at once whenever it changes. The answer is a "move" line.
+// sent as "sd N" at once whenever it changes; a level of the ladder sends its
+// "sd" and "st" lines the same way. The answer is a "move" line.
 class EngineInterfaceXBoard : public EngineInterfaceAbstract {
 public:
     enum State { WaitingFeature = 0, Ready = 1 };
@@ -18,6 +19,7 @@ public:
 
     void playMove(const Board& position, const Move& last) override;
     void setDepth(int depth) override;
+    void setLevel(int level) override;
     void process() override;
 
     int getState() const { return m_state; }

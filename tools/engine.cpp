@@ -7,11 +7,12 @@
 #include "engine/enginefactory.h"
 #include "engine/engineinterfaceabstract.h"
 #include "engine/engineinterfacelistener.h"
+#include "engine/enginelevel.h"
 #include "tools/command.h"
+#include "tools/iniconfig.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStringList>
 #include <QTimer>
 
@@ -22,51 +23,8 @@
 
 namespace {
 
-const char kUsage[] = "usage: inkmate-tool engine --config FILE --engine INDEX --depth N "
-                      "[--fen FEN] [--last MOVE] [--timeout S] [--log FILE]\n";
-
-// A configuration file of any name, read only; its folder is the root path.
-class IniFileConfig : public ConfigFileAbstract {
-public:
-    explicit IniFileConfig(const QString& path)
-        : m_settings(path, QSettings::IniFormat),
-          m_root(QFileInfo(path).absolutePath().toUtf8().toStdString())
-    {
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-        m_settings.setIniCodec("UTF-8");
-#endif
-    }
-    int readInt(const char* key, int defaultValue) const override
-    {
-        bool ok = false;
-        const int value = m_settings.value(QString::fromLatin1(key), defaultValue).toInt(&ok);
-        return ok ? value : defaultValue;
-    }
-    void writeInt(const char*, int) override {}
-    std::string readString(const char* key, const char* defaultValue) const override
-    {
-        const QString k = QString::fromLatin1(key);
-        if (!m_settings.contains(k))
-            return defaultValue ? defaultValue : "";
-        const QVariant value = m_settings.value(k);
-        if (value.userType() == QMetaType::QStringList)
-            return value.toStringList().join(QStringLiteral(", ")).toUtf8().toStdString();
-        return value.toString().toUtf8().toStdString();
-    }
-    void writeString(const char*, const char*) override {}
-    std::string getRootPath() const override
-    {
-        return m_root;
-    }
-    std::string getDataPath() const override
-    {
-        return m_root + "/chess";
-    }
-
-private:
-    QSettings m_settings;
-    std::string m_root;
-};
+const char kUsage[] = "usage: inkmate-tool engine --config FILE --engine INDEX (--depth N | "
+                      "--level L) [--fen FEN] [--last MOVE] [--timeout S] [--log FILE]\n";
 
 // Waits for the one answer of the engine.
 class Answer : public EngineInterfaceListener {
@@ -135,7 +93,7 @@ int fail(const char* format, const std::string& a = "", const std::string& b = "
 int run_engine(const std::vector<std::string>& args)
 {
     std::string config, fen, last, logFile;
-    long index = -1, depth = -1, timeout = 60;
+    long index = -1, depth = -1, level = -1, timeout = 60;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (i + 1 >= args.size()) {
@@ -150,6 +108,8 @@ int run_engine(const std::vector<std::string>& args)
             ok = read_number(value, 0, EngineFactory::kMaxEntries - 1, &index);
         else if (option == "--depth")
             ok = read_number(value, 1, 99, &depth);
+        else if (option == "--level")
+            ok = read_number(value, 0, EngineLevel::kCount - 1, &level);
         else if (option == "--timeout")
             ok = read_number(value, 1, 86400, &timeout);
         else if (option == "--fen")
@@ -168,8 +128,10 @@ int run_engine(const std::vector<std::string>& args)
             return 2;
         }
     }
-    if (config.empty() || index < 0 || depth < 0) {
-        fprintf(stderr, "engine: --config, --engine and --depth are required\n%s", kUsage);
+    if (config.empty() || index < 0 || (depth < 0) == (level < 0)) {
+        fprintf(stderr,
+                "engine: --config, --engine and one of --depth and --level are required\n%s",
+                kUsage);
         return 2;
     }
 
@@ -233,7 +195,11 @@ int run_engine(const std::vector<std::string>& args)
         const EngineDescriptor& entry = catalogue.getDescriptor(static_cast<unsigned>(index));
         if (entry.getKind() == EngineDescriptor::Human)
             return fail("entry '%s' is the human player, not an engine", entry.getName());
-        engine.reset(catalogue.createEngine(static_cast<unsigned>(index), static_cast<int>(depth)));
+        engine.reset(catalogue.createEngine(static_cast<unsigned>(index),
+                                            static_cast<int>(level >= 0 ? level + 1 : depth)));
+        // The program's engine turn: the level's options, depth and time bound.
+        if (level >= 0)
+            engine->setLevel(static_cast<int>(level));
     } catch (const Exception& e) {
         return fail("%s", e.what());
     }
@@ -266,8 +232,8 @@ int run_engine(const std::vector<std::string>& args)
 }
 
 ToolCommand g_engineCommand("engine",
-                            "--config FILE --engine INDEX --depth N [--fen FEN] [--last MOVE] "
-                            "[--timeout S] [--log FILE]",
+                            "--config FILE --engine INDEX (--depth N | --level L) [--fen FEN] "
+                            "[--last MOVE] [--timeout S] [--log FILE]",
                             "ask engine INDEX of a configuration for its move, as the program "
                             "does (engine paths relative to the folder of FILE)",
                             &run_engine);
