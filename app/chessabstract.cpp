@@ -6,6 +6,7 @@
 #include "core/trans.h"
 #include "engine/enginefactory.h"
 #include "engine/engineinterfaceabstract.h"
+#include "engine/enginelevel.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
 
@@ -62,8 +63,8 @@ const std::vector<std::string>& ChessAbstract::get_levels()
 {
     static const std::vector<std::string> levels = [] {
         std::vector<std::string> list;
-        for (int i = 1; i <= 15; ++i)
-            list.push_back(std::to_string(i));
+        for (int i = 0; i < EngineLevel::kCount; ++i)
+            list.push_back(EngineLevel::description(i));
         return list;
     }();
     return levels;
@@ -121,7 +122,7 @@ void ChessAbstract::setLevel(int level)
 {
     m_config.writeInt("level", level);
     if (m_engine)
-        m_engine->setDepth(level + 1);
+        m_engine->setLevel(level);
     logInfo("Set Level: %d", level + 1);
 }
 
@@ -289,6 +290,7 @@ void ChessAbstract::playEngineMove()
         // A human entry at a non-zero slot: nobody to ask.
         if (!m_engine)
             return;
+        m_engine->setLevel(getLevel());
         m_engine->setListener(this);
     }
     if (current == game.root || !current->parent)

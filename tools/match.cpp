@@ -9,9 +9,11 @@
 #include "tools/command.h"
 #include "tools/iniconfig.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -27,9 +29,14 @@ const char kUsage[] =
     "[--openings FILE.pgn] [--pgn OUT.pgn] [--max-plies P]\n";
 
 // Short lines so that the games differ; each game starts from the next.
-const char kOpenings[] = "1. e4 e5 2. Nf3 Nc6 *\n1. d4 d5 2. c4 e6 *\n1. e4 c5 2. Nf3 d6 *\n"
-                         "1. d4 Nf6 2. c4 g6 *\n1. e4 e6 2. d4 d5 *\n1. c4 e5 2. Nc3 Nf6 *\n"
-                         "1. e4 c6 2. d4 d5 *\n1. Nf3 d5 2. g3 Nf6 *\n";
+const char kOpenings[] = "[Event \"?\"]\n\n1. e4 e5 2. Nf3 Nc6 *\n\n"
+                         "[Event \"?\"]\n\n1. d4 d5 2. c4 e6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 c5 2. Nf3 d6 *\n\n"
+                         "[Event \"?\"]\n\n1. d4 Nf6 2. c4 g6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 e6 2. d4 d5 *\n\n"
+                         "[Event \"?\"]\n\n1. c4 e5 2. Nc3 Nf6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 c6 2. d4 d5 *\n\n"
+                         "[Event \"?\"]\n\n1. Nf3 d5 2. g3 Nf6 *\n\n";
 
 // Time an engine gets beyond its level's bound to start and answer.
 const int kGraceMs = 5000;
@@ -39,6 +46,7 @@ struct Player {
     unsigned index = 0;
     int level = EngineLevel::kCount - 1;
     std::string label; // "I:L name"
+    std::vector<qint64> answerMs;
 };
 
 bool read_number(const std::string& text, long low, long high, long* out)
@@ -104,6 +112,8 @@ public:
         m_done = false;
         engine.setListener(this);
         engine.playMove(position, last);
+        QElapsedTimer clock;
+        clock.start();
         QTimer timer;
         timer.setSingleShot(true);
         QObject::connect(&timer, &QTimer::timeout, &m_loop, &QEventLoop::quit);
@@ -111,6 +121,7 @@ public:
         if (!m_done)
             m_loop.exec();
         engine.setListener(nullptr);
+        m_elapsedMs = clock.elapsed();
         return !m_done ? TimedOut : m_stopped ? Stopped : Moved;
     }
     void moveFromEngine(const Move& move) override { finish(false, move, ""); }
@@ -118,6 +129,7 @@ public:
 
     Move m_move;
     std::string m_message;
+    qint64 m_elapsedMs = 0;
 
 private:
     void finish(bool stopped, const Move& move, const std::string& message)
@@ -165,8 +177,7 @@ Outcome lost_by(Color side, const std::string& why)
 
 // Plays one game in game (open, on the start position) between two players,
 // each through a fresh driver of the program.
-Outcome play_game(Game& game, const Player* players[2], const std::vector<Move>& opening,
-                  long maxPlies)
+Outcome play_game(Game& game, Player* players[2], const std::vector<Move>& opening, long maxPlies)
 {
     for (const Move& move : opening)
         game.addMove(move);
@@ -183,7 +194,7 @@ Outcome play_game(Game& game, const Player* players[2], const std::vector<Move>&
 
         const Board position = current->boardAfter();
         const Color side = position.getColorToMove();
-        const Player& player = *players[side];
+        Player& player = *players[side];
         std::unique_ptr<EngineInterfaceAbstract>& engine = engines[side];
         if (!engine) {
             try {
@@ -205,6 +216,7 @@ Outcome play_game(Game& game, const Player* players[2], const std::vector<Move>&
             return lost_by(side,
                            "engine did not move within " + std::to_string(limit / 1000) + " s");
         case Answer::Moved:
+            player.answerMs.push_back(answer.m_elapsedMs);
             break;
         }
         Move move = answer.m_move;
@@ -212,6 +224,16 @@ Outcome play_game(Game& game, const Player* players[2], const std::vector<Move>&
             return lost_by(side, "engine played an illegal move " + move.getAsString());
         game.addMove(move);
     }
+}
+
+// The median time a player took to answer, in milliseconds.
+qint64 median_ms(std::vector<qint64> times)
+{
+    if (times.empty())
+        return 0;
+    const auto middle = times.begin() + static_cast<long>(times.size() / 2);
+    std::nth_element(times.begin(), middle, times.end());
+    return *middle;
 }
 
 // Elo difference of a score, and its 95 % margin from the spread of the results.
@@ -325,7 +347,7 @@ int run_match(const std::vector<std::string>& args)
     for (long g = 0; g < games; ++g) {
         // The --white entry has White in the odd-numbered games.
         const bool swapped = g % 2 == 1;
-        const Player* players[2] = {swapped ? &black : &white, swapped ? &white : &black};
+        Player* players[2] = {swapped ? &black : &white, swapped ? &white : &black};
         Game game;
         game.open();
         const Outcome outcome =
@@ -360,6 +382,9 @@ int run_match(const std::vector<std::string>& args)
     const double score = (wins + draws / 2.0) / static_cast<double>(games);
     printf("%s: +%ld =%ld -%ld, score %.1f %%, Elo %s\n", white.label.c_str(), wins, draws, losses,
            score * 100.0, elo_text(wins, draws, losses).c_str());
+    printf("median answer time: %s %lld ms, %s %lld ms\n", white.label.c_str(),
+           static_cast<long long>(median_ms(white.answerMs)), black.label.c_str(),
+           static_cast<long long>(median_ms(black.answerMs)));
     if (pgn.is_open() && !pgn) {
         fprintf(stderr, "match: could not write '%s'\n", pgnFile.c_str());
         return 1;

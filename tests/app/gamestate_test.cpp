@@ -295,7 +295,8 @@ TEST_F(GameStateTest, SettingsAreAppliedAndLogged)
     EXPECT_EQ(chess->getBoardFontAntiAliasing(), 0);
 
     EXPECT_EQ(ChessAbstract::get_levels().size(), 15u);
-    EXPECT_EQ(ChessAbstract::get_levels().back(), "15");
+    EXPECT_EQ(ChessAbstract::get_levels().front(), "1 · beginner, up to 1 s");
+    EXPECT_EQ(ChessAbstract::get_levels().back(), "15 · full strength, up to 15 s");
     EXPECT_EQ(ChessAbstract::get_history_sizes().front(), "Off");
     EXPECT_EQ(ChessAbstract::get_history_sizes().back(), "50%");
 }

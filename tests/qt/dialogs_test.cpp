@@ -124,7 +124,7 @@ TEST(GameSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
     g_pConfig = new ConfigFileQt(QString::fromStdString(empty.path()));
     {
         GameSettingsDialog dialog(&shell.window());
-        EXPECT_EQ(dialog.m_ui.cbLevel->currentText(), QStringLiteral("2"));
+        EXPECT_EQ(dialog.m_ui.cbLevel->currentText(), QString::fromUtf8("2 · novice, up to 1 s"));
         EXPECT_EQ(dialog.m_ui.cbOpponent->currentIndex(), 0);
         EXPECT_EQ(dialog.m_ui.cbPromotion->currentText(), QStringLiteral("Queen"));
         EXPECT_EQ(dialog.m_ui.leMyName->text(), QStringLiteral("Human"));
