@@ -1,0 +1,77 @@
+#pragma once
+
+#include "tests/support/test_support.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace tooltest {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// A folder holding "engines.ini" and the engines linked below it; run() calls
+// one inkmate-tool command with "--config" naming that file.
+class ToolFolder : public ::testing::Test {
+protected:
+    explicit ToolFolder(const char* command) : m_command(command) {}
+    void SetUp() override
+    {
+        m_config = m_dir.file("engines.ini");
+        QFile::link(
+            QString::fromStdString(testsupport::sourcePath("tests/engine/data/fake_engine.py")),
+            QString::fromStdString(m_dir.file("fake_engine.py")));
+    }
+    void entries(const std::vector<std::string>& list)
+    {
+        std::string text = "[General]\n";
+        for (size_t i = 0; i < list.size(); ++i) {
+            char key[32];
+            snprintf(key, sizeof key, "engine_%02zu=", i);
+            text += key + list[i] + "\n";
+        }
+        testsupport::writeFile(m_config, text);
+    }
+    bool link(const char* program)
+    {
+        const std::string path = testsupport::findProgram(program);
+        return !path.empty() && QFile::link(QString::fromStdString(path),
+                                            QString::fromStdString(m_dir.file(program)));
+    }
+    ToolRun run(std::vector<std::string> args, int timeoutMs = 60000)
+    {
+        QStringList list{QString::fromLatin1(m_command), QStringLiteral("--config"),
+                         QString::fromStdString(m_config)};
+        for (const std::string& arg : args)
+            list << QString::fromStdString(arg);
+        QProcess process;
+        process.start(QString::fromStdString(testsupport::binPath("inkmate-tool")), list);
+        ToolRun result;
+        if (!process.waitForFinished(timeoutMs)) {
+            process.kill();
+            process.waitForFinished(5000);
+            ADD_FAILURE() << "inkmate-tool " << m_command << " did not finish";
+            return result;
+        }
+        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = process.readAllStandardOutput().toStdString();
+        result.err = process.readAllStandardError().toStdString();
+        return result;
+    }
+
+    const char* m_command;
+    testsupport::TempDir m_dir;
+    std::string m_config;
+};
+
+} // namespace tooltest
