@@ -1,5 +1,6 @@
 #include "engine/enginebestmove.h"
 
+#include "core/configfileabstract.h"
 #include "core/trans.h"
 #include "engine/engineanswer.h"
 #include "engine/enginedescriptor.h"
@@ -21,6 +22,15 @@ int EngineBestMove::defaultEngine(const EngineFactory& catalogue)
         if (catalogue.getDescriptor(i).getKind() == EngineDescriptor::UCI)
             return static_cast<int>(i);
     return -1;
+}
+
+int EngineBestMove::hintEngine(const ConfigFileAbstract& config, const EngineFactory& catalogue)
+{
+    const int index = config.readInt("hint_engine", -1);
+    if (index >= 0 && static_cast<unsigned>(index) < catalogue.getEngineCount() &&
+        catalogue.getDescriptor(static_cast<unsigned>(index)).getKind() != EngineDescriptor::Human)
+        return index;
+    return defaultEngine(catalogue);
 }
 
 void EngineBestMove::start(unsigned index, const Board& position, const Move& last, int level)

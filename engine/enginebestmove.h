@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+class ConfigFileAbstract;
 class EngineFactory;
 class EngineInterfaceAbstract;
 
@@ -31,6 +32,9 @@ public:
 
     // The first UCI entry of the catalogue, or -1 when there is none.
     static int defaultEngine(const EngineFactory& catalogue);
+    // The configured "hint_engine" when it names an engine of the catalogue,
+    // else defaultEngine.
+    static int hintEngine(const ConfigFileAbstract& config, const EngineFactory& catalogue);
 
     // Starts the search of the position reached by playing last in position
     // (last may be the null move); an earlier search is dropped. Returns at

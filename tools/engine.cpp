@@ -3,6 +3,7 @@
 #include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/log.h"
+#include "engine/engineanswer.h"
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
 #include "engine/engineinterfaceabstract.h"
@@ -65,21 +66,6 @@ bool read_number(const std::string& text, long low, long high, long* out)
         return false;
     *out = value;
     return true;
-}
-
-// A move of the side to move that the position allows, with a promotion
-// letter only on a promotion.
-bool is_legal(const Board& board, const Move& move)
-{
-    const Piece* piece = board.getPiece(move.fromX, move.fromY);
-    if (move.isNull() || !piece || piece->color != board.getColorToMove())
-        return false;
-    const int bits = board.validateMove(move, false);
-    if (bits & Piece::MoveInvalid)
-        return false;
-    if (bits & Piece::MovePromotion)
-        return move.promotion == 0 || (move.promotion >= 2 && move.promotion <= 5);
-    return move.promotion == 0;
 }
 
 int fail(const char* format, const std::string& a = "", const std::string& b = "")
@@ -149,14 +135,11 @@ int run_engine(const std::vector<std::string>& args)
     }
     Board asked = position;
     if (!last.empty()) {
-        if (!lastMove.setFromString(last) || !is_legal(position, lastMove)) {
+        if (!lastMove.setFromString(last) || !legal_engine_answer(position, lastMove)) {
             fprintf(stderr, "engine: the last move '%s' is not legal in the position\n",
                     last.c_str());
             return 2;
         }
-        if (lastMove.promotion == 0 &&
-            (position.validateMove(lastMove, false) & Piece::MovePromotion))
-            lastMove.promotion = Piece::TypeQueen;
         asked.doMove(lastMove);
     }
     if (asked.generateMoves(asked.getColorToMove(), nullptr) == 0) {
@@ -225,7 +208,7 @@ int run_engine(const std::vector<std::string>& args)
     }
     if (!answer.m_gotMove)
         return fail("%s", answer.m_stopMessage);
-    if (!is_legal(asked, answer.m_move))
+    if (!legal_engine_answer(asked, answer.m_move))
         return fail("Engine error: invalid move (%s)", answer.m_move.getAsString());
     printf("%s\n", answer.m_move.getAsString().c_str());
     return 0;

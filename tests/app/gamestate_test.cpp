@@ -263,9 +263,9 @@ TEST_F(GameStateTest, SettingsAreAppliedAndLogged)
     ASSERT_TRUE(chess->enterMove("e2e4"));
     ASSERT_TRUE(TestChess::waitUntil([&] { return chess->current()->colorToMove() == White; }));
     ASSERT_NE(chess->getEngine(), nullptr);
-    EXPECT_EQ(chess->getEngine()->getDepth(), 5);
+    EXPECT_EQ(chess->getEngine()->getLevel(), 4);
     chess->setLevel(0);
-    EXPECT_EQ(chess->getEngine()->getDepth(), 1);
+    EXPECT_EQ(chess->getEngine()->getLevel(), 0);
     // A hand-edited level stays inside the list.
     env.config().writeInt("level", 99);
     EXPECT_EQ(chess->getLevel(), 14);
