@@ -206,6 +206,9 @@ Outcome play_game(Game& game, Player* players[2], const std::vector<Move>& openi
             engine->setGreetingTimeout(kGreetingMs);
             engine->setLevel(player.level);
         }
+        // It may have died after its last answer, with nobody listening.
+        if (engine->hasStopped())
+            return lost_by(side, "engine stopped");
         const int limit = EngineLevel::forXBoard(player.level).seconds() * 1000 + kGraceMs;
         const bool atRoot = current == game.root;
         switch (answer.wait(*engine, atRoot ? position : current->boardBefore(),
