@@ -208,3 +208,28 @@ TEST(EngineBestMove, AnswersOnceAndReportsFailures)
     EXPECT_EQ(EngineBestMove::hintEngine(config, EngineFactory::instance()), 1);
     EngineFactory::destroy();
 }
+
+// A real engine's hint for a mate in one is the mate.
+TEST(EngineBestMove, StockfishFindsTheMate)
+{
+    const std::string path = testsupport::findProgram("stockfish");
+    if (path.empty())
+        GTEST_SKIP() << "stockfish is not installed";
+    TempDir dir;
+    QFile::link(QString::fromStdString(path), QString::fromStdString(dir.file("stockfish")));
+    ConfigFileQt config(QString::fromStdString(dir.path()));
+    config.writeString("engine_00", "HUM|Human|-");
+    config.writeString("engine_01", "UCI|Stockfish|stockfish");
+    EngineFactory::instance().init(&config);
+    EngineBestMove search;
+    std::vector<Move> found;
+    QObject::connect(&search, &EngineBestMove::found, [&](const Move& m) { found.push_back(m); });
+    Board board;
+    board.importFromFEN("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
+    search.start(1, board, Move());
+    EXPECT_TRUE(waitUntil([&] { return !found.empty(); }, 30000));
+    Move mate;
+    mate.setFromString("a1a8");
+    EXPECT_EQ(found, std::vector<Move>{mate});
+    EngineFactory::destroy();
+}
