@@ -3,14 +3,17 @@
 # it, and the lowest level plays Stockfish at its lowest UCI_Elo. Prints one
 # Markdown row per level: what the program sends, the score against the level
 # below and the median answer time.
-#   bench/ladder.sh [BUILD] [GAMES] [TOP_GAMES] [MAX_PLIES]
-# GAMES per pair (10), TOP_GAMES for pairs of the slow top levels 12 to 15 (4).
+#   bench/ladder.sh [BUILD] [GAMES] [TOP_GAMES] [MAX_PLIES] [FROM] [TO]
+# GAMES per pair (10), TOP_GAMES for pairs of the slow top levels 12 to 15 (4);
+# FROM and TO (1 to 15) measure a part of the ladder.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../BUILD}
 games=${2:-10}
 top_games=${3:-4}
 max_plies=${4:-200}
+from=${5:-1}
+to=${6:-15}
 tool=$build/bin/inkmate-tool
 stockfish=$(command -v stockfish || echo /usr/games/stockfish)
 [ -x "$tool" ] || { echo "no $tool: build inkmate-tool first" >&2; exit 2; }
@@ -45,9 +48,11 @@ match() {
 
 echo "| level | sends | score against the level below | median answer |"
 echo "|---|---|---|---|"
-r=$(match 1:0 2 "$games")
-echo "| 1 | $(sends 0) | ${r%|*} against lowest UCI_Elo | ${r#*|} ms |"
-for level in $(seq 1 14); do
+if [ "$from" -le 1 ]; then
+    r=$(match 1:0 2 "$games")
+    echo "| 1 | $(sends 0) | ${r%|*} against lowest UCI_Elo | ${r#*|} ms |"
+fi
+for level in $(seq "$((from > 2 ? from - 1 : 1))" "$((to - 1))"); do
     n=$games
     [ "$level" -ge 11 ] && n=$top_games
     r=$(match "1:$level" "1:$((level - 1))" "$n")
