@@ -6,6 +6,7 @@
 #include "core/trans.h"
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
+#include "engine/enginelevel.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
 
@@ -56,8 +57,8 @@ const std::vector<std::string>& ChessAbstract::get_levels()
 {
     static const std::vector<std::string> levels = [] {
         std::vector<std::string> list;
-        for (int i = 1; i <= 15; ++i)
-            list.push_back(std::to_string(i));
+        for (int i = 0; i < EngineLevel::kCount; ++i)
+            list.push_back(EngineLevel::description(i));
         return list;
     }();
     return levels;
@@ -114,7 +115,7 @@ void ChessAbstract::setOpponent(int index)
 void ChessAbstract::setLevel(int level)
 {
     m_config.writeInt("level", level);
-    m_engine.setDepth(level + 1);
+    m_engine.setLevel(level);
     logInfo("Set Level: %d", level + 1);
 }
 
@@ -366,7 +367,7 @@ void ChessAbstract::playEngineMove()
         deleteEngine();
     }
     // A human entry at a non-zero slot: nobody to ask.
-    if (!m_engine.start(static_cast<unsigned>(slot), getLevel() + 1, *this))
+    if (!m_engine.start(static_cast<unsigned>(slot), getLevel(), *this))
         return;
     if (current == game.root || !current->parent)
         m_engine.ask(game.id, position, Move());
@@ -380,8 +381,8 @@ bool ChessAbstract::isEngineTurnDue() const
     const PGNMove* current = game.current;
     // A game ended by its record or a resignation has no engine turn left.
     if (m_engine.isWaiting() || !current || !game.errorText.empty() ||
-        game.result != ResultInProgress ||
-        current->result != ResultInProgress || current->findNextMove())
+        game.result != ResultInProgress || current->result != ResultInProgress ||
+        current->findNextMove())
         return false;
     const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;
     const EngineFactory& engines = EngineFactory::instance();

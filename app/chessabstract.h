@@ -87,7 +87,7 @@ public:
     virtual void showProgress(const std::string& text);
 
     // --- Tables
-    // "1" ... "15": level index L means search depth L + 1.
+    // The level ladder's descriptions (engine/enginelevel.h), untranslated.
     static const std::vector<std::string>& get_levels();
     // "Off", "10%" ... "50%": share of the screen height for the move list.
     static const std::vector<std::string>& get_history_sizes();

@@ -29,21 +29,22 @@ bool EngineSession::isWaitingFor(int gameId, const Board& position) const
     return m_waiting && m_gameId == gameId && m_position == position;
 }
 
-bool EngineSession::start(unsigned index, int depth, EngineInterfaceListener& listener)
+bool EngineSession::start(unsigned index, int level, EngineInterfaceListener& listener)
 {
     if (m_engine)
         return true;
-    m_engine.reset(EngineFactory::instance().createEngine(index, depth));
+    m_engine.reset(EngineFactory::instance().createEngine(index, level + 1));
     if (!m_engine)
         return false;
+    m_engine->setLevel(level);
     m_engine->setListener(&listener);
     return true;
 }
 
-void EngineSession::setDepth(int depth)
+void EngineSession::setLevel(int level)
 {
     if (m_engine)
-        m_engine->setDepth(depth);
+        m_engine->setLevel(level);
 }
 
 void EngineSession::ask(int gameId, const Board& board, const Move& last)

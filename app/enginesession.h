@@ -43,10 +43,11 @@ public:
     // Waiting for the answer in game gameId at position.
     bool isWaitingFor(int gameId, const Board& position) const;
 
-    // Starts the engine of catalogue entry index at depth, unless one runs;
-    // false when the entry has no engine to ask (a human).
-    bool start(unsigned index, int depth, EngineInterfaceListener& listener);
-    void setDepth(int depth);
+    // Starts the engine of catalogue entry index at a level of the ladder
+    // (engine/enginelevel.h), unless one runs; false when the entry has no
+    // engine to ask (a human).
+    bool start(unsigned index, int level, EngineInterfaceListener& listener);
+    void setLevel(int level);
     // Asks for the move after last is played on board (a null move: the move
     // at board itself), in game gameId.
     void ask(int gameId, const Board& board, const Move& last);

@@ -138,6 +138,11 @@ int EngineInterfaceAbstract::getDepth() const
     return m_depth;
 }
 
+void EngineInterfaceAbstract::setLevel(int level)
+{
+    m_level = level;
+}
+
 void EngineInterfaceAbstract::process() {}
 
 void EngineInterfaceAbstract::write(const char* text)

@@ -45,6 +45,10 @@ public:
     virtual void playMove(const Board& position, const Move& last) = 0;
     virtual void setDepth(int depth);
     virtual int getDepth() const;
+    // Plays at a level of the ladder (engine/enginelevel.h) from the next
+    // search on, instead of the bare depth; -1 until set.
+    virtual void setLevel(int level);
+    int getLevel() const { return m_level; }
     // Handles the complete output line held in m_line.
     virtual void process();
 
@@ -100,6 +104,7 @@ protected:
     void setupChildProcess() override;
 
     int m_depth;
+    int m_level = -1;
     std::string m_name;
     std::string m_line;
     EngineInterfaceListener* m_listener;

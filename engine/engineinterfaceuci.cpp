@@ -1,6 +1,7 @@
 #include "engine/engineinterfaceuci.h"
 
 #include "core/utils.h"
+#include "engine/enginelevel.h"
 
 #include <string>
 #include <vector>
@@ -37,17 +38,30 @@ void EngineInterfaceUCI::playMove(const Board& position, const Move& last)
 
 void EngineInterfaceUCI::sendRequest(const Board& position, const Move& last)
 {
+    std::string go = "go depth " + std::to_string(m_depth);
+    if (m_level >= 0) {
+        const EngineLevel level = EngineLevel::forUci(m_level, m_options);
+        const std::vector<std::string> options = level.uciOptionLines();
+        if (options != m_sentOptions) {
+            for (const std::string& line : options)
+                write(line.c_str());
+            m_sentOptions = options;
+        }
+        go = level.uciGo();
+    }
     std::string command = "position fen " + position.exportToFEN();
     if (!last.isNull())
         command += " moves " + last.getAsString();
     write(command.c_str());
-    write(("go depth " + std::to_string(m_depth)).c_str());
+    write(go.c_str());
 }
 
 void EngineInterfaceUCI::process()
 {
     switch (m_state) {
     case WaitingUciOk:
+        if (m_options.parseLine(m_line))
+            break;
         if (vacuum(m_line) == "uciok") {
             m_state = WaitingReadyOk;
             write("isready");

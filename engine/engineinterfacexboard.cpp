@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "core/trans.h"
 #include "core/utils.h"
+#include "engine/enginelevel.h"
 
 #include <string>
 #include <vector>
@@ -47,6 +48,15 @@ void EngineInterfaceXBoard::setDepth(int depth)
     write((m_depthCommand + " " + std::to_string(depth)).c_str());
 }
 
+void EngineInterfaceXBoard::setLevel(int level)
+{
+    EngineInterfaceAbstract::setLevel(level);
+    const EngineLevel plan = EngineLevel::forXBoard(level);
+    m_depth = plan.depth();
+    for (const std::string& line : plan.xboardLines(m_depthCommand))
+        write(line.c_str());
+}
+
 void EngineInterfaceXBoard::sendRequest(const Board& position, const Move& last)
 {
     write("force");
@@ -87,7 +97,10 @@ void EngineInterfaceXBoard::process()
         if (m_line.compare(0, sizeof kFeature - 1, kFeature) == 0) {
             greetingAnswered();
             m_state = Ready;
-            setDepth(m_depth);
+            if (m_level >= 0)
+                setLevel(m_level);
+            else
+                setDepth(m_depth);
             sendPendingRequest();
         }
         return;

@@ -9,7 +9,8 @@
 // "xboard" and "protover 2"; the first "feature" line makes it ready. Each
 // request is "force", "setboard FEN", the last move and "go"; the depth is
 // sent as "sd N" at once whenever it changes ("depth N" to an engine that
-// refuses "sd"). The answer is a "move" line, "resign" or a result line. A
+// refuses "sd"); a level of the ladder sends its depth and "st" lines the
+// same way. The answer is a "move" line, "resign" or a result line. A
 // search still running is ended with "?" and "force" before "quit".
 class EngineInterfaceXBoard : public EngineInterfaceAbstract {
 public:
@@ -20,6 +21,7 @@ public:
 
     void playMove(const Board& position, const Move& last) override;
     void setDepth(int depth) override;
+    void setLevel(int level) override;
     void process() override;
 
     int getState() const { return m_state; }

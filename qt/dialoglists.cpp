@@ -43,7 +43,10 @@ QStringList to_list(const std::vector<std::string>& texts)
 
 QStringList engine_levels()
 {
-    return to_list(ChessAbstract::get_levels());
+    QStringList list;
+    for (const std::string& text : ChessAbstract::get_levels())
+        list << trans(QString::fromUtf8(text.c_str()));
+    return list;
 }
 
 QStringList history_sizes()

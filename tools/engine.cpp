@@ -3,10 +3,12 @@
 #include "core/configfileqt.h"
 #include "core/exception.h"
 #include "core/log.h"
+#include "engine/engineanswer.h"
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
 #include "engine/engineinterfaceabstract.h"
 #include "engine/engineinterfacelistener.h"
+#include "engine/enginelevel.h"
 #include "tools/command.h"
 
 #include <QEventLoop>
@@ -20,8 +22,8 @@
 
 namespace {
 
-const char kUsage[] = "usage: inkmate-tool engine --config FILE --engine INDEX --depth N "
-                      "[--fen FEN] [--last MOVE] [--timeout S] [--log FILE]\n";
+const char kUsage[] = "usage: inkmate-tool engine --config FILE --engine INDEX (--depth N | "
+                      "--level L) [--fen FEN] [--last MOVE] [--timeout S] [--log FILE]\n";
 
 // Waits for the one answer of the engine.
 class Answer : public EngineInterfaceListener {
@@ -69,21 +71,6 @@ bool read_number(const std::string& text, long low, long high, long* out)
     return true;
 }
 
-// A move of the side to move that the position allows, with a promotion
-// letter only on a promotion.
-bool is_legal(const Board& board, const Move& move)
-{
-    const Piece* piece = board.getPiece(move.fromX, move.fromY);
-    if (move.isNull() || !piece || piece->color != board.getColorToMove())
-        return false;
-    const int bits = board.validateMove(move, false);
-    if (bits & Piece::MoveInvalid)
-        return false;
-    if (bits & Piece::MovePromotion)
-        return move.promotion == 0 || (move.promotion >= 2 && move.promotion <= 5);
-    return move.promotion == 0;
-}
-
 int fail(const char* format, const std::string& a = "", const std::string& b = "")
 {
     fprintf(stderr, "engine: ");
@@ -95,7 +82,7 @@ int fail(const char* format, const std::string& a = "", const std::string& b = "
 int run_engine(const std::vector<std::string>& args)
 {
     std::string config, fen, last, logFile;
-    long index = -1, depth = -1, timeout = 60;
+    long index = -1, depth = -1, level = -1, timeout = 60;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (i + 1 >= args.size()) {
@@ -110,6 +97,8 @@ int run_engine(const std::vector<std::string>& args)
             ok = read_number(value, 0, EngineFactory::kMaxEntries - 1, &index);
         else if (option == "--depth")
             ok = read_number(value, 1, 99, &depth);
+        else if (option == "--level")
+            ok = read_number(value, 0, EngineLevel::kCount - 1, &level);
         else if (option == "--timeout")
             ok = read_number(value, 1, 86400, &timeout);
         else if (option == "--fen")
@@ -128,8 +117,10 @@ int run_engine(const std::vector<std::string>& args)
             return 2;
         }
     }
-    if (config.empty() || index < 0 || depth < 0) {
-        fprintf(stderr, "engine: --config, --engine and --depth are required\n%s", kUsage);
+    if (config.empty() || index < 0 || (depth < 0) == (level < 0)) {
+        fprintf(stderr,
+                "engine: --config, --engine and one of --depth and --level are required\n%s",
+                kUsage);
         return 2;
     }
 
@@ -147,14 +138,11 @@ int run_engine(const std::vector<std::string>& args)
     }
     Board asked = position;
     if (!last.empty()) {
-        if (!lastMove.setFromString(last) || !is_legal(position, lastMove)) {
+        if (!lastMove.setFromString(last) || !legal_engine_answer(position, lastMove)) {
             fprintf(stderr, "engine: the last move '%s' is not legal in the position\n",
                     last.c_str());
             return 2;
         }
-        if (lastMove.promotion == 0 &&
-            (position.validateMove(lastMove, false) & Piece::MovePromotion))
-            lastMove.promotion = Piece::TypeQueen;
         asked.doMove(lastMove);
     }
     if (asked.generateMoves(asked.getColorToMove(), nullptr) == 0) {
@@ -194,7 +182,11 @@ int run_engine(const std::vector<std::string>& args)
         const EngineDescriptor& entry = catalogue.getDescriptor(static_cast<unsigned>(index));
         if (entry.getKind() == EngineDescriptor::Human)
             return fail("entry '%s' is the human player, not an engine", entry.getName());
-        engine.reset(catalogue.createEngine(static_cast<unsigned>(index), static_cast<int>(depth)));
+        engine.reset(catalogue.createEngine(static_cast<unsigned>(index),
+                                            static_cast<int>(level >= 0 ? level + 1 : depth)));
+        // The program's engine turn: the level's options, depth and time bound.
+        if (level >= 0)
+            engine->setLevel(static_cast<int>(level));
     } catch (const Exception& e) {
         return fail("%s", e.what());
     }
@@ -220,15 +212,15 @@ int run_engine(const std::vector<std::string>& args)
     }
     if (!answer.m_gotMove)
         return fail("%s", answer.m_stopMessage);
-    if (!is_legal(asked, answer.m_move))
+    if (!legal_engine_answer(asked, answer.m_move))
         return fail("Engine error: invalid move (%s)", answer.m_move.getAsString());
     printf("%s\n", answer.m_move.getAsString().c_str());
     return 0;
 }
 
 ToolCommand g_engineCommand("engine",
-                            "--config FILE --engine INDEX --depth N [--fen FEN] [--last MOVE] "
-                            "[--timeout S] [--log FILE]",
+                            "--config FILE --engine INDEX (--depth N | --level L) [--fen FEN] "
+                            "[--last MOVE] [--timeout S] [--log FILE]",
                             "ask engine INDEX of a configuration for its move, as the program "
                             "does (engine paths relative to the folder of FILE)",
                             &run_engine);

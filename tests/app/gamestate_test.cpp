@@ -264,9 +264,9 @@ TEST_F(GameStateTest, SettingsAreAppliedAndLogged)
     ASSERT_TRUE(chess->enterMove("e2e4"));
     ASSERT_TRUE(TestChess::waitUntil([&] { return chess->current()->colorToMove() == White; }));
     ASSERT_NE(chess->getEngine(), nullptr);
-    EXPECT_EQ(chess->getEngine()->getDepth(), 5);
+    EXPECT_EQ(chess->getEngine()->getLevel(), 4);
     chess->setLevel(0);
-    EXPECT_EQ(chess->getEngine()->getDepth(), 1);
+    EXPECT_EQ(chess->getEngine()->getLevel(), 0);
     // A hand-edited level stays inside the list.
     env.config().writeInt("level", 99);
     EXPECT_EQ(chess->getLevel(), 14);
@@ -294,7 +294,8 @@ TEST_F(GameStateTest, SettingsAreAppliedAndLogged)
     EXPECT_EQ(chess->getBoardFontAntiAliasing(), 0);
 
     EXPECT_EQ(ChessAbstract::get_levels().size(), 15u);
-    EXPECT_EQ(ChessAbstract::get_levels().back(), "15");
+    EXPECT_EQ(ChessAbstract::get_levels().front(), "1 · beginner, up to 1 s");
+    EXPECT_EQ(ChessAbstract::get_levels().back(), "15 · full strength, up to 15 s");
     EXPECT_EQ(ChessAbstract::get_history_sizes().front(), "Off");
     EXPECT_EQ(ChessAbstract::get_history_sizes().back(), "50%");
 }

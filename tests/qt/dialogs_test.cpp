@@ -129,7 +129,8 @@ TEST(GameSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
     g_pConfig = new ConfigFileQt(QString::fromStdString(empty.path()));
     {
         GameSettingsDialog dialog(&shell.window());
-        EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentText(), QStringLiteral("2"));
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentText(),
+                  QString::fromUtf8("2 · novice, up to 1 s"));
         EXPECT_EQ(form<QComboBox>(&dialog, "cbOpponent")->currentIndex(), 0);
         EXPECT_EQ(form<QComboBox>(&dialog, "cbPromotion")->currentText(), QStringLiteral("Queen"));
         EXPECT_EQ(form<QLineEdit>(&dialog, "leMyName")->text(), QStringLiteral("Human"));

@@ -2,55 +2,22 @@
 #include "chess/board.h"
 #include "chess/piece.h"
 #include "tests/support/test_support.h"
-#include "tests/tools/toolrun.h"
+#include "tests/tools/toolfolder.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
-using testsupport::TempDir;
 using testsupport::writeFile;
 
-using tooltest::tool;
 using tooltest::ToolRun;
 
 namespace {
 
-// A folder holding "engines.ini" and the engines linked below it.
-class EngineTool : public ::testing::Test {
+class EngineTool : public tooltest::ToolFolder {
 protected:
-    void SetUp() override
-    {
-        m_config = m_dir.file("engines.ini");
-        QFile::link(
-            QString::fromStdString(testsupport::sourcePath("tests/engine/data/fake_engine.py")),
-            QString::fromStdString(m_dir.file("fake_engine.py")));
-    }
-    void entries(const std::vector<std::string>& list)
-    {
-        std::string text = "[General]\n";
-        for (size_t i = 0; i < list.size(); ++i) {
-            char key[32];
-            snprintf(key, sizeof key, "engine_%02zu=", i);
-            text += key + list[i] + "\n";
-        }
-        writeFile(m_config, text);
-    }
-    bool link(const char* program)
-    {
-        const std::string path = testsupport::findProgram(program);
-        return !path.empty() && QFile::link(QString::fromStdString(path),
-                                            QString::fromStdString(m_dir.file(program)));
-    }
-    ToolRun run(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"engine", "--config", m_config});
-        return tool(args);
-    }
-
-    TempDir m_dir;
-    std::string m_config;
+    EngineTool() : ToolFolder("engine") {}
 };
 
 bool legalAfter(const char* fen, const char* last, const std::string& answer)
@@ -99,6 +66,30 @@ TEST_F(EngineTool, PrintsTheMoveOfTheEntry)
                           "8/8/8/8/8/8/p7/1k4K1 b - - 0 1", "--timeout", "10"});
     EXPECT_EQ(xboard.status, 0) << xboard.err;
     EXPECT_EQ(xboard.out, "a2a1q\n");
+}
+
+// --level sends what the program sends at that level, so its log shows it.
+TEST_F(EngineTool, LevelSendsTheLadderLines)
+{
+    entries(
+        {"HUM|Human|-",
+         "UCI|Fake|fake_engine.py --protocol uci --answer e7e5 --option Skill+Level:spin:20:0:20",
+         "XBOARD|Fake|fake_engine.py --protocol xboard --answer e7e5"});
+    for (const char* index : {"1", "2"}) {
+        const std::string log = m_dir.file(std::string("log") + index);
+        const ToolRun r = run({"--engine", index, "--level", "3", "--last", "e2e4", "--log", log});
+        EXPECT_EQ(r.out, "e7e5\n") << r.err;
+        std::string sent;
+        for (const std::string& line :
+             {std::string("setoption name Skill Level value 2"),
+              std::string("go depth 3 movetime 1000"), std::string("sd 4"), std::string("st 1")}) {
+            if (testsupport::readFile(log).find("ENGINE << " + line + "\n") != std::string::npos)
+                sent += line + ";";
+        }
+        EXPECT_EQ(sent, index[0] == '1'
+                            ? "setoption name Skill Level value 2;go depth 3 movetime 1000;"
+                            : "sd 4;st 1;");
+    }
 }
 
 TEST_F(EngineTool, FailuresGiveTheReasonAndStatusOne)

@@ -40,6 +40,9 @@ def parse_args():
     p.add_argument("--crash-on-go", action="store_true")
     p.add_argument("--silent", action="store_true", help="never answer the greeting")
     p.add_argument("--features", type=int, default=2, help="number of feature lines")
+    p.add_argument("--option", action="append", default=[],
+                   help="an option the UCI greeting announces, e.g. 'Skill+Level:spin:20:0:20' "
+                        "(name, type, default, min, max; '+' standing for a blank)")
     p.add_argument("--trailer", help="a line after the answer, '_' standing for a blank")
     p.add_argument("--answer-line", help="the whole answer line, '_' standing for a blank")
     p.add_argument("--hang-on-go", action="store_true", help="never answer a search")
@@ -129,8 +132,14 @@ def uci(line):
     if not words:
         return
     if words[0] == "uci":
-        send("id name Fake", "id author nobody", "option name Hash type spin default 1 min 1 max 8",
-             "uciok")
+        options = ["option name Hash type spin default 1 min 1 max 8"]
+        for spec in args.option:
+            name, kind, default, *bounds = spec.replace("+", " ").split(":")
+            line = "option name %s type %s default %s" % (name, kind, default)
+            if bounds:
+                line += " min %s max %s" % tuple(bounds)
+            options.append(line)
+        send("id name Fake", "id author nobody", *options, "uciok")
     elif words[0] == "isready":
         send("readyok")
     elif words[0] == "go":

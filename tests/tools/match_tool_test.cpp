@@ -1,0 +1,127 @@
+// inkmate-tool match: games between catalogue entries, judged by the game
+// layer's rules, going on after an engine fails.
+#include "tests/support/test_support.h"
+#include "tests/tools/toolfolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using testsupport::writeFile;
+
+namespace {
+
+class MatchTool : public tooltest::ToolFolder {
+protected:
+    MatchTool() : ToolFolder("match") {}
+    // The result lines of a run, without the engine labels.
+    static std::vector<std::string> results(const std::string& out)
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(out);
+        for (std::string line; std::getline(in, line);) {
+            const size_t tab = line.find('\t', line.find('\t') + 1);
+            if (tab != std::string::npos)
+                lines.push_back(line.substr(0, line.find('\t')) + " " + line.substr(tab + 1));
+        }
+        return lines;
+    }
+};
+
+// Every game starts after 1.f3 e5 2.g4: Black to move mates with Qh4.
+const char kFoolsMate[] = "[Event \"?\"]\n\n1. f3 e5 2. g4 *\n";
+
+} // namespace
+
+TEST_F(MatchTool, GamesEndedByTheRulesOfTheGame)
+{
+    entries({"HUM|Human|-", "UCI|Mater|fake_engine.py --answer d8h4",
+             "UCI|Other|fake_engine.py --answer e2e4"});
+    const std::string openings = m_dir.file("openings.pgn");
+    writeFile(openings, std::string(kFoolsMate) +
+                            "\n[Event \"?\"]\n\n1. Nf3 Nf6 2. Ng1 Ng8 3. Nf3 Nf6 4. Ng1 Ng8 *\n");
+    const std::string pgn = m_dir.file("games.pgn");
+    const tooltest::ToolRun r = run({"--white", "2:14", "--black", "1:0", "--games", "3",
+                                     "--openings", openings, "--pgn", pgn});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Game 2 is drawn before any engine moves; the --white entry has Black in it.
+    EXPECT_EQ(results(r.out),
+              (std::vector<std::string>{"1 0-1\tcheckmate", "2 1/2-1/2\tthreefold repetition",
+                                        "3 0-1\tcheckmate"}));
+    EXPECT_NE(r.out.find("2\twhite: 1:0 Mater"), std::string::npos);
+    EXPECT_NE(r.out.find("2:14 Other: +0 =1 -2, score 16.7 %, Elo -280 +/- inf"), std::string::npos)
+        << r.out;
+    const std::string games = testsupport::readFile(pgn);
+    EXPECT_NE(games.find("1.f3 e5 2.g4 Qh4# 0-1"), std::string::npos) << games;
+    EXPECT_NE(games.find("[White \"2:14 Other (level 15)\"]"), std::string::npos) << games;
+
+    const tooltest::ToolRun limited =
+        run({"--white", "1", "--black", "2", "--games", "1", "--max-plies", "3"});
+    EXPECT_EQ(results(limited.out), std::vector<std::string>{"1 1/2-1/2\tmove limit"});
+}
+
+// A crashing, illegal or silent engine loses; the next game starts a fresh process.
+TEST_F(MatchTool, FailingEnginesLoseAndTheMatchGoesOn)
+{
+    entries({"HUM|Human|-", "UCI|Mater|fake_engine.py --answer d8h4",
+             "UCI|Crasher|fake_engine.py --crash-on-go", "UCI|Wrong|fake_engine.py --answer e2e4",
+             "UCI|Silent|fake_engine.py --silent", "UCI|Absent|engines/none"});
+    const std::string openings = m_dir.file("openings.pgn");
+    writeFile(openings, kFoolsMate);
+    for (const char* loser : {"2", "3", "4", "5"}) {
+        const tooltest::ToolRun r =
+            run({"--white", "1", "--black", loser, "--games", "2", "--openings", openings});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::vector<std::string> lines = results(r.out);
+        ASSERT_EQ(lines.size(), 2u) << r.out;
+        EXPECT_EQ(lines[0].substr(0, 12), "1 1-0\tBlack ") << lines[0];
+        EXPECT_EQ(lines[1], "2 0-1\tcheckmate") << loser;
+        EXPECT_NE(r.out.find("+2 =0 -0, score 100.0 %"), std::string::npos) << r.out;
+    }
+}
+
+TEST_F(MatchTool, BadArgumentsAndOpeningsAreRefused)
+{
+    entries({"HUM|Human|-", "UCI|Fake|fake_engine.py"});
+    const std::string broken = m_dir.file("broken.pgn");
+    writeFile(broken, "[Event \"?\"]\n\n1. e4 e5 *\n\n[Event \"?\"]\n\n1. e4 Ke3 *\n");
+    const std::vector<std::vector<std::string>> bad = {
+        {"--white", "1", "--black", "1"},
+        {"--white", "1:15", "--black", "1", "--games", "1"},
+        {"--white", "0", "--black", "1", "--games", "1"},
+        {"--white", "1", "--black", "1", "--games", "0"},
+        {"--white", "1", "--black", "1", "--games", "1", "--openings", m_dir.file("none.pgn")},
+        {"--white", "1", "--black", "1", "--games", "1", "--openings", broken},
+    };
+    for (const auto& args : bad) {
+        const tooltest::ToolRun r = run(args);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    const tooltest::ToolRun r =
+        run({"--white", "1", "--black", "1", "--games", "1", "--openings", broken});
+    EXPECT_NE(r.err.find("broken.pgn: game 2:"), std::string::npos) << r.err;
+}
+
+// One real game for each kind of level: reduced skill, limited Elo, unlimited,
+// the depth ladder of a UCI engine without options and of an XBoard engine.
+TEST_F(MatchTool, RealEnginesPlayAtEveryKindOfLevel)
+{
+    entries({"HUM|Human|-", "UCI|Stockfish|stockfish", "UCI|GNU Chess|gnuchess --uci",
+             "XBOARD|HoiChess|hoichess"});
+    if (!link("stockfish") || !link("gnuchess") || !link("hoichess"))
+        GTEST_SKIP() << "stockfish, gnuchess or hoichess is not installed";
+    const std::string pgn = m_dir.file("games.pgn");
+    const std::vector<std::pair<std::string, std::string>> pairs = {
+        {"1:0", "1:6"}, {"1:12", "2:3"}, {"3:2", "1:1"}};
+    for (const auto& pair : pairs) {
+        const tooltest::ToolRun r = run({"--white", pair.first, "--black", pair.second, "--games",
+                                         "1", "--max-plies", "16", "--pgn", pgn});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::vector<std::string> lines = results(r.out);
+        ASSERT_EQ(lines.size(), 1u) << r.out;
+        // Legal moves to the limit, or a game the rules ended; no engine failed.
+        EXPECT_EQ(lines[0].find("Black"), std::string::npos) << r.out;
+        EXPECT_EQ(lines[0].find("White"), std::string::npos) << r.out;
+    }
+}
