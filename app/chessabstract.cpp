@@ -4,7 +4,6 @@
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
-#include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
 #include "engine/enginelevel.h"
 #include "game/game.h"
@@ -41,6 +40,10 @@ ChessAbstract::ChessAbstract(ConfigFileAbstract& config)
     setLevel(getLevel());
     setPromotion(getPromotion());
     setBoardAnnotation();
+    QObject::connect(&m_hintSearch, &EngineBestMove::found,
+                     [this](const Move& move) { onHintFound(move); });
+    QObject::connect(&m_hintSearch, &EngineBestMove::failed,
+                     [this](const QString& text) { onHintFailed(text.toUtf8().toStdString()); });
 }
 
 ChessAbstract::~ChessAbstract()
@@ -169,6 +172,7 @@ void ChessAbstract::onSettings()
 
 void ChessAbstract::updateAllViews(const AbstractView* except, bool full)
 {
+    dropStaleHint();
     if (!except && full) {
         const Rect client = getClientRect();
         invalidate(QRect(client.left, client.top, client.width, client.height));
@@ -197,6 +201,7 @@ void ChessAbstract::completeAction(bool full)
 
 void ChessAbstract::onSelectGame()
 {
+    clearHint();
     m_document.selection = Position();
     m_document.cursor = m_document.isSolvedPuzzle() ? Position() : Position(3, 3);
     completeAction(true);
@@ -316,6 +321,8 @@ bool ChessAbstract::playMove(Move& move)
     if (g_pLog)
         g_pLog->write(2, Log::Info, "%s: fen=[%s], move=[%s]", side_name(toMove),
                       before.exportToFEN().c_str(), move.getAsString().c_str());
+    // A hint lasts until the next move.
+    clearHint();
     // The promotion choice is Queen again after every move; the setting is
     // only written when it was something else.
     if (getPromotion() != 0)
@@ -385,10 +392,7 @@ bool ChessAbstract::isEngineTurnDue() const
         current->findNextMove())
         return false;
     const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;
-    const EngineFactory& engines = EngineFactory::instance();
-    return slot > 0 && slot == getOpponent() &&
-           static_cast<unsigned>(slot) < engines.getEngineCount() &&
-           engines.getDescriptor(static_cast<unsigned>(slot)).getKind() != EngineDescriptor::Human;
+    return slot == getOpponent() && isEngineSlot(slot);
 }
 
 void ChessAbstract::moveFromEngine(const Move& move)

@@ -6,6 +6,7 @@
 #include "chess/move.h"
 #include "core/gameresult.h"
 #include "core/log.h"
+#include "engine/enginebestmove.h"
 #include "engine/engineinterfacelistener.h"
 #include "views/chessboardview.h"
 #include "views/chessdocument.h"
@@ -150,6 +151,23 @@ public:
     // The move list on the whole screen.
     void showHistory();
 
+    // --- Aids (chessabstractaids.cpp)
+    // A hint for the player to move: in a game against an engine engineHint;
+    // in a puzzle nothing yet.
+    void hint();
+    // Asks the hint engine ("hint_engine", else the first UCI entry) for the
+    // best move of the position with a bounded search; it never plays. The
+    // answer marks the move's squares until the position changes; a hint for
+    // a position left is dropped.
+    void engineHint();
+    // Back to the position before the player's last move: against an engine
+    // that move and the engine's reply after it, between two people the last
+    // move. At the end of a line the moves are removed (with a variation left
+    // empty); inside a line, or where a variation branches off, only the
+    // position goes back. An answer the engine still owes is discarded.
+    // Nothing in a puzzle.
+    void takeBack();
+
     // --- Game base
     void loadBase(const char* path);
     void saveBase(const char* path);
@@ -235,11 +253,24 @@ private:
     // layout of the elements from the old current on is recomputed.
     void revealNode(PGNMove* node);
     bool isPieceOfSideToMove(const Position& position) const;
+    // A catalogue entry that is an engine (not a human).
+    static bool isEngineSlot(int slot);
+    // The hint asked for or shown belongs to the position on screen.
+    bool isHintCurrent() const;
+    // Drops a hint (shown or asked for) that no longer fits the position.
+    void dropStaleHint();
+    void clearHint();
+    void onHintFound(const Move& move);
+    void onHintFailed(const std::string& text);
     void logInfo(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 
     // The client rectangle of the last layout.
     Rect m_laidOut{0, 0, 0, 0};
     EngineSession m_engine;
+    EngineBestMove m_hintSearch;
+    // The game and position of the hint asked for or shown.
+    int m_hintGameId = 0;
+    Board m_hintPosition;
     ChessDocument m_document;
     GameInfoView m_infoView;
     ChessBoardView m_boardView;

@@ -5,6 +5,11 @@
 
 namespace {
 
+bool isMoveOf(const PGNElement* e, unsigned level)
+{
+    return e->getType() == PGNElement::TypeMove && e->depth == level;
+}
+
 Board classic_board()
 {
     Board board;
@@ -240,6 +245,52 @@ void Game::addMove(const std::string& san)
         return;
     const Board board = current->boardAfter();
     addMove(read_san_move(board, san));
+}
+
+bool Game::removeLineFrom(PGNMove* from)
+{
+    if (from == nullptr || from->parent == nullptr)
+        return false;
+    const unsigned level = from->depth;
+    const auto closesLine = [level](const PGNElement* e) {
+        return e->getType() == PGNElement::TypeVariantEnd && e->depth == level;
+    };
+    const auto opensLine = [level](const PGNElement* e) {
+        return e->getType() == PGNElement::TypeVariantBegin && e->depth == level;
+    };
+    PGNElement* last = from;
+    bool holdsCurrent = from == current;
+    for (PGNElement* e = from->next; e != nullptr && !closesLine(e); e = e->next) {
+        // Brackets and moves of a variation lie one level deeper.
+        if (e->depth != level)
+            return false;
+        holdsCurrent = holdsCurrent || e == current;
+        last = e;
+    }
+    PGNMove* const parentMove = from->parent;
+    PGNElement* first = from;
+    // A variation left without a move goes as a whole, brackets and comments.
+    if (last->next != nullptr && closesLine(last->next)) {
+        PGNElement* begin = from->prev;
+        while (!opensLine(begin) && !isMoveOf(begin, level))
+            begin = begin->prev;
+        if (opensLine(begin)) {
+            first = begin;
+            last = last->next;
+        }
+    }
+    PGNElement* before = first->prev;
+    PGNElement* after = last->next;
+    last->next = nullptr;
+    before->next = after;
+    if (after != nullptr)
+        after->prev = before;
+    first->prev = nullptr;
+    clear(first);
+    PGNElement::reset_layout_cache(before);
+    if (holdsCurrent)
+        current = parentMove;
+    return true;
 }
 
 void Game::setupPuzzle()

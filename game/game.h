@@ -84,6 +84,11 @@ public:
     void addMove(const Move& move);
     // Reads the SAN against current's position (its Exception passes through).
     void addMove(const std::string& san);
+    // Removes from and the rest of its line after it (moves, comments, NAGs),
+    // with the variation that is left without a move; current goes to from's
+    // parent when it was removed. False, and nothing removed, for the root or
+    // when a variation branches off in that part of the line.
+    bool removeLineFrom(PGNMove* from);
 
     // Hides the following moves of the side to move at current.
     void setupPuzzle();

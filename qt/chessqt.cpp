@@ -128,6 +128,8 @@ void ChessQt::createMainMenu()
     m_menu->addSeparator();
     m_menu->addAction(menu_text("New Game"), this, &ChessQt::onNewGame);
     addStep(m_menu, "Reset Game", &ChessAbstract::resetGame);
+    addStep(m_menu, "Hint", &ChessAbstract::hint);
+    addStep(m_menu, "Take back", &ChessAbstract::takeBack);
     m_menu->addSeparator();
     addStep(m_menu, "Turn Board", &ChessAbstract::turnBoard);
     m_menu->addSeparator();
@@ -280,10 +282,11 @@ void ChessQt::handleKey(QKeyEvent* event)
     }
     // Keys that run one controller step.
     static const std::pair<int, Step> steps[] = {
-        {Qt::Key_H, &ChessAbstract::showHistory},     {Qt::Key_M, &ChessAbstract::showMainMenu},
-        {Qt::Key_Menu, &ChessAbstract::showMainMenu}, {Qt::Key_Left, &ChessAbstract::keyLeft},
-        {Qt::Key_Up, &ChessAbstract::keyUp},          {Qt::Key_Right, &ChessAbstract::keyRight},
-        {Qt::Key_Down, &ChessAbstract::keyDown},      {Qt::Key_PageUp, &ChessAbstract::keyPrev},
+        {Qt::Key_L, &ChessAbstract::showHistory},      {Qt::Key_H, &ChessAbstract::hint},
+        {Qt::Key_Backspace, &ChessAbstract::takeBack}, {Qt::Key_M, &ChessAbstract::showMainMenu},
+        {Qt::Key_Menu, &ChessAbstract::showMainMenu},  {Qt::Key_Left, &ChessAbstract::keyLeft},
+        {Qt::Key_Up, &ChessAbstract::keyUp},           {Qt::Key_Right, &ChessAbstract::keyRight},
+        {Qt::Key_Down, &ChessAbstract::keyDown},       {Qt::Key_PageUp, &ChessAbstract::keyPrev},
         {Qt::Key_PageDown, &ChessAbstract::keyNext}};
     for (const auto& [key, step] : steps) {
         if (event->key() == key) {

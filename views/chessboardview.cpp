@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPen>
 
 namespace {
 
@@ -128,6 +129,9 @@ ChessBoardView::Mark ChessBoardView::markNow(const Position& position) const
         if (position == m_document->cursor)
             return MarkCursor;
     }
+    const Move& hint = m_document->hint;
+    if (!hint.isNull() && (position == hint.getFrom() || position == hint.getTo()))
+        return MarkHint;
     if (const PGNMove* node = m_document->currentNode()) {
         if (position == node->move.getFrom() || position == node->move.getTo())
             return MarkLastMove;
@@ -143,6 +147,9 @@ ChessBoardView::Mark ChessBoardView::markShown(const Position& position) const
         if (position == m_shownCursor)
             return MarkCursor;
     }
+    if (!m_shownHint.isNull() &&
+        (position == m_shownHint.getFrom() || position == m_shownHint.getTo()))
+        return MarkHint;
     if (position == m_shownFrom || position == m_shownTo)
         return MarkLastMove;
     return MarkNone;
@@ -162,6 +169,7 @@ void ChessBoardView::sync()
     }
     m_shownCursor = m_document->cursor;
     m_shownSelection = m_document->selection;
+    m_shownHint = m_document->hint;
     m_shownFlipped = isFlipped();
     m_shownInputMarks = inputMarksShown();
 }
@@ -284,6 +292,9 @@ void ChessBoardView::redrawSingleCell(QPainter* painter, const Position& positio
     case MarkCursor:
         drawCursor(painter, position, 5);
         break;
+    case MarkHint:
+        drawHint(painter, position);
+        break;
     case MarkLastMove:
         drawThickRect(painter, position, 3);
         break;
@@ -315,6 +326,17 @@ void ChessBoardView::drawThickRect(QPainter* painter, const Position& position, 
         painter->drawRect(
             QRect(QPoint(x + i, y + i), QPoint(x + m_cellSize - 2 - i, y + m_cellSize - 2 - i)));
     painter->setBrush(brush);
+}
+
+void ChessBoardView::drawHint(QPainter* painter, const Position& position) const
+{
+    const int inset = m_cellSize / 10 + 1;
+    const QRect cell = cellRect(position).adjusted(inset, inset, -inset - 1, -inset - 1);
+    painter->save();
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(QPen(Qt::black, 2, Qt::DashLine));
+    painter->drawRect(cell);
+    painter->restore();
 }
 
 void ChessBoardView::drawCursor(QPainter* painter, const Position& position, int thickness) const

@@ -10,7 +10,7 @@ class QFont;
 
 // The chess board of the shown position: 64 squares drawn by the board
 // displayer, optional coordinates and frames, and the marks for the last
-// move, the cursor and the selection. It keeps a snapshot of what it last
+// move, the cursor, the selection and a hint. It keeps a snapshot of what it last
 // showed so that update() invalidates only the squares whose look changed:
 // every repainted pixel costs time and flicker on an e-ink panel.
 class ChessBoardView : public AbstractView {
@@ -49,6 +49,8 @@ public:
     void redrawSingleCell(QPainter* painter, const Position& position) const;
     void drawCursor(QPainter* painter, const Position& position, int thickness) const;
     void drawThickRect(QPainter* painter, const Position& position, int thickness) const;
+    // A light dashed frame inside the square.
+    void drawHint(QPainter* painter, const Position& position) const;
 
     // Screen rectangle of a square's cell.
     QRect cellRect(const Position& position) const;
@@ -64,7 +66,7 @@ public:
 
 private:
     // The mark drawn on a square, at most one.
-    enum Mark { MarkNone, MarkSelection, MarkCursor, MarkLastMove };
+    enum Mark { MarkNone, MarkSelection, MarkCursor, MarkHint, MarkLastMove };
 
     // From the view's edge to the squares: the coordinates' margin, else one
     // pixel for the inner frame, so that it lies inside the view in every layout.
@@ -86,6 +88,7 @@ private:
     Board m_shownBoard;
     Position m_shownCursor;
     Position m_shownSelection;
+    Move m_shownHint;
     bool m_shownFlipped = false;
     bool m_shownInputMarks = false;
 

@@ -3,6 +3,7 @@
 #include "base/chessbase.h"
 #include "chess/board.h"
 #include "chess/color.h"
+#include "chess/move.h"
 #include "chess/position.h"
 #include "core/gameresult.h"
 #include "game/game.h"
@@ -14,7 +15,8 @@
 // The controller's document: the open game base with its current game (the
 // game on screen) and the interaction state around it: the mode, the board
 // cursor and the selected square. The views read it; the controller changes
-// it. Free of view code, so the controller and the views both include it.
+// it. A hint marks the two squares of a move suggested for the shown
+// position. Free of view code, so the controller and the views both include it.
 class ChessDocument {
 public:
     // Which part of the screen the keys act on.
@@ -24,6 +26,8 @@ public:
     GameMode mode = BoardMode;
     Position cursor;
     Position selection;
+    // The suggested move; the null move when there is none.
+    Move hint;
 
     Game& game() { return database.game; }
     const Game& game() const { return database.game; }

@@ -93,6 +93,38 @@ TEST(Game, AddMoveStepsExtendsOrOpensAVariation)
     EXPECT_EQ(list_of(game), "1.e4@0 (@1 1.d4@1 )@1 (@1 1.c4@1 c5@1 (@2 e5@2 )@2 )@1 e5@0");
 }
 
+TEST(Game, RemoveLineFromCutsALinesEndButNoBranch)
+{
+    Game game = opened("1.e4 e5 {good} 2.Nf3 (2.Nc3 Nf6 {a line} 3.f4) 2...Nc6 3.Bb5 *");
+    game.lastPosition();
+    PGNMove* nc6 = game.current->parent;
+    PGNMove* nf3 = nc6->parent;
+    // A variation branches off after Nf3: nothing is removed.
+    EXPECT_FALSE(game.removeLineFrom(nf3));
+    EXPECT_FALSE(game.removeLineFrom(game.root));
+    EXPECT_EQ(game.current->text, "3.Bb5");
+
+    // The end of the main line goes; current was among it.
+    EXPECT_TRUE(game.removeLineFrom(nc6));
+    EXPECT_EQ(game.current, nf3);
+    EXPECT_EQ(list_of(game), "1.e4@0 e5@0 {@0 good@0 }@0 2.Nf3@0 (@1 2.Nc3@1 Nf6@1 {@1 a@1 line@1 "
+                             "}@1 3.f4@1 )@1");
+
+    // Inside a variation its end goes with the comment; a variation left
+    // without a move goes whole, while current elsewhere stays.
+    PGNMove* nc3 = nf3->findVariant(true);
+    PGNMove* f4 = nc3->findNextMove()->findNextMove();
+    game.current = f4;
+    EXPECT_TRUE(game.removeLineFrom(nc3->findNextMove()));
+    EXPECT_EQ(game.current, nc3);
+    game.current = nf3;
+    EXPECT_TRUE(game.removeLineFrom(nc3));
+    EXPECT_EQ(game.current, nf3);
+    EXPECT_EQ(list_of(game), "1.e4@0 e5@0 {@0 good@0 }@0 2.Nf3@0");
+    game.close(true);
+    EXPECT_EQ(game.moveText, "1.e4 e5 { good } 2.Nf3 $500 *");
+}
+
 TEST(Game, AddingAVariationResetsTheLayoutFromTheInsertionOn)
 {
     Game game = opened("1.e4 e5 2.Nf3 *");

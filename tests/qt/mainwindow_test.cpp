@@ -142,10 +142,11 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     Shell shell;
     shell.start();
     ChessQt& window = shell.window();
-    EXPECT_EQ(menu_texts(window.mainMenu()),
-              "History;|New Game;Reset Game;|Turn Board;|[Base:Open;Import PGN;|Contents;|"
-              "Next Game;Previous Game;First Game;Last Game;|Next Unsolved Puzzle;]"
-              "[Settings:Game;View;]|Redraw Screen;|Exit;");
+    EXPECT_EQ(
+        menu_texts(window.mainMenu()),
+        "History;|New Game;Reset Game;Hint;Take back;|Turn Board;|[Base:Open;Import PGN;|Contents;|"
+        "Next Game;Previous Game;First Game;Last Game;|Next Unsolved Puzzle;]"
+        "[Settings:Game;View;]|Redraw Screen;|Exit;");
 
     // A short Return acts on the board; a held one (auto-repeat) opens the menu.
     send_key(&window, Qt::Key_Return);
@@ -477,6 +478,22 @@ TEST(MainWindow, PuzzleSolvedThenTheNextOneAfterTheDelay)
     EXPECT_EQ(document.cursor.y, 3);
 }
 
+TEST(MainWindow, BackspaceAndTheMenuTakeBackMovesOfTwoPeople)
+{
+    Shell shell("engine_00=HUM|Human|-\n");
+    shell.start();
+    const ChessDocument& document = shell.window().getDocument();
+    shell.playByKeys(4, 1, 4, 3); // e4
+    shell.playByKeys(4, 6, 4, 4); // e5
+    shell.key(Qt::Key_H);         // no hint between two people
+    shell.key(Qt::Key_Backspace);
+    EXPECT_EQ(plies(document.game()), 1);
+    EXPECT_EQ(document.game().current->findNextMove(), nullptr);
+    ASSERT_NE(find_action(shell.window().mainMenu(), QStringLiteral("Hint")), nullptr);
+    find_action(shell.window().mainMenu(), QStringLiteral("Take back"))->trigger();
+    EXPECT_EQ(document.game().current, document.game().root);
+}
+
 TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
 {
     Shell shell("engine_00=HUM|Human|-\n");
@@ -488,7 +505,7 @@ TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
         shell.playByKeys(6, 0, 5, 2); // Nf3
         EXPECT_EQ(plies(document.game()), 3);
         // Back one move in the move list.
-        shell.key(Qt::Key_H);
+        shell.key(Qt::Key_L);
         shell.key(Qt::Key_Left);
         EXPECT_EQ(plies(document.game()), 2);
     }
@@ -503,7 +520,7 @@ TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
     EXPECT_GE(document.game().id, 1);
     EXPECT_EQ(fen(document.game()), position);
     // The whole game is there: one step on is Nf3.
-    shell.key(Qt::Key_H);
+    shell.key(Qt::Key_L);
     shell.key(Qt::Key_Right);
     EXPECT_EQ(plies(document.game()), 3);
 }
@@ -652,8 +669,8 @@ TEST(MainWindow, SettingsReachedThroughTheMenuWithKeys)
     send_key(&window, Qt::Key_Return, KeyPressOnly, true); // OK held
     QMenu* menu = window.mainMenu();
     ASSERT_TRUE(menu->isVisible());
-    // History, New Game, Reset Game, Turn Board, Base, Settings.
-    for (int i = 0; i < 6; ++i)
+    // History, New Game, Reset Game, Hint, Take back, Turn Board, Base, Settings.
+    for (int i = 0; i < 8; ++i)
         send_key(menu, Qt::Key_Down);
     ASSERT_NE(menu->activeAction(), nullptr);
     EXPECT_EQ(menu->activeAction()->text(), QStringLiteral("Settings"));
