@@ -73,6 +73,7 @@ TEST_F(Aids, HintMarksItsTwoSquaresNeverPlaysAndGoesWithTheNextMove)
     std::sort(chess->invalidated.begin(), chess->invalidated.end(),
               [](const QRect& a, const QRect& b) { return a.y() < b.y(); });
     EXPECT_EQ(chess->invalidated, squares);
+    chess->paint();
     // The hint engine ran for the search only.
     EXPECT_TRUE(TestChess::waitUntil(
         [&] { return testsupport::readFile(log).find("quit") != std::string::npos; }));
