@@ -380,8 +380,8 @@ bool ChessAbstract::isEngineTurnDue() const
     const PGNMove* current = game.current;
     // A game ended by its record or a resignation has no engine turn left.
     if (m_engine.isWaiting() || !current || !game.errorText.empty() ||
-        game.result != ResultInProgress ||
-        current->result != ResultInProgress || current->findNextMove())
+        game.result != ResultInProgress || current->result != ResultInProgress ||
+        current->findNextMove())
         return false;
     const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;
     const EngineFactory& engines = EngineFactory::instance();
