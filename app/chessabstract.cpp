@@ -358,8 +358,8 @@ bool ChessAbstract::isEngineTurnDue() const
     const PGNMove* current = game.current;
     // A game ended by its record or a resignation has no engine turn left.
     if (m_engine.isWaiting() || !current || !game.errorText.empty() ||
-        game.result != ResultInProgress ||
-        current->result != ResultInProgress || current->findNextMove())
+        game.result != ResultInProgress || current->result != ResultInProgress ||
+        current->findNextMove())
         return false;
     const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;
     const EngineFactory& engines = EngineFactory::instance();
@@ -466,6 +466,11 @@ void ChessAbstract::continueGame()
     setMode(ChessDocument::BoardMode);
     completeAction(false);
     fullRefresh();
+    askEngineIfDue();
+}
+
+void ChessAbstract::askEngineIfDue()
+{
     // Back at a position where the engine is to move but was not asked (its
     // answer came while the user was looking elsewhere): ask it now.
     if (isEngineTurnDue())
