@@ -60,8 +60,12 @@ ChessQt::ChessQt(const QSize& windowSize)
       m_annotationFont(make_font(g_pConfig->readInt("font_size_annotation", 20), false)),
       m_historyFont(make_font(g_pConfig->readInt("font_size_history", 25), false)),
       m_historyBoldFont(make_font(g_pConfig->readInt("font_size_history", 25), true)),
-      m_menu(new QMenu(this)), m_progress(new QLabel(this))
+      m_menu(new QMenu(this)), m_progress(new QLabel(this)), m_okHold(new QTimer(this))
 {
+    m_okHold->setSingleShot(true);
+    m_okHold->setInterval(KeyHold::kHoldMs);
+    connect(m_okHold, &QTimer::timeout, this, [this] { runStep(&ChessAbstract::okKeyHoldTime); });
+
     m_progress->setAlignment(Qt::AlignCenter);
     m_progress->setAutoFillBackground(true);
     m_progress->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -269,11 +273,9 @@ void ChessQt::handleKey(QKeyEvent* event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Select:
-        // Held down, OK opens the menu.
-        if (event->isAutoRepeat())
-            showMainMenu();
-        else
-            keyOk();
+        // OK acts on its release; held down it opens the menu instead.
+        if (okKeyDown(event->isAutoRepeat()))
+            m_okHold->start();
         return;
     default:
         break;
@@ -293,7 +295,14 @@ void ChessQt::handleKey(QKeyEvent* event)
     }
 }
 
-void ChessQt::keyReleaseEvent(QKeyEvent*) {}
+void ChessQt::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Select)
+        return;
+    if (!event->isAutoRepeat())
+        m_okHold->stop();
+    guarded([&] { okKeyUp(event->isAutoRepeat()); });
+}
 
 void ChessQt::mousePressEvent(QMouseEvent* event)
 {

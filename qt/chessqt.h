@@ -10,6 +10,7 @@
 
 class QLabel;
 class QMenu;
+class QTimer;
 
 // The program's only window, and at the same time the controller: it paints
 // the three views, turns keys, touches and menu commands into controller
@@ -90,4 +91,6 @@ private:
     QFont m_historyBoldFont;
     QMenu* m_menu;
     QLabel* m_progress;
+    // Runs while OK is down; its expiry makes the press a hold.
+    QTimer* m_okHold;
 };
