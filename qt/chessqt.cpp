@@ -168,8 +168,23 @@ void ChessQt::runStep(Step step)
     guarded([&] { (this->*step)(); });
 }
 
+bool ChessQt::eventFilter(QObject* watched, QEvent* event)
+{
+    // The repeats of the OK that opened the menu are no choice in it.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (key->isAutoRepeat() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                                    key->key() == Qt::Key_Select))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void ChessQt::showMainMenu()
 {
+    m_menu->installEventFilter(this);
+    for (QMenu* submenu : m_menu->findChildren<QMenu*>())
+        submenu->installEventFilter(this);
     m_menu->popup(mapToGlobal(QPoint(0, 0)));
 }
 

@@ -34,6 +34,7 @@ public:
     bool askYesNo(const char* title, const char* text) const override;
     void createMainMenu() override;
     void showMainMenu() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void onPuzzleSolved() override;
     void fullRefresh() override;
     void startEngineTurn() override;

@@ -188,6 +188,14 @@ TEST(MainWindow, HeldOkOnlyOpensTheMenuAndAShortOkActsOnRelease)
         EXPECT_FALSE(document.selection.isValid()) << repeats;
         EXPECT_TRUE(wait_until([&] { return menu->isVisible(); }, 5000)) << repeats;
         EXPECT_FALSE(document.selection.isValid()) << repeats;
+        // Repeats of the still held OK choose nothing in the open menu.
+        for (int i = 0; repeats && i < 3; ++i) {
+            send_key(menu, Qt::Key_Return, KeyReleaseOnly, true);
+            send_key(menu, Qt::Key_Return, KeyPressOnly, true);
+        }
+        EXPECT_TRUE(menu->isVisible()) << repeats;
+        EXPECT_EQ(menu->activeAction(), nullptr) << repeats;
+        EXPECT_EQ(window.getMode(), ChessDocument::BoardMode) << repeats;
         menu->hide();
         send_key(&window, Qt::Key_Return, KeyReleaseOnly);
         EXPECT_FALSE(document.selection.isValid()) << repeats;
