@@ -493,6 +493,11 @@ void ChessAbstract::continueGame()
     setMode(ChessDocument::BoardMode);
     completeAction(false);
     fullRefresh();
+    askEngineIfDue();
+}
+
+void ChessAbstract::askEngineIfDue()
+{
     // Back at a position where the engine is to move but was not asked (its
     // answer came while the user was looking elsewhere): ask it now.
     if (isEngineTurnDue())

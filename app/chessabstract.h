@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/enginesession.h"
+#include "app/keyhold.h"
 #include "chess/board.h"
 #include "chess/color.h"
 #include "chess/move.h"
@@ -207,6 +208,13 @@ public:
     void keyDown();
     // OK: on the board as keyOkReleased, elsewhere back to the board.
     void keyOk();
+    // The OK key by press and release: a short press acts as keyOk on its
+    // release, one held for KeyHold::kHoldMs opens the menu and does nothing
+    // else. okKeyDown is true when the window is to start the hold timer,
+    // whose expiry calls okKeyHoldTime.
+    bool okKeyDown(bool autoRepeat);
+    void okKeyUp(bool autoRepeat);
+    void okKeyHoldTime();
     // OK in board mode: selects a piece, or plays the move and completes the
     // action; the engine's turn follows through startEngineTurn.
     void keyOkReleased();
@@ -262,6 +270,10 @@ private:
     void clearHint();
     void onHintFound(const Move& move);
     void onHintFailed(const std::string& text);
+    // While the engine's move is awaited, the side to move is its own.
+    bool isEngineThinkingHere() const;
+    // Back on the board: a due engine turn starts, as OK would start it.
+    void askEngineIfDue();
     void logInfo(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 
     // The client rectangle of the last layout.
@@ -271,6 +283,7 @@ private:
     // The game and position of the hint asked for or shown.
     int m_hintGameId = 0;
     Board m_hintPosition;
+    KeyHold m_okKey;
     ChessDocument m_document;
     GameInfoView m_infoView;
     ChessBoardView m_boardView;

@@ -78,12 +78,38 @@ bool ChessAbstract::isPieceOfSideToMove(const Position& position) const
     return piece && piece->getColor() == board.getColorToMove();
 }
 
+bool ChessAbstract::isEngineThinkingHere() const
+{
+    const Game& game = m_document.game();
+    if (!m_engine.isWaiting() || !game.current)
+        return false;
+    const Color toMove = game.current->colorToMove();
+    return (toMove == White ? game.whitePlayer : game.blackPlayer) != 0;
+}
+
 void ChessAbstract::keyOk()
 {
     if (m_document.mode == ChessDocument::BoardMode)
         keyOkReleased();
     else
         continueGame();
+}
+
+bool ChessAbstract::okKeyDown(bool autoRepeat)
+{
+    return m_okKey.press(autoRepeat);
+}
+
+void ChessAbstract::okKeyUp(bool autoRepeat)
+{
+    if (m_okKey.release(autoRepeat) == KeyHold::ShortPress)
+        keyOk();
+}
+
+void ChessAbstract::okKeyHoldTime()
+{
+    if (m_okKey.timeout() == KeyHold::Hold)
+        showMainMenu();
 }
 
 void ChessAbstract::keyOkReleased()
@@ -97,6 +123,9 @@ bool ChessAbstract::okOnBoard()
     Game& game = m_document.game();
     const PGNMove* current = game.current;
     if (!current || !game.errorText.empty() || current->result != ResultInProgress)
+        return false;
+    // The engine's pieces are its own while it thinks; the move list stays open.
+    if (isEngineThinkingHere())
         return false;
     Position& selection = m_document.selection;
     const Position& cursor = m_document.cursor;
@@ -227,7 +256,8 @@ void ChessAbstract::onPointerDown(int x, int y)
     if (has_area(m_boardView.getRect()) && m_boardView.getRect().containsInside(x, y)) {
         const ChessDocument::GameMode oldMode = m_document.mode;
         setMode(ChessDocument::BoardMode);
-        if (!m_document.isOver() && m_document.cursor.isValid()) {
+        const bool engineDue = oldMode != ChessDocument::BoardMode && isEngineTurnDue();
+        if (!engineDue && !m_document.isOver() && m_document.cursor.isValid()) {
             const Position square = m_boardView.positionFromXY(x, y);
             if (isPieceOfSideToMove(square)) {
                 m_document.cursor = square;
@@ -236,6 +266,8 @@ void ChessAbstract::onPointerDown(int x, int y)
         }
         if (m_document.mode != oldMode)
             updateAllViews(nullptr, true);
+        if (engineDue)
+            askEngineIfDue();
     } else if (has_area(m_historyView.getRect()) && m_historyView.getRect().containsInside(x, y)) {
         if (m_document.mode != ChessDocument::HistoryMode) {
             setMode(ChessDocument::HistoryMode);

@@ -1,5 +1,7 @@
 #include "core/initext.h"
 
+#include "core/utils.h"
+
 #include <cstdio>
 
 namespace {
@@ -18,21 +20,6 @@ int hex_digit(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-void append_utf8(std::string& out, unsigned code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        code &= 0xFFFF; // QSettings keeps one UTF-16 unit
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // The contents of s when s is exactly one quoted string in QSettings'
@@ -75,12 +62,12 @@ bool unquote(const std::string& s, std::string* out)
         if (e == 'x') {
             while (i < s.size() && hex_digit(s[i]) >= 0)
                 code = code * 16 + static_cast<unsigned>(hex_digit(s[i++]));
-            append_utf8(text, code);
+            append_utf8(text, code & 0xFFFF); // QSettings keeps one UTF-16 unit
         } else if (e >= '0' && e <= '7') {
             code = static_cast<unsigned>(e - '0');
             while (i < s.size() && s[i] >= '0' && s[i] <= '7')
                 code = code * 8 + static_cast<unsigned>(s[i++] - '0');
-            append_utf8(text, code);
+            append_utf8(text, code & 0xFFFF);
         }
         // Any other escaped character is dropped, as QSettings does.
     }

@@ -14,3 +14,5 @@ void splitInVector(const std::string& text, const std::string& separators,
 std::string get_path(const std::string& s);
 // The part before the last "."; the whole text when there is none.
 std::string get_base(const std::string& s);
+// Appends the UTF-8 bytes of the code point code (up to U+10FFFF).
+void append_utf8(std::string& out, unsigned code);

@@ -64,20 +64,6 @@ bool is_valid_utf8(const std::string& s)
     return true;
 }
 
-void append_utf8(std::string& out, unsigned code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // Windows-1252 to UTF-8; the five unassigned bytes map to the C1 controls.
 std::string cp1252_to_utf8(const std::string& s)
 {

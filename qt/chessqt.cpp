@@ -60,8 +60,12 @@ ChessQt::ChessQt(const QSize& windowSize)
       m_annotationFont(make_font(g_pConfig->readInt("font_size_annotation", 20), false)),
       m_historyFont(make_font(g_pConfig->readInt("font_size_history", 25), false)),
       m_historyBoldFont(make_font(g_pConfig->readInt("font_size_history", 25), true)),
-      m_menu(new QMenu(this)), m_progress(new QLabel(this))
+      m_menu(new QMenu(this)), m_progress(new QLabel(this)), m_okHold(new QTimer(this))
 {
+    m_okHold->setSingleShot(true);
+    m_okHold->setInterval(KeyHold::kHoldMs);
+    connect(m_okHold, &QTimer::timeout, this, [this] { runStep(&ChessAbstract::okKeyHoldTime); });
+
     m_progress->setAlignment(Qt::AlignCenter);
     m_progress->setAutoFillBackground(true);
     m_progress->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -166,8 +170,23 @@ void ChessQt::runStep(Step step)
     guarded([&] { (this->*step)(); });
 }
 
+bool ChessQt::eventFilter(QObject* watched, QEvent* event)
+{
+    // The repeats of the OK that opened the menu are no choice in it.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (key->isAutoRepeat() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                                    key->key() == Qt::Key_Select))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void ChessQt::showMainMenu()
 {
+    m_menu->installEventFilter(this);
+    for (QMenu* submenu : m_menu->findChildren<QMenu*>())
+        submenu->installEventFilter(this);
     m_menu->popup(mapToGlobal(QPoint(0, 0)));
 }
 
@@ -271,11 +290,9 @@ void ChessQt::handleKey(QKeyEvent* event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Select:
-        // Held down, OK opens the menu.
-        if (event->isAutoRepeat())
-            showMainMenu();
-        else
-            keyOk();
+        // OK acts on its release; held down it opens the menu instead.
+        if (okKeyDown(event->isAutoRepeat()))
+            m_okHold->start();
         return;
     default:
         break;
@@ -296,7 +313,14 @@ void ChessQt::handleKey(QKeyEvent* event)
     }
 }
 
-void ChessQt::keyReleaseEvent(QKeyEvent*) {}
+void ChessQt::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Select)
+        return;
+    if (!event->isAutoRepeat())
+        m_okHold->stop();
+    guarded([&] { okKeyUp(event->isAutoRepeat()); });
+}
 
 void ChessQt::mousePressEvent(QMouseEvent* event)
 {

@@ -10,6 +10,7 @@
 
 class QLabel;
 class QMenu;
+class QTimer;
 
 // The program's only window, and at the same time the controller: it paints
 // the three views, turns keys, touches and menu commands into controller
@@ -33,6 +34,7 @@ public:
     bool askYesNo(const char* title, const char* text) const override;
     void createMainMenu() override;
     void showMainMenu() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void onPuzzleSolved() override;
     void fullRefresh() override;
     void startEngineTurn() override;
@@ -90,4 +92,6 @@ private:
     QFont m_historyBoldFont;
     QMenu* m_menu;
     QLabel* m_progress;
+    // Runs while OK is down; its expiry makes the press a hold.
+    QTimer* m_okHold;
 };

@@ -122,7 +122,7 @@ bool Dialog::navigate(QWidget* field, QKeyEvent* event)
         else if (auto* button = qobject_cast<QAbstractButton*>(field))
             button->click();
         else
-            focusNeighbour(field, true);
+            accept(); // a text field: the text is done
         return true;
     case Qt::Key_Left:
     case Qt::Key_Right:

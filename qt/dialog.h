@@ -5,8 +5,10 @@
 class QDialogButtonBox;
 
 // Base of every dialog of the shell. The reader's keys drive it: Left
-// cancels, Right confirms, Escape cancels when it is released. Closing a
-// dialog asks the e-ink panel for a full refresh to clear its ghost.
+// cancels, Right confirms, Escape cancels when it is released. Inside a text
+// field Left and Right move its cursor; Up and Down leave the field and OK
+// confirms the dialog. Closing a dialog asks the e-ink panel for a full
+// refresh to clear its ghost.
 class Dialog : public QDialog {
     Q_OBJECT
 public:
@@ -23,8 +25,9 @@ protected:
     // use them itself (a tree or list view) has the focus.
     void routeArrowKeys(QWidget* widget);
     // Key navigation of a form without a keyboard: Up and Down move the focus
-    // between the fields, OK (Return, Select) opens a list or toggles a box or
-    // presses a button; Left and Right stay the dialog's (but edit a line).
+    // between the fields (out of a text field too), OK (Return, Select) opens
+    // a list, toggles a box, presses a button or, in a text field, confirms;
+    // Left and Right stay the dialog's (but edit a line).
     void enableKeyNavigation();
 
     bool eventFilter(QObject* watched, QEvent* event) override;

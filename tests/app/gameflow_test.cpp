@@ -297,6 +297,38 @@ TEST(GameFlow, AnswerForAPositionTheUserHasLeftIsIgnored)
     EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "e7e5"}));
 }
 
+// While the engine thinks its pieces are its own; the move list stays open,
+// and a touch on the board back from it starts a due engine turn.
+TEST(GameFlow, EnginesSideIsNotPlayableWhileItThinks)
+{
+    Environment env;
+    TestChess chess(env.config());
+    start_as_white(chess, env, apptest::SlotFake);
+    chess.paint();
+    ASSERT_TRUE(chess.enterMove("e2e4"));
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess.isWaitingForEngine(); }));
+    EXPECT_FALSE(chess.enterMove("e7e5"));
+    EXPECT_FALSE(chess.getDocument().selection.isValid());
+    const Rect board = chess.getBoardView().getRect();
+    chess.onPointerDown(board.left + board.width / 2 + 5, board.top + board.height / 8 + 5);
+    EXPECT_FALSE(chess.getDocument().selection.isValid());
+    EXPECT_EQ(chess.lineToCurrent(), std::vector<std::string>{"e2e4"});
+
+    chess.showHistory();
+    chess.keyLeft();
+    ASSERT_EQ(chess.current(), chess.game().root);
+    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.isWaitingForEngine(); }));
+    chess.keyRight();
+    chess.onPointerDown(board.left + 5, board.top + board.height - 5);
+    chess.onPointerUp(board.left + 5, board.top + board.height - 5);
+    EXPECT_EQ(chess.getMode(), ChessDocument::BoardMode);
+    EXPECT_TRUE(chess.isWaitingForEngine());
+    ASSERT_TRUE(wait_for_reply(chess));
+    EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "e7e5"}));
+    EXPECT_EQ(chess.game().whitePlayer, 0);
+    EXPECT_EQ(chess.game().blackPlayer, apptest::SlotFake);
+}
+
 TEST(GameFlow, HumanEntryAtAnEngineSlotAsksNobody)
 {
     Environment env;

@@ -282,6 +282,51 @@ TEST_F(InputTest, OkSelectsReselectsAndKeepsTheSelectionOnIllegalTargets)
     EXPECT_EQ(doc.cursor, Position(0, 6));
 }
 
+// OK by press and release, as the window reports them: a short press acts on
+// its release, a held one (the hold timer ran out) only opens the menu;
+// auto-repeats and a release without its own press act on nothing.
+TEST_F(InputTest, ShortOkActsOnReleaseAndHeldOkOnlyOpensTheMenu)
+{
+    newHumanGame();
+    ChessDocument& doc = chess->getDocument();
+    chess->moveCursorTo(Position(4, 1));
+    EXPECT_TRUE(chess->okKeyDown(false));
+    for (int i = 0; i < 3; ++i) {
+        chess->okKeyUp(true);
+        EXPECT_FALSE(chess->okKeyDown(true));
+    }
+    EXPECT_FALSE(doc.selection.isValid());
+    chess->okKeyHoldTime();
+    EXPECT_EQ(chess->menuShown, 1);
+    chess->okKeyUp(false);
+    EXPECT_FALSE(doc.selection.isValid());
+
+    EXPECT_TRUE(chess->okKeyDown(false));
+    EXPECT_FALSE(doc.selection.isValid());
+    chess->okKeyUp(false);
+    EXPECT_EQ(doc.selection, Position(4, 1));
+    chess->okKeyHoldTime(); // a timer that was not stopped in time
+    EXPECT_EQ(chess->menuShown, 1);
+
+    chess->moveCursorTo(Position(4, 3));
+    chess->okKeyUp(false);
+    EXPECT_EQ(chess->current(), chess->game().root);
+    chess->okKeyDown(false);
+    chess->okKeyUp(false);
+    EXPECT_EQ(chess->lineToCurrent(), std::vector<std::string>{"e2e4"});
+
+    // In the move list a short OK goes back to the board; a held one does not.
+    chess->showHistory();
+    chess->okKeyDown(false);
+    chess->okKeyHoldTime();
+    chess->okKeyUp(false);
+    EXPECT_EQ(chess->getMode(), ChessDocument::HistoryMode);
+    EXPECT_EQ(chess->menuShown, 2);
+    chess->okKeyDown(false);
+    chess->okKeyUp(false);
+    EXPECT_EQ(chess->getMode(), ChessDocument::BoardMode);
+}
+
 TEST_F(InputTest, UpAndDownAtAFinishedGameChangeTheGame)
 {
     chess->keyNext();

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 using testsupport::corpusPath;
+using testsupport::folderEntries;
 using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
@@ -39,16 +40,6 @@ std::vector<std::string> all_rows(const std::string& path)
     for (const std::string& row : raw.rows("select rowid, * from contents order by rowid"))
         rows.push_back("contents " + row);
     return rows;
-}
-
-std::vector<std::string> folder_entries(const std::string& path)
-{
-    std::vector<std::string> out;
-    for (const QString& name :
-         QDir(QString::fromStdString(path))
-             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
-        out.push_back(name.toStdString());
-    return out;
 }
 
 std::string texts(const std::vector<ChessBase::HeaderItem*>& children)
@@ -77,7 +68,7 @@ TEST(ChessBaseImport, GamesKeepTheirFileOrder)
                                         "3|0|C|NULL|3|0|1.c4 *"}));
     EXPECT_EQ(raw.value("select value from params where name = 'gameid'"), "1");
     EXPECT_EQ(raw.value("select count(1) from contents"), "0");
-    EXPECT_EQ(folder_entries(dir.path()), (std::vector<std::string>{"t.cdb", "t.pgn"}));
+    EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"t.cdb", "t.pgn"}));
 }
 
 TEST(ChessBaseImport, HeadingsBecomeTheContentsTree)
@@ -200,7 +191,7 @@ TEST(ChessBaseImport, FailedImportLeavesTheOldFileByteForByte)
     import_text(dir, pgn_game("Old", "1.e4 *"), "old");
     const std::string target = dir.file("old.cdb");
     const std::string before = readFile(target);
-    const std::vector<std::string> entries = folder_entries(dir.path());
+    const std::vector<std::string> entries = folderEntries(dir.path());
 
     try {
         ChessBase::imp(target, dir.file("missing.pgn"));
@@ -228,16 +219,16 @@ TEST(ChessBaseImport, FailedImportLeavesTheOldFileByteForByte)
     std::vector<std::string> expected = entries;
     expected.push_back("many.pgn");
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(folder_entries(dir.path()), expected);
+    EXPECT_EQ(folderEntries(dir.path()), expected);
 
     // A target that cannot be replaced (a folder) fails after the build,
     // and the finished temporary file is removed too.
     QDir(QString::fromStdString(dir.path())).mkdir(QStringLiteral("folder.cdb"));
     EXPECT_THROW(ChessBase::imp(dir.file("folder.cdb"), dir.file("many.pgn")), Exception);
-    EXPECT_TRUE(folder_entries(dir.file("folder.cdb")).empty());
+    EXPECT_TRUE(folderEntries(dir.file("folder.cdb")).empty());
     expected.push_back("folder.cdb");
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(folder_entries(dir.path()), expected);
+    EXPECT_EQ(folderEntries(dir.path()), expected);
 
     // A successful import replaces the old base.
     const Report report = ChessBase::imp(target, dir.file("many.pgn"));
@@ -313,7 +304,7 @@ TEST(ChessBaseImport, StaleTemporaryFilesGoLiveOnesStay)
     writeFile(dir.file(".t.cdb.notours"), "not of our naming");
     // The folder's entries in byte order.
     const auto listing = [&] {
-        std::vector<std::string> entries = folder_entries(dir.path());
+        std::vector<std::string> entries = folderEntries(dir.path());
         std::sort(entries.begin(), entries.end());
         return entries;
     };
@@ -369,7 +360,7 @@ TEST(ChessBaseImport, WritesThroughLinksAndRefusesWriteProtectedBases)
     // The replaced base keeps the permissions it had.
     ASSERT_EQ(stat(real.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
-    EXPECT_EQ(folder_entries(dir.file("real")),
+    EXPECT_EQ(folderEntries(dir.file("real")),
               (std::vector<std::string>{"games.cdb", "games.pgn"}));
 
     // A base the user made read-only is not replaced (root included).

@@ -419,3 +419,27 @@ TEST(DialogKeys, FormsAreUsableWithArrowsAndOk)
     }
     EXPECT_EQ(g_pConfig->readInt("level", -1), 2);
 }
+
+// A text field keeps Left and Right for its cursor; Up and Down leave it and
+// OK confirms the dialog.
+TEST(DialogKeys, TextFieldIsLeftWithUpAndDownAndConfirmedWithOk)
+{
+    Shell shell(kEngines);
+    shell.start();
+    GameSettingsDialog dialog(&shell.window());
+    QLineEdit* name = form<QLineEdit>(&dialog, "leMyName");
+    for (int i = 0; i < 10 && dialog.focusWidget() != name; ++i)
+        press_key(&dialog, Qt::Key_Down);
+    ASSERT_EQ(dialog.focusWidget(), name);
+    name->setText(QStringLiteral("Ann"));
+    press_key(&dialog, Qt::Key_Left);
+    EXPECT_EQ(name->cursorPosition(), 2);
+    press_key(&dialog, Qt::Key_Up);
+    EXPECT_NE(dialog.focusWidget(), name);
+    press_key(&dialog, Qt::Key_Down);
+    ASSERT_EQ(dialog.focusWidget(), name);
+    EXPECT_TRUE(dialog.isVisible());
+    press_key(&dialog, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(g_pConfig->readString("my_name", ""), "Ann");
+}

@@ -148,12 +148,13 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
         "Next Game;Previous Game;First Game;Last Game;|Next Unsolved Puzzle;]"
         "[Settings:Game;View;]|Redraw Screen;|Exit;");
 
-    // A short Return acts on the board; a held one (auto-repeat) opens the menu.
+    // A short Return acts on the board; a held one opens the menu.
     send_key(&window, Qt::Key_Return);
     EXPECT_FALSE(window.mainMenu()->isVisible());
-    send_key(&window, Qt::Key_Return, KeyPressOnly, true);
-    EXPECT_TRUE(window.mainMenu()->isVisible());
+    send_key(&window, Qt::Key_Return, KeyPressOnly);
+    EXPECT_TRUE(wait_until([&] { return window.mainMenu()->isVisible(); }, 5000));
     window.mainMenu()->hide();
+    send_key(&window, Qt::Key_Return, KeyReleaseOnly);
     send_key(&window, Qt::Key_M);
     EXPECT_TRUE(window.mainMenu()->isVisible());
     window.mainMenu()->hide();
@@ -165,6 +166,47 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     // The menu's Exit closes the window.
     find_action(window.mainMenu(), QStringLiteral("Exit"))->trigger();
     EXPECT_FALSE(window.isVisible());
+}
+
+// OK as a reader's or a desktop's keyboard sends it: held, it opens the menu
+// by time (with or without auto-repeats) and picks nothing up; a short press
+// acts on its release.
+TEST(MainWindow, HeldOkOnlyOpensTheMenuAndAShortOkActsOnRelease)
+{
+    Shell shell;
+    shell.start();
+    ChessQt& window = shell.window();
+    ChessDocument& document = window.getDocument();
+    QMenu* menu = window.mainMenu();
+    document.cursor = Position(4, 1);
+    for (const bool repeats : {false, true}) {
+        send_key(&window, Qt::Key_Return, KeyPressOnly);
+        EXPECT_FALSE(menu->isVisible());
+        for (int i = 0; repeats && i < 3; ++i) {
+            send_key(&window, Qt::Key_Return, KeyReleaseOnly, true);
+            send_key(&window, Qt::Key_Return, KeyPressOnly, true);
+        }
+        EXPECT_FALSE(document.selection.isValid()) << repeats;
+        EXPECT_TRUE(wait_until([&] { return menu->isVisible(); }, 5000)) << repeats;
+        EXPECT_FALSE(document.selection.isValid()) << repeats;
+        // Repeats of the still held OK choose nothing in the open menu.
+        for (int i = 0; repeats && i < 3; ++i) {
+            send_key(menu, Qt::Key_Return, KeyReleaseOnly, true);
+            send_key(menu, Qt::Key_Return, KeyPressOnly, true);
+        }
+        EXPECT_TRUE(menu->isVisible()) << repeats;
+        EXPECT_EQ(menu->activeAction(), nullptr) << repeats;
+        EXPECT_EQ(window.getMode(), ChessDocument::BoardMode) << repeats;
+        menu->hide();
+        send_key(&window, Qt::Key_Return, KeyReleaseOnly);
+        EXPECT_FALSE(document.selection.isValid()) << repeats;
+    }
+    send_key(&window, Qt::Key_Return, KeyPressOnly);
+    EXPECT_FALSE(document.selection.isValid());
+    send_key(&window, Qt::Key_Return, KeyReleaseOnly);
+    EXPECT_EQ(document.selection, Position(4, 1));
+    pump(KeyHold::kHoldMs + 300);
+    EXPECT_FALSE(menu->isVisible());
 }
 
 TEST(MainWindow, MenuTextsFollowTheLanguage)
@@ -666,9 +708,9 @@ TEST(MainWindow, SettingsReachedThroughTheMenuWithKeys)
     Shell shell("engine_00=HUM|Human|-\nengine_01=UCI|Alpha|alpha\n");
     shell.start();
     ChessQt& window = shell.window();
-    send_key(&window, Qt::Key_Return, KeyPressOnly, true); // OK held
+    send_key(&window, Qt::Key_Return, KeyPressOnly); // OK held
     QMenu* menu = window.mainMenu();
-    ASSERT_TRUE(menu->isVisible());
+    ASSERT_TRUE(wait_until([&] { return menu->isVisible(); }, 5000));
     // History, New Game, Reset Game, Hint, Take back, Turn Board, Base, Settings.
     for (int i = 0; i < 8; ++i)
         send_key(menu, Qt::Key_Down);

@@ -95,4 +95,14 @@ void spin(int milliseconds)
     loop.exec();
 }
 
+std::vector<std::string> folderEntries(const std::string& path)
+{
+    std::vector<std::string> out;
+    for (const QString& name :
+         QDir(QString::fromStdString(path))
+             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+        out.push_back(name.toStdString());
+    return out;
+}
+
 } // namespace testsupport

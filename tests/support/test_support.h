@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Helpers shared by the test programs.
 namespace testsupport {
@@ -22,6 +23,8 @@ private:
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& text);
+// The names in a folder, hidden ones too.
+std::vector<std::string> folderEntries(const std::string& path);
 // A file of the large corpus (INKMATE_CORPUS_DIR), which may be absent:
 // tests that use it start with SKIP_WITHOUT_CORPUS.
 std::string corpusPath(const std::string& name);
