@@ -69,8 +69,10 @@ void EngineBestMove::moveFromEngine(const Move& answer)
 
 void EngineBestMove::engineStopped(const std::string& message)
 {
+    // The text belongs to the engine deleted here.
+    const QString text = QString::fromStdString(message);
     finish();
-    emit failed(QString::fromStdString(message));
+    emit failed(text);
 }
 
 void EngineBestMove::onTimeout()
@@ -91,6 +93,6 @@ void EngineBestMove::finish()
     if (!m_engine)
         return;
     m_engine->setListener(nullptr);
-    // Deleted once its own call returned.
-    m_engine.release()->deleteLater();
+    // The drivers allow their listener to delete them from either call.
+    m_engine.reset();
 }

@@ -52,7 +52,7 @@ private:
     void moveFromEngine(const Move& move) override;
     void engineStopped(const std::string& message) override;
     void onTimeout();
-    // Stops the engine from the event loop: it may be inside its own call.
+    // Stops the engine; called from the engine's own calls.
     void finish();
 
     std::unique_ptr<EngineInterfaceAbstract> m_engine;
