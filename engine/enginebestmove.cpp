@@ -93,6 +93,6 @@ void EngineBestMove::finish()
     if (!m_engine)
         return;
     m_engine->setListener(nullptr);
-    // The drivers allow their listener to delete them from either call.
-    m_engine.reset();
+    // Deleted from the event loop: it may be inside its own output handling.
+    m_engine.release()->deleteLater();
 }

@@ -52,7 +52,7 @@ private:
     void moveFromEngine(const Move& move) override;
     void engineStopped(const std::string& message) override;
     void onTimeout();
-    // Stops the engine; called from the engine's own calls.
+    // Lets the engine go once it answered or stopped.
     void finish();
 
     std::unique_ptr<EngineInterfaceAbstract> m_engine;
