@@ -79,8 +79,10 @@ void EngineBestMove::engineHasNoMove(const std::string& message)
 
 void EngineBestMove::engineStopped(const std::string& message)
 {
+    // The text belongs to the engine deleted here.
+    const QString text = QString::fromStdString(message);
     finish();
-    emit failed(QString::fromStdString(message));
+    emit failed(text);
 }
 
 void EngineBestMove::onTimeout()
@@ -101,6 +103,6 @@ void EngineBestMove::finish()
     if (!m_engine)
         return;
     m_engine->setListener(nullptr);
-    // Deleted once its own call returned.
+    // Deleted from the event loop: it may be inside its own output handling.
     m_engine.release()->deleteLater();
 }

@@ -54,7 +54,7 @@ private:
     void engineHasNoMove(const std::string& message) override;
     void engineStopped(const std::string& message) override;
     void onTimeout();
-    // Stops the engine from the event loop: it may be inside its own call.
+    // Lets the engine go once it answered or stopped.
     void finish();
 
     std::unique_ptr<EngineInterfaceAbstract> m_engine;
