@@ -47,6 +47,10 @@ EngineInterfaceAbstract::EngineInterfaceAbstract(const EngineDescriptor& descrip
     setWorkingDirectory(QString::fromStdString(descriptor.getWorkingDirectory()));
     // Standard error is never read; a pipe nobody drains would fill up.
     setStandardErrorFile(QProcess::nullDevice());
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    // A process group of its own, as setupChildProcess gives it under Qt 5.
+    setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
     start(QString::fromStdString(descriptor.getProgram()), arguments, QIODevice::ReadWrite);
     // A program that is missing or not executable fails at once, not after the wait.
     if (!waitForStarted(kStartTimeout)) {
@@ -261,10 +265,12 @@ void EngineInterfaceAbstract::killGroup()
         kill();
 }
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 void EngineInterfaceAbstract::setupChildProcess()
 {
     ::setpgid(0, 0);
 }
+#endif
 
 std::string EngineInterfaceAbstract::userMessage(const char* format) const
 {

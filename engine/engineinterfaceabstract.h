@@ -99,9 +99,11 @@ protected:
     // waits up to kStopTimeout for the answer, a line starting with answer.
     bool awaitStopAnswer(const char* answer);
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     // Puts the engine into a process group of its own, so that stopping it
     // also stops what a wrapper script started.
     void setupChildProcess() override;
+#endif
 
     int m_depth;
     int m_level = -1;

@@ -299,7 +299,7 @@ void ChessQt::handleKey(QKeyEvent* event)
     }
     // Keys that run one controller step.
     static const std::pair<int, Step> steps[] = {
-        {Qt::Key_L, &ChessAbstract::showHistory},      {Qt::Key_H, &ChessAbstract::hint},
+        {Qt::Key_H, &ChessAbstract::showHistory},      {Qt::Key_I, &ChessAbstract::hint},
         {Qt::Key_Backspace, &ChessAbstract::takeBack}, {Qt::Key_M, &ChessAbstract::showMainMenu},
         {Qt::Key_Menu, &ChessAbstract::showMainMenu},  {Qt::Key_Left, &ChessAbstract::keyLeft},
         {Qt::Key_Up, &ChessAbstract::keyUp},           {Qt::Key_Right, &ChessAbstract::keyRight},

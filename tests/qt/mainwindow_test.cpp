@@ -527,7 +527,7 @@ TEST(MainWindow, BackspaceAndTheMenuTakeBackMovesOfTwoPeople)
     const ChessDocument& document = shell.window().getDocument();
     shell.playByKeys(4, 1, 4, 3); // e4
     shell.playByKeys(4, 6, 4, 4); // e5
-    shell.key(Qt::Key_H);         // no hint between two people
+    shell.key(Qt::Key_I);         // no hint between two people
     shell.key(Qt::Key_Backspace);
     EXPECT_EQ(plies(document.game()), 1);
     EXPECT_EQ(document.game().current->findNextMove(), nullptr);
@@ -547,7 +547,7 @@ TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
         shell.playByKeys(6, 0, 5, 2); // Nf3
         EXPECT_EQ(plies(document.game()), 3);
         // Back one move in the move list.
-        shell.key(Qt::Key_L);
+        shell.key(Qt::Key_H);
         shell.key(Qt::Key_Left);
         EXPECT_EQ(plies(document.game()), 2);
     }
@@ -562,7 +562,7 @@ TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
     EXPECT_GE(document.game().id, 1);
     EXPECT_EQ(fen(document.game()), position);
     // The whole game is there: one step on is Nf3.
-    shell.key(Qt::Key_L);
+    shell.key(Qt::Key_H);
     shell.key(Qt::Key_Right);
     EXPECT_EQ(plies(document.game()), 3);
 }
