@@ -1,6 +1,7 @@
 // PGN import: a PGN file becomes a new game base, heading pseudo-games
 // becoming entries of the table of contents.
 #include "base/chessbase.h"
+#include "base/temporarybase.h"
 
 #include "chess/board.h"
 #include "core/exception.h"
@@ -32,62 +33,6 @@ int to_int_checked(int64_t value)
                         static_cast<long long>(value));
     return static_cast<int>(value);
 }
-
-// The new base is built in a hidden file beside the target and renamed over
-// it only when complete; otherwise it is removed with its journal.
-class TemporaryBase {
-public:
-    explicit TemporaryBase(const std::string& target)
-    {
-        const size_t slash = target.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-        std::string pattern =
-            folder + (folder.empty() || folder.back() == '/' ? "" : "/") + "." + name + ".XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        const int fd = mkstemp(buffer.data());
-        if (fd < 0)
-            throw Exception(false, translated("Failed to create file: %s (%s)"), target.c_str(),
-                            strerror(errno));
-        // mkstemp makes the file private; give it the usual permissions.
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-        ::close(fd);
-        m_path = buffer.data();
-    }
-    ~TemporaryBase()
-    {
-        if (!m_kept) {
-            unlink(m_path.c_str());
-            unlink((m_path + "-journal").c_str());
-        }
-    }
-    TemporaryBase(const TemporaryBase&) = delete;
-    TemporaryBase& operator=(const TemporaryBase&) = delete;
-
-    const std::string& path() const { return m_path; }
-
-    void replace(const std::string& target)
-    {
-        if (rename(m_path.c_str(), target.c_str()) != 0)
-            throw Exception(false, translated("Failed to create file: %s (%s)"), target.c_str(),
-                            strerror(errno));
-        m_kept = true;
-        const size_t slash = target.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-        if (fd >= 0) {
-            fsync(fd);
-            ::close(fd);
-        }
-    }
-
-private:
-    std::string m_path;
-    bool m_kept = false;
-};
 
 } // namespace
 
