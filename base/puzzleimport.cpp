@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <unistd.h>
 
 const char* const PuzzleImport::kHeader =
@@ -294,16 +295,22 @@ PuzzleImport::Report PuzzleImport::run(const std::string& cdbPath, const Filter&
                 throw Exception(false, "%s", base.m_lastError.c_str());
         };
         execute("pragma journal_mode = off");
+        execute("pragma synchronous = off");
         // The kept rows wait in a temporary database, in file order, until
         // they can be stored by rating.
         execute("attach database '' as stage");
         execute("pragma stage.journal_mode = off");
-        execute("create table stage.puzzles (rating INTEGER, event TEXT, site TEXT, "
+        // Fixed caches: the memory does not grow with the file.
+        execute("pragma cache_size = -8192");
+        execute("pragma stage.cache_size = -8192");
+        execute("create table stage.puzzles (key INTEGER PRIMARY KEY, event TEXT, site TEXT, "
                 "round TEXT, fen TEXT, result INTEGER, movetext TEXT)");
         execute("begin");
 
         SQLiteStatement stage(db, "insert into stage.puzzles values(?,?,?,?,?,?,?)");
         std::vector<std::string> columns;
+        // Kept puzzles by rating: the first game of each band.
+        std::map<int, int64_t> ratings;
         Puzzle puzzle;
         std::string message;
         const char* text = nullptr;
@@ -341,7 +348,8 @@ PuzzleImport::Report PuzzleImport::run(const std::string& cdbPath, const Filter&
                 malformed(message);
                 continue;
             }
-            stage.bind(1, puzzle.rating);
+            // Rating first, then the order of the file.
+            stage.bind(1, static_cast<int64_t>(puzzle.rating) * (int64_t(1) << 32) + report.kept);
             stage.bind(2, puzzle.event);
             stage.bind(3, puzzle.site);
             stage.bind(4, puzzle.round);
@@ -351,42 +359,48 @@ PuzzleImport::Report PuzzleImport::run(const std::string& cdbPath, const Filter&
             stage.step();
             stage.reset();
             ++report.kept;
+            ++ratings[puzzle.rating];
         }
         if (!m_source.error().empty())
             throw Exception(false, translated("Failed to read %s: %s"), m_path.c_str(),
                             m_source.error().c_str());
         stage.finalize();
 
-        // Ascending rating, ties in file order; a heading for each band.
-        SQLiteStatement sorted(db, "select rating, event, site, round, fen, result, movetext "
-                                   "from stage.puzzles order by rating, rowid");
-        SQLiteStatement insert(db, "insert into games(Parent,Event,Site,Date,Round,White,Black,"
-                                   "FEN,Result,Flags,MoveText) values(0,?,?,'',?,'','',?,?,?,?)");
+        // Ascending rating, ties in file order: the stage's key order, copied
+        // by SQLite itself.
+        struct Storing {
+            sqlite3* db;
+            const ProgressFunction* progress;
+            Progress* state;
+        } storing{db, &progress, &state};
+        if (progress)
+            sqlite3_progress_handler(
+                db, 1 << 20,
+                [](void* data) {
+                    Storing* s = static_cast<Storing*>(data);
+                    s->state->stored = sqlite3_last_insert_rowid(s->db);
+                    (*s->progress)(*s->state);
+                    return 0;
+                },
+                &storing);
+        state.read = report.read;
+        state.kept = report.kept;
+        execute("insert into games(Parent,Event,Site,Date,Round,White,Black,FEN,Result,Flags,"
+                "MoveText) select 0,event,site,'',round,'','',fen,result,2,movetext "
+                "from stage.puzzles order by key");
+        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        state.stored = report.kept;
+        // A heading in front of the first game of each band.
+        int64_t gameId = 1;
         std::string band;
-        while (sorted.step()) {
-            const int rating = static_cast<int>(sorted.columnInt64(0));
-            for (int i = 1; i <= 4; ++i)
-                insert.bind(i, sorted.columnText(i), true);
-            insert.bind(5, sorted.columnInt64(5));
-            insert.bind(6, static_cast<int>(Game::FlagPuzzle));
-            insert.bind(7, sorted.columnText(6), true);
-            insert.step();
-            insert.reset();
-            const int gameId = static_cast<int>(sqlite3_last_insert_rowid(db));
-            std::string text = bandText(rating);
+        for (const auto& rating : ratings) {
+            std::string text = bandText(rating.first);
             if (text != band) {
-                base.insertHeader(0, gameId, text);
+                base.insertHeader(0, static_cast<int>(gameId), text);
                 band = std::move(text);
             }
-            ++state.stored;
-            if (progress && state.stored % kProgressEvery == 0) {
-                state.read = report.read;
-                state.kept = report.kept;
-                progress(state);
-            }
+            gameId += rating.second;
         }
-        sorted.finalize();
-        insert.finalize();
         base.addPuzzleIndexes();
         base.updateParam("gameid", report.kept > 0 ? "1" : "-1");
         execute("commit");

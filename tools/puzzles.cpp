@@ -131,6 +131,7 @@ int run_puzzles(const std::vector<std::string>& args)
                 static_cast<long long>(p.kept));
         if (p.stored > 0)
             fprintf(stderr, ", %lld stored", static_cast<long long>(p.stored));
+        fprintf(stderr, "   ");
         fflush(stderr);
     };
     try {
