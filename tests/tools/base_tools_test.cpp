@@ -1,10 +1,8 @@
 // inkmate-tool import, export and check, run as a user runs them.
 #include "tests/base/basetestutil.h"
+#include "tests/tools/toolrun.h"
 
 #include <gtest/gtest.h>
-
-#include <QProcess>
-#include <QStringList>
 
 #include <cstdio>
 
@@ -14,32 +12,6 @@ using testsupport::TempDir;
 using testsupport::writeFile;
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-ToolRun tool(const std::vector<std::string>& args)
-{
-    QProcess process;
-    QStringList list;
-    for (const std::string& arg : args)
-        list << QString::fromStdString(arg);
-    process.start(QString::fromStdString(binPath("inkmate-tool")), list);
-    ToolRun run;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished(5000);
-        ADD_FAILURE() << "inkmate-tool did not finish";
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
-}
 
 std::string sample_pgn()
 {
