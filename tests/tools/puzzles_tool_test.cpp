@@ -107,7 +107,10 @@ TEST(ToolPuzzles, RowsBecomePuzzlesByRatingWithBandHeadings)
     EXPECT_EQ(base.game.current->text, "a6");
     EXPECT_TRUE(base.game.current->findNextMove()->hidden);
     EXPECT_EQ(base.game.current->boardAfter().getColorToMove(), White);
-    EXPECT_EQ(tool({"check", dir.file("lichess.cdb")}).status, 0);
+    // The failed and helped bits are no reason for check to complain.
+    raw.exec("update games set Flags = Flags | 384 where rowid > 2");
+    const ToolRun check = tool({"check", dir.file("lichess.cdb")});
+    EXPECT_EQ(check.status, 0) << check.out;
 }
 
 TEST(ToolPuzzles, CompressedAndStandardInputGiveTheSameBaseAndFiltersApply)
