@@ -7,8 +7,9 @@ others: a lead of at least 2.5 pawns over the second-best move).
 
 Usage: make-puzzle-csv.py GAMES.pgn COUNT > assets/chess/puzzles.csv
 
-The rating is an estimate from the search depth stockfish needs to settle on
-the solution; RatingDeviation is 500, Popularity and NbPlays 0 (nobody has
+The rating is an estimate from the kind and length of the line, the search
+depth stockfish needs to settle on the solution, whether the first move is
+quiet and how narrow its lead is; RatingDeviation is 500, Popularity and NbPlays 0 (nobody has
 played these). Needs pgn-extract and stockfish (Debian packages)."""
 import hashlib
 import re
@@ -99,6 +100,20 @@ def clearly_best(lines, mate_in=None, lead=250):
     return one[1] >= lead and one[1] - second >= lead
 
 
+def is_capture(fen, move):
+    """Whether the move takes a piece (en passant aside) in the position."""
+    rows = fen.split()[0].split("/")
+    rank = rows[8 - int(move[3])]
+    squares = "".join("." * int(c) if c.isdigit() else c for c in rank)
+    return squares[ord(move[2]) - ord("a")] != "."
+
+
+def rating(base, settled, fen, move, gap):
+    """An estimate: deeper searches, quiet first moves and narrow leads are harder."""
+    quiet = 0 if is_capture(fen, move) else 150
+    return base + 60 * min(settled - 1, 8) + quiet + (500 - min(gap, 500)) // 4
+
+
 def phase(fen):
     pieces = sum(1 for c in fen.split()[0] if c in "qrbnQRBN")
     return "endgame" if pieces <= 6 else "middlegame" if pieces <= 12 else "opening"
@@ -127,8 +142,7 @@ def puzzle_at(engine, before, opponent, after):
             if not clearly_best(more, n - k) or more[1][2][0] != line[2 * k]:
                 return None
         themes = "mate mateIn%d %s %s" % (n, ["oneMove", "short", "long"][n - 1], phase(after))
-        rating = 600 + 350 * n + 45 * settled
-        return line, themes, rating
+        return line, themes, rating(500 + 300 * n, settled, after, line[0], 500)
     if not clearly_best(lines):
         return None
     line = one[2][:1]
@@ -137,9 +151,14 @@ def puzzle_at(engine, before, opponent, after):
         more, _ = engine.analyse(fen, 12)
         if clearly_best(more) and more[1][2][0] == one[2][2]:
             line = one[2][:3]
+    # Taking back on the square the opponent just moved to is no puzzle.
+    if len(line) == 1 and line[0][2:4] == opponent[2:4]:
+        return None
     gain = "crushing" if one[1] >= 500 else "advantage"
     themes = "%s %s %s" % (gain, "oneMove" if len(line) == 1 else "short", phase(after))
-    return line, themes, 1000 + 70 * settled + 150 * (len(line) // 2)
+    two = lines.get(2)
+    gap = one[1] - two[1] if two and two[0] == "cp" else 500
+    return line, themes, rating(900 + 200 * (len(line) // 2), settled, after, line[0], gap)
 
 
 def main():
