@@ -56,6 +56,21 @@ public:
         std::string moveText;
     };
 
+    // The columns of a row, in the order of the header line.
+    enum Column : size_t {
+        ColId,
+        ColFen,
+        ColMoves,
+        ColRating,
+        ColDeviation,
+        ColPopularity,
+        ColPlays,
+        ColThemes,
+        ColUrl,
+        ColOpenings,
+        ColCount
+    };
+
     static const char* const kHeader;
     static constexpr size_t kReportedMessages = 20;
 
@@ -71,13 +86,15 @@ public:
     Report run(const std::string& cdbPath, const Filter& filter,
                const ProgressFunction& progress = nullptr);
 
+    // A decimal integer filling the whole text.
+    static bool readInt(const std::string& text, int* out);
     // Splits a data row into its ten columns; false when the count differs.
     static bool splitRow(const char* text, size_t length, std::vector<std::string>* columns);
     // Turns the ten columns into a puzzle; false with a message when they do
     // not make one (FEN, moves or rating).
     static bool convert(const std::vector<std::string>& columns, Puzzle* puzzle,
                         std::string* message);
-    // Whether a converted row's columns pass the filter (rating read by convert).
+    // Whether a row's columns, with its rating, pass the filter.
     static bool matches(const Filter& filter, const std::vector<std::string>& columns, int rating);
     // The Event text: "Black to move · mate in 2 · 1853".
     static std::string eventText(bool whiteSolves, const std::string& themes, int rating);

@@ -77,10 +77,11 @@ bool write_input(const std::string& path, const std::vector<std::string>& sample
     for (long i = 0; i < rows; ++i) {
         const std::string& row = sample[static_cast<size_t>(i) % sample.size()];
         PuzzleImport::splitRow(row.c_str(), row.size(), &columns);
-        const int rating = atoi(columns[3].c_str()) + static_cast<int>((i * 7919) % 201) - 100;
+        const int rating = atoi(columns[PuzzleImport::ColRating].c_str()) +
+                           static_cast<int>((i * 7919) % 201) - 100;
         fprintf(out, "r%07lx", static_cast<unsigned long>(i));
         for (size_t c = 1; c < columns.size(); ++c) {
-            if (c == 3)
+            if (c == PuzzleImport::ColRating)
                 fprintf(out, ",%d", rating);
             else
                 fprintf(out, ",%s", columns[c].c_str());
@@ -106,7 +107,10 @@ bool read_and_filter(const std::string& path, long* kept)
     while (source.readLine(&text, &length)) {
         if (!PuzzleImport::splitRow(text, length, &columns))
             continue;
-        *kept += PuzzleImport::matches(filter, columns, atoi(columns[3].c_str())) ? 1 : 0;
+        *kept +=
+            PuzzleImport::matches(filter, columns, atoi(columns[PuzzleImport::ColRating].c_str()))
+                ? 1
+                : 0;
     }
     return true;
 }
