@@ -29,9 +29,9 @@ def games(path):
     for chunk in re.split(r"\n(?=\[Event )", text):
         tags = dict(re.findall(r'^\[(\w+) "(.*)"\]$', chunk, re.M))
         body = chunk.split("\n\n", 1)[1] if "\n\n" in chunk else ""
-        moves = re.findall(r"([a-h][1-8][a-h][1-8][qrbn]?)\s*\{\s*([^}]*)\}", body)
+        moves = re.findall(r"([a-h][1-8][a-h][1-8][qrbnQRBN]?)\s*\{\s*([^}]*)\}", body)
         if "FEN" not in tags and moves:
-            yield tags, [(m, " ".join(f.split())) for m, f in moves]
+            yield tags, [(m.lower(), " ".join(f.split())) for m, f in moves]
 
 
 class Engine:
@@ -176,6 +176,9 @@ def main():
         for ply in range(16, len(moves) - 1, 2 if len(moves) > 60 else 1):
             before = moves[ply - 1][1]
             opponent, after = moves[ply]
+            # The game's own move must lead from one position to the next.
+            if engine.fen_after(before, [opponent]).split()[:3] != after.split()[:3]:
+                continue
             result = puzzle_at(engine, before, opponent, after)
             if not result:
                 continue
