@@ -78,6 +78,9 @@ PuzzleImport::Report PuzzleImport::run(const std::string& cdbPath, const Filter&
         execute("create table stage.puzzles (key INTEGER PRIMARY KEY, event TEXT, site TEXT, "
                 "round TEXT, fen TEXT, result INTEGER, movetext TEXT)");
         execute("begin");
+        // Made before the games: kept up as rows arrive, with no sort of
+        // their own at the end.
+        base.addPuzzleIndexes();
 
         SQLiteStatement stage(db, "insert into stage.puzzles values(?,?,?,?,?,?,?)");
         std::vector<std::string> columns;
@@ -173,7 +176,6 @@ PuzzleImport::Report PuzzleImport::run(const std::string& cdbPath, const Filter&
             }
             gameId += rating.second;
         }
-        base.addPuzzleIndexes();
         base.updateParam("gameid", report.kept > 0 ? "1" : "-1");
         execute("commit");
         execute("detach database stage");

@@ -190,8 +190,10 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
                             move.fromY >= 0 && move.fromY < 8 && move.toX >= 0 && move.toX < 8 &&
                             move.toY >= 0 && move.toY < 8;
         const Piece* piece = parsed ? board.getPiece(move.fromX, move.fromY) : nullptr;
+        // The piece's own test: the board's would also search for mate after
+        // every move, where only a check can give one.
         const int bits = piece && piece->color == board.getColorToMove()
-                             ? board.validateMove(move, false)
+                             ? piece->validateMove(board, move, false)
                              : Piece::MoveInvalid;
         const bool promotes = (bits & Piece::MovePromotion) != 0;
         if ((bits & Piece::MoveInvalid) || promotes != (move.promotion != 0)) {
@@ -206,14 +208,14 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
             text += std::to_string(board.fullMoveNumber) + '.';
         char san[16];
         text.append(san, write_san(san, board, move, bits));
-        mate = (bits & Piece::MoveCheckmate) != 0;
-        if (mate)
-            text += '#';
-        else if (bits & Piece::MoveCheck)
-            text += '+';
+        board.doMove(move);
+        const Color side = board.getColorToMove();
+        const bool check = board.isCheck(side);
+        mate = check && board.isNoMoves(side);
+        if (check)
+            text += mate ? '#' : '+';
         if (number == 1)
             text += " $500";
-        board.doMove(move);
     }
     if (number < 2) {
         *message = number == 0 ? "no moves" : "no move for the solver";
