@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the program need.
 set -euo pipefail
 packages=(build-essential cmake pkg-config git qtbase5-dev qtbase5-dev-tools libsqlite3-dev
-          sqlite3 libgtest-dev googletest fonts-dejavu-core clang-format
+          libzstd-dev zstd sqlite3 libgtest-dev googletest fonts-dejavu-core clang-format
           python3 stockfish gnuchess hoichess phalanx fairymax pgn-extract)
 missing=()
 for p in "${packages[@]}"; do
