@@ -120,6 +120,8 @@ public:
     // The puzzles of the base, or of the rows first..last.
     PuzzleCount countPuzzles();
     PuzzleCount countPuzzles(int first, int last);
+    // The solved ones alone: cheap, as the solved rows are few.
+    int countSolvedPuzzles(int first, int last);
     // The rows a contents entry covers: from its game to the game before the
     // next entry that is not below it (the last row for the last one).
     void headingRange(const HeaderItem* item, int* first, int* last);

@@ -81,13 +81,13 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
         execute("pragma cache_size = -8192");
         execute("pragma stage.cache_size = -8192");
         execute("create table stage.puzzles (key INTEGER PRIMARY KEY, event TEXT, site TEXT, "
-                "round TEXT, fen TEXT, result INTEGER, movetext TEXT)");
+                "round TEXT, fen TEXT, result INTEGER, flags INTEGER, movetext TEXT)");
         execute("begin");
         // Made before the games: kept up as rows arrive, with no sort of
         // their own at the end.
         base.addPuzzleIndexes();
 
-        SQLiteStatement stage(db, "insert into stage.puzzles values(?,?,?,?,?,?,?)");
+        SQLiteStatement stage(db, "insert into stage.puzzles values(?,?,?,?,?,?,?,?)");
         std::vector<std::string> columns;
         // Kept puzzles by rating: the first game of each band.
         std::map<int, int64_t> ratings;
@@ -135,7 +135,8 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
             stage.bind(4, puzzle.round);
             stage.bind(5, puzzle.fen);
             stage.bind(6, static_cast<int>(puzzle.result));
-            stage.bind(7, puzzle.moveText);
+            stage.bind(7, static_cast<int64_t>(puzzle.flags));
+            stage.bind(8, puzzle.moveText);
             stage.step();
             stage.reset();
             ++report.kept;
@@ -166,7 +167,7 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
         state.read = report.read;
         state.kept = report.kept;
         execute("insert into games(Parent,Event,Site,Date,Round,White,Black,FEN,Result,Flags,"
-                "MoveText) select 0,event,site,'',round,'','',fen,result,2,movetext "
+                "MoveText) select 0,event,site,'',round,'','',fen,result,flags,movetext "
                 "from stage.puzzles order by key");
         sqlite3_progress_handler(db, 0, nullptr, nullptr);
         state.stored = report.kept;

@@ -53,6 +53,7 @@ public:
         std::string round;
         std::string fen;
         GameResult result = ResultInProgress;
+        unsigned flags = 0;
         std::string moveText;
     };
 

@@ -227,6 +227,8 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
     text += Game::game_result_to_str(puzzle->result);
     puzzle->fen = columns[ColFen];
     puzzle->event = eventText(solver == White, columns[ColThemes], puzzle->rating);
+    // The board is shown from the solver's side, as for a puzzle read from PGN.
+    puzzle->flags = Game::FlagPuzzle | (solver == White ? 0u : unsigned(Game::FlagViewAsBlack));
     puzzle->site = columns[ColUrl];
     puzzle->round = columns[ColId];
     return true;

@@ -83,8 +83,7 @@ TEST(PuzzleProgress, FlagsLifeCycleCountsAndRetry)
     // The retry and the counts read the plain Flags index, not every row.
     for (const char* query :
          {"select min(+rowid) from games where Flags >= 128 and Flags & 134 = 130 and +rowid > 1",
-          "select count(1) from games where Flags >= 6 and Flags & 6 = 6 and +rowid between 1 "
-          "and 3",
+          "select count(1) from games where Flags in (6,38,134) and +rowid between 1 and 3",
           "select count(1) from games where Flags & 2 = 2 and +rowid between 1 and 3"})
         EXPECT_NE(raw.value(std::string("explain query plan ") + query).find("INDEX flags"),
                   std::string::npos)

@@ -80,7 +80,8 @@ TEST(ToolPuzzles, RowsBecomePuzzlesByRatingWithBandHeadings)
         << run.err;
 
     // Ascending rating, the tie at 1500 in file order; the opponent's move
-    // shown, "$500" after it; mates won by the solver.
+    // shown, "$500" after it; mates won by the solver; the board shown from
+    // the solver's side (flag 32 for Black).
     RawBase raw(dir.file("lichess.cdb"));
     const std::string dot = " \xC2\xB7 ";
     EXPECT_EQ(raw.rows("select rowid, Event, Site, Round, Result, Flags, MoveText from games"),
@@ -89,7 +90,7 @@ TEST(ToolPuzzles, RowsBecomePuzzlesByRatingWithBandHeadings)
                       "900|https://example.org/pN#3|pN|0|2|{underPromotion endgame} Ka1 $500 "
                       "2.e8/N *",
                   "2|Black to move" + dot + "mate in 1" + dot +
-                      "1399|https://example.org/mB#3|mB|2|2|{mate mateIn1 oneMove endgame} "
+                      "1399|https://example.org/mB#3|mB|2|34|{mate mateIn1 oneMove endgame} "
                       "1.a3 $500 Re1# 0-1",
                   "3|White to move" + dot + "mate in 1" + dot +
                       "1500|https://example.org/mA#3|mA|1|2|{mate mateIn1 oneMove endgame} a6 "
@@ -205,10 +206,11 @@ TEST(ToolPuzzles, TheShippedSampleImportsWhole)
         ASSERT_TRUE(base.game.errorText.empty()) << id << ": " << base.game.errorText;
         const PGNMove* next = base.game.current ? base.game.current->findNextMove() : nullptr;
         ASSERT_TRUE(next && next->hidden) << "puzzle " << id;
+        const Color solver = base.game.current->boardAfter().getColorToMove();
+        EXPECT_EQ((base.game.flags & Game::FlagViewAsBlack) != 0, solver == Black) << id;
         // Stockfish found these mates; our rules must see the mate too.
         if (base.game.event.find("mate in") == std::string::npos)
             continue;
-        const Color solver = base.game.current->boardAfter().getColorToMove();
         EXPECT_EQ(base.game.result, solver == White ? ResultWhiteWins : ResultBlackWins)
             << base.game.event;
     }
