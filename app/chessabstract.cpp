@@ -196,6 +196,9 @@ void ChessAbstract::completeAction(bool full)
 
 void ChessAbstract::onSelectGame()
 {
+    m_hintAt = nullptr;
+    m_showingSolution = false;
+    refreshPuzzleProgress(false);
     m_document.selection = Position();
     m_document.cursor = m_document.isSolvedPuzzle() ? Position() : Position(3, 3);
     completeAction(true);
@@ -272,7 +275,7 @@ void ChessAbstract::resetGame()
 {
     Game& game = m_document.game();
     if (game.flags & Game::FlagPuzzle)
-        game.flags &= ~static_cast<unsigned>(Game::FlagSolved);
+        setPuzzleFlags(0, Game::FlagSolved);
     game.close(false);
     game.open();
     onSelectGame();
@@ -304,6 +307,9 @@ bool ChessAbstract::playMove(Move& move)
     PGNMove* next = current->findNextMove();
     if (next && next->hidden) {
         if (next->move != move) {
+            // Still unsolved, and among the puzzles to retry.
+            if (m_document.isPuzzle())
+                setPuzzleFlags(Game::FlagFailed);
             message(MessageInformation, translated("Puzzle"), translated("Incorrect move!"), 60000);
             return false;
         }
@@ -380,8 +386,8 @@ bool ChessAbstract::isEngineTurnDue() const
     const PGNMove* current = game.current;
     // A game ended by its record or a resignation has no engine turn left.
     if (m_engine.isWaiting() || !current || !game.errorText.empty() ||
-        game.result != ResultInProgress ||
-        current->result != ResultInProgress || current->findNextMove())
+        game.result != ResultInProgress || current->result != ResultInProgress ||
+        current->findNextMove())
         return false;
     const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;
     const EngineFactory& engines = EngineFactory::instance();
@@ -458,8 +464,12 @@ std::string ChessAbstract::checkGameState()
         return "";
     }
     if (game.flags & Game::FlagPuzzle) {
-        if (!(game.flags & Game::FlagSolved) && game.isOpen() && game.checkPuzzleSolved()) {
-            game.flags |= Game::FlagSolved;
+        // A shown solution does not solve the puzzle.
+        if (!(game.flags & Game::FlagSolved) && !m_showingSolution && game.isOpen() &&
+            game.checkPuzzleSolved()) {
+            // Stored at once, so that the counts include it. A failed bit
+            // stays as a record; the retry leaves solved puzzles out.
+            setPuzzleFlags(Game::FlagSolved);
             m_document.selection = Position();
             m_document.cursor = Position();
             onPuzzleSolved();

@@ -80,10 +80,10 @@ bool ChessAbstract::isPieceOfSideToMove(const Position& position) const
 
 void ChessAbstract::keyOk()
 {
-    if (m_document.mode == ChessDocument::BoardMode)
-        keyOkReleased();
-    else
+    if (m_document.mode != ChessDocument::BoardMode)
         continueGame();
+    else if (!m_showingSolution || !stepSolution())
+        keyOkReleased();
 }
 
 void ChessAbstract::keyOkReleased()

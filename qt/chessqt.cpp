@@ -129,6 +129,9 @@ void ChessQt::createMainMenu()
     m_menu->addAction(menu_text("New Game"), this, &ChessQt::onNewGame);
     addStep(m_menu, "Reset Game", &ChessAbstract::resetGame);
     m_menu->addSeparator();
+    addStep(m_menu, "Hint", &ChessAbstract::hint);
+    addStep(m_menu, "Show Solution", &ChessAbstract::showSolution);
+    m_menu->addSeparator();
     addStep(m_menu, "Turn Board", &ChessAbstract::turnBoard);
     m_menu->addSeparator();
 
@@ -144,6 +147,7 @@ void ChessQt::createMainMenu()
     addStep(base, "Last Game", &ChessAbstract::lastGame);
     base->addSeparator();
     addStep(base, "Next Unsolved Puzzle", &ChessAbstract::nextUnsolvedPuzzle);
+    addStep(base, "Retry Failed Puzzles", &ChessAbstract::retryFailedPuzzles);
 
     QMenu* settings = m_menu->addMenu(menu_text("Settings"));
     settings->addAction(menu_text("Game"), this, &ChessQt::onGameSettings);
@@ -280,11 +284,11 @@ void ChessQt::handleKey(QKeyEvent* event)
     }
     // Keys that run one controller step.
     static const std::pair<int, Step> steps[] = {
-        {Qt::Key_H, &ChessAbstract::showHistory},     {Qt::Key_M, &ChessAbstract::showMainMenu},
-        {Qt::Key_Menu, &ChessAbstract::showMainMenu}, {Qt::Key_Left, &ChessAbstract::keyLeft},
-        {Qt::Key_Up, &ChessAbstract::keyUp},          {Qt::Key_Right, &ChessAbstract::keyRight},
-        {Qt::Key_Down, &ChessAbstract::keyDown},      {Qt::Key_PageUp, &ChessAbstract::keyPrev},
-        {Qt::Key_PageDown, &ChessAbstract::keyNext}};
+        {Qt::Key_H, &ChessAbstract::hint},         {Qt::Key_L, &ChessAbstract::showHistory},
+        {Qt::Key_M, &ChessAbstract::showMainMenu}, {Qt::Key_Menu, &ChessAbstract::showMainMenu},
+        {Qt::Key_Left, &ChessAbstract::keyLeft},   {Qt::Key_Up, &ChessAbstract::keyUp},
+        {Qt::Key_Right, &ChessAbstract::keyRight}, {Qt::Key_Down, &ChessAbstract::keyDown},
+        {Qt::Key_PageUp, &ChessAbstract::keyPrev}, {Qt::Key_PageDown, &ChessAbstract::keyNext}};
     for (const auto& [key, step] : steps) {
         if (event->key() == key) {
             (this->*step)();

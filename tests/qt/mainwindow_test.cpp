@@ -143,8 +143,9 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     shell.start();
     ChessQt& window = shell.window();
     EXPECT_EQ(menu_texts(window.mainMenu()),
-              "History;|New Game;Reset Game;|Turn Board;|[Base:Open;Import PGN;|Contents;|"
-              "Next Game;Previous Game;First Game;Last Game;|Next Unsolved Puzzle;]"
+              "History;|New Game;Reset Game;|Hint;Show Solution;|Turn Board;|[Base:Open;"
+              "Import PGN;|Contents;|Next Game;Previous Game;First Game;Last Game;|"
+              "Next Unsolved Puzzle;Retry Failed Puzzles;]"
               "[Settings:Game;View;]|Redraw Screen;|Exit;");
 
     // A short Return acts on the board; a held one (auto-repeat) opens the menu.
@@ -488,7 +489,7 @@ TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
         shell.playByKeys(6, 0, 5, 2); // Nf3
         EXPECT_EQ(plies(document.game()), 3);
         // Back one move in the move list.
-        shell.key(Qt::Key_H);
+        shell.key(Qt::Key_L);
         shell.key(Qt::Key_Left);
         EXPECT_EQ(plies(document.game()), 2);
     }
@@ -503,7 +504,7 @@ TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
     EXPECT_GE(document.game().id, 1);
     EXPECT_EQ(fen(document.game()), position);
     // The whole game is there: one step on is Nf3.
-    shell.key(Qt::Key_H);
+    shell.key(Qt::Key_L);
     shell.key(Qt::Key_Right);
     EXPECT_EQ(plies(document.game()), 3);
 }

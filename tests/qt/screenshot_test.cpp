@@ -39,7 +39,7 @@ TEST(Screenshot, MainWindowPicture)
     shell.start();
     ChessQt& window = shell.window();
     // Into the game: the position after 9. Nf5 of the first game.
-    shell.key(Qt::Key_H);
+    shell.key(Qt::Key_L);
     shell.key(Qt::Key_Up);
     for (int i = 0; i < 17; ++i)
         shell.key(Qt::Key_Right);
