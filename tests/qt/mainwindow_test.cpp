@@ -653,8 +653,8 @@ TEST(MainWindow, SettingsReachedThroughTheMenuWithKeys)
     send_key(&window, Qt::Key_Return, KeyPressOnly, true); // OK held
     QMenu* menu = window.mainMenu();
     ASSERT_TRUE(menu->isVisible());
-    // History, New Game, Reset Game, Turn Board, Base, Settings.
-    for (int i = 0; i < 6; ++i)
+    // History, New Game, Reset Game, Hint, Show Solution, Turn Board, Base, Settings.
+    for (int i = 0; i < 8; ++i)
         send_key(menu, Qt::Key_Down);
     ASSERT_NE(menu->activeAction(), nullptr);
     EXPECT_EQ(menu->activeAction()->text(), QStringLiteral("Settings"));
