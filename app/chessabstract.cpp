@@ -202,6 +202,9 @@ void ChessAbstract::completeAction(bool full)
 void ChessAbstract::onSelectGame()
 {
     clearHint();
+    m_hintAt = nullptr;
+    m_showingSolution = false;
+    refreshPuzzleProgress(false);
     m_document.selection = Position();
     m_document.cursor = m_document.isSolvedPuzzle() ? Position() : Position(3, 3);
     completeAction(true);
@@ -278,7 +281,7 @@ void ChessAbstract::resetGame()
 {
     Game& game = m_document.game();
     if (game.flags & Game::FlagPuzzle)
-        game.flags &= ~static_cast<unsigned>(Game::FlagSolved);
+        setPuzzleFlags(0, Game::FlagSolved);
     game.close(false);
     game.open();
     onSelectGame();
@@ -310,6 +313,9 @@ bool ChessAbstract::playMove(Move& move)
     PGNMove* next = current->findNextMove();
     if (next && next->hidden) {
         if (next->move != move) {
+            // Still unsolved, and among the puzzles to retry.
+            if (m_document.isPuzzle())
+                setPuzzleFlags(Game::FlagFailed);
             message(MessageInformation, translated("Puzzle"), translated("Incorrect move!"), 60000);
             return false;
         }
@@ -463,8 +469,12 @@ std::string ChessAbstract::checkGameState()
         return "";
     }
     if (game.flags & Game::FlagPuzzle) {
-        if (!(game.flags & Game::FlagSolved) && game.isOpen() && game.checkPuzzleSolved()) {
-            game.flags |= Game::FlagSolved;
+        // A shown solution does not solve the puzzle.
+        if (!(game.flags & Game::FlagSolved) && !m_showingSolution && game.isOpen() &&
+            game.checkPuzzleSolved()) {
+            // Stored at once, so that the counts include it. A failed bit
+            // stays as a record; the retry leaves solved puzzles out.
+            setPuzzleFlags(Game::FlagSolved);
             m_document.selection = Position();
             m_document.cursor = Position();
             onPuzzleSolved();

@@ -201,6 +201,21 @@ public:
     void keyPrev();
     void nextUnsolvedPuzzle();
 
+    // --- Puzzles (chessabstractpuzzle.cpp)
+    // In an unsolved puzzle at the solver's turn: the first use marks the
+    // square of the piece to move, the second plays the hidden move. The
+    // puzzle counts as helped.
+    void puzzleHint();
+    // Plays out the hidden line, one move now and one for each OK; the
+    // puzzle counts as failed and helped, and stays unsolved.
+    void showSolution();
+    // Opens the next failed, unsolved puzzle, from the first after the last.
+    void retryFailedPuzzles();
+    // The solved/total counts of the shown puzzle's heading and base: all
+    // counted when the base was opened since or the heading differs, the
+    // solved ones alone when solvedChanged is set.
+    void refreshPuzzleProgress(bool solvedChanged);
+
     // --- Input
     void keyLeft();
     void keyRight();
@@ -274,8 +289,17 @@ private:
     bool isEngineThinkingHere() const;
     // Back on the board: a due engine turn starts, as OK would start it.
     void askEngineIfDue();
+    // The next move of a shown solution; false at its end.
+    bool stepSolution();
+    // Stores flags of the shown puzzle (where the base can) and counts again
+    // when the solved bit changed.
+    void setPuzzleFlags(unsigned set, unsigned clear = 0);
     void logInfo(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 
+    // The position a hint marked its piece in; a hint there plays the move.
+    const PGNMove* m_hintAt = nullptr;
+    // OK steps through the solution of the shown puzzle.
+    bool m_showingSolution = false;
     // The client rectangle of the last layout.
     Rect m_laidOut{0, 0, 0, 0};
     EngineSession m_engine;

@@ -17,7 +17,7 @@ bool ChessAbstract::isEngineSlot(int slot)
 void ChessAbstract::hint()
 {
     if (m_document.isPuzzle()) {
-        // A puzzle's hint: not given yet, nothing happens.
+        puzzleHint();
         return;
     }
     const Game& game = m_document.game();

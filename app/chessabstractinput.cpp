@@ -89,10 +89,10 @@ bool ChessAbstract::isEngineThinkingHere() const
 
 void ChessAbstract::keyOk()
 {
-    if (m_document.mode == ChessDocument::BoardMode)
-        keyOkReleased();
-    else
+    if (m_document.mode != ChessDocument::BoardMode)
         continueGame();
+    else if (!m_showingSolution || !stepSolution())
+        keyOkReleased();
 }
 
 bool ChessAbstract::okKeyDown(bool autoRepeat)

@@ -111,6 +111,31 @@ public:
     // Depth of an item in the tree: 1 for a top-level entry, 0 when it is not in the tree.
     static int headerLevel(const HeaderItem* item);
 
+    // Puzzle progress (chessbasepuzzles.cpp). Solved puzzles are those with
+    // Flags & 6 = 6, the failed ones still to retry Flags & 0x86 = 0x82.
+    struct PuzzleCount {
+        int solved = 0;
+        int total = 0;
+    };
+    // The puzzles of the base, or of the rows first..last.
+    PuzzleCount countPuzzles();
+    PuzzleCount countPuzzles(int first, int last);
+    // The solved ones alone: cheap, as the solved rows are few.
+    int countSolvedPuzzles(int first, int last);
+    // The rows a contents entry covers: from its game to the game before the
+    // next entry that is not below it (the last row for the last one).
+    void headingRange(const HeaderItem* item, int* first, int* last);
+    // The first failed, unsolved puzzle after id; 0 when there is none.
+    int getNextFailedPuzzleRowID(int id);
+    // Opens the failed puzzle after the current game; false when there is none.
+    bool nextFailedPuzzle();
+    // Sets and clears flags of the current puzzle and stores them at once,
+    // so that the counts include them.
+    void setPuzzleFlags(unsigned set, unsigned clear = 0);
+    // The index on Flags that makes the counts and the retry cheap; kept up
+    // to date by SQLite once made.
+    void addPuzzleIndexes();
+
     // Builds the base cdbPath from a PGN file. The new base is built beside
     // cdbPath and replaces it only once complete; on failure any file at
     // cdbPath stays as it was. Malformed games are skipped and reported.
@@ -123,6 +148,7 @@ public:
 
 private:
     friend class BaseExporter;
+    friend class PuzzleImport;
 
     struct StoredState {
         int id = 0;

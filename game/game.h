@@ -24,7 +24,11 @@ public:
         FlagSolved = 0x04,
         FlagDeleted = 0x10,
         FlagViewAsBlack = 0x20,
-        FlagNotStored = 0x40
+        FlagNotStored = 0x40,
+        // A wrong move was played; the puzzle stays unsolved.
+        FlagFailed = 0x80,
+        // A hint or the solution was shown.
+        FlagHelped = 0x100
     };
 
     // A closed game on the standard start position.

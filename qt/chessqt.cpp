@@ -132,8 +132,10 @@ void ChessQt::createMainMenu()
     m_menu->addSeparator();
     m_menu->addAction(menu_text("New Game"), this, &ChessQt::onNewGame);
     addStep(m_menu, "Reset Game", &ChessAbstract::resetGame);
-    addStep(m_menu, "Hint", &ChessAbstract::hint);
     addStep(m_menu, "Take back", &ChessAbstract::takeBack);
+    m_menu->addSeparator();
+    addStep(m_menu, "Hint", &ChessAbstract::hint);
+    addStep(m_menu, "Show Solution", &ChessAbstract::showSolution);
     m_menu->addSeparator();
     addStep(m_menu, "Turn Board", &ChessAbstract::turnBoard);
     m_menu->addSeparator();
@@ -150,6 +152,7 @@ void ChessQt::createMainMenu()
     addStep(base, "Last Game", &ChessAbstract::lastGame);
     base->addSeparator();
     addStep(base, "Next Unsolved Puzzle", &ChessAbstract::nextUnsolvedPuzzle);
+    addStep(base, "Retry Failed Puzzles", &ChessAbstract::retryFailedPuzzles);
 
     QMenu* settings = m_menu->addMenu(menu_text("Settings"));
     settings->addAction(menu_text("Game"), this, &ChessQt::onGameSettings);

@@ -7,7 +7,7 @@
 # Only what is missing is installed; running it again changes nothing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config git qtbase5-dev qtbase5-dev-tools libsqlite3-dev
-          sqlite3 libgtest-dev googletest fonts-dejavu-core clang-format
+          libzstd-dev zstd sqlite3 libgtest-dev googletest fonts-dejavu-core clang-format
           python3 stockfish gnuchess hoichess phalanx fairymax pgn-extract)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo

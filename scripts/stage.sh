@@ -53,11 +53,22 @@ fi
 } > "$cfg.new"
 mv "$cfg.new" "$cfg"
 
-# Data: the sample games and puzzles as game bases.
+# Data: the sample games and puzzles as game bases. A puzzle CSV file gets
+# the base's name; a PGN file of the same name is staged as NAME-classic.cdb.
 if [ -d "$src/assets/chess" ]; then
+  for csv in "$src"/assets/chess/*.csv; do
+    [ -e "$csv" ] || continue
+    base="$stage/chess/$(basename "${csv%.csv}").cdb"
+    if [ ! -f "$base" ] || [ "$csv" -nt "$base" ]; then
+      "$stage/inkmate-tool" puzzles "$csv" "$base" >/dev/null ||
+        echo "warning: could not import $csv" >&2
+    fi
+  done
   for pgn in "$src"/assets/chess/*.pgn; do
     [ -e "$pgn" ] || continue
-    base="$stage/chess/$(basename "${pgn%.pgn}").cdb"
+    name=$(basename "${pgn%.pgn}")
+    [ -e "${pgn%.pgn}.csv" ] && name="$name-classic"
+    base="$stage/chess/$name.cdb"
     if [ ! -f "$base" ] || [ "$pgn" -nt "$base" ]; then
       cp "$pgn" "$stage/chess/"
       ${INKMATE_EMULATOR:-} "$stage/inkmate-tool" import "$stage/chess/$(basename "$pgn")" "$base" >/dev/null ||

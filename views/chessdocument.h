@@ -22,12 +22,31 @@ public:
     // Which part of the screen the keys act on.
     enum GameMode { BoardMode = 0, HistoryMode = 1 };
 
+    // Solved and total puzzles of the base and of the contents heading of
+    // the shown puzzle, as last counted: painting never asks the base.
+    struct PuzzleProgress {
+        bool known = false;
+        // The rows the heading covers; the whole base when there is none.
+        int first = 0;
+        int last = 0;
+        ChessBase::PuzzleCount base;
+        ChessBase::PuzzleCount heading;
+        bool operator==(const PuzzleProgress& o) const
+        {
+            return known == o.known && first == o.first && last == o.last &&
+                   base.solved == o.base.solved && base.total == o.base.total &&
+                   heading.solved == o.heading.solved && heading.total == o.heading.total;
+        }
+        bool operator!=(const PuzzleProgress& o) const { return !(*this == o); }
+    };
+
     ChessBase database;
     GameMode mode = BoardMode;
     Position cursor;
     Position selection;
     // The suggested move; the null move when there is none.
     Move hint;
+    PuzzleProgress progress;
 
     Game& game() { return database.game; }
     const Game& game() const { return database.game; }
@@ -35,6 +54,7 @@ public:
     // Opens the base (throws Exception on failure), then board mode.
     void loadBase(const char* path)
     {
+        progress = PuzzleProgress();
         database.open(path);
         mode = BoardMode;
     }
@@ -42,6 +62,7 @@ public:
     void saveBase(const char* path)
     {
         (void)path;
+        progress = PuzzleProgress();
         database.close();
     }
 

@@ -25,30 +25,30 @@ QString to_qt(const std::string& text)
     return QString::fromUtf8(text.c_str(), static_cast<int>(text.size()));
 }
 
-// The least size a name is drawn in: two thirds of its font, not under 16 pixels.
-constexpr int kLeastNamePixels = 16;
+// The least size a text is drawn in: two thirds of its font, not under 16 pixels.
+constexpr int kLeastTextPixels = 16;
 
-// A name in the painter's font if it fits the width, else in a smaller size
+// A text in the painter's font if it fits the width, else in a smaller size
 // down to the least legible one, else cut there with an ellipsis. Sets the
 // painter's font to the size used.
-QString fit_name(QPainter* painter, const QString& name, int width)
+QString fit_text(QPainter* painter, const QString& text, int width)
 {
     QFont font = painter->font();
     const bool pixels = font.pixelSize() > 0;
     const double size = pixels ? font.pixelSize() : font.pointSizeF();
     const double pixelsPerUnit = pixels ? 1.0 : painter->fontMetrics().height() / size;
     const double least =
-        std::min(size, std::max(kLeastNamePixels / pixelsPerUnit, size * 2.0 / 3.0));
+        std::min(size, std::max(kLeastTextPixels / pixelsPerUnit, size * 2.0 / 3.0));
     for (double now = size;; now = std::max(least, now - 1.0)) {
         if (pixels)
             font.setPixelSize(static_cast<int>(now));
         else
             font.setPointSizeF(now);
         painter->setFont(font);
-        if (painter->fontMetrics().horizontalAdvance(name) <= width || now <= least)
+        if (painter->fontMetrics().horizontalAdvance(text) <= width || now <= least)
             break;
     }
-    return painter->fontMetrics().elidedText(name, Qt::ElideRight, width);
+    return painter->fontMetrics().elidedText(text, Qt::ElideRight, width);
 }
 
 void draw_line(QPainter* painter, const QRect& box, const QString& text, Qt::Alignment alignment)
@@ -73,13 +73,15 @@ void GameInfoView::update(RepaintTarget* target)
     const Game& game = m_document->game();
     const int flags = static_cast<int>(game.flags);
     const int result = static_cast<int>(game.result);
-    if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId)
+    if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId &&
+        m_document->progress == m_shownProgress)
         return;
     if (target)
         target->invalidate(viewRect());
     m_shownFlags = flags;
     m_shownResult = result;
     m_shownGameId = game.id;
+    m_shownProgress = m_document->progress;
 }
 
 void GameInfoView::paint(QPainter* painter, const QRect& region)
@@ -96,7 +98,7 @@ void GameInfoView::paint(QPainter* painter, const QRect& region)
     painter->restore();
 }
 
-void GameInfoView::drawPuzzleInfo(QPainter* painter) const
+std::string GameInfoView::puzzleText() const
 {
     const Game& game = m_document->game();
     char number[16];
@@ -104,13 +106,33 @@ void GameInfoView::drawPuzzleInfo(QPainter* painter) const
     std::string text = number;
     text +=
         is_missing(game.event) ? translated("Find the best move") : translated(game.event.c_str());
+    // Solved/total under the heading, then in the whole base.
+    const ChessDocument::PuzzleProgress& progress = m_document->progress;
+    if (progress.known) {
+        char counts[64];
+        if (progress.heading.total != progress.base.total)
+            std::snprintf(counts, sizeof counts, " \u00b7 %d/%d \u00b7 %d/%d",
+                          progress.heading.solved, progress.heading.total, progress.base.solved,
+                          progress.base.total);
+        else
+            std::snprintf(counts, sizeof counts, " \u00b7 %d/%d", progress.base.solved,
+                          progress.base.total);
+        text += counts;
+    }
     if (game.flags & Game::FlagSolved) {
         text += " - ";
         text += translated("solved!");
     }
+    return text;
+}
+
+void GameInfoView::drawPuzzleInfo(QPainter* painter) const
+{
     if (m_puzzleFont)
         painter->setFont(*m_puzzleFont);
-    draw_line(painter, viewRect(), to_qt(text), Qt::AlignHCenter | Qt::AlignVCenter);
+    const QRect box = viewRect();
+    draw_line(painter, box, fit_text(painter, to_qt(puzzleText()), box.width() - 20),
+              Qt::AlignHCenter | Qt::AlignVCenter);
 }
 
 void GameInfoView::drawBookInfo(QPainter* painter) const
@@ -144,12 +166,12 @@ void GameInfoView::drawGameInfo(QPainter* painter) const
     const QRect whiteBox(m_rect.left + 10, m_rect.top, s, m_rect.height);
     if (m_namesFont)
         painter->setFont(*m_namesFont);
-    draw_line(painter, whiteBox, fit_name(painter, to_qt(game.white), s),
+    draw_line(painter, whiteBox, fit_text(painter, to_qt(game.white), s),
               Qt::AlignLeft | Qt::AlignVCenter);
 
     const QRect blackBox(m_rect.left + 10 + (r + w) / 2, m_rect.top, s, m_rect.height);
     if (m_namesFont)
         painter->setFont(*m_namesFont);
-    draw_line(painter, blackBox, fit_name(painter, to_qt(game.black), s),
+    draw_line(painter, blackBox, fit_text(painter, to_qt(game.black), s),
               Qt::AlignRight | Qt::AlignVCenter);
 }

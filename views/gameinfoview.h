@@ -2,14 +2,17 @@
 
 #include "core/gameresult.h"
 #include "views/abstractview.h"
+#include "views/chessdocument.h"
 
-class ChessDocument;
+#include <string>
+
 class QFont;
 
-// The one-line header above the board: a puzzle's number and task, a book
-// position's heading, or the players with the result between them. It
-// repaints only when the game's flags, result or row id change, so ordinary
-// moves leave it alone on the e-ink panel.
+// The one-line header above the board: a puzzle's number, task and the
+// solved/total counts of its heading and its base, a book position's heading,
+// or the players with the result between them. It repaints only when the
+// game's flags, result, row id or the counts change, so ordinary moves leave
+// it alone on the e-ink panel.
 class GameInfoView : public AbstractView {
 public:
     explicit GameInfoView(const ChessDocument* document);
@@ -18,6 +21,10 @@ public:
     void update(RepaintTarget* target) override;
     void paint(QPainter* painter, const QRect& region) override;
 
+    // "37. Black to move · mate in 2 · 1853 · 3/150 · 112/2000": number,
+    // task, solved/total under the heading (when it is not the whole base)
+    // and in the base, " - solved!" once solved.
+    std::string puzzleText() const;
     void drawPuzzleInfo(QPainter* painter) const;
     void drawBookInfo(QPainter* painter) const;
     void drawGameInfo(QPainter* painter) const;
@@ -31,6 +38,7 @@ private:
     int m_shownFlags = -1;
     int m_shownResult = -1;
     int m_shownGameId = -1;
+    ChessDocument::PuzzleProgress m_shownProgress;
     const QFont* m_puzzleFont = nullptr;
     const QFont* m_resultFont = nullptr;
     const QFont* m_namesFont = nullptr;

@@ -142,11 +142,11 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     Shell shell;
     shell.start();
     ChessQt& window = shell.window();
-    EXPECT_EQ(
-        menu_texts(window.mainMenu()),
-        "History;|New Game;Reset Game;Hint;Take back;|Turn Board;|[Base:Open;Import PGN;|Contents;|"
-        "Next Game;Previous Game;First Game;Last Game;|Next Unsolved Puzzle;]"
-        "[Settings:Game;View;]|Redraw Screen;|Exit;");
+    EXPECT_EQ(menu_texts(window.mainMenu()),
+              "History;|New Game;Reset Game;Take back;|Hint;Show Solution;|Turn Board;|[Base:Open;"
+              "Import PGN;|Contents;|Next Game;Previous Game;First Game;Last Game;|"
+              "Next Unsolved Puzzle;Retry Failed Puzzles;]"
+              "[Settings:Game;View;]|Redraw Screen;|Exit;");
 
     // A short Return acts on the board; a held one opens the menu.
     send_key(&window, Qt::Key_Return);
@@ -711,8 +711,8 @@ TEST(MainWindow, SettingsReachedThroughTheMenuWithKeys)
     send_key(&window, Qt::Key_Return, KeyPressOnly); // OK held
     QMenu* menu = window.mainMenu();
     ASSERT_TRUE(wait_until([&] { return menu->isVisible(); }, 5000));
-    // History, New Game, Reset Game, Hint, Take back, Turn Board, Base, Settings.
-    for (int i = 0; i < 8; ++i)
+    // History, New Game, Reset Game, Take back, Hint, Show Solution, Turn Board, Base, Settings.
+    for (int i = 0; i < 9; ++i)
         send_key(menu, Qt::Key_Down);
     ASSERT_NE(menu->activeAction(), nullptr);
     EXPECT_EQ(menu->activeAction()->text(), QStringLiteral("Settings"));

@@ -1,0 +1,235 @@
+// One row of the puzzle CSV file: its columns, the filter, and the puzzle
+// game it becomes.
+#include "base/puzzleimport.h"
+
+#include "chess/board.h"
+#include "chess/san.h"
+#include "core/exception.h"
+#include "game/game.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+const char* const PuzzleImport::kHeader =
+    "PuzzleId,FEN,Moves,Rating,RatingDeviation,Popularity,NbPlays,Themes,GameUrl,OpeningTags";
+
+bool PuzzleImport::readInt(const std::string& text, int* out)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long value = strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || value < INT_MIN || value > INT_MAX)
+        return false;
+    *out = static_cast<int>(value);
+    return true;
+}
+
+namespace {
+
+const char kDot[] = " \xC2\xB7 "; // " · "
+
+// Whether word is one of the space-separated words of list.
+bool has_word(const std::string& list, const std::string& word)
+{
+    for (size_t at = list.find(word); at != std::string::npos; at = list.find(word, at + 1)) {
+        const size_t end = at + word.size();
+        if ((at == 0 || list[at - 1] == ' ') && (end == list.size() || list[end] == ' '))
+            return true;
+    }
+    return false;
+}
+
+// "hangingPiece" becomes "hanging piece", "mateIn2" "mate in 2".
+std::string theme_words(const std::string& theme)
+{
+    std::string out;
+    for (size_t i = 0; i < theme.size(); ++i) {
+        const char c = theme[i];
+        const bool digit = c >= '0' && c <= '9';
+        const bool upper = c >= 'A' && c <= 'Z';
+        if (i > 0 && (upper || (digit && !(theme[i - 1] >= '0' && theme[i - 1] <= '9'))))
+            out += ' ';
+        out += upper ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return out;
+}
+
+// Themes that say how long, when or between whom, not what to look for.
+bool is_background_theme(const std::string& theme)
+{
+    static const char* const names[] = {
+        "short",  "long",           "veryLong", "oneMove", "opening",  "middlegame", "endgame",
+        "master", "masterVsMaster", "superGM",  "mate",    "crushing", "advantage",  "equality"};
+    for (const char* name : names) {
+        if (theme == name)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string PuzzleImport::eventText(bool whiteSolves, const std::string& themes, int rating)
+{
+    // The task: the mate's length, else the first motif among the themes, else
+    // what is to be won.
+    std::string task;
+    std::string fallback;
+    size_t start = 0;
+    while (start < themes.size()) {
+        size_t end = themes.find(' ', start);
+        if (end == std::string::npos)
+            end = themes.size();
+        const std::string theme = themes.substr(start, end - start);
+        start = end + 1;
+        if (theme.empty())
+            continue;
+        if (theme.compare(0, 6, "mateIn") == 0) {
+            task = theme_words(theme);
+            break;
+        }
+        if (theme == "mate" || theme == "crushing" || theme == "advantage" || theme == "equality") {
+            if (fallback.empty() || theme == "mate")
+                fallback = theme;
+        } else if (task.empty() && !is_background_theme(theme))
+            task = theme_words(theme);
+    }
+    if (task.empty())
+        task = fallback.empty() ? "find the best move" : fallback;
+    return std::string(whiteSolves ? "White" : "Black") + " to move" + kDot + task + kDot +
+           std::to_string(rating);
+}
+
+std::string PuzzleImport::bandText(int rating)
+{
+    // Bands start at multiples of 200, also below zero.
+    const long low = (static_cast<long>(rating) - (rating < 0 ? 199 : 0)) / 200 * 200;
+    return std::to_string(low) + "-" + std::to_string(low + 199);
+}
+
+bool PuzzleImport::splitRow(const char* text, size_t length, std::vector<std::string>* columns)
+{
+    columns->resize(ColCount);
+    size_t index = 0;
+    const char* end = text + length;
+    const char* start = text;
+    for (;;) {
+        const char* comma = static_cast<const char*>(memchr(start, ',', end - start));
+        const char* stop = comma ? comma : end;
+        if (index < ColCount)
+            (*columns)[index].assign(start, stop);
+        ++index;
+        if (!comma)
+            break;
+        start = comma + 1;
+    }
+    if (index != ColCount)
+        columns->resize(index);
+    return index == ColCount;
+}
+
+bool PuzzleImport::matches(const Filter& filter, const std::vector<std::string>& columns,
+                           int rating)
+{
+    if (rating < filter.minRating || rating > filter.maxRating)
+        return false;
+    if (filter.minPopularity != INT_MIN) {
+        int popularity = 0;
+        if (!readInt(columns[ColPopularity], &popularity) || popularity < filter.minPopularity)
+            return false;
+    }
+    for (const std::string& theme : filter.themes) {
+        if (!has_word(columns[ColThemes], theme))
+            return false;
+    }
+    return true;
+}
+
+bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzzle,
+                           std::string* message)
+{
+    if (!readInt(columns[ColRating], &puzzle->rating)) {
+        *message = "rating is not a number: \"" + columns[ColRating] + "\"";
+        return false;
+    }
+    Board board;
+    try {
+        board.importFromFEN(columns[ColFen]);
+    } catch (const Exception& e) {
+        *message = std::string("FEN: ") + e.what();
+        return false;
+    }
+    const Color solver = board.getColorToMove() == White ? Black : White;
+    std::string& text = puzzle->moveText;
+    text.clear();
+    // The themes, in full, as a comment in front of the moves.
+    if (!columns[ColThemes].empty()) {
+        text += '{';
+        for (char c : columns[ColThemes])
+            text += c == '{' || c == '}' ? ' ' : c;
+        text += "} ";
+    }
+    const std::string& moves = columns[ColMoves];
+    size_t start = 0;
+    int number = 0;
+    bool mate = false;
+    while (start < moves.size()) {
+        size_t end = moves.find(' ', start);
+        if (end == std::string::npos)
+            end = moves.size();
+        const std::string uci = moves.substr(start, end - start);
+        start = end + 1;
+        if (uci.empty())
+            continue;
+        ++number;
+        Move move;
+        const bool parsed = move.setFromString(uci) && move.fromX >= 0 && move.fromX < 8 &&
+                            move.fromY >= 0 && move.fromY < 8 && move.toX >= 0 && move.toX < 8 &&
+                            move.toY >= 0 && move.toY < 8;
+        const Piece* piece = parsed ? board.getPiece(move.fromX, move.fromY) : nullptr;
+        // The piece's own test: the board's would also search for mate after
+        // every move, where only a check can give one.
+        const int bits = piece && piece->color == board.getColorToMove()
+                             ? piece->validateMove(board, move, false)
+                             : Piece::MoveInvalid;
+        const bool promotes = (bits & Piece::MovePromotion) != 0;
+        if ((bits & Piece::MoveInvalid) || promotes != (move.promotion != 0)) {
+            *message = "move " + std::to_string(number) + " (" + uci + ") is not legal";
+            if (promotes && move.promotion == 0)
+                *message += ": the promotion piece is missing";
+            return false;
+        }
+        if (number > 1)
+            text += ' ';
+        if (board.getColorToMove() == White)
+            text += std::to_string(board.fullMoveNumber) + '.';
+        char san[16];
+        text.append(san, write_san(san, board, move, bits));
+        board.doMove(move);
+        const Color side = board.getColorToMove();
+        const bool check = board.isCheck(side);
+        mate = check && board.isNoMoves(side);
+        if (check)
+            text += mate ? '#' : '+';
+        if (number == 1)
+            text += " $500";
+    }
+    if (number < 2) {
+        *message = number == 0 ? "no moves" : "no move for the solver";
+        return false;
+    }
+    puzzle->result =
+        mate ? (solver == White ? ResultWhiteWins : ResultBlackWins) : ResultInProgress;
+    text += ' ';
+    text += Game::game_result_to_str(puzzle->result);
+    puzzle->fen = columns[ColFen];
+    puzzle->event = eventText(solver == White, columns[ColThemes], puzzle->rating);
+    // The board is shown from the solver's side, as for a puzzle read from PGN.
+    puzzle->flags = Game::FlagPuzzle | (solver == White ? 0u : unsigned(Game::FlagViewAsBlack));
+    puzzle->site = columns[ColUrl];
+    puzzle->round = columns[ColId];
+    return true;
+}

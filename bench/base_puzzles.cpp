@@ -1,0 +1,251 @@
+// Puzzle CSV import against the sqlite3 shell's ".import --csv" of the same
+// file, and the peak memory of the import at two sizes.
+//
+//   bench_base_puzzles [ROWS...]   (default 100000 1000000)
+//
+// The input repeats the rows of assets/chess/puzzles.csv with new ids and
+// ratings moved by up to 100 points, so that the sort has work to do. Each
+// measurement runs in a child process: its peak memory is its own.
+#include "base/chessbase.h"
+#include "base/puzzleimport.h"
+#include "base/textsource.h"
+#include "core/exception.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Run {
+    double seconds = 0;
+    double cpu = 0;
+    long peakKb = 0;
+    bool ok = false;
+};
+
+// Runs body in a child process; its time and peak resident memory.
+template <typename Body> Run in_child(Body body)
+{
+    const Clock::time_point start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(body() ? 0 : 1);
+    int status = 0;
+    struct rusage usage;
+    Run run;
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid)
+        return run;
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.peakKb = usage.ru_maxrss;
+    run.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+              static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
+}
+
+std::vector<std::string> sample_rows()
+{
+    std::ifstream in(INKMATE_SOURCE_DIR "/assets/chess/puzzles.csv");
+    std::vector<std::string> rows;
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        if (!line.empty())
+            rows.push_back(line);
+    }
+    return rows;
+}
+
+// The sample repeated to rows lines, each with a new id and a moved rating.
+bool write_input(const std::string& path, const std::vector<std::string>& sample, long rows)
+{
+    FILE* out = fopen(path.c_str(), "wb");
+    if (!out)
+        return false;
+    fprintf(out, "%s\n", PuzzleImport::kHeader);
+    std::vector<std::string> columns;
+    for (long i = 0; i < rows; ++i) {
+        const std::string& row = sample[static_cast<size_t>(i) % sample.size()];
+        PuzzleImport::splitRow(row.c_str(), row.size(), &columns);
+        const int rating = atoi(columns[PuzzleImport::ColRating].c_str()) +
+                           static_cast<int>((i * 7919) % 201) - 100;
+        fprintf(out, "r%07lx", static_cast<unsigned long>(i));
+        for (size_t c = 1; c < columns.size(); ++c) {
+            if (c == PuzzleImport::ColRating)
+                fprintf(out, ",%d", rating);
+            else
+                fprintf(out, ",%s", columns[c].c_str());
+        }
+        fputc('\n', out);
+    }
+    return fclose(out) == 0;
+}
+
+// Reading and filtering only: every row split, its rating read and matched.
+bool read_and_filter(const std::string& path, long* kept)
+{
+    TextSource source;
+    if (!source.open(path))
+        return false;
+    PuzzleImport::Filter filter;
+    filter.minPopularity = -100;
+    std::vector<std::string> columns;
+    const char* text = nullptr;
+    size_t length = 0;
+    source.readLine(&text, &length);
+    *kept = 0;
+    while (source.readLine(&text, &length)) {
+        if (!PuzzleImport::splitRow(text, length, &columns))
+            continue;
+        *kept +=
+            PuzzleImport::matches(filter, columns, atoi(columns[PuzzleImport::ColRating].c_str()))
+                ? 1
+                : 0;
+    }
+    return true;
+}
+
+bool import(const std::string& csv, const std::string& cdb)
+{
+    try {
+        PuzzleImport puzzles;
+        if (!puzzles.open(csv))
+            return false;
+        return puzzles.run(cdb, PuzzleImport::Filter()).kept > 0;
+    } catch (const Exception& e) {
+        fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+}
+
+bool sqlite_shell(const std::string& csv, const std::string& db)
+{
+    unlink(db.c_str());
+    const std::string command = "sqlite3 '" + db + "' \".import --csv '" + csv + "' puzzles\"";
+    return system(command.c_str()) == 0;
+}
+
+// Milliseconds of the counts the puzzle header shows (the base and the
+// heading of a middle row) and of the search for a failed puzzle, on a base
+// where one late puzzle failed.
+void time_counts(const std::string& cdb, const char* label)
+{
+    ChessBase base;
+    base.open(cdb);
+    const int rows = base.gameCount();
+    const ChessBase::HeaderItem* header = base.getHeader(rows / 2);
+    int first = 1, last = rows;
+    base.headingRange(header, &first, &last);
+    const Clock::time_point start = Clock::now();
+    const ChessBase::PuzzleCount all = base.countPuzzles();
+    const Clock::time_point counted = Clock::now();
+    const ChessBase::PuzzleCount band = base.countPuzzles(first, last);
+    const Clock::time_point banded = Clock::now();
+    const int failed = base.getNextFailedPuzzleRowID(0);
+    const Clock::time_point found = Clock::now();
+    auto ms = [](Clock::time_point a, Clock::time_point b) {
+        return std::chrono::duration<double, std::milli>(b - a).count();
+    };
+    printf("%9s %8s | %-28s | base %d/%d in %.1f ms, heading %d/%d in %.1f ms, failed row %d in "
+           "%.1f ms\n",
+           "", "", label, all.solved, all.total, ms(start, counted), band.solved, band.total,
+           ms(counted, banded), failed, ms(banded, found));
+}
+
+// One puzzle near the end solved, one failed, as the program stores them.
+void mark_progress(const std::string& cdb)
+{
+    ChessBase base;
+    base.open(cdb);
+    const int rows = base.gameCount();
+    base.openGame(rows - 2);
+    base.setPuzzleFlags(Game::FlagSolved);
+    base.openGame(rows - 1);
+    base.setPuzzleFlags(Game::FlagFailed);
+    base.openGame(1);
+}
+
+double mb(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? static_cast<double>(info.st_size) / 1e6 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<long> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(atol(argv[i]));
+    if (sizes.empty())
+        sizes = {100000, 1000000};
+    const std::vector<std::string> sample = sample_rows();
+    if (sample.empty()) {
+        fprintf(stderr, "no sample rows in assets/chess/puzzles.csv\n");
+        return 1;
+    }
+    char folder[] = "/tmp/inkmate-puzzles-XXXXXX";
+    if (!mkdtemp(folder))
+        return 1;
+    const std::string dir = folder;
+    printf("sample: %zu rows of assets/chess/puzzles.csv, repeated with new ids\n\n",
+           sample.size());
+    // The machine may be shared: rows per CPU second are the steadier figure.
+    printf("%9s %8s | %-28s | %11s | %11s | %8s | %7s | %s\n", "rows", "CSV MB", "step", "rows/s",
+           "rows/cpu-s", "peak MB", "wall s", "cpu s");
+    int failures = 0;
+    for (long rows : sizes) {
+        const std::string csv = dir + "/puzzles.csv";
+        if (!write_input(csv, sample, rows))
+            return 1;
+        long kept = 0;
+        const std::string cdb = dir + "/puzzles.cdb";
+        const std::string db = dir + "/shell.db";
+        struct Step {
+            const char* name;
+            Run run;
+        } steps[] = {
+            {"read + filter", in_child([&] { return read_and_filter(csv, &kept); })},
+            {"inkmate-tool puzzles (all)", in_child([&] { return import(csv, cdb); })},
+            {"sqlite3 .import --csv", in_child([&] { return sqlite_shell(csv, db); })},
+        };
+        for (const Step& step : steps) {
+            failures += step.run.ok ? 0 : 1;
+            printf("%9ld %8.1f | %-28s | %11.0f | %11.0f | %8.1f | %7.2f | %.2f%s\n", rows, mb(csv),
+                   step.name, static_cast<double>(rows) / step.run.seconds,
+                   static_cast<double>(rows) / step.run.cpu,
+                   static_cast<double>(step.run.peakKb) / 1024.0, step.run.seconds, step.run.cpu,
+                   step.run.ok ? "" : " FAILED");
+        }
+        printf("%9s %8s | base %.1f MB, shell table %.1f MB\n", "", "", mb(cdb), mb(db));
+        try {
+            mark_progress(cdb);
+            time_counts(cdb, "counts, Flags index");
+            const std::string drop = "sqlite3 '" + cdb + "' 'drop index flags'";
+            if (system(drop.c_str()) == 0)
+                time_counts(cdb, "counts, no index");
+        } catch (const Exception& e) {
+            fprintf(stderr, "%s\n", e.what());
+            ++failures;
+        }
+        unlink(csv.c_str());
+        unlink(cdb.c_str());
+        unlink(db.c_str());
+    }
+    rmdir(folder);
+    printf("\n(the sqlite3 row is the shell run through system(): its peak and time are the "
+           "shell's own)\n");
+    return failures == 0 ? 0 : 1;
+}

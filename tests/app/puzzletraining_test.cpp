@@ -1,0 +1,146 @@
+// Puzzle training through the controller: failed, helped and solved flags,
+// hints, shown solutions, the retry of failed puzzles and the header counts.
+
+#include "tests/app/apptestsupport.h"
+
+#include "base/puzzleimport.h"
+#include "game/game.h"
+#include "game/pgnmove.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using apptest::Environment;
+using apptest::TestChess;
+
+namespace {
+
+// Real puzzles of the public file: rows 1 and 2 under "1200-1399", rows 3
+// and 4 under "1400-1599".
+const char kPuzzles[] =
+    "10bda,1Q6/5rk1/PK2p1p1/4P3/2Bq2P1/1P6/8/2r5 w - - 1 56,b6a5 d4c5 b8b5 c1a1,1250,75,94,"
+    "1000,mate mateIn2 short endgame,https://lichess.org/x#111,\n"
+    "3a25f,1k5r/ppp5/3b4/3q4/3PQ2p/2P4P/PP3P2/4RRK1 b - - 2 29,d5a2 e4e8 h8e8 e1e8,1250,75,"
+    "94,1000,mate mateIn2 short endgame,https://lichess.org/y#58,\n"
+    "00fe9,8/5pkp/5pp1/1p4b1/3R4/p7/Pr4rP/3R2K1 w - - 0 38,g1h1 g2h2 h1g1 g5e3 g1f1 h2h1,1400,"
+    "75,94,1000,mate mateIn3 long endgame,https://lichess.org/z#76,\n"
+    "c15e6,7K/8/8/6q1/6k1/8/8/8 w - - 3 61,h8h7 g4f5 h7h8 f5f6 h8h7 g5g7,1550,75,94,1000,"
+    "mate mateIn3 long endgame,https://lichess.org/w#122,\n";
+
+class PuzzleTrainingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = env.file("chess/puzzles.cdb");
+        testsupport::writeFile(env.file("p.csv"),
+                               std::string(PuzzleImport::kHeader) + "\n" + kPuzzles);
+        PuzzleImport import;
+        ASSERT_TRUE(import.open(env.file("p.csv"))) << import.error();
+        ASSERT_EQ(import.run(path, PuzzleImport::Filter()).kept, 4);
+        chess = std::make_unique<TestChess>(env.config());
+        chess->loadBase(path.c_str());
+        chess->onSelectGame();
+    }
+    // The flags but the side the board is shown from.
+    unsigned flags() { return chess->game().flags & ~unsigned(Game::FlagViewAsBlack); }
+    std::string header() const { return chess->getInfoView().puzzleText(); }
+    int nextFailed() { return chess->getDocument().database.getNextFailedPuzzleRowID(0); }
+    // A hint's move is played; the opponent's reply follows from the event loop.
+    void hintMove()
+    {
+        const PGNMove* before = chess->current();
+        chess->hint();
+        ASSERT_EQ(chess->current(), before);
+        chess->hint();
+        ASSERT_NE(chess->current(), before);
+        ASSERT_TRUE(TestChess::waitUntil([&] {
+            const PGNMove* next = chess->current()->findNextMove();
+            return !next || next->hidden;
+        }));
+    }
+
+    Environment env;
+    std::string path;
+    std::unique_ptr<TestChess> chess;
+};
+
+} // namespace
+
+TEST_F(PuzzleTrainingTest, FlagsFollowWrongMovesHintsAndSolutions)
+{
+    ASSERT_EQ(chess->game().id, 1);
+    EXPECT_EQ(header(), "1. Black to move \u00b7 mate in 2 \u00b7 1250 \u00b7 0/2 \u00b7 0/4");
+
+    // A wrong move: failed, still unsolved, stored at once.
+    EXPECT_FALSE(chess->enterMove("d4d5"));
+    ASSERT_FALSE(chess->messages.empty());
+    EXPECT_EQ(chess->messages.back().text, "Incorrect move!");
+    EXPECT_EQ(flags(), unsigned(Game::FlagPuzzle | Game::FlagFailed));
+    EXPECT_EQ(nextFailed(), 1);
+
+    // The first hint marks the queen on d4, the second plays Qc5.
+    chess->hint();
+    EXPECT_EQ(chess->getDocument().selection, Position(3, 3));
+    EXPECT_TRUE(flags() & Game::FlagHelped);
+    chess->hint();
+    EXPECT_EQ(apptest::coordinates(chess->current()->move), "d4c5");
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess->current()->findNextMove()->hidden; }));
+    EXPECT_EQ(apptest::coordinates(chess->current()->move), "b8b5");
+    // Solved with help: counted at once, no longer among the failed to retry.
+    hintMove();
+    EXPECT_EQ(flags(),
+              unsigned(Game::FlagPuzzle | Game::FlagSolved | Game::FlagFailed | Game::FlagHelped));
+    EXPECT_EQ(chess->puzzlesSolved, 1);
+    EXPECT_EQ(header(),
+              "1. Black to move \u00b7 mate in 2 \u00b7 1250 \u00b7 1/2 \u00b7 1/4 - solved!");
+    EXPECT_EQ(nextFailed(), 0);
+    chess->retryFailedPuzzles();
+    ASSERT_FALSE(chess->messages.empty());
+    EXPECT_EQ(chess->messages.back().text, "No failed puzzles to retry.");
+
+    // The solution: one move now and one for each OK; failed, never solved.
+    chess->nextUnsolvedPuzzle();
+    ASSERT_EQ(chess->game().id, 2);
+    chess->showSolution();
+    EXPECT_EQ(flags(), unsigned(Game::FlagPuzzle | Game::FlagFailed | Game::FlagHelped));
+    EXPECT_EQ(apptest::coordinates(chess->current()->move), "e4e8");
+    chess->keyOk();
+    chess->keyOk();
+    EXPECT_EQ(chess->lineToCurrent(), (std::vector<std::string>{"d5a2", "e4e8", "h8e8", "e1e8"}));
+    chess->keyOk();
+    EXPECT_EQ(chess->current()->findNextMove(), nullptr);
+    EXPECT_EQ(flags() & 6, 2u);
+    EXPECT_EQ(chess->puzzlesSolved, 1);
+    EXPECT_EQ(header(), "2. White to move \u00b7 mate in 2 \u00b7 1250 \u00b7 1/2 \u00b7 1/4");
+
+    // Under the next heading, with another failure: the retry steps through
+    // both failed puzzles, round again from the first.
+    chess->nextUnsolvedPuzzle();
+    ASSERT_EQ(chess->game().id, 3);
+    EXPECT_EQ(header(), "3. Black to move \u00b7 mate in 3 \u00b7 1400 \u00b7 0/2 \u00b7 1/4");
+    EXPECT_FALSE(chess->enterMove("g5f4"));
+    std::vector<int> retried;
+    for (int i = 0; i < 3; ++i) {
+        chess->retryFailedPuzzles();
+        retried.push_back(chess->game().id);
+    }
+    EXPECT_EQ(retried, (std::vector<int>{2, 3, 2}));
+    // A retried puzzle opens unsolved, its line hidden again.
+    EXPECT_TRUE(chess->current()->findNextMove()->hidden);
+}
+
+TEST_F(PuzzleTrainingTest, ReadOnlyBaseKeepsFlagsInMemoryOnly)
+{
+    chess->saveBase("");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    chess->loadBase(path.c_str());
+    chess->onSelectGame();
+    ASSERT_TRUE(chess->getDocument().database.isReadOnly());
+    EXPECT_FALSE(chess->enterMove("d4d5"));
+    chess->showSolution();
+    EXPECT_EQ(flags(), unsigned(Game::FlagPuzzle | Game::FlagFailed | Game::FlagHelped));
+    EXPECT_EQ(nextFailed(), 0);
+    chess->nextUnsolvedPuzzle();
+    EXPECT_EQ(chess->game().id, 2);
+}
