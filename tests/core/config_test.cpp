@@ -107,7 +107,9 @@ TEST(ConfigFile, ValuesReadAsWrittenAndWritesTouchOnlyTheirLine)
     for (size_t i = 0; i < values.size(); ++i)
         config.writeString(("key_" + std::to_string(i)).c_str(), values[i].c_str());
     QSettings settings(QString::fromStdString(dir.file("inkmate.cfg")), QSettings::IniFormat);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     settings.setIniCodec("UTF-8");
+#endif
     for (size_t i = 0; i < values.size(); ++i) {
         const std::string key = "key_" + std::to_string(i);
         EXPECT_EQ(config.readString(key.c_str(), "?"), values[i]) << key;
