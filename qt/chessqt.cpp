@@ -373,16 +373,6 @@ void ChessQt::onBaseFirstGame()
     runStep(&ChessAbstract::firstGame);
 }
 
-void ChessQt::onBaseFindNextUnsolvedPuzzle()
-{
-    runStep(&ChessAbstract::nextUnsolvedPuzzle);
-}
-
-void ChessQt::onAskEngineMove()
-{
-    runStep(&ChessAbstract::playEngineMove);
-}
-
 void ChessQt::onResetGame()
 {
     runStep(&ChessAbstract::resetGame);

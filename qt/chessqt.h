@@ -58,10 +58,8 @@ public slots:
     void onBaseOpen();
     void onPgnImport();
     void onBaseFirstGame();
-    void onBaseFindNextUnsolvedPuzzle();
     void onContents();
     void onResetGame();
-    void onAskEngineMove();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -18,7 +18,7 @@ for group in "$@"; do
         $sudo dpkg --add-architecture armhf
       fi
       packages+=(crossbuild-essential-armhf qemu-user-static qtbase5-dev:armhf
-                 libsqlite3-dev:armhf libgtest-dev:armhf) ;;
+                 libsqlite3-dev:armhf libgtest-dev:armhf libzstd-dev:armhf) ;;
     qt6) packages+=(qt6-base-dev) ;;
     *) echo "usage: $0 [armhf] [qt6]" >&2; exit 2 ;;
   esac

@@ -18,3 +18,6 @@ struct ToolCommand {
 };
 
 const std::vector<const ToolCommand*>& tool_commands();
+
+// A whole decimal number within low..high, for the commands' options.
+bool read_number(const std::string& text, long low, long high, long* out);

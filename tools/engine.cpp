@@ -60,17 +60,6 @@ private:
     QEventLoop& m_loop;
 };
 
-bool read_number(const std::string& text, long low, long high, long* out)
-{
-    char* end = nullptr;
-    errno = 0;
-    const long value = strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high)
-        return false;
-    *out = value;
-    return true;
-}
-
 int fail(const char* format, const std::string& a = "", const std::string& b = "")
 {
     fprintf(stderr, "engine: ");

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -29,6 +31,17 @@ ToolCommand::ToolCommand(const char* n, const char* u, const char* s, ToolFuncti
 const std::vector<const ToolCommand*>& tool_commands()
 {
     return registry();
+}
+
+bool read_number(const std::string& text, long low, long high, long* out)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high)
+        return false;
+    *out = value;
+    return true;
 }
 
 int main(int argc, char** argv)

@@ -50,17 +50,6 @@ struct Player {
     std::vector<qint64> answerMs;
 };
 
-bool read_number(const std::string& text, long low, long high, long* out)
-{
-    char* end = nullptr;
-    errno = 0;
-    const long value = strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high)
-        return false;
-    *out = value;
-    return true;
-}
-
 // "I" or "I:LEVEL", the level counted from 0.
 bool read_player(const std::string& text, Player* player)
 {

@@ -14,17 +14,6 @@ namespace {
 const char kUsage[] = "usage: inkmate-tool puzzles FILE [BASE.cdb] [--rating MIN-MAX] "
                       "[--themes T1,T2,...] [--min-popularity P] [--limit N]\n";
 
-bool read_long(const std::string& text, long low, long high, long* out)
-{
-    char* end = nullptr;
-    errno = 0;
-    const long value = strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high)
-        return false;
-    *out = value;
-    return true;
-}
-
 // FILE without ".zst" and ".csv", plus ".cdb".
 std::string default_base(std::string path)
 {
@@ -56,8 +45,8 @@ bool parse_options(const std::vector<std::string>& args, std::string* file, std:
         if (arg == "--rating") {
             const size_t dash = value.find('-', 1);
             ok = dash != std::string::npos &&
-                 read_long(value.substr(0, dash), INT32_MIN, INT32_MAX, &a) &&
-                 read_long(value.substr(dash + 1), INT32_MIN, INT32_MAX, &b) && a <= b;
+                 read_number(value.substr(0, dash), INT32_MIN, INT32_MAX, &a) &&
+                 read_number(value.substr(dash + 1), INT32_MIN, INT32_MAX, &b) && a <= b;
             filter->minRating = static_cast<int>(a);
             filter->maxRating = static_cast<int>(b);
         } else if (arg == "--themes") {
@@ -72,10 +61,10 @@ bool parse_options(const std::vector<std::string>& args, std::string* file, std:
             }
             ok = !filter->themes.empty();
         } else if (arg == "--min-popularity") {
-            ok = read_long(value, INT32_MIN + 1L, INT32_MAX, &a);
+            ok = read_number(value, INT32_MIN + 1L, INT32_MAX, &a);
             filter->minPopularity = static_cast<int>(a);
         } else if (arg == "--limit") {
-            ok = read_long(value, 0, LONG_MAX, &a);
+            ok = read_number(value, 0, LONG_MAX, &a);
             filter->limit = a;
         } else {
             fprintf(stderr, "puzzles: unknown option '%s'\n", arg.c_str());
