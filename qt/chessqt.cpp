@@ -197,7 +197,8 @@ void ChessQt::onPuzzleSolved()
 {
     const int seconds = g_pConfig->readInt("next_puzzle", 0);
     if (seconds == 1 || seconds == 2)
-        QTimer::singleShot(seconds * 1000, this, &ChessQt::onBaseFindNextUnsolvedPuzzle);
+        QTimer::singleShot(seconds * 1000, this,
+                           [this] { runStep(&ChessAbstract::nextUnsolvedPuzzle); });
 }
 
 void ChessQt::fullRefresh()
@@ -207,7 +208,7 @@ void ChessQt::fullRefresh()
 
 void ChessQt::startEngineTurn()
 {
-    QTimer::singleShot(0, this, &ChessQt::onAskEngineMove);
+    QTimer::singleShot(0, this, [this] { runStep(&ChessAbstract::playEngineMove); });
 }
 
 void ChessQt::showProgress(const std::string& text)
