@@ -85,16 +85,6 @@ int MoveGenerator::findKing(const Piece* const squares[64], Color color)
     return -1;
 }
 
-int MoveGenerator::kingCount(Color color)
-{
-    if (m_kings[color] < 0) {
-        m_kings[color] = 0;
-        for (const Piece* p : m_squares)
-            m_kings[color] += is(p, Piece::TypeKing, color) ? 1 : 0;
-    }
-    return m_kings[color];
-}
-
 int MoveGenerator::kingSquare(Color color)
 {
     if (m_king[color] == -2)
@@ -109,52 +99,6 @@ bool MoveGenerator::inCheck(Color color)
         m_check[color] = king >= 0 && isAttacked(m_squares, king, opposite_color(color)) ? 1 : 0;
     }
     return m_check[color] == 1;
-}
-
-uint64_t MoveGenerator::evasionSquares(Color color)
-{
-    if (m_evasionsKnown[color])
-        return m_evasions[color];
-    m_evasionsKnown[color] = true;
-    const int king = kingSquare(color);
-    const Color by = opposite_color(color);
-    const int x = king & 7;
-    const int y = king >> 3;
-    uint64_t squares = 0;
-    int checkers = 0;
-    auto checker = [&](int tx, int ty, Piece::Type type) {
-        if (on_board(tx, ty) && is(m_squares[ty * 8 + tx], type, by)) {
-            squares |= uint64_t(1) << (ty * 8 + tx);
-            ++checkers;
-        }
-    };
-    const int py = by == White ? y - 1 : y + 1;
-    checker(x - 1, py, Piece::TypePawn);
-    checker(x + 1, py, Piece::TypePawn);
-    for (const auto& o : kKnightOffsets)
-        checker(x + o[0], y + o[1], Piece::TypeKnight);
-    for (const auto& o : kKingOffsets)
-        checker(x + o[0], y + o[1], Piece::TypeKing);
-    for (int r = 0; r < 8; ++r) {
-        const int dx = kQueenRays[r][0];
-        const int dy = kQueenRays[r][1];
-        const Piece::Type slider = r < 4 ? Piece::TypeRook : Piece::TypeBishop;
-        uint64_t ray = 0;
-        for (int tx = x + dx, ty = y + dy; on_board(tx, ty); tx += dx, ty += dy) {
-            ray |= uint64_t(1) << (ty * 8 + tx);
-            const Piece* p = m_squares[ty * 8 + tx];
-            if (p) {
-                if (p->color == by && (p->type == slider || p->type == Piece::TypeQueen)) {
-                    squares |= ray;
-                    ++checkers;
-                }
-                break;
-            }
-        }
-    }
-    // Two checkers: only the king can move.
-    m_evasions[color] = checkers == 1 ? squares : 0;
-    return m_evasions[color];
 }
 
 bool MoveGenerator::isLegal(Color mover, int from, int to, int epVictim, int rookFrom, int rookTo)
@@ -188,10 +132,6 @@ bool MoveGenerator::isLegal(Color mover, int from, int to, int epVictim, int roo
         }
         return true;
     }
-    // In check, another piece's move must take the checker or step between
-    // it and the king (en passant is played out: it removes a second pawn).
-    if (!kingMoves && epVictim < 0 && !(evasionSquares(mover) >> to & 1))
-        return false;
     const Piece* captured = m_squares[to];
     m_squares[to] = moving;
     m_squares[from] = nullptr;
@@ -209,10 +149,7 @@ bool MoveGenerator::isLegal(Color mover, int from, int to, int epVictim, int roo
         m_squares[rookFrom] = nullptr;
     }
     int newKing = king;
-    // The one king stands where it moved; with more, the first one counts.
-    if (kingMoves && from == king && kingCount(mover) == 1)
-        newKing = to;
-    else if (kingMoves || is(victim, Piece::TypeKing, mover))
+    if (kingMoves || is(victim, Piece::TypeKing, mover))
         newKing = findKing(m_squares, mover);
     const bool legal = newKing < 0 || !isAttacked(m_squares, newKing, opposite_color(mover));
     if (rookFrom >= 0) {

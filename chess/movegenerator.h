@@ -2,8 +2,6 @@
 
 #include "chess/board.h"
 
-#include <cstdint>
-
 // Legal move generation that gives exactly the moves, order and counts of the
 // pieces' rules, only faster: the candidates are played and taken back on one
 // scratch copy of the squares instead of on a copy of the whole board, a move
@@ -39,20 +37,11 @@ private:
     bool isLegal(Color mover, int from, int to, int epVictim = -1, int rookFrom = -1,
                  int rookTo = -1);
     int kingSquare(Color color);
-    // How many kings of the colour stand on the board (no move changes it).
-    int kingCount(Color color);
     bool inCheck(Color color);
-    // For a king in check: the squares a move of another piece must reach
-    // (the one checker and the squares between it and the king); none for
-    // two checkers.
-    uint64_t evasionSquares(Color color);
     static int emit(int fromX, int fromY, int toX, int toY, bool promotion, Moves* moves);
 
     const Board& m_board;
     const Piece* m_squares[64];
     int m_king[2];
-    int m_check[2];            // -1 not known yet, else 0 / 1
-    int m_kings[2] = {-1, -1}; // -1 not counted yet
-    uint64_t m_evasions[2] = {0, 0};
-    bool m_evasionsKnown[2] = {false, false};
+    int m_check[2]; // -1 not known yet, else 0 / 1
 };
