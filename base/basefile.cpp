@@ -174,4 +174,12 @@ void Temporary::replace(const std::string& target)
     }
 }
 
+std::string Temporary::named(std::string text, const std::string& shown) const
+{
+    for (size_t at = text.find(m_path); at != std::string::npos;
+         at = text.find(m_path, at + shown.size()))
+        text.replace(at, m_path.size(), shown);
+    return text;
+}
+
 } // namespace basefile

@@ -36,6 +36,9 @@ public:
     const std::string& path() const { return m_path; }
     // Renames the file over target; throws Exception on failure.
     void replace(const std::string& target);
+    // text with this hidden file's name replaced by shown, the base the user
+    // knows.
+    std::string named(std::string text, const std::string& shown) const;
 
 private:
     std::string m_path;

@@ -161,10 +161,7 @@ ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::s
     } catch (const Exception& e) {
         base.disconnect();
         // The hidden file is no name the user knows: name the base instead.
-        std::string reason = e.what();
-        for (size_t at = reason.find(temporary.path()); at != std::string::npos;
-             at = reason.find(temporary.path(), at + basePath.size()))
-            reason.replace(at, temporary.path().size(), basePath);
+        const std::string reason = temporary.named(e.what(), basePath);
         if (g_pLog)
             g_pLog->write(1, Log::Error, "Import of %s failed: %s", pgnPath.c_str(),
                           reason.c_str());

@@ -189,10 +189,7 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
     } catch (const Exception& e) {
         base.disconnect();
         // The hidden file is no name the user knows: name the base instead.
-        std::string reason = e.what();
-        for (size_t at = reason.find(temporary.path()); at != std::string::npos;
-             at = reason.find(temporary.path(), at + basePath.size()))
-            reason.replace(at, temporary.path().size(), basePath);
+        const std::string reason = temporary.named(e.what(), basePath);
         if (g_pLog)
             g_pLog->write(1, Log::Error, "Puzzle import of %s failed: %s", m_path.c_str(),
                           reason.c_str());
