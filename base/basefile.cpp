@@ -1,6 +1,7 @@
 #include "base/basefile.h"
 
 #include "core/exception.h"
+#include "core/log.h"
 #include "core/trans.h"
 
 #include <cerrno>
@@ -174,12 +175,17 @@ void Temporary::replace(const std::string& target)
     }
 }
 
-std::string Temporary::named(std::string text, const std::string& shown) const
+Exception Temporary::failure(const char* reason, const std::string& source,
+                             const std::string& base) const
 {
+    std::string text = reason;
     for (size_t at = text.find(m_path); at != std::string::npos;
-         at = text.find(m_path, at + shown.size()))
-        text.replace(at, m_path.size(), shown);
-    return text;
+         at = text.find(m_path, at + base.size()))
+        text.replace(at, m_path.size(), base);
+    if (g_pLog)
+        g_pLog->write(1, Log::Error, "Import of %s failed: %s", source.c_str(), text.c_str());
+    return Exception(false, translated("Failed to import %s into %s: %s"), source.c_str(),
+                     base.c_str(), text.c_str());
 }
 
 } // namespace basefile

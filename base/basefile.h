@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/exception.h"
+
 #include <string>
 
 // The file-system side of a game base: write protection, links, and the
@@ -36,9 +38,9 @@ public:
     const std::string& path() const { return m_path; }
     // Renames the file over target; throws Exception on failure.
     void replace(const std::string& target);
-    // text with this hidden file's name replaced by shown, the base the user
-    // knows.
-    std::string named(std::string text, const std::string& shown) const;
+    // The failure to import source into base, logged, with this hidden file's
+    // name in reason replaced by base, the name the user knows.
+    Exception failure(const char* reason, const std::string& source, const std::string& base) const;
 
 private:
     std::string m_path;

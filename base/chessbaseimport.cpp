@@ -160,13 +160,7 @@ ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::s
         base.disconnect();
     } catch (const Exception& e) {
         base.disconnect();
-        // The hidden file is no name the user knows: name the base instead.
-        const std::string reason = temporary.named(e.what(), basePath);
-        if (g_pLog)
-            g_pLog->write(1, Log::Error, "Import of %s failed: %s", pgnPath.c_str(),
-                          reason.c_str());
-        throw Exception(false, translated("Failed to import %s into %s: %s"), pgnPath.c_str(),
-                        basePath.c_str(), reason.c_str());
+        throw temporary.failure(e.what(), pgnPath, basePath);
     }
     temporary.replace(cdbPath);
     if (progress)

@@ -188,13 +188,7 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
         base.disconnect();
     } catch (const Exception& e) {
         base.disconnect();
-        // The hidden file is no name the user knows: name the base instead.
-        const std::string reason = temporary.named(e.what(), basePath);
-        if (g_pLog)
-            g_pLog->write(1, Log::Error, "Puzzle import of %s failed: %s", m_path.c_str(),
-                          reason.c_str());
-        throw Exception(false, translated("Failed to import %s into %s: %s"), m_path.c_str(),
-                        basePath.c_str(), reason.c_str());
+        throw temporary.failure(e.what(), m_path, basePath);
     }
     // Written without a journal or syncs: made durable before it replaces anything.
     const int fd = ::open(temporary.path().c_str(), O_RDONLY);

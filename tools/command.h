@@ -21,3 +21,7 @@ const std::vector<const ToolCommand*>& tool_commands();
 
 // A whole decimal number within low..high, for the commands' options.
 bool read_number(const std::string& text, long low, long high, long* out);
+
+// Lists the skipped entries ("N malformed WHAT skipped:", the messages kept,
+// "..." for the rest) on standard error; the exit status: 0 for none, else 1.
+int report_skipped(long long skipped, const char* what, const std::vector<std::string>& messages);

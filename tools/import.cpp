@@ -46,14 +46,7 @@ int run_import(const std::vector<std::string>& args)
         if (progressShown)
             fprintf(stderr, "\n");
         printf("%s: %d games, %d headings\n", cdb.c_str(), report.games, report.headings);
-        if (report.skipped == 0)
-            return 0;
-        fprintf(stderr, "%d malformed games skipped:\n", report.skipped);
-        for (const std::string& message : report.messages)
-            fprintf(stderr, "%s\n", message.c_str());
-        if (static_cast<size_t>(report.skipped) > report.messages.size())
-            fprintf(stderr, "...\n");
-        return 1;
+        return report_skipped(report.skipped, "games", report.messages);
     } catch (const Exception& e) {
         if (progressShown)
             fprintf(stderr, "\n");

@@ -44,6 +44,18 @@ bool read_number(const std::string& text, long low, long high, long* out)
     return true;
 }
 
+int report_skipped(long long skipped, const char* what, const std::vector<std::string>& messages)
+{
+    if (skipped == 0)
+        return 0;
+    fprintf(stderr, "%lld malformed %s skipped:\n", skipped, what);
+    for (const std::string& message : messages)
+        fprintf(stderr, "%s\n", message.c_str());
+    if (static_cast<size_t>(skipped) > messages.size())
+        fprintf(stderr, "...\n");
+    return 1;
+}
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);

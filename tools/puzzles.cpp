@@ -129,14 +129,7 @@ int run_puzzles(const std::vector<std::string>& args)
             fprintf(stderr, "\n");
         printf("%s: %lld puzzles (%lld read)\n", base.c_str(), static_cast<long long>(report.kept),
                static_cast<long long>(report.read));
-        if (report.malformed == 0)
-            return 0;
-        fprintf(stderr, "%lld malformed rows skipped:\n", static_cast<long long>(report.malformed));
-        for (const std::string& message : report.messages)
-            fprintf(stderr, "%s\n", message.c_str());
-        if (static_cast<size_t>(report.malformed) > report.messages.size())
-            fprintf(stderr, "...\n");
-        return 1;
+        return report_skipped(report.malformed, "rows", report.messages);
     } catch (const Exception& e) {
         if (progressShown)
             fprintf(stderr, "\n");

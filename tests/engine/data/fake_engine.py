@@ -133,8 +133,8 @@ def uci(line):
         return
     if words[0] == "uci":
         options = ["option name Hash type spin default 1 min 1 max 8"]
-        for spec in args.option:
-            name, kind, default, *bounds = spec.replace("+", " ").split(":")
+        for entry in args.option:
+            name, kind, default, *bounds = entry.replace("+", " ").split(":")
             line = "option name %s type %s default %s" % (name, kind, default)
             if bounds:
                 line += " min %s max %s" % tuple(bounds)
