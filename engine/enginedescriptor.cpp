@@ -51,6 +51,8 @@ void EngineDescriptor::parse(const std::string& entry, const std::string& rootPa
     if (m_command.empty())
         throw Exception(true, kInvalidEntry, entry.c_str(), kSource, __LINE__);
 
-    m_program = rootPath + "/" + vacuum(m_command[0]);
+    // A path from the root of the file system is taken as written.
+    const std::string program = vacuum(m_command[0]);
+    m_program = program[0] == '/' ? program : rootPath + "/" + program;
     m_workingDirectory = get_path(m_program);
 }

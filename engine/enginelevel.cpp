@@ -37,10 +37,10 @@ const Rung kLadder[EngineLevel::kCount] = {
     {N_("9 · candidate master, up to 2 s"), 13, 2450, 0, 14, 2},
     {N_("10 · master, up to 2 s"), 15, 2600, 0, 16, 2},
     {N_("11 · strong master, up to 3 s"), 18, 2750, 0, 18, 3},
-    {N_("12 · grandmaster, up to 3 s"), -1, 0, 0, 14, 3},
-    {N_("13 · strong grandmaster, up to 5 s"), -1, 0, 0, 17, 5},
+    {N_("12 · grandmaster, up to 3 s"), -1, 0, 0, 16, 3},
+    {N_("13 · strong grandmaster, up to 5 s"), -1, 0, 0, 18, 5},
     {N_("14 · near full strength, up to 10 s"), -1, 0, 0, 20, 10},
-    {N_("15 · full strength, up to 15 s"), -1, 0, 0, 24, 15},
+    {N_("15 · full strength, up to 15 s"), -1, 0, 0, 23, 15},
 };
 
 int scaled(const UciOptions::Option& option, int outOf20)

@@ -48,6 +48,7 @@ struct Player {
     int level = EngineLevel::kCount - 1;
     std::string label; // "I:L name"
     std::vector<qint64> answerMs;
+    bool started = false;
 };
 
 // "I" or "I:LEVEL", the level counted from 0.
@@ -162,6 +163,7 @@ const char* draw_reason_text(DrawReason reason)
 struct Outcome {
     GameResult result = ResultInProgress;
     std::string reason;
+    bool stopsMatch = false; // an engine that never started: no game can be played
 };
 
 Outcome lost_by(Color side, const std::string& why)
@@ -196,8 +198,11 @@ Outcome play_game(Game& game, Player* players[2], const std::vector<Move>& openi
                 engine.reset(
                     EngineFactory::instance().createEngine(player.index, player.level + 1));
             } catch (const Exception& e) {
-                return lost_by(side, std::string("could not start: ") + e.what());
+                Outcome lost = lost_by(side, std::string("could not start: ") + e.what());
+                lost.stopsMatch = !player.started;
+                return lost;
             }
+            player.started = true;
             engine->setGreetingTimeout(kGreetingMs);
             engine->setLevel(player.level);
         }
@@ -242,14 +247,15 @@ std::string elo_text(long wins, long draws, long losses)
     auto elo = [](double s) { return -400.0 * std::log10(1.0 / s - 1.0); };
     if (p <= 0.0 || p >= 1.0)
         return p <= 0.0 ? "-inf" : "+inf";
+    const double difference = std::round(elo(p)) + 0.0; // never "-0"
     const double variance =
         (wins * (1 - p) * (1 - p) + draws * (0.5 - p) * (0.5 - p) + losses * p * p) / n;
     const double margin = 1.96 * std::sqrt(variance / n);
     char text[64];
     if (p - margin <= 0.0 || p + margin >= 1.0)
-        snprintf(text, sizeof text, "%+.0f +/- inf", elo(p));
+        snprintf(text, sizeof text, "%+.0f +/- inf", difference);
     else
-        snprintf(text, sizeof text, "%+.0f +/- %.0f", elo(p),
+        snprintf(text, sizeof text, "%+.0f +/- %.0f", difference,
                  (elo(p + margin) - elo(p - margin)) / 2);
     return text;
 }
@@ -352,6 +358,10 @@ int run_match(const std::vector<std::string>& args)
         game.open();
         const Outcome outcome =
             play_game(game, players, openings[static_cast<size_t>(g) % openings.size()], maxPlies);
+        if (outcome.stopsMatch) {
+            fprintf(stderr, "match: %s\n", outcome.reason.c_str());
+            return 2;
+        }
         const char* result = Game::game_result_to_str(outcome.result);
         printf("%ld\twhite: %s\t%s\t%s\n", g + 1, players[White]->label.c_str(), result,
                outcome.reason.c_str());

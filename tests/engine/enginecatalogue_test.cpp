@@ -39,6 +39,10 @@ TEST(EngineDescriptor, EntryGivesKindNameProgramFolderAndArguments)
     EXPECT_EQ(b.getProgram(), "/r/b");
     EXPECT_EQ(b.getWorkingDirectory(), "/r");
 
+    EngineDescriptor absolute("UCI|Engine C|/usr/games/c --uci", "/r");
+    EXPECT_EQ(absolute.getProgram(), "/usr/games/c");
+    EXPECT_EQ(absolute.getWorkingDirectory(), "/usr/games");
+
     EngineDescriptor human("HUM|Human|-", "/r");
     EXPECT_EQ(human.getKind(), EngineDescriptor::Human);
 

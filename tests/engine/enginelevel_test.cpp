@@ -142,7 +142,7 @@ TEST(UciDriver, SendsTheOptionsOfTheLevelBeforeTheSearch)
                                                   "setoption name Skill Level value 20\n"
                                                   "setoption name UCI_LimitStrength value false\n"
                                                   "setoption name MultiPV value 1\n" +
-                                                  position + "go depth 24 movetime 15000\n");
+                                                  position + "go depth 23 movetime 15000\n");
 }
 
 TEST(XBoardDriver, LevelSendsDepthAndTimeAtOnceAndWhenReady)

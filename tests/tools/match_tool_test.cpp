@@ -61,6 +61,7 @@ TEST_F(MatchTool, GamesEndedByTheRulesOfTheGame)
 }
 
 // A crashing, illegal or silent engine loses; the next game starts a fresh process.
+// An engine that never starts stops the match.
 TEST_F(MatchTool, FailingEnginesLoseAndTheMatchGoesOn)
 {
     entries({"HUM|Human|-", "UCI|Mater|fake_engine.py --answer d8h4",
@@ -68,7 +69,7 @@ TEST_F(MatchTool, FailingEnginesLoseAndTheMatchGoesOn)
              "UCI|Silent|fake_engine.py --silent", "UCI|Absent|engines/none"});
     const std::string openings = m_dir.file("openings.pgn");
     writeFile(openings, kFoolsMate);
-    for (const char* loser : {"2", "3", "4", "5"}) {
+    for (const char* loser : {"2", "3", "4"}) {
         const tooltest::ToolRun r =
             run({"--white", "1", "--black", loser, "--games", "2", "--openings", openings});
         ASSERT_EQ(r.status, 0) << r.err;
@@ -78,6 +79,12 @@ TEST_F(MatchTool, FailingEnginesLoseAndTheMatchGoesOn)
         EXPECT_EQ(lines[1], "2 0-1\tcheckmate") << loser;
         EXPECT_NE(r.out.find("+2 =0 -0, score 100.0 %"), std::string::npos) << r.out;
     }
+    const tooltest::ToolRun absent =
+        run({"--white", "1", "--black", "5", "--games", "2", "--openings", openings});
+    EXPECT_EQ(absent.status, 2);
+    EXPECT_EQ(absent.out, "");
+    EXPECT_NE(absent.err.find("Black could not start: Couldn't start process"), std::string::npos)
+        << absent.err;
 }
 
 TEST_F(MatchTool, BadArgumentsAndOpeningsAreRefused)
