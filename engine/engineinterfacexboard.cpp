@@ -16,6 +16,8 @@ const char kMovePattern[] = "^[ \t]*(move|My move is[ \t]*:?)[ \t]+"
 const char kFeature[] = "feature ";
 // A result instead of a move: "0-1 {White resigns}", "1/2-1/2 {Draw by repetition}".
 const char kResultPattern[] = "^[ \t]*(1-0|0-1|1/2-1/2)([ \t]|$)";
+// How long the features are awaited before any line will do, as the protocol says.
+const int kFeatureWaitMs = 2000;
 } // namespace
 
 EngineInterfaceXBoard::EngineInterfaceXBoard(const EngineDescriptor& descriptor, int depth)
@@ -25,6 +27,9 @@ EngineInterfaceXBoard::EngineInterfaceXBoard(const EngineDescriptor& descriptor,
     write("xboard");
     write("protover 2");
     startGreetingTimer();
+    m_featureTimer.setSingleShot(true);
+    connect(&m_featureTimer, &QTimer::timeout, this, &EngineInterfaceXBoard::onFeatureWaitOver);
+    m_featureTimer.start(kFeatureWaitMs);
 }
 
 EngineInterfaceXBoard::~EngineInterfaceXBoard()
@@ -80,29 +85,49 @@ bool EngineInterfaceXBoard::isRefusal() const
     return false;
 }
 
-// "Illegal move: sd 1" or "Error (unknown command): sd": the engine takes no
-// "sd"; older engines know "depth" instead.
+// "Illegal move: sd 1", "Invalid move: sd 1" or "Error (unknown command): sd":
+// the engine takes no "sd"; such engines know "depth" instead.
 bool EngineInterfaceXBoard::isDepthRefusal() const
 {
     if (m_depthCommand != "sd" ||
-        (m_line.compare(0, 5, "Error") != 0 && m_line.compare(0, 12, "Illegal move") != 0))
+        (m_line.compare(0, 5, "Error") != 0 && m_line.compare(0, 12, "Illegal move") != 0 &&
+         m_line.compare(0, 12, "Invalid move") != 0))
         return false;
     const size_t colon = m_line.find(':');
     return colon != std::string::npos && vacuum(m_line.substr(colon + 1)).compare(0, 2, "sd") == 0;
 }
 
+void EngineInterfaceXBoard::becomeReady()
+{
+    m_featureTimer.stop();
+    m_state = Ready;
+    if (m_level >= 0)
+        setLevel(m_level);
+    else
+        setDepth(m_depth);
+    sendPendingRequest();
+}
+
+// The greeting time-out still runs until the engine says anything at all.
+void EngineInterfaceXBoard::onFeatureWaitOver()
+{
+    if (m_state == WaitingFeature && !hasStopped()) {
+        if (g_pLog)
+            g_pLog->write(2, Log::Warning, "Engine %s sent no features; taken as ready",
+                          m_name.c_str());
+        becomeReady();
+    }
+}
+
 void EngineInterfaceXBoard::process()
 {
+    if (!m_heard) {
+        m_heard = true;
+        greetingAnswered();
+    }
     if (m_state == WaitingFeature) {
-        if (m_line.compare(0, sizeof kFeature - 1, kFeature) == 0) {
-            greetingAnswered();
-            m_state = Ready;
-            if (m_level >= 0)
-                setLevel(m_level);
-            else
-                setDepth(m_depth);
-            sendPendingRequest();
-        }
+        if (m_line.compare(0, sizeof kFeature - 1, kFeature) == 0)
+            becomeReady();
         return;
     }
     if (isDepthRefusal()) {

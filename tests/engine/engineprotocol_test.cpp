@@ -106,6 +106,15 @@ TEST(XBoardDriver, GreetsSetsDepthThenSendsPositionMoveAndGo)
     // Later feature lines changed nothing; the new depth went out at once.
     EXPECT_EQ(s.received(), greeting + "force\nsetboard " + fen + "\ne2e4\ngo\nsd 2\n");
     EXPECT_EQ(s.listener.moves.size(), 2u);
+
+    // Like GNU Chess, whose features may stay in its output buffer: two seconds
+    // without them will do; "Invalid move: sd" is a refusal too.
+    XBoardSession late("XBOARD", "--protocol xboard --features 0 --reply sd=Invalid_move:_{}");
+    late.engine->setDepth(4);
+    late.engine->playMove(start, Move());
+    ASSERT_TRUE(late.waitForMoves(1));
+    EXPECT_EQ(late.received(), "xboard\nprotover 2\nsd 4\nsd 4\nforce\nsetboard " + fen +
+                                   "\ngo\ndepth 4\n");
 }
 
 // The engine's output varies; the answer does not.

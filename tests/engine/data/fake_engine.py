@@ -154,7 +154,8 @@ def xboard(line):
     if words[0] == "protover":
         features = ['feature myname="Fake" setboard=1 usermove=0 san=0',
                     "feature sigint=0 sigterm=0", "feature done=1"]
-        send(*features[:max(args.features - 1, 0)], features[-1])
+        if args.features > 0:
+            send(*features[:args.features - 1], features[-1])
     elif words[0] == "go":
         prefix = args.prefix if args.prefix is not None else "move "
         return search(prefix + args.answer)
