@@ -30,14 +30,27 @@ const char kUsage[] =
     "[--openings FILE.pgn] [--pgn OUT.pgn] [--max-plies P]\n";
 
 // Short lines so that the games differ; each game starts from the next.
-const char kOpenings[] = "[Event \"?\"]\n\n1. e4 e5 2. Nf3 Nc6 *\n\n"
-                         "[Event \"?\"]\n\n1. d4 d5 2. c4 e6 *\n\n"
-                         "[Event \"?\"]\n\n1. e4 c5 2. Nf3 d6 *\n\n"
-                         "[Event \"?\"]\n\n1. d4 Nf6 2. c4 g6 *\n\n"
-                         "[Event \"?\"]\n\n1. e4 e6 2. d4 d5 *\n\n"
-                         "[Event \"?\"]\n\n1. c4 e5 2. Nc3 Nf6 *\n\n"
-                         "[Event \"?\"]\n\n1. e4 c6 2. d4 d5 *\n\n"
-                         "[Event \"?\"]\n\n1. Nf3 d5 2. g3 Nf6 *\n\n";
+const char kOpenings[] =
+    "[Event \"?\"]\n\n1. e4 e5 2. Nf3 Nc6 *\n\n"
+    "[Event \"?\"]\n\n1. d4 d5 2. c4 e6 *\n\n"
+    "[Event \"?\"]\n\n1. e4 c5 2. Nf3 d6 *\n\n"
+    "[Event \"?\"]\n\n1. d4 Nf6 2. c4 g6 *\n\n"
+    "[Event \"?\"]\n\n1. e4 e6 2. d4 d5 *\n\n"
+    "[Event \"?\"]\n\n1. c4 e5 2. Nc3 Nf6 *\n\n"
+    "[Event \"?\"]\n\n1. e4 c6 2. d4 d5 *\n\n"
+    "[Event \"?\"]\n\n1. Nf3 d5 2. g3 Nf6 *\n\n"
+    "[Event \"?\"]\n\n1. e4 e5 2. Nf3 Nf6 *\n\n"
+    "[Event \"?\"]\n\n1. d4 Nf6 2. c4 e6 *\n\n"
+    "[Event \"?\"]\n\n1. e4 c5 2. Nc3 Nc6 *\n\n"
+    "[Event \"?\"]\n\n1. d4 d5 2. c4 c6 *\n\n"
+    "[Event \"?\"]\n\n1. e4 d6 2. d4 Nf6 *\n\n"
+    "[Event \"?\"]\n\n1. d4 f5 2. g3 Nf6 *\n\n"
+    "[Event \"?\"]\n\n1. e4 e5 2. f4 exf4 *\n\n"
+    "[Event \"?\"]\n\n1. c4 c5 2. Nf3 Nc6 *\n\n"
+    "[Event \"?\"]\n\n1. e4 d5 2. exd5 Qxd5 *\n\n"
+    "[Event \"?\"]\n\n1. d4 Nf6 2. Nf3 d5 *\n\n"
+    "[Event \"?\"]\n\n1. e4 g6 2. d4 Bg7 *\n\n"
+    "[Event \"?\"]\n\n1. b3 e5 2. Bb2 Nc6 *\n\n";
 
 // Time an engine gets beyond its level's bound to start and answer.
 const int kGraceMs = 5000;
