@@ -30,27 +30,26 @@ const char kUsage[] =
     "[--openings FILE.pgn] [--pgn OUT.pgn] [--max-plies P]\n";
 
 // Short lines so that the games differ; each game starts from the next.
-const char kOpenings[] =
-    "[Event \"?\"]\n\n1. e4 e5 2. Nf3 Nc6 *\n\n"
-    "[Event \"?\"]\n\n1. d4 d5 2. c4 e6 *\n\n"
-    "[Event \"?\"]\n\n1. e4 c5 2. Nf3 d6 *\n\n"
-    "[Event \"?\"]\n\n1. d4 Nf6 2. c4 g6 *\n\n"
-    "[Event \"?\"]\n\n1. e4 e6 2. d4 d5 *\n\n"
-    "[Event \"?\"]\n\n1. c4 e5 2. Nc3 Nf6 *\n\n"
-    "[Event \"?\"]\n\n1. e4 c6 2. d4 d5 *\n\n"
-    "[Event \"?\"]\n\n1. Nf3 d5 2. g3 Nf6 *\n\n"
-    "[Event \"?\"]\n\n1. e4 e5 2. Nf3 Nf6 *\n\n"
-    "[Event \"?\"]\n\n1. d4 Nf6 2. c4 e6 *\n\n"
-    "[Event \"?\"]\n\n1. e4 c5 2. Nc3 Nc6 *\n\n"
-    "[Event \"?\"]\n\n1. d4 d5 2. c4 c6 *\n\n"
-    "[Event \"?\"]\n\n1. e4 d6 2. d4 Nf6 *\n\n"
-    "[Event \"?\"]\n\n1. d4 f5 2. g3 Nf6 *\n\n"
-    "[Event \"?\"]\n\n1. e4 e5 2. f4 exf4 *\n\n"
-    "[Event \"?\"]\n\n1. c4 c5 2. Nf3 Nc6 *\n\n"
-    "[Event \"?\"]\n\n1. e4 d5 2. exd5 Qxd5 *\n\n"
-    "[Event \"?\"]\n\n1. d4 Nf6 2. Nf3 d5 *\n\n"
-    "[Event \"?\"]\n\n1. e4 g6 2. d4 Bg7 *\n\n"
-    "[Event \"?\"]\n\n1. b3 e5 2. Bb2 Nc6 *\n\n";
+const char kOpenings[] = "[Event \"?\"]\n\n1. e4 e5 2. Nf3 Nc6 *\n\n"
+                         "[Event \"?\"]\n\n1. d4 d5 2. c4 e6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 c5 2. Nf3 d6 *\n\n"
+                         "[Event \"?\"]\n\n1. d4 Nf6 2. c4 g6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 e6 2. d4 d5 *\n\n"
+                         "[Event \"?\"]\n\n1. c4 e5 2. Nc3 Nf6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 c6 2. d4 d5 *\n\n"
+                         "[Event \"?\"]\n\n1. Nf3 d5 2. g3 Nf6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 e5 2. Nf3 Nf6 *\n\n"
+                         "[Event \"?\"]\n\n1. d4 Nf6 2. c4 e6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 c5 2. Nc3 Nc6 *\n\n"
+                         "[Event \"?\"]\n\n1. d4 d5 2. c4 c6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 d6 2. d4 Nf6 *\n\n"
+                         "[Event \"?\"]\n\n1. d4 f5 2. g3 Nf6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 e5 2. f4 exf4 *\n\n"
+                         "[Event \"?\"]\n\n1. c4 c5 2. Nf3 Nc6 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 d5 2. exd5 Qxd5 *\n\n"
+                         "[Event \"?\"]\n\n1. d4 Nf6 2. Nf3 d5 *\n\n"
+                         "[Event \"?\"]\n\n1. e4 g6 2. d4 Bg7 *\n\n"
+                         "[Event \"?\"]\n\n1. b3 e5 2. Bb2 Nc6 *\n\n";
 
 // Time an engine gets beyond its level's bound to start and answer.
 const int kGraceMs = 5000;
@@ -79,10 +78,16 @@ bool read_player(const std::string& text, Player* player)
     return true;
 }
 
-// The main lines of the games of a PGN text, as moves from the start.
-std::vector<std::vector<Move>> read_openings(std::istream& in, const std::string& source)
+// A start position and the moves played from it.
+struct Opening {
+    Board start;
+    std::vector<Move> moves;
+};
+
+// The main lines of the games of a PGN text, each from its start position.
+std::vector<Opening> read_openings(std::istream& in, const std::string& source)
 {
-    std::vector<std::vector<Move>> lines;
+    std::vector<Opening> lines;
     for (int number = 1;; ++number) {
         Game game;
         try {
@@ -92,13 +97,10 @@ std::vector<std::vector<Move>> read_openings(std::istream& in, const std::string
         } catch (const Exception& e) {
             throw Exception(false, "%s: game %d: %s", source.c_str(), number, e.what());
         }
-        if (game.setUp)
-            throw Exception(false, "%s: game %d starts from a set-up position", source.c_str(),
-                            number);
-        std::vector<Move> moves;
+        Opening opening{game.startBoard, {}};
         for (PGNMove* m = game.root->findNextMove(); m; m = m->findNextMove())
-            moves.push_back(m->move);
-        lines.push_back(moves);
+            opening.moves.push_back(m->move);
+        lines.push_back(opening);
     }
     if (lines.empty())
         throw Exception(false, "%s holds no game", source.c_str());
@@ -185,15 +187,15 @@ Outcome lost_by(Color side, const std::string& why)
             std::string(side == White ? "White" : "Black") + " " + why};
 }
 
-// Plays one game in game (open, on the start position) between two players,
-// each through a fresh driver of the program.
-Outcome play_game(Game& game, Player* players[2], const std::vector<Move>& opening, long maxPlies)
+// Plays one game in game (open, on the opening's start position) between two
+// players, each through a fresh driver of the program.
+Outcome play_game(Game& game, Player* players[2], const Opening& opening, long maxPlies)
 {
-    for (const Move& move : opening)
+    for (const Move& move : opening.moves)
         game.addMove(move);
     std::unique_ptr<EngineInterfaceAbstract> engines[2];
     Answer answer;
-    for (long plies = static_cast<long>(opening.size());; ++plies) {
+    for (long plies = static_cast<long>(opening.moves.size());; ++plies) {
         PGNMove* current = game.current;
         if (current->result == ResultDraw)
             return {ResultDraw, draw_reason_text(current->drawReason)};
@@ -314,7 +316,7 @@ int run_match(const std::vector<std::string>& args)
     if (config.empty() || whiteText.empty() || blackText.empty() || games < 0)
         return usage_error("%s", "--config, --white, --black and --games are required");
 
-    std::vector<std::vector<Move>> openings;
+    std::vector<Opening> openings;
     try {
         if (openingsFile.empty()) {
             std::istringstream in(kOpenings);
@@ -367,10 +369,10 @@ int run_match(const std::vector<std::string>& args)
         // The --white entry has White in the odd-numbered games.
         const bool swapped = g % 2 == 1;
         Player* players[2] = {swapped ? &black : &white, swapped ? &white : &black};
-        Game game;
+        const Opening& opening = openings[static_cast<size_t>(g) % openings.size()];
+        Game game(opening.start);
         game.open();
-        const Outcome outcome =
-            play_game(game, players, openings[static_cast<size_t>(g) % openings.size()], maxPlies);
+        const Outcome outcome = play_game(game, players, opening, maxPlies);
         if (outcome.stopsMatch) {
             fprintf(stderr, "match: %s\n", outcome.reason.c_str());
             return 2;

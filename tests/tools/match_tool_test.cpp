@@ -30,6 +30,7 @@ protected:
 
 // Every game starts after 1.f3 e5 2.g4: Black to move mates with Qh4.
 const char kFoolsMate[] = "[Event \"?\"]\n\n1. f3 e5 2. g4 *\n";
+const char kFoolsMatePosition[] = "rnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq - 0 2";
 
 } // namespace
 
@@ -38,8 +39,11 @@ TEST_F(MatchTool, GamesEndedByTheRulesOfTheGame)
     entries({"HUM|Human|-", "UCI|Mater|fake_engine.py --answer d8h4",
              "UCI|Other|fake_engine.py --answer e2e4"});
     const std::string openings = m_dir.file("openings.pgn");
+    // The third opening is the first one's position, set up.
     writeFile(openings, std::string(kFoolsMate) +
-                            "\n[Event \"?\"]\n\n1. Nf3 Nf6 2. Ng1 Ng8 3. Nf3 Nf6 4. Ng1 Ng8 *\n");
+                            "\n[Event \"?\"]\n\n1. Nf3 Nf6 2. Ng1 Ng8 3. Nf3 Nf6 4. Ng1 Ng8 *\n"
+                            "\n[SetUp \"1\"]\n[FEN \"" +
+                            kFoolsMatePosition + "\"]\n\n*\n");
     const std::string pgn = m_dir.file("games.pgn");
     const tooltest::ToolRun r = run({"--white", "2:14", "--black", "1:0", "--games", "3",
                                      "--openings", openings, "--pgn", pgn});
@@ -54,6 +58,8 @@ TEST_F(MatchTool, GamesEndedByTheRulesOfTheGame)
     const std::string games = testsupport::readFile(pgn);
     EXPECT_NE(games.find("1.f3 e5 2.g4 Qh4# 0-1"), std::string::npos) << games;
     EXPECT_NE(games.find("[White \"2:14 Other (level 15)\"]"), std::string::npos) << games;
+    EXPECT_NE(games.find(std::string("[FEN \"") + kFoolsMatePosition + "\"]"), std::string::npos)
+        << games;
 
     const tooltest::ToolRun limited =
         run({"--white", "1", "--black", "2", "--games", "1", "--max-plies", "3"});
