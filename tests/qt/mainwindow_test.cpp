@@ -687,16 +687,18 @@ TEST(MainWindow, LargeImportShowsItsProgressAtMostOnceASecond)
     EXPECT_EQ(window.getDocument().database.path(), shell.dataPath() + "/sample.cdb");
     ASSERT_FALSE(recorder.shown.empty());
     EXPECT_EQ(recorder.shown.front().second, QStringLiteral("Importing PGN: 0 games read"));
-    // One drawing per second at most, each with more games than the last.
+    // One drawing per second at most, each with more games than the last; a
+    // loaded machine may paint one late and the next in time.
     int lastGames = -1;
     qint64 lastTime = -1000;
     for (const auto& [time, text] : recorder.shown) {
         const int games = text.section(QLatin1Char(' '), 2, 2).toInt();
         EXPECT_GT(games, lastGames) << text.toStdString();
-        EXPECT_GE(time - lastTime, 950) << text.toStdString();
+        EXPECT_GE(time - lastTime, 500) << text.toStdString();
         lastGames = games;
         lastTime = time;
     }
+    EXPECT_LE(recorder.shown.size(), static_cast<size_t>(took / 1000 + 2));
     EXPECT_GE(window.getDocument().database.getLastRowID(), 22000);
     if (took > 2500) {
         EXPECT_GE(recorder.shown.size(), 2u) << "import took " << took << " ms";
