@@ -4,10 +4,22 @@
 
 namespace {
 constexpr size_t kMessageBuffer = 8192;
+
+// Control characters quoted from a file (an escape sequence, a bell) reach no
+// terminal or dialog; line breaks and tabs stay.
+std::string printable(std::string text)
+{
+    for (char& c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\n' && c != '\t') || u == 0x7F)
+            c = '?';
+    }
+    return text;
 }
+} // namespace
 
 Exception::Exception(bool critical, std::string message)
-    : m_critical(critical), m_message(std::move(message))
+    : m_critical(critical), m_message(printable(std::move(message)))
 {
 }
 
@@ -24,7 +36,7 @@ void Exception::formatMessage(const char* format, va_list args)
     char buffer[kMessageBuffer];
     vsnprintf(buffer, sizeof buffer, format, args);
     buffer[kMessageBuffer - 1] = '\0';
-    m_message = buffer;
+    m_message = printable(buffer);
 }
 
 void Exception::formatMessage(const char* format, ...)

@@ -54,3 +54,13 @@ void append_utf8(std::string& out, unsigned code)
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
+
+std::string excerpt(const std::string& text, size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end) + "...";
+}

@@ -16,3 +16,6 @@ std::string get_path(const std::string& s);
 std::string get_base(const std::string& s);
 // Appends the UTF-8 bytes of the code point code (up to U+10FFFF).
 void append_utf8(std::string& out, unsigned code);
+// At most maxBytes of text for quoting it in a message, cut before a UTF-8
+// sequence and followed by "..." when cut.
+std::string excerpt(const std::string& text, size_t maxBytes);

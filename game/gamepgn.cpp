@@ -20,6 +20,9 @@
 
 namespace {
 
+// The longest part of a bad line quoted in a message.
+const size_t kQuotedLine = 200;
+
 // ---------------------------------------------------------------- text lines
 
 bool is_valid_utf8(const std::string& s)
@@ -313,7 +316,7 @@ bool Game::load(std::istream& in)
         if (!parse_header(line, &name, &value)) {
             skip_rest_of_game(reader, line[0] != '[');
             throw Exception(false, "Error parsing PGN file. Game header has invalid attribute: %s",
-                            line.c_str());
+                            excerpt(line, kQuotedLine).c_str());
         }
         if (name == "Event") {
             event = value;

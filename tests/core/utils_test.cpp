@@ -36,6 +36,13 @@ TEST(Utils, PathsAndBases)
     EXPECT_EQ(get_base("noext"), "noext");
 }
 
+TEST(Utils, ExcerptCutsBeforeAUtf8Sequence)
+{
+    EXPECT_EQ(excerpt("short", 5), "short");
+    EXPECT_EQ(excerpt("ab\xc3\xa9z", 3), "ab...");
+    EXPECT_EQ(excerpt("ab\xc3\xa9z", 4), "ab\xc3\xa9...");
+}
+
 TEST(Utils, GameResultTexts)
 {
     EXPECT_STREQ(game_result_to_message(ResultInProgress), "In progress");

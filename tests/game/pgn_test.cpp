@@ -175,6 +175,16 @@ TEST(PGNLoad, MalformedGamesFailAndTheNextGameIsRead)
     ASSERT_EQ(broken.games.size(), 1u);
     EXPECT_EQ(broken.games[0].event, "y");
 
+    // A binary file's line: its start only, and no control character.
+    const std::string binary = "\x7f" "ELF\x1b[2J\x07" + std::string(400, '\xe9') + "\n";
+    Loaded garbage = load_all(binary);
+    ASSERT_EQ(garbage.errors.size(), 1u);
+    const std::string quoted = "game 1: Error parsing PGN file. Game header has invalid attribute: "
+                               "?ELF?[2J?";
+    EXPECT_EQ(garbage.errors[0].substr(0, quoted.size()), quoted);
+    // The line, read as Latin-1, is cut after 200 bytes.
+    EXPECT_EQ(garbage.errors[0].size(), quoted.size() - 9 + 199 + 3) << garbage.errors[0];
+
     // An unreadable FEN.
     Loaded fen = load_all("[FEN \"8/8/9 w - - 0 1\"]\n\n*\n\n[Event \"y\"]\n\n*\n");
     ASSERT_EQ(fen.errors.size(), 1u);
