@@ -176,7 +176,9 @@ TEST(PGNLoad, MalformedGamesFailAndTheNextGameIsRead)
     EXPECT_EQ(broken.games[0].event, "y");
 
     // A binary file's line: its start only, and no control character.
-    const std::string binary = "\x7f" "ELF\x1b[2J\x07" + std::string(400, '\xe9') + "\n";
+    const std::string binary = "\x7f"
+                               "ELF\x1b[2J\x07" +
+                               std::string(400, '\xe9') + "\n";
     Loaded garbage = load_all(binary);
     ASSERT_EQ(garbage.errors.size(), 1u);
     const std::string quoted = "game 1: Error parsing PGN file. Game header has invalid attribute: "
