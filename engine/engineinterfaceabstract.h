@@ -95,6 +95,8 @@ protected:
     void reportResult(const std::string& result);
     // The engine has no move for the open request.
     void reportNoMove();
+    // The side to move in the position of the last request.
+    Color askedSide() const { return m_askedSide; }
     // For a driver's destructor, after it told a searching engine to stop:
     // waits up to kStopTimeout for the answer, a line starting with answer.
     bool awaitStopAnswer(const char* answer);

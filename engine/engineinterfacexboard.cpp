@@ -11,13 +11,23 @@
 namespace {
 // "move e7e5" or the older "My move is: e7e5", alone on the line: replies such
 // as "Illegal move: e2e4" name a move too and must not count as the answer.
+// Castling may come as "O-O" or "0-0-0" (Phalanx).
 const char kMovePattern[] = "^[ \t]*(move|My move is[ \t]*:?)[ \t]+"
-                            "([a-h][1-8][a-h][1-8][nNbBrRqQ]?)[ \t]*$";
+                            "([a-h][1-8][a-h][1-8][nNbBrRqQ]?|[O0]-[O0](-[O0])?)[+#]?[ \t]*$";
 const char kFeature[] = "feature ";
 // A result instead of a move: "0-1 {White resigns}", "1/2-1/2 {Draw by repetition}".
 const char kResultPattern[] = "^[ \t]*(1-0|0-1|1/2-1/2)([ \t]|$)";
 // How long the features are awaited before any line will do, as the protocol says.
 const int kFeatureWaitMs = 2000;
+
+// The king's move of a castling written "O-O" or "0-0-0"; other moves as they are.
+std::string coordinates(const std::string& move, Color side)
+{
+    if (move[0] != 'O' && move[0] != '0')
+        return move;
+    const char rank = side == White ? '1' : '8';
+    return std::string("e") + rank + (move.size() > 3 ? 'c' : 'g') + rank;
+}
 } // namespace
 
 EngineInterfaceXBoard::EngineInterfaceXBoard(const EngineDescriptor& descriptor, int depth)
@@ -146,7 +156,7 @@ void EngineInterfaceXBoard::process()
     }
     std::vector<std::string> groups;
     if (m_movePattern.search(m_line.c_str(), &groups) && groups.size() >= 3)
-        reportMove(groups[2]);
+        reportMove(coordinates(groups[2], askedSide()));
     else if (vacuum(m_line) == "resign")
         reportResult("");
     else if (m_resultPattern.search(m_line.c_str(), &groups) && groups.size() >= 2)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class Log;
 
 // One sub-command of inkmate-tool. Each command's source file registers itself
 // with a static ToolCommand object:
@@ -25,3 +28,16 @@ bool read_number(const std::string& text, long low, long high, long* out);
 // Lists the skipped entries ("N malformed WHAT skipped:", the messages kept,
 // "..." for the rest) on standard error; the exit status: 0 for none, else 1.
 int report_skipped(long long skipped, const char* what, const std::vector<std::string>& messages);
+
+// The program's log while it lives, written to FILE with the engine traffic
+// (nothing for an empty name). Throws Exception when FILE cannot be written.
+class ToolLog {
+public:
+    explicit ToolLog(const std::string& file);
+    ~ToolLog();
+    ToolLog(const ToolLog&) = delete;
+    ToolLog& operator=(const ToolLog&) = delete;
+
+private:
+    std::unique_ptr<Log> m_log;
+};

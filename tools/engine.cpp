@@ -146,18 +146,12 @@ int run_engine(const std::vector<std::string>& args)
     // Read only: nothing here writes settings. Its folder is the root path.
     ConfigFileQt settings(info.absolutePath(), configPath);
 
-    std::unique_ptr<Log> log;
-    if (!logFile.empty()) {
-        try {
-            log.reset(new Log(logFile, 3, 0));
-        } catch (const Exception& e) {
-            return fail("%s", e.what());
-        }
-        g_pLog = log.get();
+    std::unique_ptr<ToolLog> log;
+    try {
+        log = std::make_unique<ToolLog>(logFile);
+    } catch (const Exception& e) {
+        return fail("%s", e.what());
     }
-    struct LogReset {
-        ~LogReset() { g_pLog = nullptr; }
-    } logReset;
 
     EngineFactory& catalogue = EngineFactory::instance();
     std::unique_ptr<EngineInterfaceAbstract> engine;

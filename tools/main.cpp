@@ -1,5 +1,7 @@
 #include "tools/command.h"
 
+#include "core/log.h"
+
 #include <QCoreApplication>
 
 #include <cerrno>
@@ -70,4 +72,19 @@ int main(int argc, char** argv)
     fprintf(stderr, "inkmate-tool: unknown command '%s'\n", argv[1]);
     print_usage();
     return 2;
+}
+
+ToolLog::ToolLog(const std::string& file)
+{
+    if (file.empty())
+        return;
+    // Level 3 keeps every line sent to and read from the engines.
+    m_log.reset(new Log(file, 3, 0));
+    g_pLog = m_log.get();
+}
+
+ToolLog::~ToolLog()
+{
+    if (m_log)
+        g_pLog = nullptr;
 }

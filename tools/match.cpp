@@ -27,7 +27,7 @@ namespace {
 
 const char kUsage[] =
     "usage: inkmate-tool match --config FILE --white I[:LEVEL] --black J[:LEVEL] --games N "
-    "[--openings FILE.pgn] [--pgn OUT.pgn] [--max-plies P]\n";
+    "[--openings FILE.pgn] [--pgn OUT.pgn] [--max-plies P] [--log FILE]\n";
 
 // Short lines so that the games differ; each game starts from the next.
 const char kOpenings[] = "[Event \"?\"]\n\n1. e4 e5 2. Nf3 Nc6 *\n\n"
@@ -285,7 +285,7 @@ int usage_error(const char* format, const std::string& a)
 
 int run_match(const std::vector<std::string>& args)
 {
-    std::string config, openingsFile, pgnFile, whiteText, blackText;
+    std::string config, openingsFile, pgnFile, whiteText, blackText, logFile;
     long games = -1, maxPlies = 400;
     Player white, black;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -308,6 +308,8 @@ int run_match(const std::vector<std::string>& args)
             pgnFile = value;
         else if (option == "--max-plies")
             ok = read_number(value, 1, 100000, &maxPlies);
+        else if (option == "--log")
+            logFile = value;
         else
             return usage_error("unknown option '%s'", option);
         if (!ok)
@@ -355,6 +357,14 @@ int run_match(const std::vector<std::string>& args)
                                std::to_string(p->index));
         p->label = std::to_string(p->index) + ":" + std::to_string(p->level) + " " +
                    catalogue.getEngineName(p->index);
+    }
+
+    std::unique_ptr<ToolLog> log;
+    try {
+        log = std::make_unique<ToolLog>(logFile);
+    } catch (const Exception& e) {
+        fprintf(stderr, "match: %s\n", e.what());
+        return 2;
     }
 
     std::ofstream pgn;
@@ -419,7 +429,7 @@ int run_match(const std::vector<std::string>& args)
 
 ToolCommand g_matchCommand("match",
                            "--config FILE --white I[:LEVEL] --black J[:LEVEL] --games N "
-                           "[--openings FILE.pgn] [--pgn OUT.pgn] [--max-plies P]",
+                           "[--openings FILE.pgn] [--pgn OUT.pgn] [--max-plies P] [--log FILE]",
                            "play N games between two engines of a configuration at levels 0 to "
                            "14 (default 14), colours swapped every game; result per game and "
                            "the score of --white",

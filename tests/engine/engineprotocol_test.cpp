@@ -184,6 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{"XBoardGarbageFirst", "XBOARD", "--garbage", "e7e5"},
         OutputCase{"XBoardOldSyntax", "XBOARD", "--prefix My_move_is:_", "e7e5"},
         OutputCase{"XBoardPromotion", "XBOARD", "--answer a2a1Q", "a2a1q"},
+        OutputCase{"XBoardCastlingShort", "XBOARD", "--answer O-O", "e8g8"},
+        OutputCase{"XBoardCastlingLong", "XBOARD", "--answer 0-0-0+", "e8c8"},
         OutputCase{"XBoardIllegalMoveReply", "XBOARD", "--prefix Illegal_move:_", nullptr},
         OutputCase{"XBoardCommentLine", "XBOARD", "--prefix #_thinking_about_move_", nullptr}),
     [](const ::testing::TestParamInfo<OutputCase>& info) { return info.param.name; });
