@@ -17,11 +17,34 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
+// The process groups of the engines alive, for killAllGroups; 0 is a free slot.
+std::atomic<qint64> s_groups[64];
+static_assert(std::atomic<qint64>::is_always_lock_free, "used in a signal handler");
+
+void remember_group(qint64 pid)
+{
+    for (std::atomic<qint64>& slot : s_groups) {
+        qint64 free = 0;
+        if (slot.compare_exchange_strong(free, pid))
+            return;
+    }
+}
+
+void forget_group(qint64 pid)
+{
+    for (std::atomic<qint64>& slot : s_groups) {
+        qint64 expected = pid;
+        if (slot.compare_exchange_strong(expected, 0))
+            return;
+    }
+}
 // The format comes from the translation table: its "%s" is replaced by hand.
 std::string format_text(const char* format, const std::string& a)
 {
@@ -69,6 +92,16 @@ EngineInterfaceAbstract::EngineInterfaceAbstract(const EngineDescriptor& descrip
     m_requestTimer.setSingleShot(true);
     connect(&m_requestTimer, &QTimer::timeout, this, &EngineInterfaceAbstract::onRequestTimeout);
     m_pid = processId();
+    remember_group(m_pid);
+}
+
+void EngineInterfaceAbstract::killAllGroups()
+{
+    for (std::atomic<qint64>& slot : s_groups) {
+        const qint64 pid = slot.load();
+        if (pid > 0)
+            ::kill(static_cast<pid_t>(-pid), SIGKILL);
+    }
 }
 
 EngineInterfaceAbstract::~EngineInterfaceAbstract()
@@ -102,6 +135,7 @@ EngineInterfaceAbstract::~EngineInterfaceAbstract()
     }
     // What a wrapper script started may outlive it.
     killGroup();
+    forget_group(m_pid);
 }
 
 bool EngineInterfaceAbstract::awaitStopAnswer(const char* answer)

@@ -41,6 +41,11 @@ public:
     // answer that is terminated at once.
     ~EngineInterfaceAbstract() override;
 
+    // Kills the process group of every engine still alive. Safe to call in a
+    // signal handler: a command-line tool stopped by Ctrl-C leaves no engine
+    // searching on.
+    static void killAllGroups();
+
     // Asks for a move in the position reached by playing last in position.
     virtual void playMove(const Board& position, const Move& last) = 0;
     virtual void setDepth(int depth);

@@ -1,10 +1,12 @@
 #include "tools/command.h"
 
 #include "core/log.h"
+#include "engine/engineinterfaceabstract.h"
 
 #include <QCoreApplication>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,15 @@ std::vector<const ToolCommand*>& registry()
 {
     static std::vector<const ToolCommand*> commands;
     return commands;
+}
+
+// Engines run in process groups of their own, out of reach of the terminal's
+// Ctrl-C: they go with the tool, which then ends as the signal says.
+extern "C" void end_with_engines(int signal)
+{
+    EngineInterfaceAbstract::killAllGroups();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 void print_usage()
@@ -61,6 +72,8 @@ int report_skipped(long long skipped, const char* what, const std::vector<std::s
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, end_with_engines);
     if (argc < 2 || strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0) {
         print_usage();
         return argc < 2 ? 2 : 0;

@@ -3,8 +3,14 @@
 #include "tests/support/test_support.h"
 #include "tests/tools/toolfolder.h"
 
+#include <QProcess>
+#include <QThread>
+
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <fstream>
 #include <sstream>
 
 using testsupport::writeFile;
@@ -91,6 +97,37 @@ TEST_F(MatchTool, FailingEnginesLoseAndTheMatchGoesOn)
     EXPECT_EQ(absent.out, "");
     EXPECT_NE(absent.err.find("Black could not start: Couldn't start process"), std::string::npos)
         << absent.err;
+}
+
+// Ctrl-C ends the match and its engines, which are out of the terminal's reach.
+TEST_F(MatchTool, InterruptedMatchLeavesNoEngineRunning)
+{
+    const std::string pidFile = m_dir.file("engine.pid");
+    entries({"HUM|Human|-",
+             "UCI|Thinker|fake_engine.py --search-seconds 60 --busy --pidfile " + pidFile});
+    QProcess match;
+    match.start(QString::fromStdString(testsupport::binPath("inkmate-tool")),
+                {QStringLiteral("match"), QStringLiteral("--config"),
+                 QString::fromStdString(m_config), QStringLiteral("--white"), QStringLiteral("1"),
+                 QStringLiteral("--black"), QStringLiteral("1"), QStringLiteral("--games"),
+                 QStringLiteral("1")});
+    long pid = 0;
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        std::ifstream(pidFile) >> pid;
+        return pid > 0;
+    }));
+    // Gone, or a zombie nobody reaps in this container.
+    const auto running = [pid] {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string id, name, state;
+        return stat >> id >> name >> state && state != "Z";
+    };
+    EXPECT_TRUE(running());
+    QThread::msleep(500); // into its search
+    ::kill(static_cast<pid_t>(match.processId()), SIGINT);
+    ASSERT_TRUE(match.waitForFinished(10000));
+    EXPECT_EQ(match.exitStatus(), QProcess::CrashExit);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !running(); }, 5000));
 }
 
 TEST_F(MatchTool, BadArgumentsAndOpeningsAreRefused)

@@ -49,6 +49,7 @@ def parse_args():
     p.add_argument("--search-seconds", type=float, default=0,
                    help="search that long; only stop or ? end it early, quit waits for it")
     p.add_argument("--deaf", action="store_true", help="while searching, stop and ? are ignored")
+    p.add_argument("--busy", action="store_true", help="while searching, nothing is read")
     p.add_argument("--pidfile", help="write the process id there")
     p.add_argument("--reply", action="append", default=[],
                    help="WORD=TEXT: answer a line starting with WORD (MOVE: a bare move) "
@@ -87,6 +88,9 @@ def junk():
 
 def think():
     """Reads commands while searching: stop or ? ends the search; a quit is kept for later."""
+    if args.busy:
+        time.sleep(args.search_seconds)
+        return False
     deadline = time.time() + args.search_seconds
     quit_seen = False
     while time.time() < deadline:
