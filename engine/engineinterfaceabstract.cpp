@@ -25,22 +25,22 @@
 namespace {
 
 // The process groups of the engines alive, for killAllGroups; 0 is a free slot.
-std::atomic<qint64> s_groups[64];
-static_assert(std::atomic<qint64>::is_always_lock_free, "used in a signal handler");
+std::atomic<int> s_groups[64];
+static_assert(std::atomic<int>::is_always_lock_free, "used in a signal handler");
 
-void remember_group(qint64 pid)
+void remember_group(int pid)
 {
-    for (std::atomic<qint64>& slot : s_groups) {
-        qint64 free = 0;
+    for (std::atomic<int>& slot : s_groups) {
+        int free = 0;
         if (slot.compare_exchange_strong(free, pid))
             return;
     }
 }
 
-void forget_group(qint64 pid)
+void forget_group(int pid)
 {
-    for (std::atomic<qint64>& slot : s_groups) {
-        qint64 expected = pid;
+    for (std::atomic<int>& slot : s_groups) {
+        int expected = pid;
         if (slot.compare_exchange_strong(expected, 0))
             return;
     }
@@ -92,13 +92,13 @@ EngineInterfaceAbstract::EngineInterfaceAbstract(const EngineDescriptor& descrip
     m_requestTimer.setSingleShot(true);
     connect(&m_requestTimer, &QTimer::timeout, this, &EngineInterfaceAbstract::onRequestTimeout);
     m_pid = processId();
-    remember_group(m_pid);
+    remember_group(static_cast<int>(m_pid));
 }
 
 void EngineInterfaceAbstract::killAllGroups()
 {
-    for (std::atomic<qint64>& slot : s_groups) {
-        const qint64 pid = slot.load();
+    for (std::atomic<int>& slot : s_groups) {
+        const int pid = slot.load();
         if (pid > 0)
             ::kill(static_cast<pid_t>(-pid), SIGKILL);
     }
@@ -135,7 +135,7 @@ EngineInterfaceAbstract::~EngineInterfaceAbstract()
     }
     // What a wrapper script started may outlive it.
     killGroup();
-    forget_group(m_pid);
+    forget_group(static_cast<int>(m_pid));
 }
 
 bool EngineInterfaceAbstract::awaitStopAnswer(const char* answer)

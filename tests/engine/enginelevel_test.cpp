@@ -85,8 +85,10 @@ TEST(EngineLevel, LaddersForEnginesWithPartOfTheOptions)
     EXPECT_EQ(EngineLevel::forUci(0, skillOnly).uciOptionLines().front(),
               "setoption name Skill Level value 1");
     EXPECT_EQ(EngineLevel::forUci(5, skillOnly).uciOptionLines().front(),
-              "setoption name Skill Level value 4");
+              "setoption name Skill Level value 3");
     EXPECT_EQ(EngineLevel::forUci(11, skillOnly).uciOptionLines().front(),
+              "setoption name Skill Level value 8");
+    EXPECT_EQ(EngineLevel::forUci(12, skillOnly).uciOptionLines().front(),
               "setoption name Skill Level value 10");
 
     // Nothing to set: the depth ladder, bounded in time like every level.
@@ -134,15 +136,15 @@ TEST(UciDriver, SendsTheOptionsOfTheLevelBeforeTheSearch)
                                                   position + "go depth 1 movetime 1000\n" +
                                                   "setoption name Skill Level value 20\n"
                                                   "setoption name UCI_LimitStrength value true\n"
-                                                  "setoption name UCI_Elo value 2000\n"
+                                                  "setoption name UCI_Elo value 1850\n"
                                                   "setoption name MultiPV value 1\n" +
-                                                  position + "go depth 8 movetime 1000\n" +
+                                                  position + "go depth 6 movetime 1000\n" +
                                                   position +
-                                                  "go depth 8 movetime 1000\n"
+                                                  "go depth 6 movetime 1000\n"
                                                   "setoption name Skill Level value 20\n"
                                                   "setoption name UCI_LimitStrength value false\n"
                                                   "setoption name MultiPV value 1\n" +
-                                                  position + "go depth 23 movetime 15000\n");
+                                                  position + "go depth 20 movetime 15000\n");
 }
 
 TEST(XBoardDriver, LevelSendsDepthAndTimeAtOnceAndWhenReady)
