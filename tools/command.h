@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,4 +41,19 @@ public:
 
 private:
     std::unique_ptr<Log> m_log;
+};
+
+// When a command's progress line on standard error is due: not in the first
+// second, then at most every 200 ms.
+class ProgressPace {
+public:
+    bool due();
+    // Whether a line was shown (it then wants a line end before the result).
+    bool shown() const { return m_shown; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point m_start = Clock::now();
+    Clock::time_point m_last;
+    bool m_shown = false;
 };

@@ -3,7 +3,6 @@
 #include "core/exception.h"
 #include "tools/command.h"
 
-#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -26,29 +25,22 @@ int run_import(const std::vector<std::string>& args)
     }
     const std::string pgn = args[0];
     const std::string cdb = args.size() > 1 ? args[1] : default_base(pgn);
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    Clock::time_point shown;
-    bool progressShown = false;
+    ProgressPace pace;
     auto progress = [&](uint64_t done, uint64_t total, int games) {
-        const Clock::time_point now = Clock::now();
-        if (now - start < std::chrono::seconds(1) ||
-            (progressShown && now - shown < std::chrono::milliseconds(200)))
+        if (!pace.due())
             return;
-        shown = now;
-        progressShown = true;
         const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
         fprintf(stderr, "\rimporting %s: %3d%%, %d games", pgn.c_str(), percent, games);
         fflush(stderr);
     };
     try {
         const ChessBase::ImportReport report = ChessBase::imp(cdb, pgn, progress);
-        if (progressShown)
+        if (pace.shown())
             fprintf(stderr, "\n");
         printf("%s: %d games, %d headings\n", cdb.c_str(), report.games, report.headings);
         return report_skipped(report.skipped, "games", report.messages);
     } catch (const Exception& e) {
-        if (progressShown)
+        if (pace.shown())
             fprintf(stderr, "\n");
         fprintf(stderr, "inkmate-tool import: %s\n", e.what());
         // Nothing was written: not the same as an import that skipped games.

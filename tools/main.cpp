@@ -101,3 +101,14 @@ ToolLog::~ToolLog()
     if (m_log)
         g_pLog = nullptr;
 }
+
+bool ProgressPace::due()
+{
+    const Clock::time_point now = Clock::now();
+    if (now - m_start < std::chrono::seconds(1) ||
+        (m_shown && now - m_last < std::chrono::milliseconds(200)))
+        return false;
+    m_last = now;
+    m_shown = true;
+    return true;
+}

@@ -5,7 +5,6 @@
 #include "tools/command.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -102,17 +101,10 @@ int run_puzzles(const std::vector<std::string>& args)
         fprintf(stderr, "inkmate-tool puzzles: %s\n", import.error().c_str());
         return 2;
     }
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    Clock::time_point shown;
-    bool progressShown = false;
+    ProgressPace pace;
     auto progress = [&](const PuzzleImport::Progress& p) {
-        const Clock::time_point now = Clock::now();
-        if (now - start < std::chrono::seconds(1) ||
-            (progressShown && now - shown < std::chrono::milliseconds(200)))
+        if (!pace.due())
             return;
-        shown = now;
-        progressShown = true;
         fprintf(stderr, "\rpuzzles %s: ", file.c_str());
         if (p.bytesTotal > 0)
             fprintf(stderr, "%3d%%, ", static_cast<int>(p.bytesDone * 100 / p.bytesTotal));
@@ -125,13 +117,13 @@ int run_puzzles(const std::vector<std::string>& args)
     };
     try {
         const PuzzleImport::Report report = import.run(base, filter, progress);
-        if (progressShown)
+        if (pace.shown())
             fprintf(stderr, "\n");
         printf("%s: %lld puzzles (%lld read)\n", base.c_str(), static_cast<long long>(report.kept),
                static_cast<long long>(report.read));
         return report_skipped(report.malformed, "rows", report.messages);
     } catch (const Exception& e) {
-        if (progressShown)
+        if (pace.shown())
             fprintf(stderr, "\n");
         fprintf(stderr, "inkmate-tool puzzles: %s\n", e.what());
         return 2;
