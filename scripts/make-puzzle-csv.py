@@ -16,10 +16,11 @@ import re
 import subprocess
 import sys
 
+from stockfish_uci import Stockfish
+
 HEADER = "PuzzleId,FEN,Moves,Rating,RatingDeviation,Popularity,NbPlays,Themes,GameUrl,OpeningTags"
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 PGN_EXTRACT = "/usr/games/pgn-extract"
-STOCKFISH = "/usr/games/stockfish"
 
 
 def games(path):
@@ -34,29 +35,9 @@ def games(path):
             yield tags, [(m.lower(), " ".join(f.split())) for m, f in moves]
 
 
-class Engine:
+class Engine(Stockfish):
     def __init__(self):
-        self.p = subprocess.Popen([STOCKFISH], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                  text=True, bufsize=1)
-        self.send("uci")
-        self.wait("uciok")
-        self.send("setoption name MultiPV value 2")
-        self.send("setoption name Hash value 32")
-        self.send("isready")
-        self.wait("readyok")
-
-    def send(self, line):
-        self.p.stdin.write(line + "\n")
-
-    def wait(self, token):
-        lines = []
-        while True:
-            line = self.p.stdout.readline()
-            if not line:
-                raise RuntimeError("stockfish stopped")
-            lines.append(line.strip())
-            if line.startswith(token):
-                return lines
+        super().__init__({"MultiPV": 2, "Hash": 32})
 
     def analyse(self, fen, depth):
         """{multipv: (kind, value, pv)} at the final depth, and the depth from

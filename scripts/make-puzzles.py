@@ -7,8 +7,9 @@ Usage: make-puzzles.py MATES_SAN_WITH_FEN.pgn MATES_LALG.pgn COUNT_PER_DEPTH > p
 The two inputs are pgn-extract -M output of the same games, with
 --fencomments -Wsan and with -Wlalg."""
 import re
-import subprocess
 import sys
+
+from stockfish_uci import Stockfish
 
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
 
@@ -35,28 +36,9 @@ def lalg_moves(body):
             if not re.match(r"^(\d+\.+|1-0|0-1|1/2-1/2|\*)$", t)]
 
 
-class Engine:
+class Engine(Stockfish):
     def __init__(self):
-        self.p = subprocess.Popen(["/usr/games/stockfish"], stdin=subprocess.PIPE,
-                                  stdout=subprocess.PIPE, text=True, bufsize=1)
-        self.send("uci")
-        self.wait("uciok")
-        self.send("setoption name MultiPV value 2")
-        self.send("isready")
-        self.wait("readyok")
-
-    def send(self, line):
-        self.p.stdin.write(line + "\n")
-
-    def wait(self, token):
-        lines = []
-        while True:
-            line = self.p.stdout.readline()
-            if not line:
-                raise RuntimeError("engine stopped")
-            lines.append(line.strip())
-            if line.startswith(token):
-                return lines
+        super().__init__({"MultiPV": 2})
 
     def analyse(self, fen, depth):
         """Mate distance of the best and second-best move (None: no mate)."""
