@@ -58,6 +58,12 @@ bool isWriteProtected(const std::string& path)
     return access(folderOf(path).c_str(), W_OK) != 0;
 }
 
+void refuseWriteProtected(const std::string& path, const std::string& shown)
+{
+    if (isWriteProtected(path))
+        throw Exception(false, translated("The game base is read-only: %s"), shown.c_str());
+}
+
 std::string resolveLinks(const std::string& path)
 {
     std::string current = path;

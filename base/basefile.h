@@ -15,6 +15,8 @@ std::string folderOf(const std::string& path);
 // write permission bit (so root respects it too), one the process may not
 // write, or one in a folder where SQLite cannot make its journal.
 bool isWriteProtected(const std::string& path);
+// Throws Exception "The game base is read-only: SHOWN" when path is write-protected.
+void refuseWriteProtected(const std::string& path, const std::string& shown);
 
 // The file a path names after following symbolic links (a dangling link
 // gives the path it points at); any other path unchanged.

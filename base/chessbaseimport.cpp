@@ -74,8 +74,7 @@ ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::s
         throw Exception(false, translated("The game base would replace the PGN file: %s"),
                         pgnPath.c_str());
 
-    if (basefile::isWriteProtected(cdbPath))
-        throw Exception(false, translated("The game base is read-only: %s"), basePath.c_str());
+    basefile::refuseWriteProtected(cdbPath, basePath);
 
     ImportReport report;
     basefile::removeStaleTemporaries(cdbPath);

@@ -54,8 +54,7 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
     if (m_source.sameFile(cdbPath))
         throw Exception(false, translated("The game base would replace the puzzle file: %s"),
                         m_path.c_str());
-    if (basefile::isWriteProtected(cdbPath))
-        throw Exception(false, translated("The game base is read-only: %s"), basePath.c_str());
+    basefile::refuseWriteProtected(cdbPath, basePath);
     Report report;
     Progress state;
     state.bytesTotal = m_source.size();
