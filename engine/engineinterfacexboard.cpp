@@ -17,7 +17,8 @@ const char kMovePattern[] = "^[ \t]*(move|My move is[ \t]*:?)[ \t]+"
 const char kFeature[] = "feature ";
 // A result instead of a move: "0-1 {White resigns}", "1/2-1/2 {Draw by repetition}".
 const char kResultPattern[] = "^[ \t]*(1-0|0-1|1/2-1/2)([ \t]|$)";
-// How long the features are awaited before any line will do, as the protocol says.
+// How long the features are awaited before the engine is taken as ready, as the
+// protocol says.
 const int kFeatureWaitMs = 2000;
 
 // The king's move of a castling written "O-O" or "0-0-0"; other moves as they are.
