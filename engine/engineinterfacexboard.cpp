@@ -136,17 +136,18 @@ void EngineInterfaceXBoard::process()
         m_heard = true;
         greetingAnswered();
     }
-    if (m_state == WaitingFeature) {
-        if (m_line.compare(0, sizeof kFeature - 1, kFeature) == 0)
-            becomeReady();
-        return;
-    }
+    // Heard while greeting too, so that the first search already has its depth.
     if (isDepthRefusal()) {
         if (g_pLog)
             g_pLog->write(2, Log::Warning, "Engine %s refuses \"sd\"; \"depth\" sent instead",
                           m_name.c_str());
         m_depthCommand = "depth";
         setDepth(m_depth);
+        return;
+    }
+    if (m_state == WaitingFeature) {
+        if (m_line.compare(0, sizeof kFeature - 1, kFeature) == 0)
+            becomeReady();
         return;
     }
     if (isRefusal()) {

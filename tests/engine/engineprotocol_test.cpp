@@ -102,7 +102,7 @@ TEST(XBoardDriver, GreetsSetsDepthThenSendsPositionMoveAndGo)
     s.engine->playMove(start, moveOf("e2e4"));
     ASSERT_TRUE(s.waitForMoves(2));
     s.engine->setDepth(2);
-    spin(100);
+    ASSERT_TRUE(waitUntil([&] { return s.received().find("sd 2\n") != std::string::npos; }));
     // Later feature lines changed nothing; the new depth went out at once.
     EXPECT_EQ(s.received(), greeting + "force\nsetboard " + fen + "\ne2e4\ngo\nsd 2\n");
     EXPECT_EQ(s.listener.moves.size(), 2u);
@@ -113,8 +113,8 @@ TEST(XBoardDriver, GreetsSetsDepthThenSendsPositionMoveAndGo)
     late.engine->setDepth(4);
     late.engine->playMove(start, Move());
     ASSERT_TRUE(late.waitForMoves(1));
-    EXPECT_EQ(late.received(),
-              "xboard\nprotover 2\nsd 4\nsd 4\nforce\nsetboard " + fen + "\ngo\ndepth 4\n");
+    EXPECT_EQ(late.received(), "xboard\nprotover 2\nsd 4\ndepth 4\ndepth 4\nforce\nsetboard " +
+                                   fen + "\ngo\n");
 }
 
 // The engine's output varies; the answer does not.
