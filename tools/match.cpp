@@ -369,7 +369,7 @@ int run_match(const std::vector<std::string>& args)
 
     std::ofstream pgn;
     if (!pgnFile.empty()) {
-        pgn.open(pgnFile, std::ios::binary | std::ios::trunc);
+        pgn.open(pgnFile, std::ios::binary | std::ios::app);
         if (!pgn)
             return usage_error("cannot write '%s'", pgnFile);
     }

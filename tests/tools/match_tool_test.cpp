@@ -67,9 +67,13 @@ TEST_F(MatchTool, GamesEndedByTheRulesOfTheGame)
     EXPECT_NE(games.find(std::string("[FEN \"") + kFoolsMatePosition + "\"]"), std::string::npos)
         << games;
 
-    const tooltest::ToolRun limited =
-        run({"--white", "1", "--black", "2", "--games", "1", "--max-plies", "3"});
+    // A second match adds its games to the file.
+    const tooltest::ToolRun limited = run(
+        {"--white", "1", "--black", "2", "--games", "1", "--max-plies", "3", "--pgn", pgn});
     EXPECT_EQ(results(limited.out), std::vector<std::string>{"1 1/2-1/2\tmove limit"});
+    const std::string more = testsupport::readFile(pgn);
+    EXPECT_EQ(more.compare(0, games.size(), games), 0);
+    EXPECT_NE(more.find("[Termination \"move limit\"]", games.size()), std::string::npos) << more;
 }
 
 // A crashing, illegal or silent engine loses; the next game starts a fresh process.
