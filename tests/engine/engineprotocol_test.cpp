@@ -113,8 +113,8 @@ TEST(XBoardDriver, GreetsSetsDepthThenSendsPositionMoveAndGo)
     late.engine->setDepth(4);
     late.engine->playMove(start, Move());
     ASSERT_TRUE(late.waitForMoves(1));
-    EXPECT_EQ(late.received(), "xboard\nprotover 2\nsd 4\ndepth 4\ndepth 4\nforce\nsetboard " +
-                                   fen + "\ngo\n");
+    EXPECT_EQ(late.received(),
+              "xboard\nprotover 2\nsd 4\ndepth 4\ndepth 4\nforce\nsetboard " + fen + "\ngo\n");
 }
 
 // The engine's output varies; the answer does not.

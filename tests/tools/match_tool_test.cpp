@@ -68,8 +68,8 @@ TEST_F(MatchTool, GamesEndedByTheRulesOfTheGame)
         << games;
 
     // A second match adds its games to the file.
-    const tooltest::ToolRun limited = run(
-        {"--white", "1", "--black", "2", "--games", "1", "--max-plies", "3", "--pgn", pgn});
+    const tooltest::ToolRun limited =
+        run({"--white", "1", "--black", "2", "--games", "1", "--max-plies", "3", "--pgn", pgn});
     EXPECT_EQ(results(limited.out), std::vector<std::string>{"1 1/2-1/2\tmove limit"});
     const std::string more = testsupport::readFile(pgn);
     EXPECT_EQ(more.compare(0, games.size(), games), 0);
