@@ -125,6 +125,7 @@ void removeStaleTemporaries(const std::string& target)
 
 Temporary::Temporary(const std::string& target)
 {
+    removeStaleTemporaries(target);
     // Made under a name no cleaner looks at, locked, then given its own name:
     // a file with the temporary name is always locked while its import runs.
     const std::string base = join(folderOf(target), "." + nameOf(target) + ".");

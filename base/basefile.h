@@ -27,9 +27,9 @@ std::string resolveLinks(const std::string& path);
 void removeStaleTemporaries(const std::string& target);
 
 // The hidden file ".NAME.XXXXXX" beside target that an import builds the new
-// base in. It is locked while the object lives, so that no other process
-// takes it for stale; unless replace() moved it over target, it is removed
-// with its journal at the end.
+// base in; stale ones of earlier imports are removed first. It is locked
+// while the object lives, so that no other process takes it for stale; unless
+// replace() moved it over target, it is removed with its journal at the end.
 class Temporary {
 public:
     explicit Temporary(const std::string& target);

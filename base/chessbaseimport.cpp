@@ -77,7 +77,6 @@ ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::s
     basefile::refuseWriteProtected(cdbPath, basePath);
 
     ImportReport report;
-    basefile::removeStaleTemporaries(cdbPath);
     basefile::Temporary temporary(cdbPath);
     ChessBase base;
     try {

@@ -58,7 +58,6 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
     Report report;
     Progress state;
     state.bytesTotal = m_source.size();
-    basefile::removeStaleTemporaries(cdbPath);
     basefile::Temporary temporary(cdbPath);
     ChessBase base;
     try {
