@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class ConfigFileQt;
 class Log;
 
 // One sub-command of inkmate-tool. Each command's source file registers itself
@@ -41,6 +42,20 @@ public:
 
 private:
     std::unique_ptr<Log> m_log;
+};
+
+// The engine catalogue of configuration FILE while the object lives, read
+// only, FILE's folder being the root path. Throws Exception when FILE cannot be
+// read or holds a malformed entry.
+class ToolCatalogue {
+public:
+    explicit ToolCatalogue(const std::string& file);
+    ~ToolCatalogue();
+    ToolCatalogue(const ToolCatalogue&) = delete;
+    ToolCatalogue& operator=(const ToolCatalogue&) = delete;
+
+private:
+    std::unique_ptr<ConfigFileQt> m_settings;
 };
 
 // When a command's progress line on standard error is due: not in the first

@@ -1,6 +1,5 @@
 #include "chess/board.h"
 #include "chess/piece.h"
-#include "core/configfileqt.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "engine/engineanswer.h"
@@ -12,7 +11,6 @@
 #include "tools/command.h"
 
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cerrno>
@@ -139,13 +137,6 @@ int run_engine(const std::vector<std::string>& args)
         return 2;
     }
 
-    const QString configPath = QString::fromLocal8Bit(config.c_str());
-    const QFileInfo info(configPath);
-    if (!info.isFile() || !info.isReadable())
-        return fail("cannot read the configuration '%s'", config);
-    // Read only: nothing here writes settings. Its folder is the root path.
-    ConfigFileQt settings(info.absolutePath(), configPath);
-
     std::unique_ptr<ToolLog> log;
     try {
         log = std::make_unique<ToolLog>(logFile);
@@ -153,10 +144,11 @@ int run_engine(const std::vector<std::string>& args)
         return fail("%s", e.what());
     }
 
-    EngineFactory& catalogue = EngineFactory::instance();
+    std::unique_ptr<ToolCatalogue> toolCatalogue;
     std::unique_ptr<EngineInterfaceAbstract> engine;
     try {
-        catalogue.init(&settings);
+        toolCatalogue = std::make_unique<ToolCatalogue>(config);
+        EngineFactory& catalogue = EngineFactory::instance();
         if (static_cast<unsigned long>(index) >= catalogue.getEngineCount()) {
             char text[64];
             snprintf(text, sizeof text, "%02ld", index);
@@ -186,7 +178,7 @@ int run_engine(const std::vector<std::string>& args)
         loop.exec();
     const std::string name = engine->getName();
     engine.reset();
-    EngineFactory::destroy();
+    toolCatalogue.reset();
 
     if (!answer.m_done) {
         char text[32];

@@ -1,9 +1,13 @@
 #include "tools/command.h"
 
+#include "core/configfileqt.h"
+#include "core/exception.h"
 #include "core/log.h"
+#include "engine/enginefactory.h"
 #include "engine/engineinterfaceabstract.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <csignal>
@@ -100,6 +104,27 @@ ToolLog::~ToolLog()
 {
     if (m_log)
         g_pLog = nullptr;
+}
+
+ToolCatalogue::ToolCatalogue(const std::string& file)
+{
+    const QString path = QString::fromLocal8Bit(file.c_str());
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable())
+        throw Exception(false, "cannot read the configuration '%s'", file.c_str());
+    // Nothing here writes settings.
+    m_settings = std::make_unique<ConfigFileQt>(info.absolutePath(), path);
+    try {
+        EngineFactory::instance().init(m_settings.get());
+    } catch (...) {
+        EngineFactory::destroy();
+        throw;
+    }
+}
+
+ToolCatalogue::~ToolCatalogue()
+{
+    EngineFactory::destroy();
 }
 
 bool ProgressPace::due()

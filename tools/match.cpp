@@ -1,4 +1,3 @@
-#include "core/configfileqt.h"
 #include "core/exception.h"
 #include "engine/engineanswer.h"
 #include "engine/enginedescriptor.h"
@@ -11,7 +10,6 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
@@ -334,22 +332,14 @@ int run_match(const std::vector<std::string>& args)
         return 2;
     }
 
-    const QString configPath = QString::fromLocal8Bit(config.c_str());
-    const QFileInfo info(configPath);
-    if (!info.isFile() || !info.isReadable())
-        return usage_error("cannot read the configuration '%s'", config);
-    // Read only: nothing here writes settings. Its folder is the root path.
-    ConfigFileQt settings(info.absolutePath(), configPath);
-    EngineFactory& catalogue = EngineFactory::instance();
-    struct CatalogueReset {
-        ~CatalogueReset() { EngineFactory::destroy(); }
-    } catalogueReset;
+    std::unique_ptr<ToolCatalogue> toolCatalogue;
     try {
-        catalogue.init(&settings);
+        toolCatalogue = std::make_unique<ToolCatalogue>(config);
     } catch (const Exception& e) {
         fprintf(stderr, "match: %s\n", e.what());
         return 2;
     }
+    const EngineFactory& catalogue = EngineFactory::instance();
     for (Player* p : {&white, &black}) {
         if (p->index >= catalogue.getEngineCount() ||
             catalogue.getDescriptor(p->index).getKind() == EngineDescriptor::Human)
