@@ -23,9 +23,6 @@ const int kPromotionPieces[] = {Piece::TypeQueen, Piece::TypeRook, Piece::TypeBi
 const char* const kOfferDefaultBase =
     N_("This game base is read-only. Play the new game in the default base, where it is saved?");
 
-const char* const kDrawReasons[] = {"", N_("Stalemate"), N_("Insufficient material"),
-                                    N_("Threefold repetition"), N_("Fifty-move rule")};
-
 const char* side_name(Color color)
 {
     return color == White ? "White" : "Black";
@@ -78,13 +75,6 @@ int ChessAbstract::promotion_piece(int index)
     if (index < 0 || index > 3)
         return Piece::TypeQueen;
     return kPromotionPieces[index];
-}
-
-const char* ChessAbstract::draw_reason_to_message(int reason)
-{
-    if (reason < 0 || reason > DrawFiftyMoveRule)
-        return "";
-    return kDrawReasons[reason];
 }
 
 // ---------------------------------------------------------------------------

@@ -96,9 +96,6 @@ public:
     // Piece type for a "promotion" index 0..3 (Queen, Rook, Bishop, Knight);
     // Queen outside the range.
     static int promotion_piece(int index);
-    // "", "Stalemate", "Insufficient material", "Threefold repetition",
-    // "Fifty-move rule"; "" outside the range.
-    static const char* draw_reason_to_message(int reason);
     // The move-list step of a pointer movement: one of (+-1, 0), (0, +-1),
     // or (0, 0) for a tap or an unclear diagonal.
     static std::pair<int, int> swipe_step(int dx, int dy);

@@ -1,5 +1,7 @@
 #include "core/gameresult.h"
 
+#include "core/trans.h"
+
 const char* game_result_to_message(GameResult result)
 {
     switch (result) {
@@ -13,4 +15,13 @@ const char* game_result_to_message(GameResult result)
     default:
         return "In progress";
     }
+}
+
+const char* draw_reason_to_message(int reason)
+{
+    static const char* const reasons[] = {"", N_("Stalemate"), N_("Insufficient material"),
+                                          N_("Threefold repetition"), N_("Fifty-move rule")};
+    if (reason < DrawNone || reason > DrawFiftyMoveRule)
+        return "";
+    return reasons[reason];
 }

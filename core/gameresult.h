@@ -13,3 +13,6 @@ enum DrawReason {
 
 // "In progress", "White wins", "Black wins" or "Draw".
 const char* game_result_to_message(GameResult result);
+// "", "Stalemate", "Insufficient material", "Threefold repetition" or
+// "Fifty-move rule", untranslated; "" outside the range.
+const char* draw_reason_to_message(int reason);

@@ -1,4 +1,5 @@
 #include "core/exception.h"
+#include "core/gameresult.h"
 #include "engine/engineanswer.h"
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
@@ -13,6 +14,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -157,20 +159,14 @@ private:
     bool m_stopped = false;
 };
 
-const char* draw_reason_text(DrawReason reason)
+// "threefold repetition", ...
+std::string draw_reason_text(DrawReason reason)
 {
-    switch (reason) {
-    case DrawStalemate:
-        return "stalemate";
-    case DrawInsufficientMaterial:
-        return "insufficient material";
-    case DrawThreefoldRepetition:
-        return "threefold repetition";
-    case DrawFiftyMoveRule:
-        return "fifty-move rule";
-    default:
+    std::string text = draw_reason_to_message(reason);
+    if (text.empty())
         return "draw";
-    }
+    text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
 }
 
 struct Outcome {
