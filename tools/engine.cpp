@@ -6,12 +6,9 @@
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
 #include "engine/engineinterfaceabstract.h"
-#include "engine/engineinterfacelistener.h"
 #include "engine/enginelevel.h"
+#include "tools/answerwait.h"
 #include "tools/command.h"
-
-#include <QEventLoop>
-#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -22,41 +19,6 @@ namespace {
 
 const char kUsage[] = "usage: inkmate-tool engine --config FILE --engine INDEX (--depth N | "
                       "--level L) [--fen FEN] [--last MOVE] [--timeout S] [--log FILE]\n";
-
-// Waits for the one answer of the engine.
-class Answer : public EngineInterfaceListener {
-public:
-    explicit Answer(QEventLoop& loop) : m_loop(loop) {}
-    void moveFromEngine(const Move& move) override
-    {
-        if (m_done)
-            return;
-        m_done = true;
-        m_gotMove = true;
-        m_move = move;
-        m_loop.quit();
-    }
-    void engineResigned(const std::string&, const std::string& message) override
-    {
-        engineStopped(message);
-    }
-    void engineHasNoMove(const std::string& message) override { engineStopped(message); }
-    void engineStopped(const std::string& message) override
-    {
-        if (m_done)
-            return;
-        m_done = true;
-        m_stopMessage = message;
-        m_loop.quit();
-    }
-    bool m_done = false;
-    bool m_gotMove = false;
-    Move m_move;
-    std::string m_stopMessage;
-
-private:
-    QEventLoop& m_loop;
-};
 
 int fail(const char* format, const std::string& a = "", const std::string& b = "")
 {
@@ -166,27 +128,20 @@ int run_engine(const std::vector<std::string>& args)
         return fail("%s", e.what());
     }
 
-    QEventLoop loop;
-    Answer answer(loop);
-    engine->setListener(&answer);
-    engine->playMove(position, lastMove);
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(static_cast<int>(timeout * 1000));
-    if (!answer.m_done)
-        loop.exec();
+    AnswerWait answer;
+    const AnswerWait::Outcome outcome =
+        answer.wait(*engine, position, lastMove, static_cast<int>(timeout * 1000));
     const std::string name = engine->getName();
     engine.reset();
     toolCatalogue.reset();
 
-    if (!answer.m_done) {
+    if (outcome == AnswerWait::TimedOut) {
         char text[32];
         snprintf(text, sizeof text, "%ld", timeout);
         return fail("no move from %s within %s s", name, text);
     }
-    if (!answer.m_gotMove)
-        return fail("%s", answer.m_stopMessage);
+    if (outcome == AnswerWait::Stopped)
+        return fail("%s", answer.m_message);
     if (!legal_engine_answer(asked, answer.m_move))
         return fail("Engine error: invalid move (%s)", answer.m_move.getAsString());
     printf("%s\n", answer.m_move.getAsString().c_str());

@@ -4,14 +4,10 @@
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
 #include "engine/engineinterfaceabstract.h"
-#include "engine/engineinterfacelistener.h"
 #include "engine/enginelevel.h"
 #include "game/game.h"
+#include "tools/answerwait.h"
 #include "tools/command.h"
-
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <cctype>
@@ -107,58 +103,6 @@ std::vector<Opening> read_openings(std::istream& in, const std::string& source)
     return lines;
 }
 
-// Waits for one answer of an engine, its stop, or the time limit.
-class Answer : public EngineInterfaceListener {
-public:
-    enum Outcome { Moved, Stopped, TimedOut };
-
-    Outcome wait(EngineInterfaceAbstract& engine, const Board& position, const Move& last,
-                 int limitMs)
-    {
-        m_done = false;
-        engine.setListener(this);
-        engine.playMove(position, last);
-        QElapsedTimer clock;
-        clock.start();
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, &m_loop, &QEventLoop::quit);
-        timer.start(limitMs);
-        if (!m_done)
-            m_loop.exec();
-        engine.setListener(nullptr);
-        m_elapsedMs = clock.elapsed();
-        return !m_done ? TimedOut : m_stopped ? Stopped : Moved;
-    }
-    void moveFromEngine(const Move& move) override { finish(false, move, ""); }
-    void engineResigned(const std::string&, const std::string& message) override
-    {
-        finish(true, Move(), message);
-    }
-    void engineHasNoMove(const std::string& message) override { finish(true, Move(), message); }
-    void engineStopped(const std::string& message) override { finish(true, Move(), message); }
-
-    Move m_move;
-    std::string m_message;
-    qint64 m_elapsedMs = 0;
-
-private:
-    void finish(bool stopped, const Move& move, const std::string& message)
-    {
-        if (m_done)
-            return;
-        m_done = true;
-        m_stopped = stopped;
-        m_move = move;
-        m_message = message;
-        m_loop.quit();
-    }
-
-    QEventLoop m_loop;
-    bool m_done = false;
-    bool m_stopped = false;
-};
-
 // "threefold repetition", ...
 std::string draw_reason_text(DrawReason reason)
 {
@@ -188,7 +132,7 @@ Outcome play_game(Game& game, Player* players[2], const Opening& opening, long m
     for (const Move& move : opening.moves)
         game.addMove(move);
     std::unique_ptr<EngineInterfaceAbstract> engines[2];
-    Answer answer;
+    AnswerWait answer;
     for (long plies = static_cast<long>(opening.moves.size());; ++plies) {
         PGNMove* current = game.current;
         if (current->result == ResultDraw)
@@ -222,12 +166,12 @@ Outcome play_game(Game& game, Player* players[2], const Opening& opening, long m
         const bool atRoot = current == game.root;
         switch (answer.wait(*engine, atRoot ? position : current->boardBefore(),
                             atRoot ? Move() : current->move, limit)) {
-        case Answer::Stopped:
+        case AnswerWait::Stopped:
             return lost_by(side, "engine stopped: " + answer.m_message);
-        case Answer::TimedOut:
+        case AnswerWait::TimedOut:
             return lost_by(side,
                            "engine did not move within " + std::to_string(limit / 1000) + " s");
-        case Answer::Moved:
+        case AnswerWait::Moved:
             player.answerMs.push_back(answer.m_elapsedMs);
             break;
         }
