@@ -1,6 +1,5 @@
 #include "app/chessabstract.h"
 
-#include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
@@ -11,7 +10,6 @@
 
 #include <QRect>
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -31,7 +29,7 @@ const char* side_name(Color color)
 } // namespace
 
 ChessAbstract::ChessAbstract(ConfigFileAbstract& config)
-    : m_config(config), m_infoView(&m_document),
+    : m_settings(&config), m_infoView(&m_document),
       m_boardView(&m_document, ChessBoardView::DefaultMargin), m_historyView(&m_document)
 {
     setLevel(getLevel());
@@ -82,23 +80,23 @@ int ChessAbstract::promotion_piece(int index)
 
 int ChessAbstract::getOpponent() const
 {
-    return m_config.readInt("opponent", 0);
+    return m_settings.value(Settings::Opponent);
 }
 
 int ChessAbstract::getLevel() const
 {
     // A hand-edited level outside the list would ask for no search at all.
-    return std::clamp(m_config.readInt("level", 0), 0, static_cast<int>(get_levels().size()) - 1);
+    return m_settings.value(Settings::Level);
 }
 
 int ChessAbstract::getPromotion() const
 {
-    return m_config.readInt("promotion", 0);
+    return m_settings.value(Settings::Promotion);
 }
 
 void ChessAbstract::setOpponent(int index)
 {
-    m_config.writeInt("opponent", index);
+    m_settings.setValue(Settings::Opponent, index);
     logInfo("Set Opponent: %d (%s)", index,
             EngineFactory::instance().getEngineName(static_cast<unsigned>(index)));
     if (index == 0)
@@ -107,38 +105,41 @@ void ChessAbstract::setOpponent(int index)
 
 void ChessAbstract::setLevel(int level)
 {
-    m_config.writeInt("level", level);
+    m_settings.setValue(Settings::Level, level);
     m_engine.setLevel(level);
     logInfo("Set Level: %d", level + 1);
 }
 
 void ChessAbstract::setPromotion(int index)
 {
-    m_config.writeInt("promotion", index);
+    m_settings.setValue(Settings::Promotion, index);
     logInfo("Set Promotion: %d", index);
 }
 
 int ChessAbstract::getBoardFontAntiAliasing() const
 {
-    return m_config.readInt("board.font.aa", 1) != 0 ? 1 : 0;
+    return m_settings.flag(Settings::BoardFontAntiAliasing) ? 1 : 0;
 }
 
 void ChessAbstract::setBoardFontAntiAliasing(int on)
 {
-    m_config.writeInt("board.font.aa", on != 0 ? 1 : 0);
+    m_settings.setFlag(Settings::BoardFontAntiAliasing, on != 0);
 }
 
 void ChessAbstract::setBoardAnnotation()
 {
-    m_boardView.setAnnotation(m_config.readInt("board.annotation", 0) != 0);
+    m_boardView.setAnnotation(m_settings.flag(Settings::BoardAnnotation));
+    m_boardView.setFrames(m_settings.flag(Settings::BoardInnerFrame),
+                          m_settings.flag(Settings::BoardOuterFrame));
 }
 
 void ChessAbstract::applyBoardFont()
 {
     try {
-        m_boardView.applyBoardFont();
+        m_boardView.applyBoardFont(m_settings.value(Settings::BoardFont),
+                                   m_settings.flag(Settings::BoardFontAntiAliasing));
     } catch (const Exception&) {
-        m_config.writeInt("board.font", 0);
+        m_settings.setValue(Settings::BoardFont, 0);
         throw;
     }
 }
@@ -146,8 +147,7 @@ void ChessAbstract::applyBoardFont()
 void ChessAbstract::onSettings()
 {
     if (g_pTrans) {
-        const int lang = m_config.readInt("lang", 0);
-        g_pTrans->load(lang < 0 ? 0u : static_cast<unsigned>(lang));
+        g_pTrans->load(static_cast<unsigned>(m_settings.value(Settings::Lang)));
     }
     createMainMenu();
     setOpponent(getOpponent());
@@ -215,7 +215,7 @@ void ChessAbstract::newGame(const Board& start, int white, int black, Color user
         saveBase(readOnly.c_str());
         try {
             loadBase(fallback.c_str());
-            m_config.writeString("last_opened", fallback.c_str());
+            m_settings.setLastOpened(fallback);
             // The empty game an empty base starts with gives way to this one.
             if (m_document.game().id == 0)
                 m_document.game().flags |= Game::FlagNotStored;
@@ -227,7 +227,7 @@ void ChessAbstract::newGame(const Board& start, int white, int black, Color user
     }
     m_document.newGame(start, white, black, user, parentRow);
     Game& game = m_document.game();
-    const std::string myName = m_config.readString("my_name", translated("Human"));
+    const std::string myName = m_settings.myName();
     const EngineFactory& engines = EngineFactory::instance();
     game.white = (user == White && white == 0)
                      ? myName

@@ -2,6 +2,7 @@
 
 #include "app/enginesession.h"
 #include "app/keyhold.h"
+#include "app/settings.h"
 #include "chess/board.h"
 #include "chess/color.h"
 #include "chess/move.h"
@@ -262,7 +263,7 @@ public:
     bool isEngineTurnDue() const;
 
 protected:
-    ConfigFileAbstract& m_config;
+    Settings m_settings;
 
 private:
     // OK on the board: true when the engine's turn should follow (after a

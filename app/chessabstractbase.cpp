@@ -3,7 +3,6 @@
 
 #include "app/chessabstract.h"
 
-#include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
@@ -41,7 +40,7 @@ void ChessAbstract::loadBase(const char* path)
         Board start;
         start.create_classic_board();
         m_document.newGame(start, 0, getOpponent(), White, 0);
-        game.white = m_config.readString("my_name", translated("Human"));
+        game.white = m_settings.myName();
         game.black =
             EngineFactory::instance().getEngineName(static_cast<unsigned>(game.blackPlayer));
     }
@@ -56,7 +55,7 @@ void ChessAbstract::loadBase(const char* path)
 
 std::string ChessAbstract::defaultBaseFile() const
 {
-    return m_config.getDataPath() + "/game.cdb";
+    return m_settings.dataPath() + "/game.cdb";
 }
 
 void ChessAbstract::saveBase(const char* path)
@@ -95,14 +94,15 @@ bool ChessAbstract::storeGame()
 
 std::string ChessAbstract::defaultBasePath() const
 {
-    return m_config.readString("last_opened", defaultBaseFile().c_str());
+    const std::string last = m_settings.lastOpened();
+    return last.empty() ? defaultBaseFile() : last;
 }
 
 bool ChessAbstract::openBaseOrRestore(const std::string& path, const std::string& previous)
 {
     try {
         loadBase(path.c_str());
-        m_config.writeString("last_opened", path.c_str());
+        m_settings.setLastOpened(path);
         return true;
     } catch (const Exception& e) {
         showError(e.what());
@@ -111,7 +111,7 @@ bool ChessAbstract::openBaseOrRestore(const std::string& path, const std::string
     // shows a game of an open base. "last_opened" keeps its path, so a base on
     // a card that is not mounted yet is opened again at the next start.
     for (const std::string& fallback :
-         {previous, std::string(m_config.getDataPath() + "/game.cdb")}) {
+         {previous, std::string(m_settings.dataPath() + "/game.cdb")}) {
         if (fallback.empty() || same_file(fallback, path))
             continue;
         try {

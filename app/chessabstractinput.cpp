@@ -2,7 +2,6 @@
 
 #include "app/chessabstract.h"
 
-#include "core/configfileabstract.h"
 #include "game/game.h"
 #include "game/pgnelement.h"
 #include "game/pgnmove.h"
@@ -343,15 +342,13 @@ void ChessAbstract::paint(QPainter& painter, const QRect& area)
 void ChessAbstract::layout(const Rect& client)
 {
     m_laidOut = client;
-    const bool header = m_config.readInt("header", 0) != 0;
+    const bool header = m_settings.flag(Settings::Header);
     const int width = std::max(0, client.width);
     const int height = std::max(0, client.height);
     m_infoView.setRect(
         Rect{client.left, client.top, header ? width : 0, header ? kHeaderHeight : 0});
 
-    int share = m_config.readInt("history.size", 3);
-    if (share < 0 || share > 5)
-        share = 3;
+    const int share = m_settings.value(Settings::HistorySize);
     const int historyHeight = height * share / 10;
     const int available = height - (header ? kHeaderHeight : 0) - historyHeight;
     const int side = std::max(0, std::min(width, available));

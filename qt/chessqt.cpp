@@ -54,12 +54,12 @@ QMessageBox::Icon icon_for(ChessAbstract::MessageType type)
 
 ChessQt::ChessQt(const QSize& windowSize)
     : QWidget(nullptr), ChessAbstract(*g_pConfig),
-      m_headerBoldFont(make_font(g_pConfig->readInt("font_size_header", 27), true)),
-      m_headerFont(make_font(g_pConfig->readInt("font_size_header", 27), false)),
-      m_secondHeaderBoldFont(make_font(g_pConfig->readInt("font_size_header", 27), true)),
-      m_annotationFont(make_font(g_pConfig->readInt("font_size_annotation", 20), false)),
-      m_historyFont(make_font(g_pConfig->readInt("font_size_history", 25), false)),
-      m_historyBoldFont(make_font(g_pConfig->readInt("font_size_history", 25), true)),
+      m_headerBoldFont(make_font(m_settings.value(Settings::FontSizeHeader), true)),
+      m_headerFont(make_font(m_settings.value(Settings::FontSizeHeader), false)),
+      m_secondHeaderBoldFont(make_font(m_settings.value(Settings::FontSizeHeader), true)),
+      m_annotationFont(make_font(m_settings.value(Settings::FontSizeAnnotation), false)),
+      m_historyFont(make_font(m_settings.value(Settings::FontSizeHistory), false)),
+      m_historyBoldFont(make_font(m_settings.value(Settings::FontSizeHistory), true)),
       m_menu(new QMenu(this)), m_progress(new QLabel(this)), m_okHold(new QTimer(this))
 {
     m_okHold->setSingleShot(true);
@@ -195,8 +195,8 @@ void ChessQt::showMainMenu()
 
 void ChessQt::onPuzzleSolved()
 {
-    const int seconds = g_pConfig->readInt("next_puzzle", 0);
-    if (seconds == 1 || seconds == 2)
+    const int seconds = m_settings.value(Settings::NextPuzzle);
+    if (seconds > 0)
         QTimer::singleShot(seconds * 1000, this,
                            [this] { runStep(&ChessAbstract::nextUnsolvedPuzzle); });
 }
@@ -444,7 +444,7 @@ void ChessQt::onPgnImport()
 
 std::string ChessQt::chooseFile(const QString& filter)
 {
-    FileOpenDialog dialog(this, QString::fromStdString(g_pConfig->getDataPath()), filter,
+    FileOpenDialog dialog(this, QString::fromStdString(m_settings.dataPath()), filter,
                           QString::fromStdString(getDocument().database.path()));
     if (dialog.exec() != QDialog::Accepted)
         return std::string();
