@@ -85,7 +85,6 @@ int ChessAbstract::getOpponent() const
 
 int ChessAbstract::getLevel() const
 {
-    // A hand-edited level outside the list would ask for no search at all.
     return m_settings.value(Settings::Level);
 }
 
