@@ -22,8 +22,8 @@ const Settings::IntKey kInts[Settings::IntCount] = {
     {"level", 0, 0, EngineLevel::kCount - 1},
     {"promotion", 0, 0, 3},
     {"board.font", 0, 0, 99},
-    {"history.size", 3, 0, 5},
-    {"next_puzzle", 0, 0, 2},
+    {"history.size", 3, 0, 5, false},
+    {"next_puzzle", 0, 0, 2, false},
     {"eink.full_every", 20, 0, 10000},
 };
 
@@ -51,7 +51,9 @@ int Settings::value(Int which) const
 {
     const IntKey& key = kInts[which];
     const int stored = m_config ? m_config->readInt(key.key, key.defaultValue) : key.defaultValue;
-    return std::clamp(stored, key.min, key.max);
+    if (stored >= key.min && stored <= key.max)
+        return stored;
+    return key.clamps ? std::clamp(stored, key.min, key.max) : key.defaultValue;
 }
 
 void Settings::setValue(Int which, int value)

@@ -46,6 +46,8 @@ public:
         int defaultValue;
         int min;
         int max;
+        // Outside the range: the nearest value inside, or else the default.
+        bool clamps = true;
     };
     struct FlagKey {
         const char* key;

@@ -387,8 +387,7 @@ TEST(Layout, DividesTheScreenAmongTheViews)
     // Without coordinates a pixel on each side is kept for the inner frame.
     check(1, 0, 0, Rect{0, 0, 600, 60}, Rect{0, 61, 600, 600}, Rect{0, 662, 600, 0}, 74);
     check(0, 0, 1, Rect{0, 0, 0, 0}, Rect{0, 1, 600, 600}, Rect{0, 602, 600, 0}, 67);
-    // A share beyond the list reads as its last entry, 50 %.
-    check(1, 9, 0, Rect{0, 0, 600, 60}, Rect{130, 61, 340, 340}, Rect{0, 402, 600, 400}, 42);
+    check(1, 9, 0, Rect{0, 0, 600, 60}, Rect{50, 61, 500, 500}, Rect{0, 562, 600, 240}, 62);
     check(0, 5, 0, Rect{0, 0, 0, 0}, Rect{100, 1, 400, 400}, Rect{0, 402, 600, 400}, 49);
     // A window too small for a board gets an empty one, not a negative one.
     env.config().writeInt("header", 1);
