@@ -5,8 +5,8 @@
 //   bench_engine_lines [LINES]
 #include "chess/board.h"
 #include "core/log.h"
-#include "engine/enginedescriptor.h"
 #include "engine/enginebuilder.h"
+#include "engine/enginedescriptor.h"
 #include "engine/engineinterfacelistener.h"
 #include "engine/engineprocess.h"
 #include "engine/engineprotocol.h"

@@ -6,8 +6,8 @@
 // another opponent.
 //   bench_engine_staged [MILLISECONDS_OF_SEARCH_BEFORE_THE_STOP]
 #include "chess/board.h"
-#include "engine/enginedescriptor.h"
 #include "engine/enginebuilder.h"
+#include "engine/enginedescriptor.h"
 #include "engine/engineinterfacelistener.h"
 #include "engine/enginelevel.h"
 #include "engine/engineprocess.h"

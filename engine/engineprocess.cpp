@@ -55,7 +55,10 @@ public:
 
 protected:
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    void setupChildProcess() override { ::setpgid(0, 0); }
+    void setupChildProcess() override
+    {
+        ::setpgid(0, 0);
+    }
 #endif
 };
 
@@ -343,8 +346,8 @@ void EngineProcess::onGreetingTimeout()
 void EngineProcess::onRequestTimeout()
 {
     char text[256];
-    snprintf(text, sizeof text, "Engine %s did not answer a request within %d s",
-             getName().c_str(), m_requestTimer.interval() / 1000);
+    snprintf(text, sizeof text, "Engine %s did not answer a request within %d s", getName().c_str(),
+             m_requestTimer.interval() / 1000);
     handleStopped(text, named(translated("The engine %s did not answer in time."), getName()));
     killGroup();
 }

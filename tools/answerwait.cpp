@@ -5,8 +5,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-AnswerWait::Outcome AnswerWait::wait(EngineProcess& engine, const Board& position,
-                                     const Move& last, int limitMs)
+AnswerWait::Outcome AnswerWait::wait(EngineProcess& engine, const Board& position, const Move& last,
+                                     int limitMs)
 {
     m_done = false;
     engine.setListener(this);

@@ -18,8 +18,7 @@ public:
     enum Outcome { Moved, Stopped, TimedOut };
 
     // The move after last is played on position (a null move: at position).
-    Outcome wait(EngineProcess& engine, const Board& position, const Move& last,
-                 int limitMs);
+    Outcome wait(EngineProcess& engine, const Board& position, const Move& last, int limitMs);
 
     void moveFromEngine(const Move& move) override { finish(false, move, ""); }
     void engineResigned(const std::string&, const std::string& message) override

@@ -3,8 +3,8 @@
 #include "app/enginesession.h"
 #include "tests/app/apptestsupport.h"
 
-#include "engine/engineprocess.h"
 #include "engine/engineinterfacelistener.h"
+#include "engine/engineprocess.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include "engine/enginebestmove.h"
 #include "engine/enginefactory.h"
 #include "engine/enginelevel.h"
+#include "engine/ucioptions.h"
 #include "engine/uciprotocol.h"
 #include "engine/xboardprotocol.h"
-#include "engine/ucioptions.h"
 #include "tests/engine/engine_test_support.h"
 
 #include <QFile>
@@ -115,8 +115,8 @@ TEST(EngineLevel, SkillIsScaledWithoutOverflowWithinTheAnnouncedRange)
               "setoption name Skill Level value 40000000");
     EXPECT_EQ(EngineLevel::forUci(14, wide).uciOptionLines().front(),
               "setoption name Skill Level value 200000000");
-    const UciOptions all = parsed(
-        {"option name Skill Level type spin default 0 min -2147483648 max 99999999999"});
+    const UciOptions all =
+        parsed({"option name Skill Level type spin default 0 min -2147483648 max 99999999999"});
     for (int level = 0; level < EngineLevel::kCount; ++level) {
         const std::string line = EngineLevel::forUci(level, all).uciOptionLines().front();
         const long long value = std::stoll(line.substr(line.rfind(' ') + 1));
@@ -219,8 +219,7 @@ TEST(EngineBestMove, AnswersOnceAndReportsFailures)
         last.setFromString("e2e4");
         search.start(2, start(), last, 3);
         EXPECT_TRUE(search.isRunning());
-        ASSERT_TRUE(waitUntil([&] { return found.size() + failed.size() > 0; }, 20000))
-            << options;
+        ASSERT_TRUE(waitUntil([&] { return found.size() + failed.size() > 0; }, 20000)) << options;
         EXPECT_FALSE(search.isRunning());
         const bool legal = options == cases[0];
         ASSERT_EQ(found.size(), legal ? 1u : 0u) << options;

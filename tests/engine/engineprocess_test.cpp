@@ -64,8 +64,8 @@ std::unique_ptr<EngineProcess> fakeEngine(const char* kind, const std::string& o
                                           const EngineSettings& settings = EngineSettings())
 {
     const bool uci = std::string(kind) == "UCI";
-    return EngineBuilder(fakeDescriptor(kind, std::string("--protocol ") + (uci ? "uci " : "xboard ") +
-                                                  options),
+    return EngineBuilder(fakeDescriptor(kind, std::string("--protocol ") +
+                                                  (uci ? "uci " : "xboard ") + options),
                          settings)
         .start();
 }
@@ -247,8 +247,9 @@ TEST(EngineProcess, WrapperScriptLeavesNoChildrenBehind)
                                enginetest::dataPath() + "/fake_engine.py --protocol raw\n");
     QFile::setPermissions(QString::fromStdString(dir.file("engine.sh")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    auto engine = std::make_unique<EngineProcess>(EngineDescriptor("UCI|Wrapped|engine.sh", dir.path()),
-                                                  std::make_unique<LineRecorder>(), EngineSettings());
+    auto engine =
+        std::make_unique<EngineProcess>(EngineDescriptor("UCI|Wrapped|engine.sh", dir.path()),
+                                        std::make_unique<LineRecorder>(), EngineSettings());
     engine->writeLine("emit 0a");
     ASSERT_TRUE(waitUntil([&] { return lines(*engine).size() == 1; }));
     const qint64 child = atoll(testsupport::readFile(dir.file("child")).c_str());

@@ -61,8 +61,8 @@ using XBoard = Talk<XBoardProtocol>;
 // Greeted and ready, the greeting's lines read.
 void makeReady(Uci& t)
 {
-    t.engine({"id name Fake", "option name Hash type spin default 1 min 1 max 8", "uciok",
-              "readyok"});
+    t.engine(
+        {"id name Fake", "option name Hash type spin default 1 min 1 max 8", "uciok", "readyok"});
     t.sent();
 }
 
@@ -199,36 +199,35 @@ const std::string kLong = std::string(70000, 'x') + " bestmove a1a1";
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, EngineOutput,
-    ::testing::Values(
-        OutputCase{"UciPlain", true, {"bestmove e7e5 ponder e2e4"}, "e7e5"},
-        OutputCase{"UciBlanksAround", true, {" \tbestmove\te7e5 "}, "e7e5"},
-        OutputCase{"UciInfoLinesIgnored",
-                   true,
-                   {"info depth 1 score cp 20 pv e7e5", "info string bestmove a2a4 is not it",
-                    "bestmove e7e5"},
-                   "e7e5"},
-        OutputCase{"UciGarbageFirst",
-                   true,
-                   {kBinary, "bestmove", "move", "", kLong, "bestmove e7e5"},
-                   "e7e5"},
-        OutputCase{"UciQueenPromotion", true, {"bestmove e2e1q"}, "e2e1q"},
-        OutputCase{"UciUpperCaseKnightPromotion", true, {"bestmove b2b1N"}, "b2b1n"},
-        OutputCase{"UciMoveInInfoString", true, {"info string bestmove e7e5"}, ""},
-        OutputCase{"UciNotAMove", true, {"bestmove z9z9"}, "!"},
-        OutputCase{"UciBadSquare", true, {"bestmove e9e5"}, "!"},
-        OutputCase{"UciTrailingJunk", true, {"bestmove e7e5x ponder e2e4"}, "!"},
-        OutputCase{"XBoardPlain", false, {"move e7e5"}, "e7e5"},
-        OutputCase{"XBoardGarbageFirst",
-                   false,
-                   {kBinary, "bestmove", "move", "bestmove z9z9", kLong, "move e7e5"},
-                   "e7e5"},
-        OutputCase{"XBoardOldSyntax", false, {"My move is: e7e5"}, "e7e5"},
-        OutputCase{"XBoardPromotion", false, {"move a2a1Q"}, "a2a1q"},
-        OutputCase{"XBoardCastlingShort", false, {"move O-O"}, "e8g8"},
-        OutputCase{"XBoardCastlingLong", false, {"move 0-0-0+"}, "e8c8"},
-        OutputCase{"XBoardIllegalMoveReply", false, {"Illegal move: e7e5"}, ""},
-        OutputCase{"XBoardCommentLine", false, {"# thinking about move e7e5"}, ""},
-        OutputCase{"XBoardNotAMove", false, {"move z9z9"}, "!"}),
+    ::testing::Values(OutputCase{"UciPlain", true, {"bestmove e7e5 ponder e2e4"}, "e7e5"},
+                      OutputCase{"UciBlanksAround", true, {" \tbestmove\te7e5 "}, "e7e5"},
+                      OutputCase{"UciInfoLinesIgnored",
+                                 true,
+                                 {"info depth 1 score cp 20 pv e7e5",
+                                  "info string bestmove a2a4 is not it", "bestmove e7e5"},
+                                 "e7e5"},
+                      OutputCase{"UciGarbageFirst",
+                                 true,
+                                 {kBinary, "bestmove", "move", "", kLong, "bestmove e7e5"},
+                                 "e7e5"},
+                      OutputCase{"UciQueenPromotion", true, {"bestmove e2e1q"}, "e2e1q"},
+                      OutputCase{"UciUpperCaseKnightPromotion", true, {"bestmove b2b1N"}, "b2b1n"},
+                      OutputCase{"UciMoveInInfoString", true, {"info string bestmove e7e5"}, ""},
+                      OutputCase{"UciNotAMove", true, {"bestmove z9z9"}, "!"},
+                      OutputCase{"UciBadSquare", true, {"bestmove e9e5"}, "!"},
+                      OutputCase{"UciTrailingJunk", true, {"bestmove e7e5x ponder e2e4"}, "!"},
+                      OutputCase{"XBoardPlain", false, {"move e7e5"}, "e7e5"},
+                      OutputCase{"XBoardGarbageFirst",
+                                 false,
+                                 {kBinary, "bestmove", "move", "bestmove z9z9", kLong, "move e7e5"},
+                                 "e7e5"},
+                      OutputCase{"XBoardOldSyntax", false, {"My move is: e7e5"}, "e7e5"},
+                      OutputCase{"XBoardPromotion", false, {"move a2a1Q"}, "a2a1q"},
+                      OutputCase{"XBoardCastlingShort", false, {"move O-O"}, "e8g8"},
+                      OutputCase{"XBoardCastlingLong", false, {"move 0-0-0+"}, "e8c8"},
+                      OutputCase{"XBoardIllegalMoveReply", false, {"Illegal move: e7e5"}, ""},
+                      OutputCase{"XBoardCommentLine", false, {"# thinking about move e7e5"}, ""},
+                      OutputCase{"XBoardNotAMove", false, {"move z9z9"}, "!"}),
     [](const ::testing::TestParamInfo<OutputCase>& info) { return info.param.name; });
 
 TEST(XBoardProtocol, EngineRefusingThePositionIsGivenUpButErrorsOnDepthAreNot)

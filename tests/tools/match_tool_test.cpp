@@ -106,9 +106,8 @@ TEST_F(MatchTool, FailingEnginesLoseAndTheMatchGoesOn)
 TEST_F(MatchTool, InterruptedMatchLeavesNoEngineRunning)
 {
     const std::string pidFile = m_dir.file("engine.pid");
-    entries({"HUM|Human|-",
-             "UCI|Thinker|fake_engine.py --search-seconds 60 --busy --pidfile " + pidFile +
-                 " --log " + m_dir.file("received")});
+    entries({"HUM|Human|-", "UCI|Thinker|fake_engine.py --search-seconds 60 --busy --pidfile " +
+                                pidFile + " --log " + m_dir.file("received")});
     QProcess match;
     match.start(QString::fromStdString(testsupport::binPath("inkmate-tool")),
                 {QStringLiteral("match"), QStringLiteral("--config"),
@@ -146,8 +145,9 @@ TEST_F(MatchTool, NullMoveInTheOpeningAsksTheSideToMove)
              "UCI|Black|fake_engine.py --answer d7d5"});
     const std::string openings = m_dir.file("openings.pgn");
     writeFile(openings, "[Event \"?\"]\n\n1. e4 -- *\n");
-    const tooltest::ToolRun r = run({"--white", "1", "--black", "2", "--games", "1", "--openings",
-                                     openings, "--max-plies", "4", "--pgn", m_dir.file("games.pgn")});
+    const tooltest::ToolRun r =
+        run({"--white", "1", "--black", "2", "--games", "1", "--openings", openings, "--max-plies",
+             "4", "--pgn", m_dir.file("games.pgn")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(results(r.out), std::vector<std::string>{"1 1/2-1/2\tmove limit"}) << r.out;
     const std::string sent = testsupport::readFile(received);
