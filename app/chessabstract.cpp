@@ -5,6 +5,7 @@
 #include "core/trans.h"
 #include "engine/enginefactory.h"
 #include "engine/enginelevel.h"
+#include "engine/enginesettings.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
 
@@ -369,9 +370,12 @@ void ChessAbstract::playEngineMove()
         deleteEngine();
     }
     // A human entry at a non-zero slot: nobody to ask.
-    if (!m_engine.start(static_cast<unsigned>(slot), getLevel(), *this))
+    if (!m_engine.start(static_cast<unsigned>(slot), getLevel(),
+                        m_config.readInt("engine.timeout", EngineSettings::kDefaultRequestTimeout),
+                        *this))
         return;
-    if (current == game.root || !current->parent)
+    // After a null move ("--") the engine is sent the position alone.
+    if (current == game.root || !current->parent || current->move.isNull())
         m_engine.ask(game.id, position, Move());
     else
         m_engine.ask(game.id, current->boardBefore(), current->move);

@@ -23,7 +23,7 @@
 
 class AbstractView;
 class ConfigFileAbstract;
-class EngineInterfaceAbstract;
+class EngineProcess;
 class PGNMove;
 class QPainter;
 
@@ -255,7 +255,7 @@ public:
     ChessBoardView& getBoardView() { return m_boardView; }
     MovesHistoryView& getHistoryView() { return m_historyView; }
     GameInfoView& getInfoView() { return m_infoView; }
-    const EngineInterfaceAbstract* getEngine() const { return m_engine.engine(); }
+    const EngineProcess* getEngine() const { return m_engine.engine(); }
     // True while a move has been asked of the engine and not yet played.
     bool isWaitingForEngine() const { return m_engine.isWaiting(); }
     // The side to move is played by the chosen engine, the game goes on at
