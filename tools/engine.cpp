@@ -122,8 +122,8 @@ int run_engine(const std::vector<std::string>& args)
             return fail("entry '%s' is the human player, not an engine", entry.getName());
         // The program's engine turn: the level's options, depth and time bound;
         // a fixed depth searches at full strength within the top level's bound.
-        EngineSettings settings = toolCatalogue->settings(
-            static_cast<int>(level >= 0 ? level : EngineLevel::kCount - 1));
+        EngineSettings settings =
+            toolCatalogue->settings(static_cast<int>(level >= 0 ? level : EngineLevel::kCount - 1));
         if (depth > 0)
             settings.depth = static_cast<int>(depth);
         engine.reset(catalogue.createEngine(static_cast<unsigned>(index), settings));
