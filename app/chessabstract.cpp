@@ -371,8 +371,7 @@ void ChessAbstract::playEngineMove()
     }
     // A human entry at a non-zero slot: nobody to ask.
     if (!m_engine.start(static_cast<unsigned>(slot), getLevel(),
-                        m_config.readInt("engine.timeout", EngineSettings::kDefaultRequestTimeout),
-                        *this))
+                        m_settings.value(Settings::EngineTimeout), *this))
         return;
     // After a null move ("--") the engine is sent the position alone.
     if (current == game.root || !current->parent || current->move.isNull())

@@ -39,7 +39,7 @@ void ChessAbstract::engineHint()
     if ((m_hintSearch.isRunning() || !m_document.hint.isNull()) && isHintCurrent())
         return;
     const EngineFactory& engines = EngineFactory::instance();
-    const int index = EngineBestMove::hintEngine(*m_settings.config(), engines);
+    const int index = EngineBestMove::hintEngine(m_settings.value(Settings::HintEngine), engines);
     if (index < 0) {
         message(MessageInformation, translated("Hint"),
                 translated("A hint needs a UCI engine in the engine list."), 10000);
