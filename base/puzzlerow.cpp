@@ -3,6 +3,7 @@
 #include "base/puzzleimport.h"
 
 #include "chess/board.h"
+#include "chess/movegenerator.h"
 #include "chess/san.h"
 #include "core/exception.h"
 #include "game/game.h"
@@ -70,6 +71,48 @@ bool is_background_theme(const std::string& theme)
     return false;
 }
 
+// The kings' squares, followed move by move: every move asks twice whether
+// a king is attacked. A side without exactly one king is looked up each time,
+// as the board itself would.
+class Kings {
+public:
+    explicit Kings(const Board& board)
+    {
+        for (Color color : {White, Black}) {
+            int count = 0;
+            for (int square = 0; square < 64; ++square) {
+                const Piece* piece = board.squares[square];
+                if (piece && piece->type == Piece::TypeKing && piece->color == color)
+                    ++count;
+            }
+            m_square[color] = count == 1 ? MoveGenerator::findKing(board.squares, color) : -1;
+        }
+    }
+
+    // After the move from before to after.
+    void moved(const Board& before, const Board& after, const Move& move)
+    {
+        const Piece* taken = before.squares[move.toY * 8 + move.toX];
+        if (taken && taken->type == Piece::TypeKing)
+            m_square[taken->color] = -1;
+        const Piece* piece = after.squares[move.toY * 8 + move.toX];
+        if (piece && piece->type == Piece::TypeKing && m_square[piece->color] >= 0)
+            m_square[piece->color] = move.toY * 8 + move.toX;
+    }
+
+    // Whether the colour's king is attacked; false when it has none.
+    bool attacked(const Board& board, Color color) const
+    {
+        const int square = m_square[color] >= 0 ? m_square[color]
+                                                 : MoveGenerator::findKing(board.squares, color);
+        return square >= 0 &&
+               MoveGenerator::isAttacked(board.squares, square, opposite_color(color));
+    }
+
+private:
+    int m_square[2];
+};
+
 } // namespace
 
 std::string PuzzleImport::eventText(bool whiteSolves, const std::string& themes, int rating)
@@ -103,10 +146,15 @@ std::string PuzzleImport::eventText(bool whiteSolves, const std::string& themes,
            std::to_string(rating);
 }
 
-std::string PuzzleImport::bandText(int rating)
+long PuzzleImport::bandStart(int rating)
 {
     // Bands start at multiples of 200, also below zero.
-    const long low = (static_cast<long>(rating) - (rating < 0 ? 199 : 0)) / 200 * 200;
+    return (static_cast<long>(rating) - (rating < 0 ? 199 : 0)) / 200 * 200;
+}
+
+std::string PuzzleImport::bandText(int rating)
+{
+    const long low = bandStart(rating);
     return std::to_string(low) + "-" + std::to_string(low + 199);
 }
 
@@ -173,6 +221,8 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
         text += "} ";
     }
     const std::string& moves = columns[ColMoves];
+    Kings kings(board);
+    Board next;
     size_t start = 0;
     int number = 0;
     bool mate = false;
@@ -190,11 +240,19 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
                             move.fromY >= 0 && move.fromY < 8 && move.toX >= 0 && move.toX < 8 &&
                             move.toY >= 0 && move.toY < 8;
         const Piece* piece = parsed ? board.getPiece(move.fromX, move.fromY) : nullptr;
-        // The piece's own test: the board's would also search for mate after
-        // every move, where only a check can give one.
-        const int bits = piece && piece->color == board.getColorToMove()
-                             ? piece->validateMove(board, move, false)
-                             : Piece::MoveInvalid;
+        const Color mover = board.getColorToMove();
+        // The piece's own test without the own king, which is then tested on
+        // the position the move makes: the move is played once. The board's
+        // test would also search for mate after every move.
+        int bits = piece && piece->color == mover ? piece->validateMove(board, move, true)
+                                                  : Piece::MoveInvalid;
+        if (!(bits & Piece::MoveInvalid)) {
+            next = board;
+            next.doMove(move);
+            kings.moved(board, next, move);
+            if (kings.attacked(next, mover))
+                bits = Piece::MoveInvalid;
+        }
         const bool promotes = (bits & Piece::MovePromotion) != 0;
         if ((bits & Piece::MoveInvalid) || promotes != (move.promotion != 0)) {
             *message = "move " + std::to_string(number) + " (" + uci + ") is not legal";
@@ -204,14 +262,16 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
         }
         if (number > 1)
             text += ' ';
-        if (board.getColorToMove() == White)
+        if (mover == White)
             text += std::to_string(board.fullMoveNumber) + '.';
         char san[16];
         text.append(san, write_san(san, board, move, bits));
-        board.doMove(move);
+        board = next;
         const Color side = board.getColorToMove();
-        const bool check = board.isCheck(side);
-        mate = check && board.isNoMoves(side);
+        const bool check = kings.attacked(board, side);
+        // Only the last move can mate: a move after a mate is not legal.
+        const bool last = moves.find_first_not_of(' ', start) == std::string::npos;
+        mate = check && last && board.isNoMoves(side);
         if (check)
             text += mate ? '#' : '+';
         if (number == 1)
