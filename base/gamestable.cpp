@@ -60,6 +60,10 @@ std::string solved_flags()
     return text + ")";
 }
 
+// Rows in one statement of an Appender: 64 times 11 values stay below the
+// 999 variables older SQLite versions allow.
+constexpr size_t kBatchRows = 64;
+
 int64_t column_or_zero(SQLiteStatement& statement)
 {
     return statement.step() ? statement.columnInt64(0) : 0;
@@ -274,4 +278,69 @@ SQLiteStatement GamesTable::selectAll()
 {
     static const std::string sql = "select rowid," + column_list() + " from games order by rowid";
     return SQLiteStatement(m_db, sql.c_str());
+}
+
+GamesTable::Appender::Appender(GamesTable& table) : m_table(table)
+{
+    std::string sql = " insert into games(" + column_list() + ")  values";
+    for (size_t row = 0; row < kBatchRows; ++row)
+        sql += row == 0 ? "(?,?,?,?,?,?,?,?,?,?,?)" : ",(?,?,?,?,?,?,?,?,?,?,?)";
+    m_batch.prepare(table.m_db, sql.c_str());
+    m_nextId = table.readId("select max(rowid) from games", 0, false) + 1;
+    m_rows.reserve(kBatchRows);
+}
+
+int64_t GamesTable::Appender::add(const NewRow& row)
+{
+    Pending pending;
+    pending.parent = row.parent;
+    pending.hasFen = row.hasFen;
+    pending.result = row.result;
+    pending.flags = row.flags;
+    const std::string_view texts[8] = {row.event, row.site,  row.date, row.round,
+                                       row.white, row.black, row.fen,  row.moveText};
+    for (size_t i = 0; i < 8; ++i) {
+        pending.texts[i][0] = m_texts.size();
+        pending.texts[i][1] = texts[i].size();
+        m_texts.insert(m_texts.end(), texts[i].begin(), texts[i].end());
+    }
+    m_rows.push_back(pending);
+    if (m_rows.size() == kBatchRows) {
+        write(m_batch, 0, kBatchRows);
+        m_rows.clear();
+        m_texts.clear();
+    }
+    return m_nextId++;
+}
+
+void GamesTable::Appender::finish()
+{
+    // The rest one by one: a batch statement is made for one size only.
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        write(m_table.m_insert, i, 1);
+    m_rows.clear();
+    m_texts.clear();
+}
+
+void GamesTable::Appender::write(SQLiteStatement& statement, size_t first, size_t count)
+{
+    SQLiteStatement::Use use(statement);
+    for (size_t r = 0; r < count; ++r) {
+        const Pending& row = m_rows[first + r];
+        const int base = static_cast<int>(r * ColumnCount) + 1;
+        auto text = [&](size_t i) {
+            return std::string_view(m_texts.data() + row.texts[i][0], row.texts[i][1]);
+        };
+        statement.bind(base + ColParent, row.parent);
+        for (size_t i = 0; i < 6; ++i)
+            statement.bind(base + ColEvent + static_cast<int>(i), text(i));
+        if (row.hasFen)
+            statement.bind(base + ColFen, text(6));
+        else
+            statement.bindNull(base + ColFen);
+        statement.bind(base + ColResult, row.result);
+        statement.bind(base + ColFlags, static_cast<int64_t>(row.flags));
+        statement.bind(base + ColMoveText, text(7));
+    }
+    statement.step();
 }

@@ -62,6 +62,38 @@ public:
         std::string_view moveText;
     };
 
+    // Appends rows to a new table, many rows to a statement: one statement
+    // costs SQLite about as much as the row it writes. The rows get
+    // consecutive ids after the last one; their texts are copied until
+    // finish() or a full batch writes them.
+    class Appender {
+    public:
+        explicit Appender(GamesTable& table);
+        Appender(const Appender&) = delete;
+        Appender& operator=(const Appender&) = delete;
+
+        // The id the row gets.
+        int64_t add(const NewRow& row);
+        // Writes the rows still waiting.
+        void finish();
+
+    private:
+        struct Pending {
+            int64_t parent;
+            size_t texts[8][2]; // offset and length: the six texts, FEN, move text
+            bool hasFen;
+            int result;
+            unsigned flags;
+        };
+        void write(SQLiteStatement& statement, size_t first, size_t count);
+
+        GamesTable& m_table;
+        SQLiteStatement m_batch;
+        std::vector<Pending> m_rows;
+        std::vector<char> m_texts;
+        int64_t m_nextId = 0;
+    };
+
     GamesTable() = default;
     GamesTable(const GamesTable&) = delete;
     GamesTable& operator=(const GamesTable&) = delete;

@@ -61,9 +61,6 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
     try {
         base.open(temporary.path());
         base.beginImport();
-        // Made before the games: kept up as rows arrive, with no sort of
-        // its own at the end.
-        base.addPuzzleIndexes();
 
         // The kept rows wait in file order until they can be stored by rating.
         PuzzleStage stage;
@@ -114,17 +111,17 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
 
         // Ascending rating, ties in file order, with a heading in front of
         // the first game of each band.
-        stage.sort();
+        stage.finish();
         state.read = report.read;
         state.kept = report.kept;
-        GamesTable& games = base.games();
+        GamesTable::Appender games(base.games());
         GamesTable::NewRow row;
         row.hasFen = true;
         PuzzleStage::Row staged;
         bool banded = false;
         long band = 0;
-        for (size_t i = 0; i < stage.size(); ++i) {
-            stage.read(i, &staged);
+        int64_t stored = 0;
+        while (stage.next(&staged)) {
             row.event = staged.event;
             row.site = staged.site;
             row.round = staged.round;
@@ -132,18 +129,21 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
             row.result = staged.result;
             row.flags = staged.flags;
             row.moveText = staged.moveText;
-            const int64_t gameId = games.insert(row);
+            const int64_t gameId = games.add(row);
             if (!banded || bandStart(staged.rating) != band) {
                 band = bandStart(staged.rating);
                 banded = true;
                 base.insertHeader(0, static_cast<int>(gameId), bandText(staged.rating));
             }
-            if (progress && (i + 1) % kProgressEvery == 0) {
-                state.stored = static_cast<int64_t>(i + 1);
+            ++stored;
+            if (progress && stored % kProgressEvery == 0) {
+                state.stored = stored;
                 progress(state);
             }
         }
+        games.finish();
         state.stored = report.kept;
+        base.addPuzzleIndexes();
         base.finishImport();
     } catch (const Exception& e) {
         base.discard();
