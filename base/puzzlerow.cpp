@@ -71,6 +71,69 @@ bool is_background_theme(const std::string& theme)
     return false;
 }
 
+// Whether the side in check with its one king on the square has no legal
+// move, as Board::isNoMoves would say, asking the pieces' own test only about
+// the moves that can answer a check: the king's steps, and moves onto a
+// checking piece, onto a square between a checking slider and the king, or
+// onto the en-passant square.
+bool has_no_reply(const Board& board, Color side, int king)
+{
+    const int kx = king & 7;
+    const int ky = king >> 3;
+    const Piece* own = board.squares[king];
+    static const int kSteps[8][2] = {{1, 0}, {-1, 0}, {0, 1},  {0, -1},
+                                     {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
+    for (const auto& step : kSteps) {
+        const Move move(kx, ky, kx + step[0], ky + step[1]);
+        if (move.toX >= 0 && move.toX < 8 && move.toY >= 0 && move.toY < 8 &&
+            !(own->validateMove(board, move, false) & Piece::MoveInvalid))
+            return false;
+    }
+    // The squares where another piece may answer: a checker found on a ray
+    // takes the squares before it with it.
+    uint64_t targets = 0;
+    auto checks = [&](int x, int y) {
+        const Piece* piece = board.getPiece(x, y);
+        return piece && piece->color != side &&
+               !(piece->validateMove(board, Move(x, y, kx, ky), true) & Piece::MoveInvalid);
+    };
+    for (const auto& step : kSteps) {
+        uint64_t ray = 0;
+        for (int x = kx + step[0], y = ky + step[1]; x >= 0 && x < 8 && y >= 0 && y < 8;
+             x += step[0], y += step[1]) {
+            ray |= uint64_t(1) << (y * 8 + x);
+            if (board.squares[y * 8 + x]) {
+                if (checks(x, y))
+                    targets |= ray;
+                break;
+            }
+        }
+    }
+    static const int kJumps[8][2] = {{1, 2},  {2, 1},  {2, -1}, {1, -2},
+                                     {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
+    for (const auto& jump : kJumps) {
+        const int x = kx + jump[0];
+        const int y = ky + jump[1];
+        if (x >= 0 && x < 8 && y >= 0 && y < 8 && checks(x, y))
+            targets |= uint64_t(1) << (y * 8 + x);
+    }
+    const Position passant = board.getEnPassant();
+    if (passant.isValid())
+        targets |= uint64_t(1) << passant.index();
+    for (int from = 0; from < 64; ++from) {
+        const Piece* piece = board.squares[from];
+        if (!piece || piece->color != side || from == king)
+            continue;
+        for (uint64_t left = targets; left != 0; left &= left - 1) {
+            const int to = __builtin_ctzll(left);
+            const Move move(from & 7, from >> 3, to & 7, to >> 3);
+            if (!(piece->validateMove(board, move, false) & Piece::MoveInvalid))
+                return false;
+        }
+    }
+    return true;
+}
+
 // The kings' squares, followed move by move: every move asks twice whether
 // a king is attacked. A side without exactly one king is looked up each time,
 // as the board itself would.
@@ -107,6 +170,13 @@ public:
                                                  : MoveGenerator::findKing(board.squares, color);
         return square >= 0 &&
                MoveGenerator::isAttacked(board.squares, square, opposite_color(color));
+    }
+
+    // Whether the colour, in check, has no legal move.
+    bool mated(const Board& board, Color color) const
+    {
+        return m_square[color] >= 0 ? has_no_reply(board, color, m_square[color])
+                                    : board.isNoMoves(color);
     }
 
 private:
@@ -271,7 +341,7 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
         const bool check = kings.attacked(board, side);
         // Only the last move can mate: a move after a mate is not legal.
         const bool last = moves.find_first_not_of(' ', start) == std::string::npos;
-        mate = check && last && board.isNoMoves(side);
+        mate = check && last && kings.mated(board, side);
         if (check)
             text += mate ? '#' : '+';
         if (number == 1)
