@@ -88,8 +88,9 @@ BaseExporter::Report BaseExporter::write(ChessBase& base, std::ostream& out)
         game.result = static_cast<GameResult>(row.result);
         game.flags = row.flags;
         // The stored text as it is, however long.
-        game.moveText =
-            row.moveTextBytes > StoredRow::kMaxMoveText ? rows.columnText(1 + GamesTable::ColMoveText) : row.moveText;
+        game.moveText = row.moveTextBytes > StoredRow::kMaxMoveText
+                            ? rows.columnText(1 + GamesTable::ColMoveText)
+                            : row.moveText;
         if (game.moveText.empty())
             game.moveText = Game::game_result_to_str(game.result);
         errno = 0;

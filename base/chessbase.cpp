@@ -72,8 +72,9 @@ void ChessBase::open(const std::string& path, OpenMode mode)
     if (!m_readOnly)
         basefile::removeStaleTemporaries(basefile::resolveLinks(path));
     // One connection on one thread: SQLite's own locks are not needed.
-    const int flags = SQLITE_OPEN_NOMUTEX | (m_readOnly ? SQLITE_OPEN_READONLY
-                                                        : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
+    const int flags =
+        SQLITE_OPEN_NOMUTEX |
+        (m_readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
     if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
         const std::string reason = m_db ? sqlite3_errmsg(m_db) : "out of memory";
         fail(path, "ChessBase", 151, reason);

@@ -54,8 +54,9 @@ std::string ChessBase::ImportReport::text() const
     return out;
 }
 
-ChessBase::ImportReport ChessBase::importPgn(const std::string& basePath, const std::string& pgnPath,
-                                       const ImportProgress& progress)
+ChessBase::ImportReport ChessBase::importPgn(const std::string& basePath,
+                                             const std::string& pgnPath,
+                                             const ImportProgress& progress)
 {
     // A link is written through: the new base replaces the file it points at.
     const std::string cdbPath = basefile::resolveLinks(basePath);

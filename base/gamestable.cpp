@@ -236,10 +236,9 @@ int64_t GamesTable::nextPuzzleToRetry(int64_t after)
 {
     // Failed rows have Flags of FlagFailed and above: a seek into the Flags
     // index past the unsolved ones.
-    static const std::string sql = "select min(+rowid) from games where Flags >= " +
-                                   number(Game::FlagFailed) + " and Flags & " +
-                                   number(kRetryState) + " = " + number(kToRetry) +
-                                   " and +rowid > ?";
+    static const std::string sql =
+        "select min(+rowid) from games where Flags >= " + number(Game::FlagFailed) +
+        " and Flags & " + number(kRetryState) + " = " + number(kToRetry) + " and +rowid > ?";
     return readId(sql.c_str(), after, true);
 }
 

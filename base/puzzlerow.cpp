@@ -109,7 +109,7 @@ bool has_no_reply(const Board& board, Color side, int king)
             }
         }
     }
-    static const int kJumps[8][2] = {{1, 2},  {2, 1},  {2, -1}, {1, -2},
+    static const int kJumps[8][2] = {{1, 2},   {2, 1},   {2, -1}, {1, -2},
                                      {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
     for (const auto& jump : kJumps) {
         const int x = kx + jump[0];
@@ -166,8 +166,8 @@ public:
     // Whether the colour's king is attacked; false when it has none.
     bool attacked(const Board& board, Color color) const
     {
-        const int square = m_square[color] >= 0 ? m_square[color]
-                                                 : MoveGenerator::findKing(board.squares, color);
+        const int square =
+            m_square[color] >= 0 ? m_square[color] : MoveGenerator::findKing(board.squares, color);
         return square >= 0 &&
                MoveGenerator::isAttacked(board.squares, square, opposite_color(color));
     }

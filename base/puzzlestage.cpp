@@ -118,8 +118,8 @@ void PuzzleStage::writeRun()
 {
     if (m_fd < 0) {
         const char* folder = getenv("TMPDIR");
-        std::string pattern = std::string(folder && *folder ? folder : "/tmp") +
-                              "/inkmate-stage-XXXXXX";
+        std::string pattern =
+            std::string(folder && *folder ? folder : "/tmp") + "/inkmate-stage-XXXXXX";
         m_fd = mkostemp(&pattern[0], O_CLOEXEC);
         if (m_fd < 0)
             raise("create");
@@ -174,10 +174,10 @@ const char* PuzzleStage::peek(Run& run)
             need = std::max<size_t>(need, length_of(run.buffer.data()));
         if (run.buffer.size() < need)
             run.buffer.resize(need);
-        const size_t room = std::min<uint64_t>(run.buffer.size() - run.filled,
-                                               run.end - run.position);
-        const ssize_t done = pread(m_fd, run.buffer.data() + run.filled, room,
-                                   static_cast<off_t>(run.position));
+        const size_t room =
+            std::min<uint64_t>(run.buffer.size() - run.filled, run.end - run.position);
+        const ssize_t done =
+            pread(m_fd, run.buffer.data() + run.filled, room, static_cast<off_t>(run.position));
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0) {

@@ -27,8 +27,8 @@ public:
 
     // blockBytes: the rows gathered before a run is written; readBytes: the
     // read-back buffer of each run.
-    explicit PuzzleStage(size_t blockBytes = size_t(16) << 20,
-                         size_t readBytes = size_t(256) << 10);
+    explicit PuzzleStage(size_t blockBytes = size_t(16) << 20, size_t readBytes = size_t(256)
+                                                                                  << 10);
     ~PuzzleStage();
     PuzzleStage(const PuzzleStage&) = delete;
     PuzzleStage& operator=(const PuzzleStage&) = delete;

@@ -280,7 +280,8 @@ int main(int argc, char** argv)
         }
         printf("%9s %8s | base %.1f MB, shell table %.1f MB\n", "", "", mb(cdb), mb(db));
         printf("%9s %8s | import / sqlite3 shell speed: %.2f by wall time, %.2f by CPU time\n", "",
-               "", steps[3].run.seconds / steps[2].run.seconds, steps[3].run.cpu / steps[2].run.cpu);
+               "", steps[3].run.seconds / steps[2].run.seconds,
+               steps[3].run.cpu / steps[2].run.cpu);
         try {
             mark_progress(cdb);
             time_counts(cdb, "counts, Flags index");

@@ -30,8 +30,7 @@ TEST(PuzzleRow, ChecksAndMatesAgreeWithTheBoardOverRandomGames)
     const std::vector<std::string> starts = {
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
         "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-        "6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1",
         "4k3/1P6/8/8/8/8/6p1/4K3 w - - 0 1"};
     int checks = 0;
     int mates = 0;
@@ -74,9 +73,16 @@ TEST(PuzzleRow, ChecksAndMatesAgreeWithTheBoardOverRandomGames)
             const bool check = end.isCheck(side);
             const bool mate = check && end.isNoMoves(side);
 
-            const std::vector<std::string> columns = {
-                "r", board.exportToFEN(), uci(first) + " " + uci(second), "1500", "80", "90", "10",
-                "", "https://example.org", ""};
+            const std::vector<std::string> columns = {"r",
+                                                      board.exportToFEN(),
+                                                      uci(first) + " " + uci(second),
+                                                      "1500",
+                                                      "80",
+                                                      "90",
+                                                      "10",
+                                                      "",
+                                                      "https://example.org",
+                                                      ""};
             PuzzleImport::Puzzle puzzle;
             std::string message;
             ASSERT_TRUE(PuzzleImport::convert(columns, &puzzle, &message))

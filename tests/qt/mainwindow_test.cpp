@@ -475,7 +475,8 @@ TEST(MainWindow, PuzzleSolvedThenTheNextOneAfterTheDelay)
     Shell shell("next_puzzle=1\n");
     const std::string data = shell.root().path() + "/chess";
     QDir().mkpath(QString::fromStdString(data));
-    ChessBase::importPgn(data + "/puzzles.cdb", testsupport::sourcePath("assets/chess/puzzles.pgn"));
+    ChessBase::importPgn(data + "/puzzles.cdb",
+                         testsupport::sourcePath("assets/chess/puzzles.pgn"));
     testsupport::writeFile(shell.root().file("inkmate.cfg"),
                            testsupport::readFile(shell.root().file("inkmate.cfg")) +
                                "last_opened=" + data + "/puzzles.cdb\n");
