@@ -4,6 +4,7 @@
 
 #include "chess/board.h"
 #include "chess/movegenerator.h"
+#include "chess/piecesset.h"
 #include "chess/san.h"
 #include "core/exception.h"
 #include "game/game.h"
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 const char* const PuzzleImport::kHeader =
     "PuzzleId,FEN,Moves,Rating,RatingDeviation,Popularity,NbPlays,Themes,GameUrl,OpeningTags";
@@ -141,14 +143,20 @@ class Kings {
 public:
     explicit Kings(const Board& board)
     {
-        for (Color color : {White, Black}) {
-            int count = 0;
-            for (int square = 0; square < 64; ++square) {
-                const Piece* piece = board.squares[square];
-                if (piece && piece->type == Piece::TypeKing && piece->color == color)
-                    ++count;
+        // Pieces are shared: a king is known by its address.
+        const PiecesSet* set = PiecesSet::get_pieces_set();
+        const Piece* kings[2] = {set->getPiece(Piece::TypeKing, White),
+                                 set->getPiece(Piece::TypeKing, Black)};
+        int count[2] = {0, 0};
+        for (int square = 0; square < 64; ++square) {
+            for (int color = 0; color < 2; ++color) {
+                if (board.squares[square] == kings[color] && count[color]++ == 0)
+                    m_square[color] = square;
             }
-            m_square[color] = count == 1 ? MoveGenerator::findKing(board.squares, color) : -1;
+        }
+        for (int color = 0; color < 2; ++color) {
+            if (count[color] != 1)
+                m_square[color] = -1;
         }
     }
 
@@ -180,7 +188,7 @@ public:
     }
 
 private:
-    int m_square[2];
+    int m_square[2] = {-1, -1};
 };
 
 } // namespace
@@ -292,7 +300,10 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
     }
     const std::string& moves = columns[ColMoves];
     Kings kings(board);
-    Board next;
+    // The position before and after each move; they swap places.
+    Board spare;
+    Board* now = &board;
+    Board* next = &spare;
     size_t start = 0;
     int number = 0;
     bool mate = false;
@@ -309,18 +320,18 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
         const bool parsed = move.setFromString(uci) && move.fromX >= 0 && move.fromX < 8 &&
                             move.fromY >= 0 && move.fromY < 8 && move.toX >= 0 && move.toX < 8 &&
                             move.toY >= 0 && move.toY < 8;
-        const Piece* piece = parsed ? board.getPiece(move.fromX, move.fromY) : nullptr;
-        const Color mover = board.getColorToMove();
+        const Piece* piece = parsed ? now->getPiece(move.fromX, move.fromY) : nullptr;
+        const Color mover = now->getColorToMove();
         // The piece's own test without the own king, which is then tested on
         // the position the move makes: the move is played once. The board's
         // test would also search for mate after every move.
-        int bits = piece && piece->color == mover ? piece->validateMove(board, move, true)
+        int bits = piece && piece->color == mover ? piece->validateMove(*now, move, true)
                                                   : Piece::MoveInvalid;
         if (!(bits & Piece::MoveInvalid)) {
-            next = board;
-            next.doMove(move);
-            kings.moved(board, next, move);
-            if (kings.attacked(next, mover))
+            *next = *now;
+            next->doMove(move);
+            kings.moved(*now, *next, move);
+            if (kings.attacked(*next, mover))
                 bits = Piece::MoveInvalid;
         }
         const bool promotes = (bits & Piece::MovePromotion) != 0;
@@ -333,15 +344,15 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
         if (number > 1)
             text += ' ';
         if (mover == White)
-            text += std::to_string(board.fullMoveNumber) + '.';
+            text += std::to_string(now->fullMoveNumber) + '.';
         char san[16];
-        text.append(san, write_san(san, board, move, bits));
-        board = next;
-        const Color side = board.getColorToMove();
-        const bool check = kings.attacked(board, side);
+        text.append(san, write_san(san, *now, move, bits));
+        std::swap(now, next);
+        const Color side = now->getColorToMove();
+        const bool check = kings.attacked(*now, side);
         // Only the last move can mate: a move after a mate is not legal.
         const bool last = moves.find_first_not_of(' ', start) == std::string::npos;
-        mate = check && last && kings.mated(board, side);
+        mate = check && last && kings.mated(*now, side);
         if (check)
             text += mate ? '#' : '+';
         if (number == 1)

@@ -46,9 +46,10 @@ int32_t rating_of(const char* row)
     return static_cast<int32_t>(get(in));
 }
 
-[[noreturn]] void raise(const char* what)
+// format names the step and takes the system's reason.
+[[noreturn]] void raise(const char* format)
 {
-    throw Exception(false, translated("Failed to %s the puzzle stage: %s"), what, strerror(errno));
+    throw Exception(false, format, strerror(errno));
 }
 
 } // namespace
@@ -108,7 +109,7 @@ void PuzzleStage::write(const char* data, size_t length)
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0)
-            raise("write");
+            raise(translated("Cannot write the temporary puzzle file: %s"));
         data += done;
         length -= static_cast<size_t>(done);
     }
@@ -122,7 +123,7 @@ void PuzzleStage::writeRun()
             std::string(folder && *folder ? folder : "/tmp") + "/inkmate-stage-XXXXXX";
         m_fd = mkostemp(&pattern[0], O_CLOEXEC);
         if (m_fd < 0)
-            raise("create");
+            raise(translated("Cannot create the temporary puzzle file: %s"));
         // Gone with the descriptor, also when the process dies.
         unlink(pattern.c_str());
     }
@@ -183,7 +184,7 @@ const char* PuzzleStage::peek(Run& run)
         if (done <= 0) {
             if (done == 0)
                 errno = EIO;
-            raise("read");
+            raise(translated("Cannot read the temporary puzzle file: %s"));
         }
         run.filled += static_cast<size_t>(done);
         run.position += static_cast<uint64_t>(done);
