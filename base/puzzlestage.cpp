@@ -46,10 +46,9 @@ int32_t rating_of(const char* row)
     return static_cast<int32_t>(get(in));
 }
 
-// format names the step and takes the system's reason.
-[[noreturn]] void raise(const char* format)
+[[noreturn]] void raise(const char* format, const std::string& path)
 {
-    throw Exception(false, format, strerror(errno));
+    throw Exception(false, format, path.c_str(), strerror(errno));
 }
 
 } // namespace
@@ -74,7 +73,7 @@ void PuzzleStage::add(const PuzzleImport::Puzzle& puzzle)
     for (const std::string* text : texts)
         length += text->size();
     if (length > UINT32_MAX)
-        throw Exception(false, translated("The puzzle is too long"));
+        throw Exception(false, translated("The move text is too long"));
     if (!m_block.empty() && m_block.size() + length > m_blockBytes)
         writeRun();
     const size_t at = m_block.size();
@@ -109,7 +108,7 @@ void PuzzleStage::write(const char* data, size_t length)
         if (done < 0 && errno == EINTR)
             continue;
         if (done <= 0)
-            raise(translated("Cannot write the temporary puzzle file: %s"));
+            raise(translated("Failed to create file: %s (%s)"), m_path);
         data += done;
         length -= static_cast<size_t>(done);
     }
@@ -123,9 +122,10 @@ void PuzzleStage::writeRun()
             std::string(folder && *folder ? folder : "/tmp") + "/inkmate-stage-XXXXXX";
         m_fd = mkostemp(&pattern[0], O_CLOEXEC);
         if (m_fd < 0)
-            raise(translated("Cannot create the temporary puzzle file: %s"));
+            raise(translated("Failed to create file: %s (%s)"), pattern);
         // Gone with the descriptor, also when the process dies.
         unlink(pattern.c_str());
+        m_path = pattern;
     }
     sortBlock();
     std::vector<char> out;
@@ -184,7 +184,7 @@ const char* PuzzleStage::peek(Run& run)
         if (done <= 0) {
             if (done == 0)
                 errno = EIO;
-            raise(translated("Cannot read the temporary puzzle file: %s"));
+            raise(translated("Failed to read %s: %s"), m_path);
         }
         run.filled += static_cast<size_t>(done);
         run.position += static_cast<uint64_t>(done);

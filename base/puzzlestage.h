@@ -3,6 +3,7 @@
 #include "base/puzzleimport.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -64,6 +65,8 @@ private:
     size_t m_blockBytes;
     size_t m_readBytes;
     int m_fd = -1;
+    // The temporary file's name, for messages.
+    std::string m_path;
     int64_t m_count = 0;
     std::vector<char> m_block;
     std::vector<Key> m_keys;
