@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 const char* const PuzzleImport::kHeader =
@@ -46,9 +47,8 @@ bool has_word(const std::string& list, const std::string& word)
 }
 
 // "hangingPiece" becomes "hanging piece", "mateIn2" "mate in 2".
-std::string theme_words(const std::string& theme)
+void append_theme_words(std::string& out, std::string_view theme)
 {
-    std::string out;
     for (size_t i = 0; i < theme.size(); ++i) {
         const char c = theme[i];
         const bool digit = c >= '0' && c <= '9';
@@ -57,11 +57,10 @@ std::string theme_words(const std::string& theme)
             out += ' ';
         out += upper ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    return out;
 }
 
 // Themes that say how long, when or between whom, not what to look for.
-bool is_background_theme(const std::string& theme)
+bool is_background_theme(std::string_view theme)
 {
     static const char* const names[] = {
         "short",  "long",           "veryLong", "oneMove", "opening",  "middlegame", "endgame",
@@ -197,31 +196,38 @@ std::string PuzzleImport::eventText(bool whiteSolves, const std::string& themes,
 {
     // The task: the mate's length, else the first motif among the themes, else
     // what is to be won.
-    std::string task;
-    std::string fallback;
+    std::string_view task;
+    std::string_view fallback;
+    const std::string_view all = themes;
     size_t start = 0;
-    while (start < themes.size()) {
-        size_t end = themes.find(' ', start);
-        if (end == std::string::npos)
-            end = themes.size();
-        const std::string theme = themes.substr(start, end - start);
+    while (start < all.size()) {
+        size_t end = all.find(' ', start);
+        if (end == std::string_view::npos)
+            end = all.size();
+        const std::string_view theme = all.substr(start, end - start);
         start = end + 1;
         if (theme.empty())
             continue;
         if (theme.compare(0, 6, "mateIn") == 0) {
-            task = theme_words(theme);
+            task = theme;
             break;
         }
         if (theme == "mate" || theme == "crushing" || theme == "advantage" || theme == "equality") {
             if (fallback.empty() || theme == "mate")
                 fallback = theme;
         } else if (task.empty() && !is_background_theme(theme))
-            task = theme_words(theme);
+            task = theme;
     }
-    if (task.empty())
-        task = fallback.empty() ? "find the best move" : fallback;
-    return std::string(whiteSolves ? "White" : "Black") + " to move" + kDot + task + kDot +
-           std::to_string(rating);
+    std::string out = whiteSolves ? "White" : "Black";
+    out += " to move";
+    out += kDot;
+    if (!task.empty())
+        append_theme_words(out, task);
+    else
+        out += fallback.empty() ? std::string_view("find the best move") : fallback;
+    out += kDot;
+    out += std::to_string(rating);
+    return out;
 }
 
 long PuzzleImport::bandStart(int rating)
