@@ -154,7 +154,7 @@ void ChessAbstract::importPgn(const std::string& file)
         shown.start();
         const QString format = trans(QStringLiteral("Importing PGN: %1 games read"));
         showProgress(format.arg(0).toStdString());
-        report = ChessBase::imp(target, file, [&](uint64_t, uint64_t, int games) {
+        report = ChessBase::importPgn(target, file, [&](uint64_t, uint64_t, int games) {
             if (shown.elapsed() >= 1000) {
                 shown.restart();
                 showProgress(format.arg(games).toStdString());

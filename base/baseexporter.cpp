@@ -50,10 +50,9 @@ const char* write_error()
 BaseExporter::Report BaseExporter::write(ChessBase& base, std::ostream& out)
 {
     Report report;
-    if (!base.m_db)
+    if (!base.isOpen())
         throw Exception(false, translated("No game base is open"));
-    SQLiteStatement rows(base.m_db, "select rowid,Parent,Event,Site,Date,Round,White,Black,FEN,"
-                                    "Result,Flags,MoveText from games order by rowid");
+    SQLiteStatement rows = base.games().selectAll();
     Board classic;
     classic.create_classic_board();
     Game game;
@@ -89,8 +88,9 @@ BaseExporter::Report BaseExporter::write(ChessBase& base, std::ostream& out)
         game.result = static_cast<GameResult>(row.result);
         game.flags = row.flags;
         // The stored text as it is, however long.
-        game.moveText =
-            row.moveTextBytes > StoredRow::kMaxMoveText ? rows.columnText(11) : row.moveText;
+        game.moveText = row.moveTextBytes > StoredRow::kMaxMoveText
+                            ? rows.columnText(1 + GamesTable::ColMoveText)
+                            : row.moveText;
         if (game.moveText.empty())
             game.moveText = Game::game_result_to_str(game.result);
         errno = 0;

@@ -24,19 +24,6 @@ Board classic_board()
     return board;
 }
 
-// Resets a statement when leaving the scope, so that no read stays open and
-// no bound text is referred to afterwards.
-class Use {
-public:
-    explicit Use(SQLiteStatement& statement) : m_statement(statement) {}
-    ~Use() { m_statement.reset(); }
-    Use(const Use&) = delete;
-    Use& operator=(const Use&) = delete;
-
-private:
-    SQLiteStatement& m_statement;
-};
-
 int to_int(int64_t value)
 {
     if (value < INT_MIN || value > INT_MAX)
@@ -84,8 +71,10 @@ void ChessBase::open(const std::string& path, OpenMode mode)
     m_path = path;
     if (!m_readOnly)
         basefile::removeStaleTemporaries(basefile::resolveLinks(path));
+    // One connection on one thread: SQLite's own locks are not needed.
     const int flags =
-        m_readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        SQLITE_OPEN_NOMUTEX |
+        (m_readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
     if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
         const std::string reason = m_db ? sqlite3_errmsg(m_db) : "out of memory";
         fail(path, "ChessBase", 151, reason);
@@ -142,7 +131,7 @@ void ChessBase::open(const std::string& path, OpenMode mode)
     }
 
     try {
-        prepareStatements();
+        m_games.prepare(m_db);
         readContents();
         const int id = parse_id(readParam("gameid"));
         if (id != 0)
@@ -178,18 +167,6 @@ void ChessBase::dropPartialIndex()
                       m_lastError.c_str());
 }
 
-void ChessBase::prepareStatements()
-{
-    m_selectGame.prepare(
-        m_db, " select Parent,Event,Site,Date,Round,White,Black,FEN,Result,Flags,MoveText "
-              " from games where rowid = ? ");
-    m_insertGame.prepare(m_db, " insert into games(Parent,Event,Site,Date,Round,White,Black,Fen,"
-                               "Result,Flags,MoveText)  values(?,?,?,?,?,?,?,?,?,?,?) ");
-    m_updateGame.prepare(m_db, " update games set Result=?,MoveText=?,Flags=?  where rowid = ?");
-    m_updateFlags.prepare(m_db, " update games set Flags=?  where rowid = ?");
-    m_nextPuzzle.prepare(m_db, "select min(rowid) from games where rowid>? and Flags & 6 = 2");
-}
-
 void ChessBase::close()
 {
     if (!m_db)
@@ -201,8 +178,8 @@ void ChessBase::close()
             int id = game.id;
             if (id == 0)
                 id = game.parent;
-            if (id == 0 && !readInt("select min(rowid) from games", &id))
-                id = 0;
+            if (id == 0)
+                id = to_int(m_games.minId());
             const std::string value = std::to_string(id);
             if (readParam("gameid") != value)
                 updateParam("gameid", value);
@@ -217,13 +194,14 @@ void ChessBase::close()
     disconnect();
 }
 
+void ChessBase::discard()
+{
+    disconnect();
+}
+
 void ChessBase::disconnect()
 {
-    m_selectGame.finalize();
-    m_insertGame.finalize();
-    m_updateGame.finalize();
-    m_updateFlags.finalize();
-    m_nextPuzzle.finalize();
+    m_games.finalize();
     if (m_db)
         sqlite3_close_v2(m_db);
     m_db = nullptr;
@@ -238,13 +216,11 @@ void ChessBase::disconnect()
 
 bool ChessBase::create()
 {
-    static const char* const statements[] = {
+    const char* const statements[] = {
         "begin",
         " create table params (      name VARCHAR(255) not NULL,      value TEXT) ",
         "insert into params(name,value)     values('version','1')",
-        " create table games (      Parent INTEGER,      Event TEXT,      Site  TEXT,      Date  "
-        "TEXT,      Round TEXT,      White TEXT,      Black TEXT,      FEN   TEXT,      Result "
-        "INTEGER NOT NULL,      Flags INTEGER,      MoveText TEXT ) ",
+        GamesTable::createSql().c_str(),
         " create table contents (      parent INTEGER,      gameid INTEGER,      text   TEXT )",
         "commit"};
     for (const char* sql : statements) {
@@ -269,6 +245,12 @@ bool ChessBase::execute(const char* sql)
         m_lastError = e.what();
         return false;
     }
+}
+
+void ChessBase::mustExecute(const char* sql)
+{
+    if (!execute(sql))
+        throw Exception(false, "%s", m_lastError.c_str());
 }
 
 bool ChessBase::readInt(const char* sql, int* out)
@@ -324,7 +306,7 @@ void ChessBase::openGame(int id)
     if (id <= 0 || id == game.id || !m_db)
         return;
     StoredRow row;
-    if (!readRow(id, &row))
+    if (!m_games.read(id, &row))
         return;
 
     // The previous game is written back before any field changes.
@@ -345,20 +327,10 @@ void ChessBase::openGame(int id)
                       problem.c_str());
 }
 
-bool ChessBase::readRow(int64_t id, StoredRow* row)
-{
-    Use use(m_selectGame);
-    m_selectGame.bind(1, id);
-    if (!m_selectGame.step())
-        return false;
-    *row = StoredRow::read(m_selectGame, 0);
-    return true;
-}
-
 std::string ChessBase::verifyGame(int64_t id)
 {
     StoredRow row;
-    if (!m_db || !readRow(id, &row))
+    if (!m_db || !m_games.read(id, &row))
         return translated("The game cannot be read");
     Game scratch;
     scratch.init(classic_board());
@@ -420,47 +392,10 @@ void ChessBase::closeGame()
 
 void ChessBase::writeGame()
 {
-    if (game.id == 0) {
-        game.id = to_int(insertGame());
-        return;
-    }
-    if (game.flags & Game::FlagPuzzle) {
-        Use use(m_updateFlags);
-        m_updateFlags.bind(1, static_cast<int64_t>(game.flags));
-        m_updateFlags.bind(2, game.id);
-        m_updateFlags.step();
-    } else {
-        Use use(m_updateGame);
-        m_updateGame.bind(1, static_cast<int>(game.result));
-        m_updateGame.bind(2, game.moveText);
-        m_updateGame.bind(3, static_cast<int64_t>(game.flags));
-        m_updateGame.bind(4, game.id);
-        m_updateGame.step();
-    }
-    if (sqlite3_changes(m_db) != 1)
+    if (game.id == 0)
+        game.id = to_int(m_games.insert(game));
+    else if (!m_games.update(game))
         throw Exception(false, translated("The game's row %d is missing"), game.id);
-}
-
-int64_t ChessBase::insertGame()
-{
-    Use use(m_insertGame);
-    const std::string fen = game.setUp ? game.startBoard.exportToFEN() : std::string();
-    m_insertGame.bind(1, game.parent);
-    m_insertGame.bind(2, game.event);
-    m_insertGame.bind(3, game.site);
-    m_insertGame.bind(4, game.date);
-    m_insertGame.bind(5, game.round);
-    m_insertGame.bind(6, game.white);
-    m_insertGame.bind(7, game.black);
-    if (game.setUp)
-        m_insertGame.bind(8, fen);
-    else
-        m_insertGame.bindNull(8);
-    m_insertGame.bind(9, static_cast<int>(game.result));
-    m_insertGame.bind(10, static_cast<int64_t>(game.flags));
-    m_insertGame.bind(11, game.moveText);
-    m_insertGame.step();
-    return sqlite3_last_insert_rowid(m_db);
 }
 
 void ChessBase::newGame(const Board& board)
@@ -479,19 +414,13 @@ void ChessBase::newGame(const Board& board)
 
 int ChessBase::getFirstRowID()
 {
-    int id = 0;
     // Only ids a game can have; other rows are reached by the tools alone.
-    return m_db && readInt("select min(rowid) from games where rowid between 1 and 2147483647", &id)
-               ? id
-               : 0;
+    return m_db ? to_int(m_games.firstId()) : 0;
 }
 
 int ChessBase::getLastRowID()
 {
-    int id = 0;
-    return m_db && readInt("select max(rowid) from games where rowid between 1 and 2147483647", &id)
-               ? id
-               : 0;
+    return m_db ? to_int(m_games.lastId()) : 0;
 }
 
 int ChessBase::getNextRowID(int id)
@@ -506,37 +435,17 @@ int ChessBase::getPrevRowID(int id)
 
 int ChessBase::getNextUnsolvedPuzzleRowID()
 {
-    if (!m_db)
-        return 0;
-    Use use(m_nextPuzzle);
-    m_nextPuzzle.bind(1, game.id > 0 ? game.id : game.parent);
-    return m_nextPuzzle.step() ? to_int(m_nextPuzzle.columnInt64(0)) : 0;
-}
-
-int ChessBase::getNextStoredRowID(int id)
-{
-    if (!m_db)
-        return 0;
-    SQLiteStatement statement(m_db, "select min(rowid) from games where rowid > ?");
-    statement.bind(1, id);
-    return statement.step() ? to_int(statement.columnInt64(0)) : 0;
+    return m_db ? to_int(m_games.nextUnsolvedPuzzle(game.id > 0 ? game.id : game.parent)) : 0;
 }
 
 std::vector<int64_t> ChessBase::rowIds()
 {
-    std::vector<int64_t> ids;
-    if (!m_db)
-        return ids;
-    SQLiteStatement statement(m_db, "select rowid from games order by rowid");
-    while (statement.step())
-        ids.push_back(statement.columnInt64(0));
-    return ids;
+    return m_db ? m_games.ids() : std::vector<int64_t>();
 }
 
 int ChessBase::gameCount()
 {
-    int count = 0;
-    return m_db && readInt("select count(1) from games", &count) ? count : 0;
+    return m_db ? to_int(m_games.count()) : 0;
 }
 
 bool ChessBase::firstGame()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/sqlitestatement.h"
+#include "base/gamestable.h"
 #include "game/game.h"
 
 #include <cstdint>
@@ -9,7 +9,6 @@
 #include <vector>
 
 struct sqlite3;
-struct StoredRow;
 class Board;
 
 // The game base: one SQLite file (".cdb") with the tables params, games and
@@ -67,16 +66,21 @@ public:
     // File.
     void open(const std::string& path, OpenMode mode = ReadWrite);
     void close();
+    // Closes the file without storing anything; an open transaction is rolled back.
+    void discard();
     bool isOpen() const { return m_db != nullptr; }
     bool isReadOnly() const { return m_readOnly; }
     const std::string& path() const { return m_path; }
-    bool create();
-    bool execute(const char* sql);
-    bool readInt(const char* sql, int* out);
-    std::string readParam(const std::string& name);
-    void updateParam(const std::string& name, const std::string& value);
-    [[noreturn]] void fail(const std::string& path, const char* source, int number,
-                           const std::string& reason = std::string());
+    // Every statement on the games table.
+    GamesTable& games() { return m_games; }
+
+    // Bulk writing by the importers into a new base in a temporary file: no
+    // journal, no syncs and one transaction from beginImport() on.
+    void beginImport();
+    // Opens the first game once (written back in the program's layout),
+    // remembers it as the game to show, commits and closes the file, and
+    // makes it durable before it replaces anything.
+    void finishImport();
 
     // Current game.
     void openGame(int id);
@@ -97,22 +101,20 @@ public:
     int getNextRowID(int id);
     int getPrevRowID(int id);
     int getNextUnsolvedPuzzleRowID();
-    // The row id of the first game after id, 0 when there is none (gaps skipped).
-    int getNextStoredRowID(int id);
     int gameCount();
     // Every row id of the games table in ascending order, whatever its range.
     std::vector<int64_t> rowIds();
 
     // Table of contents.
     void readContents();
-    void buildContents(HeaderItem* item, const std::vector<HeaderItem*>& sorted);
     const HeaderItem* getHeader(int gameId) const;
-    void insertHeader(int parentId, int gameId, const std::string& text);
+    // The new entry's id.
+    int64_t insertHeader(int parentId, int gameId, const std::string& text);
     // Depth of an item in the tree: 1 for a top-level entry, 0 when it is not in the tree.
     static int headerLevel(const HeaderItem* item);
 
-    // Puzzle progress (chessbasepuzzles.cpp). Solved puzzles are those with
-    // Flags & 6 = 6, the failed ones still to retry Flags & 0x86 = 0x82.
+    // Puzzle progress (chessbasepuzzles.cpp); the flag masks are those of
+    // GamesTable.
     struct PuzzleCount {
         int solved = 0;
         int total = 0;
@@ -139,17 +141,14 @@ public:
     // Builds the base cdbPath from a PGN file. The new base is built beside
     // cdbPath and replaces it only once complete; on failure any file at
     // cdbPath stays as it was. Malformed games are skipped and reported.
-    static ImportReport imp(const std::string& cdbPath, const std::string& pgnPath,
-                            const ImportProgress& progress = nullptr);
+    static ImportReport importPgn(const std::string& cdbPath, const std::string& pgnPath,
+                                  const ImportProgress& progress = nullptr);
 
     Game game;
     HeaderItem contents;
     std::vector<HeaderItem> items;
 
 private:
-    friend class BaseExporter;
-    friend class PuzzleImport;
-
     struct StoredState {
         int id = 0;
         int result = 0;
@@ -157,11 +156,18 @@ private:
         std::string moveText;
     };
 
+    bool create();
+    bool execute(const char* sql);
+    // Throws Exception with SQLite's message when the statement fails.
+    void mustExecute(const char* sql);
+    bool readInt(const char* sql, int* out);
+    std::string readParam(const std::string& name);
+    void updateParam(const std::string& name, const std::string& value);
+    [[noreturn]] void fail(const std::string& path, const char* source, int number,
+                           const std::string& reason = std::string());
     void disconnect();
     void dropPartialIndex();
-    bool readRow(int64_t id, StoredRow* row);
-    void prepareStatements();
-    int64_t insertGame();
+    void buildContents(HeaderItem* item, const std::vector<HeaderItem*>& sorted);
     void writeGame();
     bool matches(const StoredState& state) const;
     void resetContents();
@@ -170,12 +176,7 @@ private:
     std::string m_path;
     std::string m_lastError;
     bool m_readOnly = false;
-    // Statements used for every game, prepared once per open file.
-    SQLiteStatement m_selectGame;
-    SQLiteStatement m_insertGame;
-    SQLiteStatement m_updateGame;
-    SQLiteStatement m_updateFlags;
-    SQLiteStatement m_nextPuzzle;
+    GamesTable m_games;
     // The row as it was read, so that an unchanged game is not written again.
     StoredState m_stored;
     bool m_haveStored = false;

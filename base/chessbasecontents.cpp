@@ -4,6 +4,8 @@
 
 #include "core/exception.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <climits>
 
@@ -94,13 +96,14 @@ const ChessBase::HeaderItem* ChessBase::getHeader(int gameId) const
     return &*(it - 1);
 }
 
-void ChessBase::insertHeader(int parentId, int gameId, const std::string& text)
+int64_t ChessBase::insertHeader(int parentId, int gameId, const std::string& text)
 {
     SQLiteStatement statement(m_db, " insert into contents(parent,gameid,text)  values(?,?,?) ");
     statement.bind(1, parentId);
     statement.bind(2, gameId);
     statement.bind(3, text);
     statement.step();
+    return sqlite3_last_insert_rowid(m_db);
 }
 
 int ChessBase::headerLevel(const HeaderItem* item)

@@ -10,14 +10,13 @@
 #include "core/log.h"
 #include "core/trans.h"
 
-#include <sqlite3.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,8 +54,9 @@ std::string ChessBase::ImportReport::text() const
     return out;
 }
 
-ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::string& pgnPath,
-                                       const ImportProgress& progress)
+ChessBase::ImportReport ChessBase::importPgn(const std::string& basePath,
+                                             const std::string& pgnPath,
+                                             const ImportProgress& progress)
 {
     // A link is written through: the new base replaces the file it points at.
     const std::string cdbPath = basefile::resolveLinks(basePath);
@@ -82,8 +82,7 @@ ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::s
     try {
         base.open(temporary.path());
         base.game.close(false);
-        if (!base.execute("begin"))
-            throw Exception(false, "%s", base.m_lastError.c_str());
+        base.beginImport();
 
         std::vector<Header> pending;
         std::vector<int> lastAtLevel;
@@ -114,14 +113,13 @@ ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::s
                 // Every real game of the file is stored, whatever its flags say.
                 base.game.flags &= ~Game::FlagNotStored;
                 base.game.parent = 0;
-                const int gameId = to_int_checked(base.insertGame());
+                const int gameId = to_int_checked(base.m_games.insert(base.game));
                 ++report.games;
                 for (Header& header : pending) {
                     header.gameId = gameId;
                     header.parentId = header.level > 0 ? lastAtLevel[header.level - 1] : 0;
-                    base.insertHeader(header.parentId, header.gameId, header.text);
-                    lastAtLevel[header.level] =
-                        to_int_checked(sqlite3_last_insert_rowid(base.m_db));
+                    lastAtLevel[header.level] = to_int_checked(
+                        base.insertHeader(header.parentId, header.gameId, header.text));
                     ++report.headings;
                 }
                 pending.clear();
@@ -145,17 +143,7 @@ ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::s
         if (in.bad())
             throw Exception(false, translated("Failed to read PGN file: %s"), pgnPath.c_str());
 
-        // Game 1 is opened once, written back in the program's layout and
-        // remembered as the game to show, all inside the one transaction.
-        Board classic;
-        classic.create_classic_board();
-        base.game.init(classic);
-        base.openGame(base.getFirstRowID());
-        base.closeGame();
-        base.updateParam("gameid", std::to_string(base.game.id > 0 ? base.game.id : -1));
-        if (!base.execute("commit"))
-            throw Exception(false, "%s", base.m_lastError.c_str());
-        base.disconnect();
+        base.finishImport();
     } catch (const Exception& e) {
         base.disconnect();
         throw temporary.failure(e.what(), pgnPath, basePath);
@@ -168,4 +156,36 @@ ChessBase::ImportReport ChessBase::imp(const std::string& basePath, const std::s
                       pgnPath.c_str(), cdbPath.c_str(), report.games, report.headings,
                       report.skipped);
     return report;
+}
+
+void ChessBase::beginImport()
+{
+    // Built aside and renamed over the target when complete: a journal and
+    // syncs would only slow it down.
+    mustExecute("pragma journal_mode = off");
+    mustExecute("pragma synchronous = off");
+    // A fixed cache: the memory does not grow with the file.
+    mustExecute("pragma cache_size = -8192");
+    mustExecute("begin");
+}
+
+void ChessBase::finishImport()
+{
+    // The first game is opened once, written back in the program's layout
+    // and remembered as the game to show, all inside the one transaction.
+    Board classic;
+    classic.create_classic_board();
+    game.close(false);
+    game.init(classic);
+    openGame(getFirstRowID());
+    closeGame();
+    updateParam("gameid", std::to_string(game.id > 0 ? game.id : -1));
+    mustExecute("commit");
+    const std::string path = m_path;
+    disconnect();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        ::close(fd);
+    }
 }

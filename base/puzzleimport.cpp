@@ -4,17 +4,15 @@
 
 #include "base/basefile.h"
 #include "base/chessbase.h"
+#include "base/puzzlestage.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
-
-#include <sqlite3.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <map>
 #include <unistd.h>
 
 namespace {
@@ -62,33 +60,11 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
     ChessBase base;
     try {
         base.open(temporary.path());
-        base.game.close(false);
-        sqlite3* db = base.m_db;
-        // Built aside and renamed when complete: no journal is needed.
-        auto execute = [&base](const char* sql) {
-            if (!base.execute(sql))
-                throw Exception(false, "%s", base.m_lastError.c_str());
-        };
-        execute("pragma journal_mode = off");
-        execute("pragma synchronous = off");
-        // The kept rows wait in a temporary database, in file order, until
-        // they can be stored by rating.
-        execute("attach database '' as stage");
-        execute("pragma stage.journal_mode = off");
-        // Fixed caches: the memory does not grow with the file.
-        execute("pragma cache_size = -8192");
-        execute("pragma stage.cache_size = -8192");
-        execute("create table stage.puzzles (key INTEGER PRIMARY KEY, event TEXT, site TEXT, "
-                "round TEXT, fen TEXT, result INTEGER, flags INTEGER, movetext TEXT)");
-        execute("begin");
-        // Made before the games: kept up as rows arrive, with no sort of
-        // their own at the end.
-        base.addPuzzleIndexes();
+        base.beginImport();
 
-        SQLiteStatement stage(db, "insert into stage.puzzles values(?,?,?,?,?,?,?,?)");
+        // The kept rows wait in file order until they can be stored by rating.
+        PuzzleStage stage;
         std::vector<std::string> columns;
-        // Kept puzzles by rating: the first game of each band.
-        std::map<int, int64_t> ratings;
         Puzzle puzzle;
         std::string message;
         const char* text = nullptr;
@@ -126,73 +102,52 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
                 malformed(message);
                 continue;
             }
-            // Rating first, then the order of the file.
-            stage.bind(1, static_cast<int64_t>(puzzle.rating) * (int64_t(1) << 32) + report.kept);
-            stage.bind(2, puzzle.event);
-            stage.bind(3, puzzle.site);
-            stage.bind(4, puzzle.round);
-            stage.bind(5, puzzle.fen);
-            stage.bind(6, static_cast<int>(puzzle.result));
-            stage.bind(7, static_cast<int64_t>(puzzle.flags));
-            stage.bind(8, puzzle.moveText);
-            stage.step();
-            stage.reset();
+            stage.add(puzzle);
             ++report.kept;
-            ++ratings[puzzle.rating];
         }
         if (!m_source.error().empty())
             throw Exception(false, translated("Failed to read %s: %s"), m_path.c_str(),
                             m_source.error().c_str());
-        stage.finalize();
 
-        // Ascending rating, ties in file order: the stage's key order, copied
-        // by SQLite itself.
-        struct Storing {
-            sqlite3* db;
-            const ProgressFunction* progress;
-            Progress* state;
-        } storing{db, &progress, &state};
-        if (progress)
-            sqlite3_progress_handler(
-                db, 1 << 20,
-                [](void* data) {
-                    Storing* s = static_cast<Storing*>(data);
-                    s->state->stored = sqlite3_last_insert_rowid(s->db);
-                    (*s->progress)(*s->state);
-                    return 0;
-                },
-                &storing);
+        // Ascending rating, ties in file order, with a heading in front of
+        // the first game of each band.
+        stage.finish();
         state.read = report.read;
         state.kept = report.kept;
-        execute("insert into games(Parent,Event,Site,Date,Round,White,Black,FEN,Result,Flags,"
-                "MoveText) select 0,event,site,'',round,'','',fen,result,flags,movetext "
-                "from stage.puzzles order by key");
-        sqlite3_progress_handler(db, 0, nullptr, nullptr);
-        state.stored = report.kept;
-        // A heading in front of the first game of each band.
-        int64_t gameId = 1;
-        std::string band;
-        for (const auto& rating : ratings) {
-            std::string text = bandText(rating.first);
-            if (text != band) {
-                base.insertHeader(0, static_cast<int>(gameId), text);
-                band = std::move(text);
+        GamesTable::Appender games(base.games());
+        GamesTable::NewRow row;
+        row.hasFen = true;
+        PuzzleStage::Row staged;
+        bool banded = false;
+        long band = 0;
+        int64_t stored = 0;
+        while (stage.next(&staged)) {
+            row.event = staged.event;
+            row.site = staged.site;
+            row.round = staged.round;
+            row.fen = staged.fen;
+            row.result = staged.result;
+            row.flags = staged.flags;
+            row.moveText = staged.moveText;
+            const int64_t gameId = games.add(row);
+            if (!banded || bandStart(staged.rating) != band) {
+                band = bandStart(staged.rating);
+                banded = true;
+                base.insertHeader(0, static_cast<int>(gameId), bandText(staged.rating));
             }
-            gameId += rating.second;
+            ++stored;
+            if (progress && stored % kProgressEvery == 0) {
+                state.stored = stored;
+                progress(state);
+            }
         }
-        base.updateParam("gameid", report.kept > 0 ? "1" : "-1");
-        execute("commit");
-        execute("detach database stage");
-        base.disconnect();
+        games.finish();
+        state.stored = report.kept;
+        base.addPuzzleIndexes();
+        base.finishImport();
     } catch (const Exception& e) {
-        base.disconnect();
+        base.discard();
         throw temporary.failure(e.what(), m_path, basePath);
-    }
-    // Written without a journal or syncs: made durable before it replaces anything.
-    const int fd = ::open(temporary.path().c_str(), O_RDONLY);
-    if (fd >= 0) {
-        fsync(fd);
-        ::close(fd);
     }
     temporary.replace(cdbPath);
     state.bytesDone = state.bytesTotal;

@@ -100,8 +100,9 @@ public:
     static bool matches(const Filter& filter, const std::vector<std::string>& columns, int rating);
     // The Event text: "Black to move · mate in 2 · 1853".
     static std::string eventText(bool whiteSolves, const std::string& themes, int rating);
-    // "1200-1399" for ratings 1200 to 1399.
+    // "1200-1399" for ratings 1200 to 1399; bandStart gives 1200.
     static std::string bandText(int rating);
+    static long bandStart(int rating);
 
 private:
     TextSource m_source;

@@ -72,11 +72,13 @@ void SQLiteStatement::bind(int index, int64_t value)
         raise("bind");
 }
 
-void SQLiteStatement::bind(int index, const std::string& value, bool transient)
+void SQLiteStatement::bind(int index, std::string_view value, bool transient)
 {
     // A text longer than SQLite takes is refused by SQLite itself (SQLITE_TOOBIG).
     const int length = value.size() > 0x7fffffffu ? -1 : static_cast<int>(value.size());
-    if (length < 0 || sqlite3_bind_text(m_stmt, index, value.data(), length,
+    // An empty view may have no data; SQLite would take that for NULL.
+    const char* text = value.data() ? value.data() : "";
+    if (length < 0 || sqlite3_bind_text(m_stmt, index, text, length,
                                         transient ? SQLITE_TRANSIENT : SQLITE_STATIC) != SQLITE_OK)
         raise("bind");
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -11,6 +12,19 @@ struct sqlite3_stmt;
 // non-critical Exception carrying SQLite's own message.
 class SQLiteStatement {
 public:
+    // Resets the statement when leaving the scope, so that no read stays
+    // open and no bound text is referred to afterwards.
+    class Use {
+    public:
+        explicit Use(SQLiteStatement& statement) : m_statement(statement) {}
+        ~Use() { m_statement.reset(); }
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+
+    private:
+        SQLiteStatement& m_statement;
+    };
+
     SQLiteStatement() = default;
     SQLiteStatement(sqlite3* db, const char* sql);
     ~SQLiteStatement();
@@ -22,13 +36,12 @@ public:
     // Prepares sql, finalising any statement held before.
     void prepare(sqlite3* db, const char* sql);
     void finalize();
-    bool isPrepared() const { return m_stmt != nullptr; }
 
     // Parameters count from 1. Text is copied by SQLite only when transient
     // is true; otherwise it must stay alive until the next step.
     void bind(int index, int value);
     void bind(int index, int64_t value);
-    void bind(int index, const std::string& value, bool transient = false);
+    void bind(int index, std::string_view value, bool transient = false);
     void bindNull(int index);
 
     // True when a row is ready, false when the statement ran to completion.

@@ -1,5 +1,6 @@
 #include "base/storedrow.h"
 
+#include "base/gamestable.h"
 #include "base/sqlitestatement.h"
 #include "core/exception.h"
 #include "core/trans.h"
@@ -10,28 +11,28 @@
 StoredRow StoredRow::read(const SQLiteStatement& statement, int first)
 {
     StoredRow row;
-    row.parent = statement.columnInt64(first);
+    row.parent = statement.columnInt64(first + GamesTable::ColParent);
     for (int i = 0; i < 6; ++i)
-        row.texts[i] = statement.columnText(first + 1 + i);
-    row.hasFen = !statement.isNull(first + 7);
+        row.texts[i] = statement.columnText(first + GamesTable::ColEvent + i);
+    row.hasFen = !statement.isNull(first + GamesTable::ColFen);
     if (row.hasFen)
-        row.fen = statement.columnText(first + 7);
+        row.fen = statement.columnText(first + GamesTable::ColFen);
 
-    const int result = first + 8;
+    const int result = first + GamesTable::ColResult;
     const int64_t resultValue = statement.columnInt64(result);
     row.resultText = statement.isNull(result) ? "NULL" : statement.columnText(result);
     row.resultValid = (statement.isInteger(result) || statement.isNull(result)) &&
                       resultValue >= 0 && resultValue <= 3;
     row.result = row.resultValid ? static_cast<int>(resultValue) : 0;
 
-    const int flags = first + 9;
+    const int flags = first + GamesTable::ColFlags;
     const int64_t flagsValue = statement.columnInt64(flags);
     row.flagsText = statement.isNull(flags) ? "NULL" : statement.columnText(flags);
     row.flagsValid = (statement.isInteger(flags) || statement.isNull(flags)) && flagsValue >= 0 &&
                      flagsValue <= 0xffffffffLL;
     row.flags = row.flagsValid ? static_cast<unsigned>(flagsValue) : 0u;
 
-    const int moveText = first + 10;
+    const int moveText = first + GamesTable::ColMoveText;
     row.moveTextNull = statement.isNull(moveText);
     row.moveTextBytes = statement.columnBytes(moveText);
     if (row.moveTextBytes <= kMaxMoveText)

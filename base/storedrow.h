@@ -7,8 +7,7 @@
 class Game;
 class SQLiteStatement;
 
-// The columns Parent, Event, Site, Date, Round, White, Black, FEN, Result,
-// Flags and MoveText of one games row, copied out of a statement, with the
+// The columns of one games row (GamesTable::Column), copied out of a statement, with the
 // checks every reader of a row applies before the row becomes a game.
 struct StoredRow {
     // Longest move text a game is stored or opened with.
@@ -31,7 +30,7 @@ struct StoredRow {
     // Empty when the stored text is over kMaxMoveText.
     std::string moveText;
 
-    // Reads the eleven columns starting at column first.
+    // Reads the columns of GamesTable::Column, the first at column first.
     static StoredRow read(const SQLiteStatement& statement, int first);
 
     // Fills game (already reset) from the row and opens its tree; a row that

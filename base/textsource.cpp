@@ -28,8 +28,13 @@ bool TextSource::open(const std::string& path)
         m_file = stdin;
     } else {
         struct stat info;
-        if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
-            m_error = S_ISDIR(info.st_mode) ? strerror(EISDIR) : strerror(errno);
+        // The mode is read only after stat() succeeded.
+        if (stat(path.c_str(), &info) != 0) {
+            m_error = strerror(errno);
+            return false;
+        }
+        if (S_ISDIR(info.st_mode)) {
+            m_error = strerror(EISDIR);
             return false;
         }
         m_file = fopen(path.c_str(), "rb");

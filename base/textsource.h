@@ -23,7 +23,6 @@ public:
     // error (see error()). The view stays valid until the next call.
     bool readLine(const char** text, size_t* length);
     const std::string& error() const { return m_error; }
-    bool compressed() const { return m_zstd != nullptr; }
     // Bytes of the file consumed so far, and its size (0 when unknown).
     uint64_t consumed() const { return m_consumed; }
     uint64_t size() const { return m_size; }

@@ -117,7 +117,7 @@ void bench_corpus_import(const QTemporaryDir& dir)
     for (const char* name : kCorpus) {
         const std::string base = folder + "/" + name + ".cdb";
         const Clock::time_point start = Clock::now();
-        const ChessBase::ImportReport report = ChessBase::imp(base, corpus(name));
+        const ChessBase::ImportReport report = ChessBase::importPgn(base, corpus(name));
         const double time = seconds_since(start);
         printf("  %-24s %7d games  %6.3f s  %7.1f MB/s  %8.0f games/s  (%d skipped)\n", name,
                report.games, time, file_mb(corpus(name)) / time, report.games / time,
@@ -125,7 +125,7 @@ void bench_corpus_import(const QTemporaryDir& dir)
     }
     const std::string base = folder + "/corpus.cdb";
     const Clock::time_point start = Clock::now();
-    const ChessBase::ImportReport report = ChessBase::imp(base, all);
+    const ChessBase::ImportReport report = ChessBase::importPgn(base, all);
     const double ours = seconds_since(start);
     const double mb = file_mb(all);
     printf("  %-24s %7d games  %6.3f s  %7.1f MB/s  %8.0f games/s\n", "whole corpus", report.games,
@@ -195,13 +195,13 @@ void bench_generated(const QTemporaryDir& dir, int count)
     printf("== Generated bases (every 50th game a puzzle, a heading every 20 games)\n");
     const long rssBefore = peak_rss_kb();
     Clock::time_point start = Clock::now();
-    ChessBase::imp(folder + "/small.cdb", small);
+    ChessBase::importPgn(folder + "/small.cdb", small);
     double time = seconds_since(start);
     const long rssSmall = peak_rss_kb();
     printf("  import %7d games: %6.2f s  %7.1f MB/s  peak RSS %ld kB\n", count / 10, time,
            file_mb(small) / time, rssSmall);
     start = Clock::now();
-    const ChessBase::ImportReport report = ChessBase::imp(folder + "/large.cdb", large);
+    const ChessBase::ImportReport report = ChessBase::importPgn(folder + "/large.cdb", large);
     time = seconds_since(start);
     const long rssLarge = peak_rss_kb();
     printf("  import %7d games: %6.2f s  %7.1f MB/s  peak RSS %ld kB (+%ld kB for 10x the games;"

@@ -34,7 +34,7 @@ int run_import(const std::vector<std::string>& args)
         fflush(stderr);
     };
     try {
-        const ChessBase::ImportReport report = ChessBase::imp(cdb, pgn, progress);
+        const ChessBase::ImportReport report = ChessBase::importPgn(cdb, pgn, progress);
         if (pace.shown())
             fprintf(stderr, "\n");
         printf("%s: %d games, %d headings\n", cdb.c_str(), report.games, report.headings);

@@ -71,7 +71,7 @@ TEST(BaseCommands, ImportOverTheOpenBaseReplacesIt)
     Environment env;
     const std::string book = env.file("chess/book");
     testsupport::writeFile(book + ".pgn", "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 *\n");
-    ChessBase::imp(book + ".cdb", book + ".pgn");
+    ChessBase::importPgn(book + ".cdb", book + ".pgn");
     env.config().writeString("last_opened", (book + ".cdb").c_str());
     TestChess chess(env.config());
     open_at_start(chess);

@@ -363,7 +363,7 @@ TEST(GameFlow, AnswerArrivingAfterAnotherGameWasOpenedIsIgnored)
 {
     Environment env;
     const std::string base = env.file("chess/classics.cdb");
-    ChessBase::imp(base, testsupport::sourcePath("assets/chess/classics.pgn"));
+    ChessBase::importPgn(base, testsupport::sourcePath("assets/chess/classics.pgn"));
     TestChess chess(env.config());
     chess.loadBase(base.c_str());
     chess.onSelectGame();
@@ -392,7 +392,7 @@ TEST(GameFlow, ReadOnlyBaseIsSaidOnceAndANewGameMovesToTheDefaultBase)
     const std::string cards = env.file("card.pgn");
     testsupport::writeFile(cards, "[White \"Card\"]\n\n1.e4 e5 *\n\n");
     const std::string card = env.file("card.cdb");
-    ChessBase::imp(card, cards);
+    ChessBase::importPgn(card, cards);
     ASSERT_EQ(chmod(card.c_str(), 0444), 0);
     const std::string before = testsupport::readFile(card);
 

@@ -123,7 +123,7 @@ TEST_F(GameStateTest, PromotionUsesTheStoredChoiceThenQueenAgain)
 TEST_F(GameStateTest, PuzzleRefusesWrongMovesAndIsSolvedOnce)
 {
     const std::string base = env.file("chess/puzzles.cdb");
-    ChessBase::imp(base, testsupport::sourcePath("assets/chess/puzzles.pgn"));
+    ChessBase::importPgn(base, testsupport::sourcePath("assets/chess/puzzles.pgn"));
     chess->saveBase("");
     chess->loadBase(base.c_str());
     chess->onSelectGame();
@@ -200,7 +200,7 @@ TEST_F(GameStateTest, PuzzleRefusesWrongMovesAndIsSolvedOnce)
 TEST_F(GameStateTest, PuzzleShownFromWhitesSideOffersOnlyWhitePieces)
 {
     const std::string base = env.file("chess/puzzles.cdb");
-    ChessBase::imp(base, testsupport::sourcePath("assets/chess/puzzles.pgn"));
+    ChessBase::importPgn(base, testsupport::sourcePath("assets/chess/puzzles.pgn"));
     chess->saveBase("");
     chess->loadBase(base.c_str());
     chess->onSelectGame();

@@ -30,7 +30,7 @@ protected:
     void SetUp() override
     {
         const std::string base = env.file("chess/classics.cdb");
-        ChessBase::imp(base, testsupport::sourcePath("assets/chess/classics.pgn"));
+        ChessBase::importPgn(base, testsupport::sourcePath("assets/chess/classics.pgn"));
         chess = std::make_unique<TestChess>(env.config());
         chess->loadBase(base.c_str());
         chess->onSelectGame();

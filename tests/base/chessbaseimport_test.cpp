@@ -30,7 +30,7 @@ using Report = ChessBase::ImportReport;
 Report import_text(const TempDir& dir, const std::string& pgn, const std::string& name = "t")
 {
     writeFile(dir.file(name + ".pgn"), pgn);
-    return ChessBase::imp(dir.file(name + ".cdb"), dir.file(name + ".pgn"));
+    return ChessBase::importPgn(dir.file(name + ".cdb"), dir.file(name + ".pgn"));
 }
 
 std::vector<std::string> all_rows(const std::string& path)
@@ -194,16 +194,16 @@ TEST(ChessBaseImport, FailedImportLeavesTheOldFileByteForByte)
     const std::vector<std::string> entries = folderEntries(dir.path());
 
     try {
-        ChessBase::imp(target, dir.file("missing.pgn"));
+        ChessBase::importPgn(target, dir.file("missing.pgn"));
         ADD_FAILURE() << "imported a missing file";
     } catch (const Exception& e) {
         EXPECT_EQ(std::string(e.what()), "Failed to load PGN file: " + dir.file("missing.pgn"));
     }
-    EXPECT_THROW(ChessBase::imp(target, dir.path()), Exception);
+    EXPECT_THROW(ChessBase::importPgn(target, dir.path()), Exception);
     EXPECT_EQ(readFile(target), before);
     // A PGN file is never replaced by the base built from it.
     writeFile(dir.file("same.pgn"), pgn_game("A", "1.e4 *"));
-    EXPECT_THROW(ChessBase::imp(dir.file("same.pgn"), dir.file("same.pgn")), Exception);
+    EXPECT_THROW(ChessBase::importPgn(dir.file("same.pgn"), dir.file("same.pgn")), Exception);
     EXPECT_EQ(readFile(dir.file("same.pgn")), pgn_game("A", "1.e4 *"));
     remove(dir.file("same.pgn").c_str());
 
@@ -214,7 +214,7 @@ TEST(ChessBaseImport, FailedImportLeavesTheOldFileByteForByte)
         many += pgn_game("G" + std::to_string(i), "1.e4 e5 *");
     writeFile(dir.file("many.pgn"), many);
     const auto stop = [](uint64_t, uint64_t, int) { throw Exception(false, "stopped"); };
-    EXPECT_THROW(ChessBase::imp(target, dir.file("many.pgn"), stop), Exception);
+    EXPECT_THROW(ChessBase::importPgn(target, dir.file("many.pgn"), stop), Exception);
     EXPECT_EQ(readFile(target), before);
     std::vector<std::string> expected = entries;
     expected.push_back("many.pgn");
@@ -224,14 +224,14 @@ TEST(ChessBaseImport, FailedImportLeavesTheOldFileByteForByte)
     // A target that cannot be replaced (a folder) fails after the build,
     // and the finished temporary file is removed too.
     QDir(QString::fromStdString(dir.path())).mkdir(QStringLiteral("folder.cdb"));
-    EXPECT_THROW(ChessBase::imp(dir.file("folder.cdb"), dir.file("many.pgn")), Exception);
+    EXPECT_THROW(ChessBase::importPgn(dir.file("folder.cdb"), dir.file("many.pgn")), Exception);
     EXPECT_TRUE(folderEntries(dir.file("folder.cdb")).empty());
     expected.push_back("folder.cdb");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(folderEntries(dir.path()), expected);
 
     // A successful import replaces the old base.
-    const Report report = ChessBase::imp(target, dir.file("many.pgn"));
+    const Report report = ChessBase::importPgn(target, dir.file("many.pgn"));
     EXPECT_EQ(report.games, 1100);
     EXPECT_EQ(RawBase(target).value("select count(1) from games"), "1100");
 }
@@ -261,7 +261,7 @@ TEST_P(ChessBaseRoundTrip, ExportAndImportKeepEveryRow)
         source = testsupport::dataPath(source);
     }
     const std::string first = dir.file("first.cdb");
-    const Report report = ChessBase::imp(first, source);
+    const Report report = ChessBase::importPgn(first, source);
     EXPECT_GT(report.games, 0);
 
     const std::string exported = dir.file("exported.pgn");
@@ -275,7 +275,7 @@ TEST_P(ChessBaseRoundTrip, ExportAndImportKeepEveryRow)
         EXPECT_TRUE(written.warnings.empty()) << written.warnings.front();
     }
     const std::string second = dir.file("second.cdb");
-    const Report again = ChessBase::imp(second, exported);
+    const Report again = ChessBase::importPgn(second, exported);
     EXPECT_EQ(again.skipped, 0) << (again.messages.empty() ? "" : again.messages.front());
     EXPECT_EQ(again.games, report.games);
     const std::vector<std::string> a = all_rows(first);
@@ -343,13 +343,13 @@ TEST(ChessBaseImport, WritesThroughLinksAndRefusesWriteProtectedBases)
     ASSERT_TRUE(QDir(QString::fromStdString(dir.path())).mkdir(QStringLiteral("real")));
     writeFile(dir.file("real/games.pgn"), pgn_game("Old", "1.e4 *"));
     const std::string real = dir.file("real/games.cdb");
-    ChessBase::imp(real, dir.file("real/games.pgn"));
+    ChessBase::importPgn(real, dir.file("real/games.pgn"));
     ASSERT_EQ(chmod(real.c_str(), 0640), 0);
     ASSERT_EQ(symlink("real/games.cdb", dir.file("link.cdb").c_str()), 0);
     ASSERT_EQ(symlink("link.cdb", dir.file("chain.cdb").c_str()), 0);
 
     writeFile(dir.file("new.pgn"), pgn_game("New", "1.d4 *") + pgn_game("Newer", "1.c4 *"));
-    EXPECT_EQ(ChessBase::imp(dir.file("chain.cdb"), dir.file("new.pgn")).games, 2);
+    EXPECT_EQ(ChessBase::importPgn(dir.file("chain.cdb"), dir.file("new.pgn")).games, 2);
     struct stat info;
     ASSERT_EQ(lstat(dir.file("chain.cdb").c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
@@ -367,7 +367,7 @@ TEST(ChessBaseImport, WritesThroughLinksAndRefusesWriteProtectedBases)
     ASSERT_EQ(chmod(real.c_str(), 0444), 0);
     const std::string before = readFile(real);
     try {
-        ChessBase::imp(dir.file("link.cdb"), dir.file("real/games.pgn"));
+        ChessBase::importPgn(dir.file("link.cdb"), dir.file("real/games.pgn"));
         ADD_FAILURE() << "replaced a read-only base";
     } catch (const Exception& e) {
         EXPECT_EQ(std::string(e.what()), "The game base is read-only: " + dir.file("link.cdb"));

@@ -353,7 +353,7 @@ TEST(ContentsDialog, ShowsTheTreeWithTheCurrentEntrySelected)
                            "[White \"E\"]\n[Black \"F\"]\n\n1. c4 c5 *\n\n"
                            "[Header \"1Part two\"]\n\n*\n\n"
                            "[White \"G\"]\n[Black \"H\"]\n\n1. Nf3 Nf6 *\n");
-    ChessBase::imp(shell.root().file("book.cdb"), shell.root().file("book.pgn"));
+    ChessBase::importPgn(shell.root().file("book.cdb"), shell.root().file("book.pgn"));
     shell.start();
 
     ChessBase base;

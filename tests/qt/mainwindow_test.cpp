@@ -423,7 +423,7 @@ TEST(MainWindow, FailedSaveBeforeLeavingTheBaseKeepsTheGame)
     ASSERT_EQ(document.database.path(), good);
     const std::string pgn = shell.dataPath() + "/other.pgn";
     testsupport::writeFile(pgn, "[White \"A\"]\n[Black \"B\"]\n\n1. d4 d5 *\n");
-    ChessBase::imp(shell.dataPath() + "/other.cdb", pgn);
+    ChessBase::importPgn(shell.dataPath() + "/other.cdb", pgn);
 
     shell.playByKeys(4, 1, 4, 3); // e4
     ASSERT_EQ(plies(document.game()), 1);
@@ -475,7 +475,8 @@ TEST(MainWindow, PuzzleSolvedThenTheNextOneAfterTheDelay)
     Shell shell("next_puzzle=1\n");
     const std::string data = shell.root().path() + "/chess";
     QDir().mkpath(QString::fromStdString(data));
-    ChessBase::imp(data + "/puzzles.cdb", testsupport::sourcePath("assets/chess/puzzles.pgn"));
+    ChessBase::importPgn(data + "/puzzles.cdb",
+                         testsupport::sourcePath("assets/chess/puzzles.pgn"));
     testsupport::writeFile(shell.root().file("inkmate.cfg"),
                            testsupport::readFile(shell.root().file("inkmate.cfg")) +
                                "last_opened=" + data + "/puzzles.cdb\n");

@@ -23,7 +23,8 @@ TEST(Screenshot, MainWindowPicture)
                 "engine_01=UCI|Stockfish|engines/stockfish\n");
     const std::string data = shell.root().path() + "/chess";
     QDir().mkpath(QString::fromStdString(data));
-    ChessBase::imp(data + "/classics.cdb", testsupport::sourcePath("assets/chess/classics.pgn"));
+    ChessBase::importPgn(data + "/classics.cdb",
+                         testsupport::sourcePath("assets/chess/classics.pgn"));
     testsupport::writeFile(shell.root().file("inkmate.cfg"),
                            testsupport::readFile(shell.root().file("inkmate.cfg")) +
                                "last_opened=" + data + "/classics.cdb\n");

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -222,11 +223,15 @@ TEST(ToolBase, KilledImportLeavesNothingTheNextImportKeeps)
     slow.start(QString::fromStdString(binPath("inkmate-tool")),
                {QStringLiteral("import"), QString::fromStdString(pipe),
                 QString::fromStdString(dir.file("out.cdb"))});
-    // Its hidden file and then its journal appear (the pipe is not listed).
+    // Its hidden file appears, and the journal of the empty tables' creation
+    // goes again: the import itself keeps none (the pipe is not listed).
     std::vector<std::string> during;
     ASSERT_TRUE(testsupport::waitUntil([&] {
         during = folderEntries(dir.path());
-        return during.size() > clean.size() + 1;
+        const bool journal = std::any_of(during.begin(), during.end(), [](const std::string& name) {
+            return name.size() > 8 && name.compare(name.size() - 8, 8, "-journal") == 0;
+        });
+        return during.size() > clean.size() && !journal;
     }));
     // A second import meanwhile leaves the running one's file alone.
     EXPECT_EQ(tool({"import", dir.file("one.pgn"), dir.file("out.cdb")}).status, 0);
