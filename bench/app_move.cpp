@@ -109,12 +109,18 @@ std::vector<Move> long_game(const std::string& path, size_t minPlies, std::strin
         } catch (const Exception&) {
             continue;
         }
+        // The keys play no move after a position that ends the game (a
+        // repetition played on), so such a line is no use here.
         std::vector<Move> line;
-        for (const PGNMove* n = game.root->findNextMove(); n; n = n->findNextMove())
+        bool playable = true;
+        for (const PGNMove* n = game.root->findNextMove(); n; n = n->findNextMove()) {
             line.push_back(n->move);
+            if (n->result != ResultInProgress && n->findNextMove())
+                playable = false;
+        }
         const std::string who = game.white + " - " + game.black;
         game.close(false);
-        if (line.size() > best.size()) {
+        if (playable && line.size() > best.size()) {
             best = line;
             name = who;
         }
