@@ -1,0 +1,111 @@
+#include "app/screenlayout.h"
+
+#include "app/chessdocument.h"
+#include "app/platform.h"
+#include "core/configfileabstract.h"
+#include "core/exception.h"
+#include "core/trans.h"
+
+#include <QRect>
+
+#include <algorithm>
+
+namespace {
+// Height of the info area.
+constexpr int kHeaderHeight = 60;
+} // namespace
+
+ScreenLayout::ScreenLayout(ConfigFileAbstract& config, const ChessDocument& document,
+                           Platform& platform)
+    : m_config(config), m_platform(platform), m_fonts(config), m_infoView(&document),
+      m_boardView(&document, ChessBoardView::DefaultMargin), m_historyView(&document)
+{
+    m_fonts.attach(m_infoView, m_boardView, m_historyView);
+}
+
+const std::vector<std::string>& ScreenLayout::get_history_sizes()
+{
+    static const std::vector<std::string> sizes = {N_("Off"), "10%", "20%", "30%", "40%", "50%"};
+    return sizes;
+}
+
+void ScreenLayout::updateViews(const AbstractView* except, bool full)
+{
+    if (!except && full) {
+        const Rect client = m_platform.getClientRect();
+        m_platform.invalidate(QRect(client.left, client.top, client.width, client.height));
+        return;
+    }
+    AbstractView* views[] = {&m_infoView, &m_boardView, &m_historyView};
+    for (AbstractView* view : views) {
+        if (view == except)
+            continue;
+        if (full) {
+            const Rect& r = view->getRect();
+            m_platform.invalidate(QRect(r.left, r.top, r.width, r.height));
+        } else {
+            view->update(&m_platform);
+        }
+    }
+}
+
+void ScreenLayout::paint(QPainter& painter, const QRect& area)
+{
+    const Rect client = m_platform.getClientRect();
+    if (client.width != m_laidOut.width || client.height != m_laidOut.height)
+        layout(client);
+    AbstractView* views[] = {&m_infoView, &m_boardView, &m_historyView};
+    for (AbstractView* view : views) {
+        const Rect& r = view->getRect();
+        const QRect part = area & QRect(r.left, r.top, r.width, r.height);
+        if (!part.isEmpty())
+            view->paint(&painter, part);
+    }
+}
+
+void ScreenLayout::layout(const Rect& client)
+{
+    m_laidOut = client;
+    const bool header = m_config.readInt("header", 0) != 0;
+    const int width = std::max(0, client.width);
+    const int height = std::max(0, client.height);
+    m_infoView.setRect(
+        Rect{client.left, client.top, header ? width : 0, header ? kHeaderHeight : 0});
+
+    int share = m_config.readInt("history.size", 3);
+    if (share < 0 || share > 5)
+        share = 3;
+    const int historyHeight = height * share / 10;
+    const int available = height - (header ? kHeaderHeight : 0) - historyHeight;
+    const int side = std::max(0, std::min(width, available));
+
+    m_boardView.setRect(
+        Rect{client.left + (width - side) / 2, header ? kHeaderHeight + 1 : 1, side, side});
+    m_historyView.setRect(Rect{0, side + (header ? kHeaderHeight + 2 : 2), width, historyHeight});
+    applyBoardFont();
+}
+
+void ScreenLayout::applyBoardFont()
+{
+    try {
+        m_boardView.applyBoardFont();
+    } catch (const Exception&) {
+        m_config.writeInt("board.font", 0);
+        throw;
+    }
+}
+
+void ScreenLayout::setBoardAnnotation()
+{
+    m_boardView.setAnnotation(m_config.readInt("board.annotation", 0) != 0);
+}
+
+int ScreenLayout::getBoardFontAntiAliasing() const
+{
+    return m_config.readInt("board.font.aa", 1) != 0 ? 1 : 0;
+}
+
+void ScreenLayout::setBoardFontAntiAliasing(int on)
+{
+    m_config.writeInt("board.font.aa", on != 0 ? 1 : 0);
+}
