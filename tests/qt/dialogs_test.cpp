@@ -273,7 +273,8 @@ TEST(FileOpenDialog, StartsAtTheOpenBaseWithTranslatedButtons)
         testsupport::readFile(testsupport::sourcePath("assets/translate/messages.lng")));
     testsupport::writeFile(shell.dataPath() + "/a.cdb", "");
     shell.start();
-    const QString open = QString::fromStdString(shell.window().getDocument().database.path());
+    const QString open =
+        QString::fromStdString(shell.window().controller().document().database.path());
     ASSERT_TRUE(open.endsWith(QStringLiteral("/game.cdb"))) << open.toStdString();
     const auto buttonTexts = [](const QDialog& dialog) {
         QStringList texts;
@@ -294,7 +295,7 @@ TEST(FileOpenDialog, StartsAtTheOpenBaseWithTranslatedButtons)
     press_key(&files, Qt::Key_Right);
     EXPECT_EQ(files.path(), open);
 
-    ContentsDialog contents(&shell.window(), &shell.window().getDocument().database);
+    ContentsDialog contents(&shell.window(), &shell.window().controller().document().database);
     EXPECT_EQ(buttonTexts(contents), german);
 }
 

@@ -76,7 +76,7 @@ void Shell::key(int key)
 
 void Shell::cursorTo(int x, int y)
 {
-    ChessDocument& document = m_window->getDocument();
+    ChessDocument& document = m_window->controller().document();
     ASSERT_TRUE(document.cursor.isValid());
     // Keys act on the screen; a turned board mirrors both directions.
     const int sign = document.isFlipped() ? -1 : 1;

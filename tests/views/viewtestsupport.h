@@ -2,8 +2,8 @@
 
 #include "core/configfileabstract.h"
 #include "game/game.h"
-#include "views/viewstate.h"
 #include "views/repainttarget.h"
+#include "views/viewstate.h"
 
 #include <QColor>
 #include <QImage>
