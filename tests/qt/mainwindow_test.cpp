@@ -579,7 +579,12 @@ void touch(QWidget* window, QEvent::Type type, const QPoint& point)
 
 QPoint centre_of(const ChessQt& window, int x, int y)
 {
-    return const_cast<ChessQt&>(window).getBoardView().cellRect(Position(x, y)).center();
+    return const_cast<ChessQt&>(window)
+        .controller()
+        .screen()
+        .boardView()
+        .cellRect(Position(x, y))
+        .center();
 }
 
 } // namespace
