@@ -205,8 +205,7 @@ TEST(MainWindow, HeldOkOnlyOpensTheMenuAndAShortOkActsOnRelease)
     EXPECT_FALSE(document.selection.isValid());
     send_key(&window, Qt::Key_Return, KeyReleaseOnly);
     EXPECT_EQ(document.selection, Position(4, 1));
-    pump(KeyHold::kHoldMs + 300);
-    EXPECT_FALSE(menu->isVisible());
+    EXPECT_FALSE(wait_until([&] { return menu->isVisible(); }, KeyHold::kHoldMs + 300));
 }
 
 TEST(MainWindow, MenuTextsFollowTheLanguage)
@@ -499,7 +498,11 @@ TEST(MainWindow, PuzzleSolvedThenTheNextOneAfterTheDelay)
         const Move m = next->move;
         shell.playByKeys(m.fromX, m.fromY, m.toX, m.toY);
         ASSERT_NE(fen(game), start);
-        pump(20); // the recorded reply comes through the event loop
+        // The recorded reply comes through the event loop.
+        ASSERT_TRUE(wait_until([&] {
+            const PGNMove* reply = game.current->findNextMove();
+            return document.isSolvedPuzzle() || (reply && reply->hidden);
+        }));
     }
     ASSERT_TRUE(document.isSolvedPuzzle());
     EXPECT_EQ(game.id, first);

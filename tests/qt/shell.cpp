@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -188,10 +187,5 @@ void send_key(QWidget* widget, int key, KeyStroke stroke, bool autoRepeat)
 
 void pump(int ms)
 {
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    } while (clock.elapsed() < ms);
+    testsupport::spin(ms);
 }
