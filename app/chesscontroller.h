@@ -65,7 +65,6 @@ public:
     void startEngineTurn();
     // A different mode also clears the selection.
     void setMode(ViewState::GameMode mode);
-    ViewState::GameMode getMode() const { return m_document.mode; }
     // The move list on the whole screen.
     void showHistory();
     // A hint for the player to move: in a puzzle PuzzleTrainer::puzzleHint,

@@ -263,8 +263,8 @@ void InputRouter::onPointerDown(int x, int y)
             m_controller.setMode(ViewState::HistoryMode);
             m_controller.updateAllViews(nullptr, true);
         }
-        m_controller.screen().historyView().pressedX = x;
-        m_controller.screen().historyView().pressedY = y;
+        m_pressedX = x;
+        m_pressedY = y;
     }
 }
 
@@ -289,8 +289,8 @@ void InputRouter::onPointerUp(int x, int y)
         return;
     }
     if (m_controller.document().mode == ViewState::HistoryMode) {
-        const int x0 = m_controller.screen().historyView().pressedX;
-        const int y0 = m_controller.screen().historyView().pressedY;
+        const int x0 = m_pressedX;
+        const int y0 = m_pressedY;
         if (x0 != -1 || y0 != -1) {
             const int dx = x - x0;
             const int dy = y - y0;
@@ -311,6 +311,6 @@ void InputRouter::onPointerUp(int x, int y)
             keyOkReleased();
         }
     }
-    m_controller.screen().historyView().pressedX = -1;
-    m_controller.screen().historyView().pressedY = -1;
+    m_pressedX = -1;
+    m_pressedY = -1;
 }

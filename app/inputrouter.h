@@ -57,4 +57,7 @@ private:
 
     ChessController& m_controller;
     KeyHold m_okKey;
+    // Where the stylus last went down in the move list; (-1, -1) = none.
+    int m_pressedX = -1;
+    int m_pressedY = -1;
 };

@@ -99,13 +99,3 @@ void ScreenLayout::setBoardAnnotation()
 {
     m_boardView.setAnnotation(m_config.readInt("board.annotation", 0) != 0);
 }
-
-int ScreenLayout::getBoardFontAntiAliasing() const
-{
-    return m_config.readInt("board.font.aa", 1) != 0 ? 1 : 0;
-}
-
-void ScreenLayout::setBoardFontAntiAliasing(int on)
-{
-    m_config.writeInt("board.font.aa", on != 0 ? 1 : 0);
-}

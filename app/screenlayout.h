@@ -46,9 +46,6 @@ public:
     // and the Exception is passed on.
     void applyBoardFont();
     void setBoardAnnotation();
-    // 0 or 1.
-    int getBoardFontAntiAliasing() const;
-    void setBoardFontAntiAliasing(int on);
 
 private:
     ConfigFileAbstract& m_config;

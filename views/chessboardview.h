@@ -58,7 +58,6 @@ public:
     QRect gridRect() const;
 
     int getCellSize() const { return m_cellSize; }
-    bool getAnnotation() const { return m_annotation; }
     void setAnnotation(bool on) { m_annotation = on; }
     void setAnnotationFont(const QFont* font) { m_annotationFont = font; }
 

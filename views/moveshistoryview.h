@@ -45,11 +45,6 @@ public:
     // incremental layout keeps small.
     long getMeasuredWords() const { return m_measuredWords; }
 
-    // Where the stylus last went down in the move list; (-1, -1) = none.
-    // Kept here for the controller's touch handling.
-    int pressedX = -1;
-    int pressedY = -1;
-
 private:
     PGNElement* firstElement() const;
 

@@ -321,7 +321,7 @@ TEST(GameFlow, EnginesSideIsNotPlayableWhileItThinks)
     chess.input().keyRight();
     chess.input().onPointerDown(board.left + 5, board.top + board.height - 5);
     chess.input().onPointerUp(board.left + 5, board.top + board.height - 5);
-    EXPECT_EQ(chess.controller().getMode(), ViewState::BoardMode);
+    EXPECT_EQ(chess.document().mode, ViewState::BoardMode);
     EXPECT_TRUE(chess.engine().isWaitingForEngine());
     ASSERT_TRUE(wait_for_reply(chess));
     EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "e7e5"}));

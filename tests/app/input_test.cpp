@@ -140,10 +140,10 @@ TEST_F(InputTest, UpAndDownMoveThroughVariations)
     EXPECT_EQ(chess->current(), chess->game().root);
     chess->input().keyDown();
     EXPECT_EQ(text(), "23.Be7#");
-    EXPECT_EQ(chess->controller().getMode(), ViewState::HistoryMode);
+    EXPECT_EQ(chess->document().mode, ViewState::HistoryMode);
     // OK in history mode goes back to the board; the game over stays quiet.
     chess->controller().continueGame();
-    EXPECT_EQ(chess->controller().getMode(), ViewState::BoardMode);
+    EXPECT_EQ(chess->document().mode, ViewState::BoardMode);
     EXPECT_EQ(chess->gameTexts(), std::vector<std::string>{"White wins"});
 }
 
@@ -156,7 +156,7 @@ TEST_F(InputTest, SwipesOfMoreThanThirtyPixelsStepAndShorterOnesTap)
     const int y = history.top + 60;
     using Step = std::pair<int, int>;
     chess->input().onPointerDown(x, y);
-    EXPECT_EQ(chess->controller().getMode(), ViewState::HistoryMode);
+    EXPECT_EQ(chess->document().mode, ViewState::HistoryMode);
     EXPECT_TRUE(chess->repaintedWhole());
     chess->input().onPointerUp(x, y);
 
@@ -215,7 +215,7 @@ TEST_F(InputTest, TouchDragsAndTapsEnterMoves)
     chess->controller().setMode(ViewState::HistoryMode);
     chess->invalidated.clear();
     chess->input().onPointerDown(e2.x(), e2.y());
-    EXPECT_EQ(chess->controller().getMode(), ViewState::BoardMode);
+    EXPECT_EQ(chess->document().mode, ViewState::BoardMode);
     EXPECT_EQ(chess->document().selection, Position(4, 1));
     EXPECT_TRUE(chess->repaintedWhole());
     chess->input().onPointerUp(e4.x(), e4.y());
@@ -320,11 +320,11 @@ TEST_F(InputTest, ShortOkActsOnReleaseAndHeldOkOnlyOpensTheMenu)
     chess->input().okKeyDown(false);
     chess->input().okKeyHoldTime();
     chess->input().okKeyUp(false);
-    EXPECT_EQ(chess->controller().getMode(), ViewState::HistoryMode);
+    EXPECT_EQ(chess->document().mode, ViewState::HistoryMode);
     EXPECT_EQ(chess->menuShown, 2);
     chess->input().okKeyDown(false);
     chess->input().okKeyUp(false);
-    EXPECT_EQ(chess->controller().getMode(), ViewState::BoardMode);
+    EXPECT_EQ(chess->document().mode, ViewState::BoardMode);
 }
 
 TEST_F(InputTest, UpAndDownAtAFinishedGameChangeTheGame)

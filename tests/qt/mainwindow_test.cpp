@@ -196,7 +196,7 @@ TEST(MainWindow, HeldOkOnlyOpensTheMenuAndAShortOkActsOnRelease)
         }
         EXPECT_TRUE(menu->isVisible()) << repeats;
         EXPECT_EQ(menu->activeAction(), nullptr) << repeats;
-        EXPECT_EQ(window.controller().getMode(), ViewState::BoardMode) << repeats;
+        EXPECT_EQ(window.controller().document().mode, ViewState::BoardMode) << repeats;
         menu->hide();
         send_key(&window, Qt::Key_Return, KeyReleaseOnly);
         EXPECT_FALSE(document.selection.isValid()) << repeats;
@@ -617,7 +617,7 @@ TEST(MainWindow, TouchAloneMovesPiecesBrowsesMovesAndOpensTheMenu)
     const QPoint middle(list.left + list.width / 2, list.top + list.height / 2);
     touch(&window, QEvent::MouseButtonPress, middle);
     touch(&window, QEvent::MouseButtonRelease, middle - QPoint(100, 0));
-    EXPECT_EQ(window.controller().getMode(), ViewState::HistoryMode);
+    EXPECT_EQ(window.controller().document().mode, ViewState::HistoryMode);
     EXPECT_EQ(plies(game), 1);
 
     // A tap on the header opens the menu.
