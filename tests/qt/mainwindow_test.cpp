@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeView>
@@ -206,6 +207,28 @@ TEST(MainWindow, HeldOkOnlyOpensTheMenuAndAShortOkActsOnRelease)
     send_key(&window, Qt::Key_Return, KeyReleaseOnly);
     EXPECT_EQ(document.selection, Position(4, 1));
     EXPECT_FALSE(wait_until([&] { return menu->isVisible(); }, KeyHold::kHoldMs + 300));
+}
+
+TEST(MainWindow, MessageWithATimeOutClosesItself)
+{
+    Shell shell;
+    shell.start();
+    // A box that waits for its reader, closed by its time-out alone.
+    const QByteArray before = qgetenv("INKMATE_NONINTERACTIVE");
+    qputenv("INKMATE_NONINTERACTIVE", "0");
+    QString shownText;
+    on_next_dialog([&](QDialog* dialog) {
+        if (auto* box = qobject_cast<QMessageBox*>(dialog))
+            shownText = box->text();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    shell.window().message(Platform::MessageWarning, "Engine", "The engine stopped.", 300);
+    const qint64 elapsed = clock.elapsed();
+    qputenv("INKMATE_NONINTERACTIVE", before);
+    EXPECT_EQ(shownText, QStringLiteral("The engine stopped."));
+    EXPECT_GE(elapsed, 300);
+    EXPECT_LT(elapsed, 5000);
 }
 
 TEST(MainWindow, MenuTextsFollowTheLanguage)
