@@ -1,7 +1,6 @@
 #include "app/basebrowser.h"
 
 #include "app/chesscontroller.h"
-#include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
@@ -42,7 +41,7 @@ void BaseBrowser::loadBase(const char* path)
         Board start;
         start.create_classic_board();
         document.newGame(start, 0, m_controller.engine().getOpponent(), White, 0);
-        game.white = m_controller.config().readString("my_name", translated("Human"));
+        game.white = m_controller.settings().myName();
         game.black =
             EngineFactory::instance().getEngineName(static_cast<unsigned>(game.blackPlayer));
     }
@@ -58,7 +57,7 @@ void BaseBrowser::loadBase(const char* path)
 
 std::string BaseBrowser::defaultBaseFile() const
 {
-    return m_controller.config().getDataPath() + "/game.cdb";
+    return m_controller.settings().dataPath() + "/game.cdb";
 }
 
 void BaseBrowser::closeBase()
@@ -98,14 +97,15 @@ bool BaseBrowser::storeGame()
 
 std::string BaseBrowser::defaultBasePath() const
 {
-    return m_controller.config().readString("last_opened", defaultBaseFile().c_str());
+    const std::string last = m_controller.settings().lastOpened();
+    return last.empty() ? defaultBaseFile() : last;
 }
 
 bool BaseBrowser::openBaseOrRestore(const std::string& path, const std::string& previous)
 {
     try {
         loadBase(path.c_str());
-        m_controller.config().writeString("last_opened", path.c_str());
+        m_controller.settings().setLastOpened(path);
         return true;
     } catch (const Exception& e) {
         m_controller.showError(e.what());

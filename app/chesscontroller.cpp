@@ -1,15 +1,14 @@
 #include "app/chesscontroller.h"
 
-#include "core/configfileabstract.h"
 #include "core/trans.h"
 
 #include <cstdarg>
 #include <cstdio>
 
 ChessController::ChessController(ConfigFileAbstract& config, Platform& platform)
-    : m_config(config), m_platform(platform), m_screen(config, m_document, platform),
-      m_engine(*this), m_hints(*this), m_session(*this), m_puzzles(*this), m_bases(*this),
-      m_input(*this)
+    : m_config(config), m_settings(&config), m_platform(platform),
+      m_screen(m_settings, m_document, platform), m_engine(*this), m_hints(*this), m_session(*this),
+      m_puzzles(*this), m_bases(*this), m_input(*this)
 {
     m_engine.setLevel(m_engine.getLevel());
     m_session.setPromotion(m_session.getPromotion());
@@ -94,10 +93,8 @@ void ChessController::hint()
 
 void ChessController::onSettings()
 {
-    if (g_pTrans) {
-        const int lang = m_config.readInt("lang", 0);
-        g_pTrans->load(lang < 0 ? 0u : static_cast<unsigned>(lang));
-    }
+    if (g_pTrans)
+        g_pTrans->load(static_cast<unsigned>(m_settings.value(Settings::Lang)));
     m_platform.createMainMenu();
     m_engine.setOpponent(m_engine.getOpponent());
     m_engine.setLevel(m_engine.getLevel());

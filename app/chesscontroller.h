@@ -9,6 +9,7 @@
 #include "app/platform.h"
 #include "app/puzzletrainer.h"
 #include "app/screenlayout.h"
+#include "app/settings.h"
 #include "core/log.h"
 
 class AbstractView;
@@ -36,6 +37,8 @@ public:
     ChessController& operator=(const ChessController&) = delete;
 
     ConfigFileAbstract& config() const { return m_config; }
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
     Platform& platform() const { return m_platform; }
     ChessDocument& document() { return m_document; }
     const ChessDocument& document() const { return m_document; }
@@ -77,6 +80,7 @@ public:
 
 private:
     ConfigFileAbstract& m_config;
+    Settings m_settings;
     Platform& m_platform;
     ChessDocument m_document;
     ScreenLayout m_screen;

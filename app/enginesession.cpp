@@ -2,7 +2,7 @@
 
 #include "core/log.h"
 #include "engine/enginefactory.h"
-#include "engine/engineinterfaceabstract.h"
+#include "engine/engineprocess.h"
 
 EngineSession::Callback::Callback(EngineSession& session)
     : m_session(session), m_outer(!session.m_inCallback)
@@ -29,14 +29,17 @@ bool EngineSession::isWaitingFor(int gameId, const Board& position) const
     return m_waiting && m_gameId == gameId && m_position == position;
 }
 
-bool EngineSession::start(unsigned index, int level, EngineInterfaceListener& listener)
+bool EngineSession::start(unsigned index, int level, int requestTimeoutS,
+                          EngineInterfaceListener& listener)
 {
     if (m_engine)
         return true;
-    m_engine.reset(EngineFactory::instance().createEngine(index, level + 1));
+    EngineSettings settings;
+    settings.level = level;
+    settings.requestTimeoutS = requestTimeoutS;
+    m_engine.reset(EngineFactory::instance().createEngine(index, settings));
     if (!m_engine)
         return false;
-    m_engine->setLevel(level);
     m_engine->setListener(&listener);
     return true;
 }

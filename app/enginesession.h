@@ -4,7 +4,7 @@
 
 #include <memory>
 
-class EngineInterfaceAbstract;
+class EngineProcess;
 class EngineInterfaceListener;
 struct Move;
 
@@ -37,19 +37,20 @@ public:
     EngineSession& operator=(const EngineSession&) = delete;
 
     // The running engine, or null.
-    const EngineInterfaceAbstract* engine() const { return m_engine.get(); }
+    const EngineProcess* engine() const { return m_engine.get(); }
     // True from ask() until the answer arrives or the engine stops.
     bool isWaiting() const { return m_waiting; }
     // Waiting for the answer in game gameId at position.
     bool isWaitingFor(int gameId, const Board& position) const;
 
     // Starts the engine of catalogue entry index at a level of the ladder
-    // (engine/enginelevel.h), unless one runs; false when the entry has no
-    // engine to ask (a human).
-    bool start(unsigned index, int level, EngineInterfaceListener& listener);
+    // (engine/enginelevel.h), unless one runs; a request unanswered for
+    // requestTimeoutS seconds ("engine.timeout"; 0: none) stops it. False
+    // when the entry has no engine to ask (a human).
+    bool start(unsigned index, int level, int requestTimeoutS, EngineInterfaceListener& listener);
     void setLevel(int level);
-    // Asks for the move after last is played on board (a null move: the move
-    // at board itself), in game gameId.
+    // Asks for the move after last is played on board (the null move: none,
+    // board is the position), in game gameId.
     void ask(int gameId, const Board& board, const Move& last);
     // An answer arrived: true when it is for game gameId at position. The
     // waiting ends either way.
@@ -59,9 +60,9 @@ public:
     void releaseRetired();
 
 private:
-    std::unique_ptr<EngineInterfaceAbstract> m_engine;
+    std::unique_ptr<EngineProcess> m_engine;
     // An engine stopped while it was handing over an answer.
-    std::unique_ptr<EngineInterfaceAbstract> m_retired;
+    std::unique_ptr<EngineProcess> m_retired;
     bool m_waiting = false;
     int m_gameId = 0;
     Board m_position;

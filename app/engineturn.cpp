@@ -7,10 +7,9 @@
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
 #include "engine/enginelevel.h"
+#include "engine/enginesettings.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
-
-#include <algorithm>
 
 EngineTurn::EngineTurn(ChessController& controller) : m_controller(controller) {}
 
@@ -39,19 +38,17 @@ bool EngineTurn::isEngineSlot(int slot)
 
 int EngineTurn::getOpponent() const
 {
-    return m_controller.config().readInt("opponent", 0);
+    return m_controller.settings().value(Settings::Opponent);
 }
 
 int EngineTurn::getLevel() const
 {
-    // A hand-edited level outside the list would ask for no search at all.
-    return std::clamp(m_controller.config().readInt("level", 0), 0,
-                      static_cast<int>(get_levels().size()) - 1);
+    return m_controller.settings().value(Settings::Level);
 }
 
 void EngineTurn::setOpponent(int index)
 {
-    m_controller.config().writeInt("opponent", index);
+    m_controller.settings().setValue(Settings::Opponent, index);
     log_info("Set Opponent: %d (%s)", index,
              EngineFactory::instance().getEngineName(static_cast<unsigned>(index)));
     if (index == 0)
@@ -60,7 +57,7 @@ void EngineTurn::setOpponent(int index)
 
 void EngineTurn::setLevel(int level)
 {
-    m_controller.config().writeInt("level", level);
+    m_controller.settings().setValue(Settings::Level, level);
     m_session.setLevel(level);
     log_info("Set Level: %d", level + 1);
 }
@@ -101,9 +98,13 @@ void EngineTurn::playEngineMove()
         stopEngine();
     }
     // A human entry at a non-zero slot: nobody to ask.
-    if (!m_session.start(static_cast<unsigned>(slot), getLevel(), *this))
+    if (!m_session.start(
+            static_cast<unsigned>(slot), getLevel(),
+            m_controller.config().readInt("engine.timeout", EngineSettings::kDefaultRequestTimeout),
+            *this))
         return;
-    if (current == game.root || !current->parent)
+    // After a null move ("--") the engine is sent the position alone.
+    if (current == game.root || !current->parent || current->move.isNull())
         m_session.ask(game.id, position, Move());
     else
         m_session.ask(game.id, current->boardBefore(), current->move);

@@ -7,7 +7,7 @@
 #include <vector>
 
 class ChessController;
-class EngineInterfaceAbstract;
+class EngineProcess;
 struct Move;
 
 // The engine's turn: which side the chosen engine ("opponent") plays, at
@@ -41,7 +41,7 @@ public:
     bool isEngineThinkingHere() const;
     // True while a move has been asked of the engine and not yet played.
     bool isWaitingForEngine() const { return m_session.isWaiting(); }
-    const EngineInterfaceAbstract* getEngine() const { return m_session.engine(); }
+    const EngineProcess* getEngine() const { return m_session.engine(); }
 
     // --- Engine listener. A move runs inside the platform's error handler.
     void moveFromEngine(const Move& move) override;

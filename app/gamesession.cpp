@@ -1,7 +1,6 @@
 #include "app/gamesession.h"
 
 #include "app/chesscontroller.h"
-#include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
@@ -34,12 +33,12 @@ int GameSession::promotion_piece(int index)
 
 int GameSession::getPromotion() const
 {
-    return m_controller.config().readInt("promotion", 0);
+    return m_controller.settings().value(Settings::Promotion);
 }
 
 void GameSession::setPromotion(int index)
 {
-    m_controller.config().writeInt("promotion", index);
+    m_controller.settings().setValue(Settings::Promotion, index);
     log_info("Set Promotion: %d", index);
 }
 
@@ -47,7 +46,7 @@ void GameSession::newGame(const Board& start, int white, int black, Color user, 
 {
     ChessDocument& document = m_controller.document();
     Platform& platform = m_controller.platform();
-    ConfigFileAbstract& config = m_controller.config();
+    Settings& settings = m_controller.settings();
     BaseBrowser& bases = m_controller.bases();
     // A game started in a read-only base would be lost when left.
     const ChessBase& base = document.database;
@@ -58,7 +57,7 @@ void GameSession::newGame(const Board& start, int white, int black, Color user, 
         bases.closeBase();
         try {
             bases.loadBase(fallback.c_str());
-            config.writeString("last_opened", fallback.c_str());
+            settings.setLastOpened(fallback);
             // The empty game an empty base starts with gives way to this one.
             if (document.game().id == 0)
                 document.game().flags |= Game::FlagNotStored;
@@ -70,7 +69,7 @@ void GameSession::newGame(const Board& start, int white, int black, Color user, 
     }
     document.newGame(start, white, black, user, parentRow);
     Game& game = document.game();
-    const std::string myName = config.readString("my_name", translated("Human"));
+    const std::string myName = settings.myName();
     const EngineFactory& engines = EngineFactory::instance();
     game.white = (user == White && white == 0)
                      ? myName

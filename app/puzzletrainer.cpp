@@ -1,7 +1,6 @@
 #include "app/puzzletrainer.h"
 
 #include "app/chesscontroller.h"
-#include "core/configfileabstract.h"
 #include "core/trans.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
@@ -110,8 +109,8 @@ void PuzzleTrainer::checkSolved()
     setPuzzleFlags(Game::FlagSolved);
     document.selection = Position();
     document.cursor = Position();
-    const int seconds = m_controller.config().readInt("next_puzzle", 0);
-    if (seconds == 1 || seconds == 2)
+    const int seconds = m_controller.settings().value(Settings::NextPuzzle);
+    if (seconds > 0)
         m_controller.platform().defer(seconds * 1000,
                                       [this] { m_controller.bases().nextUnsolvedPuzzle(); });
 }

@@ -28,8 +28,8 @@ public:
     // Opens the next failed, unsolved puzzle, from the first after the last.
     void retryFailedPuzzles();
     // After a move in a puzzle: a puzzle solved now (not by a shown solution)
-    // is stored as solved, and the next unsolved one follows after
-    // "next_puzzle" seconds (1 or 2; else never).
+    // is stored as solved, and the next unsolved one follows after the
+    // "next_puzzle" seconds (0: never).
     void checkSolved();
     // Stores flags of the shown puzzle (where the base can) and counts again
     // when the solved bit changed.

@@ -2,7 +2,7 @@
 
 #include "app/chessdocument.h"
 #include "app/platform.h"
-#include "core/configfileabstract.h"
+#include "app/settings.h"
 #include "core/exception.h"
 #include "core/trans.h"
 
@@ -15,9 +15,8 @@ namespace {
 constexpr int kHeaderHeight = 60;
 } // namespace
 
-ScreenLayout::ScreenLayout(ConfigFileAbstract& config, const ChessDocument& document,
-                           Platform& platform)
-    : m_config(config), m_platform(platform), m_fonts(config), m_infoView(&document),
+ScreenLayout::ScreenLayout(Settings& settings, const ChessDocument& document, Platform& platform)
+    : m_settings(settings), m_platform(platform), m_fonts(settings), m_infoView(&document),
       m_boardView(&document, ChessBoardView::DefaultMargin), m_historyView(&document)
 {
     m_fonts.attach(m_infoView, m_boardView, m_historyView);
@@ -66,15 +65,13 @@ void ScreenLayout::paint(QPainter& painter, const QRect& area)
 void ScreenLayout::layout(const Rect& client)
 {
     m_laidOut = client;
-    const bool header = m_config.readInt("header", 0) != 0;
+    const bool header = m_settings.flag(Settings::Header);
     const int width = std::max(0, client.width);
     const int height = std::max(0, client.height);
     m_infoView.setRect(
         Rect{client.left, client.top, header ? width : 0, header ? kHeaderHeight : 0});
 
-    int share = m_config.readInt("history.size", 3);
-    if (share < 0 || share > 5)
-        share = 3;
+    const int share = m_settings.value(Settings::HistorySize);
     const int historyHeight = height * share / 10;
     const int available = height - (header ? kHeaderHeight : 0) - historyHeight;
     const int side = std::max(0, std::min(width, available));
@@ -88,14 +85,17 @@ void ScreenLayout::layout(const Rect& client)
 void ScreenLayout::applyBoardFont()
 {
     try {
-        m_boardView.applyBoardFont();
+        m_boardView.applyBoardFont(m_settings.value(Settings::BoardFont),
+                                   m_settings.flag(Settings::BoardFontAntiAliasing));
     } catch (const Exception&) {
-        m_config.writeInt("board.font", 0);
+        m_settings.setValue(Settings::BoardFont, 0);
         throw;
     }
 }
 
 void ScreenLayout::setBoardAnnotation()
 {
-    m_boardView.setAnnotation(m_config.readInt("board.annotation", 0) != 0);
+    m_boardView.setAnnotation(m_settings.flag(Settings::BoardAnnotation));
+    m_boardView.setFrames(m_settings.flag(Settings::BoardInnerFrame),
+                          m_settings.flag(Settings::BoardOuterFrame));
 }

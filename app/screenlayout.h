@@ -11,7 +11,7 @@
 
 class AbstractView;
 class ChessDocument;
-class ConfigFileAbstract;
+class Settings;
 class Platform;
 class QPainter;
 class QRect;
@@ -20,7 +20,7 @@ class QRect;
 // of the client rectangle among them, painting and the views' redraw.
 class ScreenLayout {
 public:
-    ScreenLayout(ConfigFileAbstract& config, const ChessDocument& document, Platform& platform);
+    ScreenLayout(Settings& settings, const ChessDocument& document, Platform& platform);
     ScreenLayout(const ScreenLayout&) = delete;
     ScreenLayout& operator=(const ScreenLayout&) = delete;
 
@@ -45,10 +45,11 @@ public:
     // Rebuilds the board displayer; on failure "board.font" goes back to 0
     // and the Exception is passed on.
     void applyBoardFont();
+    // Coordinates and frames as the settings say.
     void setBoardAnnotation();
 
 private:
-    ConfigFileAbstract& m_config;
+    Settings& m_settings;
     Platform& m_platform;
     // The client rectangle of the last layout.
     Rect m_laidOut{0, 0, 0, 0};

@@ -1,6 +1,6 @@
 #include "app/viewfonts.h"
 
-#include "core/configfileabstract.h"
+#include "app/settings.h"
 #include "views/chessboardview.h"
 #include "views/gameinfoview.h"
 #include "views/moveshistoryview.h"
@@ -16,13 +16,13 @@ QFont make_font(int pixelSize, bool bold)
 }
 } // namespace
 
-ViewFonts::ViewFonts(const ConfigFileAbstract& config)
-    : m_headerBold(make_font(config.readInt("font_size_header", 27), true)),
-      m_header(make_font(config.readInt("font_size_header", 27), false)),
-      m_secondHeaderBold(make_font(config.readInt("font_size_header", 27), true)),
-      m_annotation(make_font(config.readInt("font_size_annotation", 20), false)),
-      m_history(make_font(config.readInt("font_size_history", 25), false)),
-      m_historyBold(make_font(config.readInt("font_size_history", 25), true))
+ViewFonts::ViewFonts(const Settings& settings)
+    : m_headerBold(make_font(settings.value(Settings::FontSizeHeader), true)),
+      m_header(make_font(settings.value(Settings::FontSizeHeader), false)),
+      m_secondHeaderBold(make_font(settings.value(Settings::FontSizeHeader), true)),
+      m_annotation(make_font(settings.value(Settings::FontSizeAnnotation), false)),
+      m_history(make_font(settings.value(Settings::FontSizeHistory), false)),
+      m_historyBold(make_font(settings.value(Settings::FontSizeHistory), true))
 {
 }
 

@@ -2,17 +2,17 @@
 
 #include <QFont>
 
-class ConfigFileAbstract;
 class ChessBoardView;
 class GameInfoView;
 class MovesHistoryView;
+class Settings;
 
-// The fonts the views draw with, sized by the configuration
-// ("font_size_header", "font_size_annotation", "font_size_history"). The
+// The fonts the views draw with, sized by the settings (header, annotation
+// and move list font sizes). The
 // views keep pointers to them, so they outlive the views they are given to.
 class ViewFonts {
 public:
-    explicit ViewFonts(const ConfigFileAbstract& config);
+    explicit ViewFonts(const Settings& settings);
     ViewFonts(const ViewFonts&) = delete;
     ViewFonts& operator=(const ViewFonts&) = delete;
 

@@ -1,16 +1,16 @@
 // The engines scripts/find-engines.sh stages, driven as the program drives
 // them: per engine the time of a level-1 answer (lowest level, depth 1: the
 // first request after the start, then the mean of later ones) and the time
-// from stopping it, after it searched at the highest level (depth 15) for a
+// from stopping it, after it searched at the highest level for a
 // while (500 ms unless given), until control returns, as at a new game or
 // another opponent.
 //   bench_engine_staged [MILLISECONDS_OF_SEARCH_BEFORE_THE_STOP]
 #include "chess/board.h"
+#include "engine/enginebuilder.h"
 #include "engine/enginedescriptor.h"
-#include "engine/engineinterfaceabstract.h"
 #include "engine/engineinterfacelistener.h"
-#include "engine/engineinterfaceuci.h"
-#include "engine/engineinterfacexboard.h"
+#include "engine/enginelevel.h"
+#include "engine/engineprocess.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,8 +29,6 @@
 
 namespace {
 
-constexpr int kLowestDepth = 1;
-constexpr int kHighestDepth = 15;
 // Out of every opening book, with plenty to think about.
 const char kMiddlegame[] = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9";
 const char kEndgame[] = "8/5pk1/6p1/3R4/1r5P/6P1/5PK1/8 w - - 0 40";
@@ -82,14 +80,11 @@ Board position_of(const char* fen)
     return board;
 }
 
-std::unique_ptr<EngineInterfaceAbstract> start(const EngineDescriptor& d, int depth,
-                                               Receiver* receiver)
+std::unique_ptr<EngineProcess> start(const EngineDescriptor& d, int level, Receiver* receiver)
 {
-    std::unique_ptr<EngineInterfaceAbstract> engine;
-    if (d.getKind() == EngineDescriptor::UCI)
-        engine.reset(new EngineInterfaceUCI(d, depth));
-    else
-        engine.reset(new EngineInterfaceXBoard(d, depth));
+    EngineSettings settings;
+    settings.level = level;
+    std::unique_ptr<EngineProcess> engine = EngineBuilder(d, settings).start();
     engine->setListener(receiver);
     return engine;
 }
@@ -99,7 +94,7 @@ void measure(const EngineDescriptor& d, int searchMs)
     Receiver receiver;
     QElapsedTimer clock;
     clock.start();
-    auto engine = start(d, kLowestDepth, &receiver);
+    auto engine = start(d, 0, &receiver);
     engine->playMove(position_of(kMiddlegame), Move());
     if (!wait_until([&] { return receiver.answers == 1 || !receiver.stopped.empty(); }, 60000) ||
         !receiver.stopped.empty()) {
@@ -117,15 +112,15 @@ void measure(const EngineDescriptor& d, int searchMs)
     const double later = ms(clock) / rounds;
 
     // The highest level reaches the running engine at once, as in the program.
-    engine->setDepth(kHighestDepth);
+    engine->setLevel(EngineLevel::kCount - 1);
     const int before = receiver.answers;
     engine->playMove(position_of(kMiddlegame), Move());
     wait_until([] { return false; }, searchMs);
     const bool searching = engine->isSearching() && receiver.answers == before;
     clock.restart();
     engine.reset();
-    printf("%-10s level 1: first answer %7.1f ms, later %7.1f ms | stop at depth %d %s: %7.1f ms\n",
-           d.getName().c_str(), first, later, kHighestDepth,
+    printf("%-10s level 1: first answer %7.1f ms, later %7.1f ms | stop at level %d %s: %7.1f ms\n",
+           d.getName().c_str(), first, later, EngineLevel::kCount,
            searching ? "while searching" : "(search over)", ms(clock));
 }
 

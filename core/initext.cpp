@@ -125,14 +125,28 @@ std::string encode(const std::string& value)
     return out + "\"";
 }
 
-// Whether text[begin, end) without its outer blanks is word.
-bool trimmed_equals(const std::string& text, size_t begin, size_t end, const std::string& word)
+char ascii_lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Whether text[begin, end) without its outer blanks is word; in ASCII letters
+// of either case when anyCase is set.
+bool trimmed_equals(const std::string& text, size_t begin, size_t end, const std::string& word,
+                    bool anyCase = false)
 {
     while (begin < end && is_blank(text[begin]))
         ++begin;
     while (end > begin && is_blank(text[end - 1]))
         --end;
-    return end - begin == word.size() && text.compare(begin, end - begin, word) == 0;
+    if (end - begin != word.size())
+        return false;
+    for (size_t i = 0; i < word.size(); ++i) {
+        const char c = text[begin + i];
+        if (c != word[i] && !(anyCase && ascii_lower(c) == ascii_lower(word[i])))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -157,7 +171,8 @@ IniText::Place IniText::find(const std::string& key) const
         if (first < end && m_text[first] == '[') {
             const size_t close = m_text.find(']', first);
             const size_t stop = close == std::string::npos || close > end ? end : close;
-            general = trimmed_equals(m_text, first + 1, stop, kGeneral);
+            // QSettings takes "[general]" in any case for the keys outside groups.
+            general = trimmed_equals(m_text, first + 1, stop, kGeneral, true);
             if (general) {
                 place.hasSection = true;
                 place.insertAt = next;

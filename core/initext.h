@@ -3,7 +3,7 @@
 #include <string>
 
 // The text of an INI file as QSettings reads it, for keys outside any group
-// (its General section, or before the first section). A value is replaced in
+// (its General section, named in any case, or before the first section). A value is replaced in
 // place, so every other byte of the file stays as it was.
 //
 // A value reads as written. Only a value that is one double-quoted string in

@@ -13,15 +13,16 @@ namespace {
 constexpr int kMaxLanguages = 9999;
 }
 
-Trans::Trans()
+Trans::Trans(const ConfigFileAbstract* config)
 {
     m_languages.push_back(Lang{"en", "English"});
-    if (!g_pConfig)
+    if (!config)
         return;
+    m_rootPath = config->getRootPath();
     for (int i = 1; i <= kMaxLanguages; ++i) {
         char key[32];
         snprintf(key, sizeof key, "lang_%d", i);
-        const std::string value = g_pConfig->readString(key, "");
+        const std::string value = config->readString(key, "");
         if (value.empty())
             break;
         std::vector<std::string> pieces;
@@ -43,8 +44,7 @@ void Trans::load(unsigned int index)
         m_current = 0;
         return;
     }
-    const std::string path =
-        (g_pConfig ? g_pConfig->getRootPath() : std::string(".")) + "/translate/messages.lng";
+    const std::string path = m_rootPath + "/translate/messages.lng";
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         if (g_pLog)

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class ConfigFileAbstract;
+
 // One selectable user-interface language.
 struct Lang {
     std::string code;
@@ -11,10 +13,12 @@ struct Lang {
 };
 
 // English text to translation for the loaded language. Entry 0 of the
-// language list is always English; the others come from "lang_%d" keys.
+// language list is always English; the others come from the "lang_%d" keys of
+// the configuration given, the translation file from its root folder
+// ("translate/messages.lng"). Without a configuration: English only.
 class Trans {
 public:
-    Trans();
+    explicit Trans(const ConfigFileAbstract* config = nullptr);
 
     void load(unsigned int index);
     const char* translate(const char* text) const;
@@ -27,6 +31,7 @@ private:
     std::map<std::string, std::string> m_table;
     unsigned int m_current = 0;
     std::vector<Lang> m_languages;
+    std::string m_rootPath = ".";
 };
 
 extern Trans* g_pTrans;

@@ -5,8 +5,8 @@
 #include "engine/engineanswer.h"
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
-#include "engine/engineinterfaceabstract.h"
 #include "engine/enginelevel.h"
+#include "engine/engineprocess.h"
 
 EngineBestMove::EngineBestMove(QObject* parent) : QObject(parent)
 {
@@ -40,10 +40,11 @@ void EngineBestMove::start(unsigned index, const Board& position, const Move& la
     if (!last.isNull())
         m_asked.doMove(last);
     level = EngineLevel::clamp(level);
-    m_engine.reset(EngineFactory::instance().createEngine(index, level + 1));
+    EngineSettings settings;
+    settings.level = level;
+    m_engine.reset(EngineFactory::instance().createEngine(index, settings));
     if (!m_engine)
         return;
-    m_engine->setLevel(level);
     m_engine->setListener(this);
     m_engine->playMove(position, last);
     m_timer.start(EngineLevel::forXBoard(level).seconds() * 1000 + kGraceMs);

@@ -12,7 +12,7 @@
 
 class ConfigFileAbstract;
 class EngineFactory;
-class EngineInterfaceAbstract;
+class EngineProcess;
 
 // One bounded search for the best move of a position by an engine of the
 // catalogue, as a hint asks for it: the engine is started for the search
@@ -57,7 +57,7 @@ private:
     // Lets the engine go once it answered or stopped.
     void finish();
 
-    std::unique_ptr<EngineInterfaceAbstract> m_engine;
+    std::unique_ptr<EngineProcess> m_engine;
     QTimer m_timer;
     Board m_asked;
 };

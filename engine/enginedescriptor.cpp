@@ -1,6 +1,5 @@
 #include "engine/enginedescriptor.h"
 
-#include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/utils.h"
 
@@ -8,18 +7,9 @@ namespace {
 const char kInvalidEntry[] = "Invalid engine description: %s [File: %s, Line: %d]";
 const char kSource[] = "EngineDescriptor";
 
-std::string root_of_config()
-{
-    return g_pConfig ? g_pConfig->getRootPath() : std::string(".");
-}
 } // namespace
 
 EngineDescriptor::EngineDescriptor() : m_name("Human"), m_kind(Human) {}
-
-EngineDescriptor::EngineDescriptor(const std::string& entry) : m_kind(Human)
-{
-    parse(entry, root_of_config());
-}
 
 EngineDescriptor::EngineDescriptor(const std::string& entry, const std::string& rootPath)
     : m_kind(Human)

@@ -12,8 +12,6 @@ public:
 
     // The human player, named "Human".
     EngineDescriptor();
-    // Parses an entry against the root folder of the configuration (g_pConfig).
-    explicit EngineDescriptor(const std::string& entry);
     // Parses an entry against the given root folder.
     EngineDescriptor(const std::string& entry, const std::string& rootPath);
 

@@ -3,8 +3,8 @@
 #include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/log.h"
-#include "engine/engineinterfaceuci.h"
-#include "engine/engineinterfacexboard.h"
+#include "engine/enginebuilder.h"
+#include "engine/engineprocess.h"
 
 #include <cstdio>
 
@@ -54,14 +54,10 @@ const EngineDescriptor& EngineFactory::getDescriptor(unsigned index) const
     return m_engines[index];
 }
 
-EngineInterfaceAbstract* EngineFactory::createEngine(unsigned index, int depth) const
+EngineProcess* EngineFactory::createEngine(unsigned index, const EngineSettings& settings) const
 {
     const EngineDescriptor& descriptor = getDescriptor(index);
-    EngineInterfaceAbstract* engine = nullptr;
-    if (descriptor.getKind() == EngineDescriptor::XBoard)
-        engine = new EngineInterfaceXBoard(descriptor, depth);
-    else if (descriptor.getKind() == EngineDescriptor::UCI)
-        engine = new EngineInterfaceUCI(descriptor, depth);
+    EngineProcess* engine = EngineBuilder(descriptor, settings).start().release();
     if (g_pLog)
         g_pLog->write(2, Log::Info, "Engine: %s has been created", descriptor.getName().c_str());
     return engine;

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "engine/enginedescriptor.h"
+#include "engine/enginesettings.h"
 
 #include <vector>
 
 class ConfigFileAbstract;
-class EngineInterfaceAbstract;
+class EngineProcess;
 
 // The catalogue of opponents, read from the "engine_%02d" entries of the
 // configuration. An opponent is its index here; index 0 is by convention the
@@ -27,10 +28,10 @@ public:
     // Throws a non-critical Exception outside the catalogue.
     const EngineDescriptor& getDescriptor(unsigned index) const;
 
-    // A running driver for the entry (owned by the caller), or null for a
-    // human entry. Throws a non-critical Exception outside the catalogue or
-    // when the engine cannot be started.
-    EngineInterfaceAbstract* createEngine(unsigned index, int depth) const;
+    // The running engine of the entry (owned by the caller, started by
+    // EngineBuilder), or null for a human entry. Throws a non-critical
+    // Exception outside the catalogue or when the engine cannot be started.
+    EngineProcess* createEngine(unsigned index, const EngineSettings& settings) const;
 
 private:
     EngineFactory() = default;

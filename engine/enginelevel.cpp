@@ -43,11 +43,15 @@ const Rung kLadder[EngineLevel::kCount] = {
     {N_("15 · full strength, up to 15 s"), -1, 0, 0, 20, 15},
 };
 
+// outOf20 onto the option's range, rounded; in 64 bits, as a range may span
+// all of int.
 int scaled(const UciOptions::Option& option, int outOf20)
 {
     if (option.max <= option.min)
         return option.max;
-    return option.min + ((option.max - option.min) * outOf20 + 10) / 20;
+    const long long span = static_cast<long long>(option.max) - option.min;
+    const long long value = option.min + (span * outOf20 + 10) / 20;
+    return static_cast<int>(std::clamp<long long>(value, option.min, option.max));
 }
 
 } // namespace

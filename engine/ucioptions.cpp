@@ -2,6 +2,8 @@
 
 #include "core/utils.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <vector>
 
@@ -9,6 +11,13 @@ namespace {
 bool is_keyword(const std::string& word)
 {
     return word == "type" || word == "default" || word == "min" || word == "max" || word == "var";
+}
+
+// A whole number, held within int (atoi's overflow is undefined).
+int to_int(const std::string& text)
+{
+    const long long value = strtoll(text.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 std::string join(const std::vector<std::string>& words, size_t from, size_t to)
@@ -42,9 +51,9 @@ bool UciOptions::parseLine(const std::string& line)
         if (words[i] == "default")
             option.defaultValue = value;
         else if (words[i] == "min")
-            option.min = atoi(value.c_str());
+            option.min = to_int(value);
         else if (words[i] == "max")
-            option.max = atoi(value.c_str());
+            option.max = to_int(value);
         i = end;
     }
     m_options[join(words, 2, typeAt)] = option;

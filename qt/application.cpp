@@ -1,5 +1,6 @@
 #include "qt/application.h"
 
+#include "app/settings.h"
 #include "core/configfileabstract.h"
 #include "core/log.h"
 #include "core/trans.h"
@@ -12,8 +13,8 @@
 
 void assemble_services()
 {
-    g_pTrans = new Trans();
-    g_pTrans->load(static_cast<unsigned>(g_pConfig->readInt("lang", 0)));
+    g_pTrans = new Trans(g_pConfig);
+    g_pTrans->load(static_cast<unsigned>(Settings(g_pConfig).value(Settings::Lang)));
 
     EngineFactory::instance().init(g_pConfig);
     BoardFontFactory::init(g_pConfig);

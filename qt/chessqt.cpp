@@ -416,7 +416,7 @@ void ChessQt::onPgnImport()
 
 std::string ChessQt::chooseFile(const QString& filter)
 {
-    FileOpenDialog dialog(this, QString::fromStdString(g_pConfig->getDataPath()), filter,
+    FileOpenDialog dialog(this, QString::fromStdString(m_controller.settings().dataPath()), filter,
                           QString::fromStdString(m_controller.document().database.path()));
     if (dialog.exec() != QDialog::Accepted)
         return std::string();

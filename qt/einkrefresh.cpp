@@ -1,5 +1,6 @@
 #include "qt/einkrefresh.h"
 
+#include "app/settings.h"
 #include "core/configfileabstract.h"
 #include "core/log.h"
 #include "qt/mxcfbdevice.h"
@@ -89,7 +90,7 @@ bool EinkRefresh::event(QEvent* event)
 void EinkRefresh::flush()
 {
     m_scheduled = false;
-    const int fullEvery = g_pConfig ? g_pConfig->readInt("eink.full_every", 20) : 20;
+    const int fullEvery = Settings(g_pConfig).value(Settings::EinkFullEvery);
     if (!m_fullPending && m_pending.isEmpty())
         return;
     if (!m_fullPending && (fullEvery <= 0 || m_partialsSinceFull < fullEvery)) {

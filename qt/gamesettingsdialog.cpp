@@ -1,8 +1,8 @@
 #include "qt/gamesettingsdialog.h"
 #include "ui_gamesettingsdialog.h"
 
+#include "app/settings.h"
 #include "core/configfileabstract.h"
-#include "core/trans.h"
 #include "qt/dialoglists.h"
 
 GameSettingsDialog::GameSettingsDialog(QWidget* parent)
@@ -12,18 +12,14 @@ GameSettingsDialog::GameSettingsDialog(QWidget* parent)
     translateTexts();
     enableKeyNavigation();
 
+    const Settings settings(g_pConfig);
     m_ui->cbOpponent->addItems(engine_names());
-    m_ui->cbOpponent->setCurrentIndex(g_pConfig->readInt("opponent", 0));
-
+    m_ui->cbOpponent->setCurrentIndex(settings.value(Settings::Opponent));
     m_ui->cbLevel->addItems(engine_levels());
-    const int level = g_pConfig->readInt("level", 1);
-    m_ui->cbLevel->setCurrentIndex(level < 0 ? 0 : level);
-
+    m_ui->cbLevel->setCurrentIndex(settings.value(Settings::Level));
     m_ui->cbPromotion->addItems(promotion_pieces());
-    m_ui->cbPromotion->setCurrentIndex(g_pConfig->readInt("promotion", 0));
-
-    m_ui->leMyName->setText(
-        QString::fromUtf8(g_pConfig->readString("my_name", translated("Human")).c_str()));
+    m_ui->cbPromotion->setCurrentIndex(settings.value(Settings::Promotion));
+    m_ui->leMyName->setText(QString::fromUtf8(settings.myName().c_str()));
 
     connect(m_ui->btnOk, &QPushButton::clicked, this, &GameSettingsDialog::accept);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &GameSettingsDialog::reject);
@@ -36,8 +32,9 @@ GameSettingsDialog::~GameSettingsDialog() = default;
 void GameSettingsDialog::accept()
 {
     Dialog::accept();
-    g_pConfig->writeString("my_name", m_ui->leMyName->text().toUtf8().constData());
-    g_pConfig->writeInt("opponent", stored_index(m_ui->cbOpponent));
-    g_pConfig->writeInt("level", stored_index(m_ui->cbLevel));
-    g_pConfig->writeInt("promotion", stored_index(m_ui->cbPromotion));
+    Settings settings(g_pConfig);
+    settings.setMyName(m_ui->leMyName->text().toUtf8().toStdString());
+    settings.setValue(Settings::Opponent, stored_index(m_ui->cbOpponent));
+    settings.setValue(Settings::Level, stored_index(m_ui->cbLevel));
+    settings.setValue(Settings::Promotion, stored_index(m_ui->cbPromotion));
 }

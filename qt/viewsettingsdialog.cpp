@@ -1,6 +1,7 @@
 #include "qt/viewsettingsdialog.h"
 #include "ui_viewsettingsdialog.h"
 
+#include "app/settings.h"
 #include "core/configfileabstract.h"
 #include "core/trans.h"
 #include "qt/dialoglists.h"
@@ -8,15 +9,18 @@
 
 namespace {
 
-void check_from(QCheckBox* box, const char* key)
-{
-    box->setChecked(g_pConfig->readInt(key, 1) != 0);
-}
-
-void store_check(const QCheckBox* box, const char* key)
-{
-    g_pConfig->writeInt(key, box->isChecked() ? 1 : 0);
-}
+// The check boxes and the settings they show.
+struct CheckedSetting {
+    QCheckBox* Ui::ViewSettingsDialog::*box;
+    Settings::Flag flag;
+};
+const CheckedSetting kChecks[] = {
+    {&Ui::ViewSettingsDialog::chkHeader, Settings::Header},
+    {&Ui::ViewSettingsDialog::chkBoardAnnotation, Settings::BoardAnnotation},
+    {&Ui::ViewSettingsDialog::chkBoardInnerFrame, Settings::BoardInnerFrame},
+    {&Ui::ViewSettingsDialog::chkBoardOuterFrame, Settings::BoardOuterFrame},
+    {&Ui::ViewSettingsDialog::chkAntialiasing, Settings::BoardFontAntiAliasing},
+};
 
 } // namespace
 
@@ -27,15 +31,16 @@ ViewSettingsDialog::ViewSettingsDialog(QWidget* parent)
     translateTexts();
     enableKeyNavigation();
 
+    const Settings settings(g_pConfig);
     m_ui->cbHistorySize->addItems(history_sizes());
-    m_ui->cbHistorySize->setCurrentIndex(g_pConfig->readInt("history.size", 3));
+    m_ui->cbHistorySize->setCurrentIndex(settings.value(Settings::HistorySize));
 
     for (const BoardFontDescriptor& font : BoardFontFactory::instance()->fonts())
         m_ui->cbPiecesSet->addItem(QString::fromUtf8(font.name.c_str()));
-    m_ui->cbPiecesSet->setCurrentIndex(g_pConfig->readInt("board.font", 0));
+    m_ui->cbPiecesSet->setCurrentIndex(settings.value(Settings::BoardFont));
 
     m_ui->cbAutoNextPuzzle->addItems(next_puzzle_delays());
-    m_ui->cbAutoNextPuzzle->setCurrentIndex(g_pConfig->readInt("next_puzzle", 0));
+    m_ui->cbAutoNextPuzzle->setCurrentIndex(settings.value(Settings::NextPuzzle));
 
     if (g_pTrans) {
         for (const Lang& lang : g_pTrans->languages())
@@ -46,11 +51,8 @@ ViewSettingsDialog::ViewSettingsDialog(QWidget* parent)
         m_ui->cbLanguage->setCurrentIndex(0);
     }
 
-    check_from(m_ui->chkHeader, "header");
-    check_from(m_ui->chkBoardAnnotation, "board.annotation");
-    check_from(m_ui->chkBoardInnerFrame, "board.inner.frame");
-    check_from(m_ui->chkBoardOuterFrame, "board.outer.frame");
-    check_from(m_ui->chkAntialiasing, "board.font.aa");
+    for (const CheckedSetting& check : kChecks)
+        ((*m_ui).*check.box)->setChecked(settings.flag(check.flag));
 
     connect(m_ui->btnOk, &QPushButton::clicked, this, &ViewSettingsDialog::accept);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &ViewSettingsDialog::reject);
@@ -63,13 +65,11 @@ ViewSettingsDialog::~ViewSettingsDialog() = default;
 void ViewSettingsDialog::accept()
 {
     Dialog::accept();
-    g_pConfig->writeInt("lang", stored_index(m_ui->cbLanguage));
-    store_check(m_ui->chkHeader, "header");
-    g_pConfig->writeInt("history.size", stored_index(m_ui->cbHistorySize));
-    g_pConfig->writeInt("next_puzzle", stored_index(m_ui->cbAutoNextPuzzle));
-    store_check(m_ui->chkBoardAnnotation, "board.annotation");
-    store_check(m_ui->chkBoardInnerFrame, "board.inner.frame");
-    store_check(m_ui->chkBoardOuterFrame, "board.outer.frame");
-    g_pConfig->writeInt("board.font", stored_index(m_ui->cbPiecesSet));
-    store_check(m_ui->chkAntialiasing, "board.font.aa");
+    Settings settings(g_pConfig);
+    settings.setValue(Settings::Lang, stored_index(m_ui->cbLanguage));
+    settings.setValue(Settings::HistorySize, stored_index(m_ui->cbHistorySize));
+    settings.setValue(Settings::NextPuzzle, stored_index(m_ui->cbAutoNextPuzzle));
+    settings.setValue(Settings::BoardFont, stored_index(m_ui->cbPiecesSet));
+    for (const CheckedSetting& check : kChecks)
+        settings.setFlag(check.flag, ((*m_ui).*check.box)->isChecked());
 }

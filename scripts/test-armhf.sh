@@ -68,7 +68,7 @@ perft() {
 engine_move() {
   local move
   move=$(timeout 300 "$bundle/inkmate.sh" --tool engine --config "$bundle/inkmate.cfg" \
-    --engine 1 --depth 5 --last e2e4)
+    --engine 1 --level 4 --last e2e4)
   echo "   Stockfish answers 1. e4 with $move"
   [[ "$move" =~ ^[a-h][1-8][a-h][1-8]$ ]]
 }

@@ -1,12 +1,12 @@
 #include "tools/answerwait.h"
 
-#include "engine/engineinterfaceabstract.h"
+#include "engine/engineprocess.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 
-AnswerWait::Outcome AnswerWait::wait(EngineInterfaceAbstract& engine, const Board& position,
-                                     const Move& last, int limitMs)
+AnswerWait::Outcome AnswerWait::wait(EngineProcess& engine, const Board& position, const Move& last,
+                                     int limitMs)
 {
     m_done = false;
     engine.setListener(this);

@@ -9,7 +9,7 @@
 #include <string>
 
 class Board;
-class EngineInterfaceAbstract;
+class EngineProcess;
 
 // Asks an engine for one move and waits for its answer, its stop or the time
 // limit, running the event loop meanwhile.
@@ -18,8 +18,7 @@ public:
     enum Outcome { Moved, Stopped, TimedOut };
 
     // The move after last is played on position (a null move: at position).
-    Outcome wait(EngineInterfaceAbstract& engine, const Board& position, const Move& last,
-                 int limitMs);
+    Outcome wait(EngineProcess& engine, const Board& position, const Move& last, int limitMs);
 
     void moveFromEngine(const Move& move) override { finish(false, move, ""); }
     void engineResigned(const std::string&, const std::string& message) override

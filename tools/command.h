@@ -7,6 +7,7 @@
 
 class ConfigFileQt;
 class Log;
+struct EngineSettings;
 
 // One sub-command of inkmate-tool. Each command's source file registers itself
 // with a static ToolCommand object:
@@ -53,6 +54,10 @@ public:
     ~ToolCatalogue();
     ToolCatalogue(const ToolCatalogue&) = delete;
     ToolCatalogue& operator=(const ToolCatalogue&) = delete;
+
+    // An engine's settings at level: the file's "engine.timeout" (default
+    // 120 s) for an unanswered request.
+    EngineSettings settings(int level) const;
 
 private:
     std::unique_ptr<ConfigFileQt> m_settings;

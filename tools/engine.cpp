@@ -5,8 +5,9 @@
 #include "engine/engineanswer.h"
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
-#include "engine/engineinterfaceabstract.h"
 #include "engine/enginelevel.h"
+#include "engine/engineprocess.h"
+#include "engine/enginesettings.h"
 #include "tools/answerwait.h"
 #include "tools/command.h"
 
@@ -17,8 +18,8 @@
 
 namespace {
 
-const char kUsage[] = "usage: inkmate-tool engine --config FILE --engine INDEX (--depth N | "
-                      "--level L) [--fen FEN] [--last MOVE] [--timeout S] [--log FILE]\n";
+const char kUsage[] = "usage: inkmate-tool engine --config FILE --engine INDEX --level L "
+                      "[--fen FEN] [--last MOVE] [--timeout S] [--log FILE]\n";
 
 int fail(const char* format, const std::string& a = "", const std::string& b = "")
 {
@@ -31,7 +32,7 @@ int fail(const char* format, const std::string& a = "", const std::string& b = "
 int run_engine(const std::vector<std::string>& args)
 {
     std::string config, fen, last, logFile;
-    long index = -1, depth = -1, level = -1, timeout = 60;
+    long index = -1, level = -1, timeout = 60;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (i + 1 >= args.size()) {
@@ -44,8 +45,6 @@ int run_engine(const std::vector<std::string>& args)
             config = value;
         else if (option == "--engine")
             ok = read_number(value, 0, EngineFactory::kMaxEntries - 1, &index);
-        else if (option == "--depth")
-            ok = read_number(value, 1, 99, &depth);
         else if (option == "--level")
             ok = read_number(value, 0, EngineLevel::kCount - 1, &level);
         else if (option == "--timeout")
@@ -66,10 +65,8 @@ int run_engine(const std::vector<std::string>& args)
             return 2;
         }
     }
-    if (config.empty() || index < 0 || (depth < 0) == (level < 0)) {
-        fprintf(stderr,
-                "engine: --config, --engine and one of --depth and --level are required\n%s",
-                kUsage);
+    if (config.empty() || index < 0 || level < 0) {
+        fprintf(stderr, "engine: --config, --engine and --level are required\n%s", kUsage);
         return 2;
     }
 
@@ -107,7 +104,7 @@ int run_engine(const std::vector<std::string>& args)
     }
 
     std::unique_ptr<ToolCatalogue> toolCatalogue;
-    std::unique_ptr<EngineInterfaceAbstract> engine;
+    std::unique_ptr<EngineProcess> engine;
     try {
         toolCatalogue = std::make_unique<ToolCatalogue>(config);
         EngineFactory& catalogue = EngineFactory::instance();
@@ -119,11 +116,9 @@ int run_engine(const std::vector<std::string>& args)
         const EngineDescriptor& entry = catalogue.getDescriptor(static_cast<unsigned>(index));
         if (entry.getKind() == EngineDescriptor::Human)
             return fail("entry '%s' is the human player, not an engine", entry.getName());
-        engine.reset(catalogue.createEngine(static_cast<unsigned>(index),
-                                            static_cast<int>(level >= 0 ? level + 1 : depth)));
         // The program's engine turn: the level's options, depth and time bound.
-        if (level >= 0)
-            engine->setLevel(static_cast<int>(level));
+        engine.reset(catalogue.createEngine(static_cast<unsigned>(index),
+                                            toolCatalogue->settings(static_cast<int>(level))));
     } catch (const Exception& e) {
         return fail("%s", e.what());
     }
@@ -149,8 +144,8 @@ int run_engine(const std::vector<std::string>& args)
 }
 
 ToolCommand g_engineCommand("engine",
-                            "--config FILE --engine INDEX (--depth N | --level L) [--fen FEN] "
-                            "[--last MOVE] [--timeout S] [--log FILE]",
+                            "--config FILE --engine INDEX --level L [--fen FEN] [--last MOVE] "
+                            "[--timeout S] [--log FILE]",
                             "ask engine INDEX of a configuration for its move, as the program "
                             "does (engine paths relative to the folder of FILE)",
                             &run_engine);

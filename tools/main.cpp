@@ -4,7 +4,8 @@
 #include "core/exception.h"
 #include "core/log.h"
 #include "engine/enginefactory.h"
-#include "engine/engineinterfaceabstract.h"
+#include "engine/engineprocess.h"
+#include "engine/enginesettings.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -26,7 +27,7 @@ std::vector<const ToolCommand*>& registry()
 // Ctrl-C: they go with the tool, which then ends as the signal says.
 extern "C" void end_with_engines(int signal)
 {
-    EngineInterfaceAbstract::killAllGroups();
+    EngineProcess::killAllGroups();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -120,6 +121,15 @@ ToolCatalogue::ToolCatalogue(const std::string& file)
         EngineFactory::destroy();
         throw;
     }
+}
+
+EngineSettings ToolCatalogue::settings(int level) const
+{
+    EngineSettings settings;
+    settings.level = level;
+    settings.requestTimeoutS =
+        m_settings->readInt("engine.timeout", EngineSettings::kDefaultRequestTimeout);
+    return settings;
 }
 
 ToolCatalogue::~ToolCatalogue()

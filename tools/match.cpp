@@ -3,8 +3,8 @@
 #include "engine/engineanswer.h"
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
-#include "engine/engineinterfaceabstract.h"
 #include "engine/enginelevel.h"
+#include "engine/engineprocess.h"
 #include "game/game.h"
 #include "tools/answerwait.h"
 #include "tools/command.h"
@@ -127,11 +127,12 @@ Outcome lost_by(Color side, const std::string& why)
 
 // Plays one game in game (open, on the opening's start position) between two
 // players, each through a fresh driver of the program.
-Outcome play_game(Game& game, Player* players[2], const Opening& opening, long maxPlies)
+Outcome play_game(Game& game, Player* players[2], const Opening& opening, long maxPlies,
+                  const ToolCatalogue& catalogue)
 {
     for (const Move& move : opening.moves)
         game.addMove(move);
-    std::unique_ptr<EngineInterfaceAbstract> engines[2];
+    std::unique_ptr<EngineProcess> engines[2];
     AnswerWait answer;
     for (long plies = static_cast<long>(opening.moves.size());; ++plies) {
         PGNMove* current = game.current;
@@ -145,11 +146,11 @@ Outcome play_game(Game& game, Player* players[2], const Opening& opening, long m
         const Board position = current->boardAfter();
         const Color side = position.getColorToMove();
         Player& player = *players[side];
-        std::unique_ptr<EngineInterfaceAbstract>& engine = engines[side];
+        std::unique_ptr<EngineProcess>& engine = engines[side];
         if (!engine) {
             try {
-                engine.reset(
-                    EngineFactory::instance().createEngine(player.index, player.level + 1));
+                engine.reset(EngineFactory::instance().createEngine(
+                    player.index, catalogue.settings(player.level)));
             } catch (const Exception& e) {
                 Outcome lost = lost_by(side, std::string("could not start: ") + e.what());
                 lost.stopsMatch = !player.started;
@@ -157,15 +158,16 @@ Outcome play_game(Game& game, Player* players[2], const Opening& opening, long m
             }
             player.started = true;
             engine->setGreetingTimeout(kGreetingMs);
-            engine->setLevel(player.level);
         }
         // It may have died after its last answer, with nobody listening.
         if (engine->hasStopped())
             return lost_by(side, "engine stopped");
         const int limit = EngineLevel::forXBoard(player.level).seconds() * 1000 + kGraceMs;
-        const bool atRoot = current == game.root;
-        switch (answer.wait(*engine, atRoot ? position : current->boardBefore(),
-                            atRoot ? Move() : current->move, limit)) {
+        // The position alone at the start, or after a null move ("--"),
+        // which engines cannot read.
+        const bool alone = current == game.root || current->move.isNull();
+        switch (answer.wait(*engine, alone ? position : current->boardBefore(),
+                            alone ? Move() : current->move, limit)) {
         case AnswerWait::Stopped:
             return lost_by(side, "engine stopped: " + answer.m_message);
         case AnswerWait::TimedOut:
@@ -312,7 +314,7 @@ int run_match(const std::vector<std::string>& args)
         const Opening& opening = openings[static_cast<size_t>(g) % openings.size()];
         Game game(opening.start);
         game.open();
-        const Outcome outcome = play_game(game, players, opening, maxPlies);
+        const Outcome outcome = play_game(game, players, opening, maxPlies, *toolCatalogue);
         if (outcome.stopsMatch) {
             fprintf(stderr, "match: %s\n", outcome.reason.c_str());
             return 2;

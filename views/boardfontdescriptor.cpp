@@ -1,6 +1,5 @@
 #include "views/boardfontdescriptor.h"
 
-#include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/trans.h"
 #include "core/utils.h"
@@ -11,7 +10,7 @@ namespace {
 const char kInvalid[] = N_("Invalid font description: %s [File: %s, Line: %d]");
 }
 
-BoardFontDescriptor::BoardFontDescriptor(const std::string& description)
+BoardFontDescriptor::BoardFontDescriptor(const std::string& description, const std::string& root)
 {
     std::vector<std::string> fields;
     splitInVector(description, "|", fields);
@@ -28,6 +27,5 @@ BoardFontDescriptor::BoardFontDescriptor(const std::string& description)
 
     name = vacuum(fields[1]);
     family = vacuum(fields[2]);
-    const std::string root = g_pConfig ? g_pConfig->getRootPath() : std::string(".");
     file = root + "/" + vacuum(fields[3]);
 }

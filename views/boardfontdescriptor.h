@@ -4,13 +4,13 @@
 
 // One entry of the board font list: "KIND|name|family|file", KIND being
 // "TTF" (a chess TrueType font) or "BMP" (a bitmap piece set). The file is
-// relative to the program's root folder.
+// relative to the program's root folder, root.
 class BoardFontDescriptor {
 public:
     enum Kind { TrueType = 0, Bitmap = 1 };
 
     // Parses one description; throws Exception when it is malformed.
-    explicit BoardFontDescriptor(const std::string& description);
+    BoardFontDescriptor(const std::string& description, const std::string& root);
 
     int kind = TrueType;
     std::string name;

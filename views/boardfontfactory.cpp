@@ -30,13 +30,14 @@ void BoardFontFactory::init(const ConfigFileAbstract* config)
 {
     // Parse into a new list so a bad entry leaves the catalogue as it was.
     std::vector<BoardFontDescriptor> fonts;
+    const std::string root = config ? config->getRootPath() : std::string(".");
     for (int i = 0; config && i < kMaxFonts; ++i) {
         char key[32];
         std::snprintf(key, sizeof key, "board.font_%02d", i);
         const std::string value = config->readString(key, "");
         if (value.empty())
             break;
-        fonts.emplace_back(value);
+        fonts.emplace_back(value, root);
     }
     if (fonts.empty())
         throw Exception(true, "%s", translated("No board fonts found!"));
@@ -49,9 +50,8 @@ void BoardFontFactory::destroy()
     pFactory = nullptr;
 }
 
-int BoardFontFactory::selectedIndex() const
+int BoardFontFactory::usableIndex(int index) const
 {
-    const int index = g_pConfig ? g_pConfig->readInt("board.font", 0) : 0;
     if (index < 0 || index >= static_cast<int>(m_fonts.size())) {
         if (g_pLog)
             g_pLog->write(2, Log::Warning, "Board font %d is not in the list, using font 0", index);
@@ -60,15 +60,16 @@ int BoardFontFactory::selectedIndex() const
     return index;
 }
 
-AbstractBoardDisplayer* BoardFontFactory::createBoardDisplayer(int size) const
+AbstractBoardDisplayer* BoardFontFactory::createBoardDisplayer(int index, int size,
+                                                               bool antialias) const
 {
     if (m_fonts.empty())
         throw Exception(true, "%s", translated("No board fonts found!"));
-    const BoardFontDescriptor& font = m_fonts[selectedIndex()];
+    const BoardFontDescriptor& font = m_fonts[usableIndex(index)];
     std::unique_ptr<AbstractBoardDisplayer> displayer;
     if (font.kind == BoardFontDescriptor::TrueType) {
-        const int antialias = g_pConfig ? g_pConfig->readInt("board.font.aa", 1) : 1;
-        displayer = std::make_unique<TtfBoardDisplayer>(font.family.c_str(), size, antialias);
+        displayer =
+            std::make_unique<TtfBoardDisplayer>(font.family.c_str(), size, antialias ? 1 : 0);
     } else {
         displayer = std::make_unique<BmpBoardDisplayer>(font.file.c_str(), size);
     }

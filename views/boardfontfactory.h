@@ -7,9 +7,9 @@
 class AbstractBoardDisplayer;
 class ConfigFileAbstract;
 
-// The board font catalogue: the "board.font_%02d" entries of the configuration,
-// read once at start-up, in order. The configuration key "board.font" selects
-// the entry a new board displayer is made from.
+// The board font catalogue: the "board.font_%02d" entries of the configuration
+// it is given, read once at start-up, in order; their files lie below that
+// configuration's root folder.
 class BoardFontFactory {
 public:
     static BoardFontFactory* instance();
@@ -17,9 +17,10 @@ public:
     static void init(const ConfigFileAbstract* config);
     static void destroy();
 
-    // A new displayer for the selected entry and cells of size pixels, owned by
-    // the caller. An index outside the catalogue falls back to entry 0.
-    AbstractBoardDisplayer* createBoardDisplayer(int size) const;
+    // A new displayer for entry index and cells of size pixels, owned by the
+    // caller; antialias applies to TrueType entries. An index outside the
+    // catalogue falls back to entry 0.
+    AbstractBoardDisplayer* createBoardDisplayer(int index, int size, bool antialias) const;
 
     // Registers the file of every TrueType entry with the toolkit; returns the
     // toolkit's ids of the fonts registered. Failures are logged: the family
@@ -27,8 +28,8 @@ public:
     std::vector<int> registerTrueTypeFonts() const;
 
     const std::vector<BoardFontDescriptor>& fonts() const { return m_fonts; }
-    // The index the configuration selects, brought inside the catalogue.
-    int selectedIndex() const;
+    // index, or 0 when it is outside the catalogue.
+    int usableIndex(int index) const;
 
     static BoardFontFactory* pFactory;
 

@@ -1,7 +1,6 @@
 #include "views/chessboardview.h"
 
 #include "chess/piece.h"
-#include "core/configfileabstract.h"
 #include "views/abstractboarddisplayer.h"
 #include "views/boardfontfactory.h"
 #include "views/viewstate.h"
@@ -13,11 +12,6 @@
 #include <QPen>
 
 namespace {
-
-bool config_flag(const char* key, int defaultValue)
-{
-    return (g_pConfig ? g_pConfig->readInt(key, defaultValue) : defaultValue) != 0;
-}
 
 // Dark squares are those with an even file + rank, so a1 is dark.
 int square_color(const Position& position)
@@ -44,12 +38,13 @@ void ChessBoardView::setRect(const Rect& rect)
     m_cellSize = side > 0 ? side / 8 : 0;
 }
 
-void ChessBoardView::applyBoardFont()
+void ChessBoardView::applyBoardFont(int fontIndex, bool antialias)
 {
     // The old displayer goes first: if the new one cannot be made, paint
     // falls back to plain squares instead of using a deleted object.
     setDisplayer(nullptr);
-    m_displayer = BoardFontFactory::instance()->createBoardDisplayer(m_cellSize);
+    m_displayer =
+        BoardFontFactory::instance()->createBoardDisplayer(fontIndex, m_cellSize, antialias);
 }
 
 void ChessBoardView::setDisplayer(AbstractBoardDisplayer* displayer)
@@ -211,7 +206,7 @@ void ChessBoardView::paint(QPainter* painter, const QRect& region)
     const bool outside = !grid.contains(region);
     if (outside && m_annotation && m_annotationFont && m_margin >= 20)
         drawCoordinates(painter);
-    if (outside && config_flag("board.inner.frame", 1)) {
+    if (outside && m_innerFrame) {
         painter->save();
         painter->setBrush(Qt::NoBrush);
         // Corner to corner, so the outline lies one pixel outside the squares
@@ -236,7 +231,7 @@ void ChessBoardView::paint(QPainter* painter, const QRect& region)
 void ChessBoardView::drawCoordinates(QPainter* painter) const
 {
     painter->save();
-    if (config_flag("board.outer.frame", 1)) {
+    if (m_outerFrame) {
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(QRect(m_rect.left, m_rect.top, m_rect.width - 1, m_rect.height - 1));
     }

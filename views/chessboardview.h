@@ -26,10 +26,10 @@ public:
     // Stores the rectangle; cell = (width - 2 * margin with coordinates,
     // else width - 2 for the inner frame) / 8.
     void setRect(const Rect& rect) override;
-    // Replaces the displayer by one for the current board font and cell
-    // size. On failure no displayer is kept (plain squares are drawn until
+    // Replaces the displayer by one for board font fontIndex (Settings'
+    // board.font) at the cell size. On failure no displayer is kept (plain squares are drawn until
     // the next success) and the Exception goes on to the caller.
-    void applyBoardFont();
+    void applyBoardFont(int fontIndex, bool antialias);
     // Takes ownership of a displayer made elsewhere (null allowed).
     void setDisplayer(AbstractBoardDisplayer* displayer);
     const AbstractBoardDisplayer* getDisplayer() const { return m_displayer; }
@@ -60,6 +60,13 @@ public:
     int getCellSize() const { return m_cellSize; }
     void setAnnotation(bool on) { m_annotation = on; }
     void setAnnotationFont(const QFont* font) { m_annotationFont = font; }
+    // The frame around the squares and the one along the view's edge (drawn
+    // with the coordinates only).
+    void setFrames(bool inner, bool outer)
+    {
+        m_innerFrame = inner;
+        m_outerFrame = outer;
+    }
 
 private:
     // The mark drawn on a square, at most one.
@@ -93,5 +100,7 @@ private:
     int m_margin;
     const QFont* m_annotationFont = nullptr;
     bool m_annotation = false;
+    bool m_innerFrame = true;
+    bool m_outerFrame = true;
     AbstractBoardDisplayer* m_displayer = nullptr;
 };

@@ -1,3 +1,4 @@
+#include "app/settings.h"
 #include "core/configfileqt.h"
 #include "core/exception.h"
 #include "core/log.h"
@@ -19,7 +20,7 @@ namespace {
 void dress_application(const std::string& rootPath)
 {
     QFont font = QApplication::font();
-    font.setPixelSize(g_pConfig->readInt("font_size_default", 25));
+    font.setPixelSize(Settings(g_pConfig).value(Settings::FontSizeDefault));
     QApplication::setFont(font);
 
     QPalette palette = QApplication::palette();
@@ -57,7 +58,7 @@ int main(int argc, char** argv)
         const std::string root = g_pConfig->getRootPath();
         if (root.empty())
             throw Exception(true, "Invalid 'root' parameter");
-        const int level = g_pConfig->readInt("log_level", 2);
+        const int level = Settings(g_pConfig).value(Settings::LogLevel);
         g_pLog = new Log(root + "/inkmate.log.txt", level, level);
         g_pLog->write(1, Log::Info, "Program started, version: %s.%s", program_version(),
                       program_build_id());

@@ -3,8 +3,8 @@
 #include "app/enginesession.h"
 #include "tests/app/apptestsupport.h"
 
-#include "engine/engineinterfaceabstract.h"
 #include "engine/engineinterfacelistener.h"
+#include "engine/engineprocess.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ TEST(EngineSession, AnswerCountsForThePositionAskedAndStopInsideTheAnswerRetires
     Environment env;
     Listener listener;
     EngineSession session;
-    EXPECT_FALSE(session.start(SlotNamedHuman, 1, listener));
+    EXPECT_FALSE(session.start(SlotNamedHuman, 1, 0, listener));
     EXPECT_EQ(session.engine(), nullptr);
 
     Board start;
@@ -44,7 +44,7 @@ TEST(EngineSession, AnswerCountsForThePositionAskedAndStopInsideTheAnswerRetires
 
     // Asked in game 7 after 1.e4; the answer is taken, and the engine is
     // stopped from inside its own call: it must survive until it returns.
-    ASSERT_TRUE(session.start(SlotFake, 1, listener));
+    ASSERT_TRUE(session.start(SlotFake, 1, 0, listener));
     session.ask(7, start, e4);
     EXPECT_TRUE(session.isWaitingFor(7, after));
     EXPECT_FALSE(session.isWaitingFor(8, after));
@@ -65,8 +65,8 @@ TEST(EngineSession, AnswerCountsForThePositionAskedAndStopInsideTheAnswerRetires
     session.releaseRetired();
 
     // A fresh engine; its answer arrives after the user has moved on: stale.
-    ASSERT_TRUE(session.start(SlotFake, 1, listener));
-    const EngineInterfaceAbstract* engine = session.engine();
+    ASSERT_TRUE(session.start(SlotFake, 1, 0, listener));
+    const EngineProcess* engine = session.engine();
     session.ask(7, start, e4);
     listener.onMove = [&](const Move&) {
         EngineSession::Callback inCallback(session);

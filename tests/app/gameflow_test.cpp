@@ -4,7 +4,7 @@
 
 #include "base/chessbase.h"
 #include "engine/enginefactory.h"
-#include "engine/engineinterfaceabstract.h"
+#include "engine/engineprocess.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
 
@@ -82,9 +82,9 @@ TEST(GameFlow, WholeGameAgainstStockfishReopensWhereItStopped)
                 << chess.messages[0].text;
         }
         EXPECT_GT(moves, 0);
-        // The engine was created once and answered at depth 1.
+        // The engine was created once and answered at level 0 (depth 1).
         ASSERT_NE(chess.engine().getEngine(), nullptr);
-        EXPECT_EQ(chess.engine().getEngine()->getDepth(), 1);
+        EXPECT_EQ(chess.engine().getEngine()->getLevel(), 0);
         EXPECT_EQ(env.logCount("Engine: Stockfish has been created"), 1);
         EXPECT_GE(env.logCount("White: fen=["), moves);
         played = chess.lineToCurrent();

@@ -4,7 +4,7 @@
 
 #include "base/chessbase.h"
 #include "core/exception.h"
-#include "engine/engineinterfaceabstract.h"
+#include "engine/engineprocess.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
 

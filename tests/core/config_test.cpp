@@ -118,3 +118,24 @@ TEST(ConfigFile, ValuesReadAsWrittenAndWritesTouchOnlyTheirLine)
     }
     EXPECT_EQ(settings.value(QStringLiteral("level")).toInt(), 12);
 }
+
+// QSettings takes the General section's name in any case; so does the store,
+// for reading and for writing into that one section.
+TEST(ConfigFile, GeneralSectionNameInAnyCase)
+{
+    for (const std::string section : {"general", "GENERAL", " General "}) {
+        TempDir dir;
+        const std::string before = "[" + section + "]\nlevel=7\n\n[Other]\nlevel=9\n";
+        testsupport::writeFile(dir.file("inkmate.cfg"), before);
+        ConfigFileQt config(QString::fromStdString(dir.path()));
+        EXPECT_EQ(config.readInt("level", 0), 7) << section;
+
+        config.writeInt("level", 4);
+        config.writeInt("header", 1);
+        EXPECT_EQ(testsupport::readFile(dir.file("inkmate.cfg")),
+                  "[" + section + "]\nlevel=4\nheader=1\n\n[Other]\nlevel=9\n");
+        QSettings settings(QString::fromStdString(dir.file("inkmate.cfg")), QSettings::IniFormat);
+        EXPECT_EQ(settings.value(QStringLiteral("level")).toInt(), 4) << section;
+        EXPECT_EQ(settings.value(QStringLiteral("header")).toInt(), 1) << section;
+    }
+}

@@ -18,20 +18,18 @@ using testsupport::TempDir;
 
 namespace {
 
-// Installs a configuration (and log) of a temporary root for one test.
+// A configuration (and the log) of a temporary root for one test.
 class TransTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         QDir().mkpath(QString::fromStdString(m_dir.path() + "/translate"));
         m_config = new ConfigFileQt(QString::fromStdString(m_dir.path()));
-        g_pConfig = m_config;
         m_log = new Log(m_dir.file("inkmate.log.txt"), 2, 0);
         g_pLog = m_log;
     }
     void TearDown() override
     {
-        g_pConfig = nullptr;
         g_pLog = nullptr;
         delete m_config;
         delete m_log;
@@ -52,7 +50,7 @@ TEST_F(TransTest, LanguageListStopsAtFirstEmptyOrMalformedEntry)
 {
     m_config->writeString("lang_1", "de:Deutsch");
     m_config->writeString("lang_3", "ru:Русский");
-    Trans two;
+    Trans two(m_config);
     ASSERT_EQ(two.languages().size(), 2u);
     EXPECT_EQ(two.languages()[0].code, "en");
     EXPECT_EQ(two.languages()[0].name, "English");
@@ -60,7 +58,7 @@ TEST_F(TransTest, LanguageListStopsAtFirstEmptyOrMalformedEntry)
 
     m_config->writeString("lang_1", "nocolon");
     m_config->writeString("lang_2", "ru:Русский");
-    Trans one;
+    Trans one(m_config);
     EXPECT_EQ(one.languages().size(), 1u);
 }
 
@@ -72,7 +70,7 @@ TEST_F(TransTest, FirstTranslationWinsAndUnknownTextsKeepTheirPointer)
                   "en:Error\nde:Fehler\nru:Ошибка\n"
                   "en:Menu: Open\nru:Меню: Открыть\nru:second ignored\n"
                   ":no tag\nno colon at all\n");
-    Trans table;
+    Trans table(m_config);
     table.load(2);
     EXPECT_STREQ(table.translate("Error"), "Ошибка");
     EXPECT_STREQ(table.translate("Menu: Open"), "Меню: Открыть");
@@ -89,7 +87,7 @@ TEST_F(TransTest, FirstTranslationWinsAndUnknownTextsKeepTheirPointer)
 TEST_F(TransTest, MissingFileIsLoggedAndRetried)
 {
     m_config->writeString("lang_1", "de:Deutsch");
-    Trans table;
+    Trans table(m_config);
     table.load(1);
     EXPECT_EQ(table.current(), 0u);
     EXPECT_NE(testsupport::readFile(m_dir.file("inkmate.log.txt"))
@@ -107,7 +105,7 @@ TEST_F(TransTest, QtWrapperUsesTheGlobalTable)
     EXPECT_EQ(trans(QStringLiteral("Error")), QStringLiteral("Error"));
     m_config->writeString("lang_1", "ru:Русский");
     writeMessages("en:Error\nru:Ошибка\n");
-    Trans table;
+    Trans table(m_config);
     table.load(1);
     g_pTrans = &table;
     EXPECT_EQ(trans(QStringLiteral("Error")), QString::fromUtf8("Ошибка"));

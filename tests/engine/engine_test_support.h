@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "engine/enginedescriptor.h"
 #include "engine/engineinterfacelistener.h"
+#include "engine/engineprotocol.h"
 #include "tests/support/test_support.h"
 
 #include <memory>
@@ -23,8 +24,13 @@ inline EngineDescriptor fakeDescriptor(const char* kind, const std::string& opti
     return EngineDescriptor(std::string(kind) + "|Fake|fake_engine.py " + options, dataPath());
 }
 
-using testsupport::spin;
 using testsupport::waitUntil;
+
+// Where a protocol under test writes: the lines, each ended by a line feed.
+struct Wire : EngineLineSink {
+    void writeLine(const std::string& line) override { text += line + "\n"; }
+    std::string text;
+};
 
 struct RecordingListener : EngineInterfaceListener {
     void moveFromEngine(const Move& move) override { moves.push_back(move); }

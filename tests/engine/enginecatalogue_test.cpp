@@ -2,9 +2,9 @@
 #include "core/exception.h"
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
-#include "engine/engineinterfaceabstract.h"
-#include "engine/engineinterfaceuci.h"
-#include "engine/engineinterfacexboard.h"
+#include "engine/engineprocess.h"
+#include "engine/uciprotocol.h"
+#include "engine/xboardprotocol.h"
 #include "tests/engine/engine_test_support.h"
 
 #include <QFile>
@@ -150,23 +150,26 @@ TEST_F(EngineFactoryTest, CreateEngineBuildsTheDriverOfTheKind)
     EngineFactory& f = EngineFactory::instance();
     f.init(m_config.get());
 
-    EXPECT_EQ(f.createEngine(0, 3), nullptr);
-    std::unique_ptr<EngineInterfaceAbstract> uci(f.createEngine(1, 3));
-    ASSERT_NE(dynamic_cast<EngineInterfaceUCI*>(uci.get()), nullptr);
-    EXPECT_EQ(uci->getDepth(), 3);
+    EngineSettings settings;
+    settings.level = 3;
+    EXPECT_EQ(f.createEngine(0, settings), nullptr);
+    std::unique_ptr<EngineProcess> uci(f.createEngine(1, settings));
+    ASSERT_NE(dynamic_cast<UciProtocol*>(&uci->protocol()), nullptr);
+    EXPECT_EQ(uci->getLevel(), 3);
     EXPECT_EQ(uci->getName(), "Fake UCI");
-    std::unique_ptr<EngineInterfaceAbstract> xboard(f.createEngine(2, 7));
-    ASSERT_NE(dynamic_cast<EngineInterfaceXBoard*>(xboard.get()), nullptr);
-    EXPECT_EQ(xboard->getDepth(), 7);
+    settings.level = 7;
+    std::unique_ptr<EngineProcess> xboard(f.createEngine(2, settings));
+    ASSERT_NE(dynamic_cast<XBoardProtocol*>(&xboard->protocol()), nullptr);
+    EXPECT_EQ(xboard->getLevel(), 7);
 
     try {
-        f.createEngine(4, 1);
+        f.createEngine(4, settings);
         FAIL() << "created an engine outside the catalogue";
     } catch (const Exception& e) {
         EXPECT_FALSE(e.isCritical());
     }
     try {
-        f.createEngine(3, 1);
+        f.createEngine(3, settings);
         FAIL() << "started a missing program";
     } catch (const Exception& e) {
         EXPECT_EQ(std::string(e.what()),
@@ -177,14 +180,4 @@ TEST_F(EngineFactoryTest, CreateEngineBuildsTheDriverOfTheKind)
     EXPECT_NE(text.find("Engine: Fake UCI has been created"), std::string::npos);
     EXPECT_NE(text.find("Engine: Fake XBoard has been created"), std::string::npos);
     EXPECT_EQ(text.find("Engine: Missing has been created"), std::string::npos);
-}
-
-TEST_F(EngineFactoryTest, OneArgumentDescriptorUsesTheConfiguredRoot)
-{
-    ConfigFileAbstract* previous = g_pConfig;
-    g_pConfig = m_config.get();
-    EngineDescriptor d("XBOARD|B|engines/b x");
-    g_pConfig = previous;
-    EXPECT_EQ(d.getProgram(), m_dir.path() + "/engines/b");
-    EXPECT_EQ(d.getWorkingDirectory(), m_dir.path() + "/engines");
 }

@@ -2,10 +2,10 @@
 #include "core/configfileqt.h"
 #include "engine/enginebestmove.h"
 #include "engine/enginefactory.h"
-#include "engine/engineinterfaceuci.h"
-#include "engine/engineinterfacexboard.h"
 #include "engine/enginelevel.h"
 #include "engine/ucioptions.h"
+#include "engine/uciprotocol.h"
+#include "engine/xboardprotocol.h"
 #include "tests/engine/engine_test_support.h"
 
 #include <QFile>
@@ -15,7 +15,6 @@
 #include <memory>
 
 using namespace enginetest;
-using testsupport::readFile;
 using testsupport::TempDir;
 
 namespace {
@@ -105,61 +104,89 @@ TEST(EngineLevel, LaddersForEnginesWithPartOfTheOptions)
     EXPECT_EQ(EngineLevel::forXBoard(20).depth(), 15);
 }
 
+// Levels of an engine announcing its skill over a range near the limits of int.
+TEST(EngineLevel, SkillIsScaledWithoutOverflowWithinTheAnnouncedRange)
+{
+    const UciOptions wide =
+        parsed({"option name Skill Level type spin default 20 min 0 max 200000000"});
+    EXPECT_EQ(EngineLevel::forUci(0, wide).uciOptionLines().front(),
+              "setoption name Skill Level value 0");
+    EXPECT_EQ(EngineLevel::forUci(4, wide).uciOptionLines().front(),
+              "setoption name Skill Level value 40000000");
+    EXPECT_EQ(EngineLevel::forUci(14, wide).uciOptionLines().front(),
+              "setoption name Skill Level value 200000000");
+    const UciOptions all =
+        parsed({"option name Skill Level type spin default 0 min -2147483648 max 99999999999"});
+    for (int level = 0; level < EngineLevel::kCount; ++level) {
+        const std::string line = EngineLevel::forUci(level, all).uciOptionLines().front();
+        const long long value = std::stoll(line.substr(line.rfind(' ') + 1));
+        EXPECT_GE(value, -2147483648LL) << line;
+        EXPECT_LE(value, 2147483647LL) << line;
+    }
+    EXPECT_EQ(EngineLevel::forUci(2, all).uciOptionLines().front(),
+              "setoption name Skill Level value -1932735283");
+}
+
 // The exact exchange of a level change in the middle of a game: the options
 // are sent before the search only when they change.
-TEST(UciDriver, SendsTheOptionsOfTheLevelBeforeTheSearch)
+TEST(UciProtocol, SendsTheOptionsOfTheLevelBeforeTheSearch)
 {
-    TempDir dir;
+    Wire wire;
     RecordingListener listener;
-    EngineInterfaceUCI engine(
-        fakeDescriptor("UCI", "--log " + dir.file("received") + " " + kStockfishLike), 1);
+    UciProtocol engine("Fake");
+    engine.setSink(&wire);
     engine.setListener(&listener);
     engine.setLevel(0);
+    engine.start();
+    for (const char* line :
+         {"option name Skill Level type spin default 20 min 0 max 20",
+          "option name UCI_LimitStrength type check default false",
+          "option name UCI_Elo type spin default 1350 min 1350 max 2850",
+          "option name MultiPV type spin default 1 min 1 max 500", "uciok", "readyok"})
+        engine.parseLine(line);
+    EXPECT_TRUE(engine.getOptions().has("UCI_Elo"));
     const Board board = start();
     const std::string fen = board.exportToFEN();
     engine.playMove(board, Move());
-    ASSERT_TRUE(waitUntil([&] { return listener.moves.size() == 1; }));
-    EXPECT_TRUE(engine.getOptions().has("UCI_Elo"));
+    engine.parseLine("bestmove e7e5");
     engine.setLevel(5);
     engine.playMove(board, Move());
-    ASSERT_TRUE(waitUntil([&] { return listener.moves.size() == 2; }));
+    engine.parseLine("bestmove e7e5");
     engine.playMove(board, Move());
-    ASSERT_TRUE(waitUntil([&] { return listener.moves.size() == 3; }));
+    engine.parseLine("bestmove e7e5");
     engine.setLevel(14);
     engine.playMove(board, Move());
-    ASSERT_TRUE(waitUntil([&] { return listener.moves.size() == 4; }));
+    EXPECT_EQ(listener.moves.size(), 3u);
     const std::string position = "position fen " + fen + "\n";
-    EXPECT_EQ(readFile(dir.file("received")), "uci\nisready\nucinewgame\n"
-                                              "setoption name Skill Level value 0\n"
-                                              "setoption name UCI_LimitStrength value false\n"
-                                              "setoption name MultiPV value 12\n" +
-                                                  position + "go depth 1 movetime 1000\n" +
-                                                  "setoption name Skill Level value 20\n"
-                                                  "setoption name UCI_LimitStrength value true\n"
-                                                  "setoption name UCI_Elo value 1850\n"
-                                                  "setoption name MultiPV value 1\n" +
-                                                  position + "go depth 6 movetime 1000\n" +
-                                                  position +
-                                                  "go depth 6 movetime 1000\n"
-                                                  "setoption name Skill Level value 20\n"
-                                                  "setoption name UCI_LimitStrength value false\n"
-                                                  "setoption name MultiPV value 1\n" +
-                                                  position + "go depth 20 movetime 15000\n");
+    EXPECT_EQ(wire.text, "uci\nisready\nucinewgame\n"
+                         "setoption name Skill Level value 0\n"
+                         "setoption name UCI_LimitStrength value false\n"
+                         "setoption name MultiPV value 12\n" +
+                             position + "go depth 1 movetime 1000\n" +
+                             "setoption name Skill Level value 20\n"
+                             "setoption name UCI_LimitStrength value true\n"
+                             "setoption name UCI_Elo value 1850\n"
+                             "setoption name MultiPV value 1\n" +
+                             position + "go depth 6 movetime 1000\n" + position +
+                             "go depth 6 movetime 1000\n"
+                             "setoption name Skill Level value 20\n"
+                             "setoption name UCI_LimitStrength value false\n"
+                             "setoption name MultiPV value 1\n" +
+                             position + "go depth 20 movetime 15000\n");
 }
 
-TEST(XBoardDriver, LevelSendsDepthAndTimeAtOnceAndWhenReady)
+TEST(XBoardProtocol, LevelSendsDepthAndTimeAtOnceAndWhenReady)
 {
-    TempDir dir;
-    RecordingListener listener;
-    EngineInterfaceXBoard engine(
-        fakeDescriptor("XBOARD", "--protocol xboard --log " + dir.file("received")), 1);
-    engine.setListener(&listener);
+    Wire wire;
+    XBoardProtocol engine("Fake");
+    engine.setSink(&wire);
+    engine.setLevel(0);
+    engine.start();
     engine.setLevel(9);
     engine.playMove(start(), Move());
-    ASSERT_TRUE(waitUntil([&] { return listener.moves.size() == 1; }));
-    EXPECT_EQ(readFile(dir.file("received")),
-              "xboard\nprotover 2\nsd 10\nst 2\nsd 10\nst 2\nforce\nsetboard " +
-                  start().exportToFEN() + "\ngo\n");
+    engine.parseLine("feature done=1");
+    EXPECT_EQ(wire.text, "xboard\nprotover 2\nsd 10\nst 2\nsd 10\nst 2\nforce\nsetboard " +
+                             start().exportToFEN() + "\ngo\n");
 }
 
 // The hint's search: a move for the position asked, the engine gone after it;
@@ -192,8 +219,7 @@ TEST(EngineBestMove, AnswersOnceAndReportsFailures)
         last.setFromString("e2e4");
         search.start(2, start(), last, 3);
         EXPECT_TRUE(search.isRunning());
-        ASSERT_TRUE(waitUntil([&] { return found.size() + failed.size() > 0; })) << options;
-        spin(100);
+        ASSERT_TRUE(waitUntil([&] { return found.size() + failed.size() > 0; }, 20000)) << options;
         EXPECT_FALSE(search.isRunning());
         const bool legal = options == cases[0];
         ASSERT_EQ(found.size(), legal ? 1u : 0u) << options;

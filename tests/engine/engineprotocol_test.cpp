@@ -1,21 +1,16 @@
+// The protocols line by line: lines fed in, lines sent read back; no process.
 #include "chess/board.h"
-#include "core/configfileqt.h"
-#include "engine/engineinterfaceuci.h"
-#include "engine/engineinterfacexboard.h"
+#include "engine/uciprotocol.h"
+#include "engine/xboardprotocol.h"
 #include "tests/engine/engine_test_support.h"
-
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
-#include <cstdlib>
-#include <memory>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
 using namespace enginetest;
-using testsupport::readFile;
-using testsupport::TempDir;
 
 namespace {
 
@@ -33,96 +28,129 @@ Move moveOf(const char* text)
     return move;
 }
 
-// One engine of the scripted kind, its listener and the lines it received.
-template <class Driver> struct Session {
-    Session(const char* kind, const std::string& options, int depth = 3)
-        : engine(new Driver(fakeDescriptor(kind, "--log " + dir.file("received") + " " + options),
-                            depth))
+// A protocol talking to the test: lines fed with engine(), lines sent in wire.
+template <class Protocol> struct Talk {
+    explicit Talk(int level = 2) : protocol("Fake")
     {
-        engine->setListener(&listener);
+        protocol.setSink(&wire);
+        protocol.setListener(&listener);
+        protocol.setLevel(level);
+        protocol.start();
     }
-    std::string received() const { return readFile(dir.file("received")); }
-    bool waitForMoves(size_t n)
+    void engine(const std::vector<std::string>& lines)
     {
-        return waitUntil([&] { return listener.moves.size() >= n; });
+        for (const std::string& line : lines)
+            protocol.parseLine(line);
+    }
+    // Lines sent since the last call.
+    std::string sent()
+    {
+        std::string text;
+        text.swap(wire.text);
+        return text;
     }
 
-    TempDir dir;
+    Wire wire;
     RecordingListener listener;
-    std::unique_ptr<Driver> engine;
+    Protocol protocol;
 };
 
-using UciSession = Session<EngineInterfaceUCI>;
-using XBoardSession = Session<EngineInterfaceXBoard>;
+using Uci = Talk<UciProtocol>;
+using XBoard = Talk<XBoardProtocol>;
+
+// Greeted and ready, the greeting's lines read.
+void makeReady(Uci& t)
+{
+    t.engine(
+        {"id name Fake", "option name Hash type spin default 1 min 1 max 8", "uciok", "readyok"});
+    t.sent();
+}
+
+void makeReady(XBoard& t)
+{
+    t.engine({"feature myname=\"Fake\" setboard=1", "feature done=1"});
+    t.sent();
+}
 
 } // namespace
 
-TEST(UciDriver, GreetsThenSendsTheNewestPendingRequestAndLaterOnes)
+TEST(UciProtocol, GreetsThenSendsTheNewestPendingRequestAndLaterOnes)
 {
-    UciSession s("UCI", "--protocol uci");
+    Uci t;
     const Board start = startPosition();
+    const std::string fen = start.exportToFEN();
     Board other = start;
     other.doMove(moveOf("g1f3"));
     // Both arrive before "uciok": only the second is kept.
-    s.engine->playMove(other, Move());
-    s.engine->playMove(start, Move());
-    EXPECT_EQ(s.engine->getState(), EngineInterfaceUCI::WaitingUciOk);
-    ASSERT_TRUE(s.waitForMoves(1));
-    EXPECT_EQ(s.engine->getState(), EngineInterfaceUCI::Ready);
-    EXPECT_EQ(s.listener.moves[0], moveOf("e7e5"));
-    const std::string fen = start.exportToFEN();
-    EXPECT_EQ(s.received(), "uci\nisready\nucinewgame\nposition fen " + fen + "\ngo depth 3\n");
+    t.protocol.playMove(other, Move());
+    t.protocol.playMove(start, Move());
+    EXPECT_EQ(t.sent(), "uci\n");
+    t.engine({"id name Fake", "uciok"});
+    EXPECT_EQ(t.protocol.getState(), UciProtocol::WaitingReadyOk);
+    EXPECT_EQ(t.sent(), "isready\n");
+    EXPECT_FALSE(t.protocol.isGreeted());
+    t.engine({"readyok"});
+    EXPECT_TRUE(t.protocol.isGreeted());
+    EXPECT_EQ(t.sent(), "ucinewgame\nposition fen " + fen + "\ngo depth 3 movetime 1000\n");
+    EXPECT_TRUE(t.protocol.isSearching());
+    t.engine({"bestmove e7e5 ponder e2e4"});
+    EXPECT_EQ(t.listener.moves, std::vector<Move>{moveOf("e7e5")});
+    EXPECT_FALSE(t.protocol.isSearching());
 
-    // Ready: sent at once, with the last move; a new depth waits for the next search.
-    s.engine->setDepth(5);
-    s.engine->playMove(start, moveOf("e2e4"));
-    ASSERT_TRUE(s.waitForMoves(2));
-    EXPECT_EQ(s.received(), "uci\nisready\nucinewgame\nposition fen " + fen +
-                                "\ngo depth 3\nposition fen " + fen + " moves e2e4\ngo depth 5\n");
-    spin(50);
-    EXPECT_EQ(s.listener.moves.size(), 2u);
-    EXPECT_TRUE(s.listener.stops.empty());
+    // Ready: sent at once, with the last move; a new level waits for the next search.
+    t.protocol.setLevel(4);
+    EXPECT_EQ(t.sent(), "");
+    t.protocol.playMove(start, moveOf("e2e4"));
+    EXPECT_EQ(t.sent(), "position fen " + fen + " moves e2e4\ngo depth 5 movetime 1000\n");
+    EXPECT_EQ(t.protocol.requestCount(), 2u);
+    t.engine({"readyok", "uciok", "bestmove d7d5"});
+    EXPECT_EQ(t.listener.moves.size(), 2u);
+    EXPECT_EQ(t.sent(), "");
+    EXPECT_TRUE(t.listener.stops.empty());
 }
 
-TEST(XBoardDriver, GreetsSetsDepthThenSendsPositionMoveAndGo)
+TEST(XBoardProtocol, GreetsSetsTheLevelThenSendsPositionMoveAndGo)
 {
-    XBoardSession s("XBOARD", "--protocol xboard --features 3");
+    XBoard t;
     const Board start = startPosition();
-    // A level change while the engine starts goes out at once.
-    s.engine->setDepth(6);
-    s.engine->playMove(start, Move());
-    EXPECT_EQ(s.engine->getState(), EngineInterfaceXBoard::WaitingFeature);
-    ASSERT_TRUE(s.waitForMoves(1));
-    EXPECT_EQ(s.listener.moves[0], moveOf("e7e5"));
     const std::string fen = start.exportToFEN();
-    const std::string greeting =
-        "xboard\nprotover 2\nsd 6\nsd 6\nforce\nsetboard " + fen + "\ngo\n";
-    EXPECT_EQ(s.received(), greeting);
+    EXPECT_EQ(t.sent(), "xboard\nprotover 2\n");
+    // A level change while the engine starts goes out at once.
+    t.protocol.setLevel(5);
+    t.protocol.playMove(start, Move());
+    EXPECT_EQ(t.protocol.getState(), XBoardProtocol::WaitingFeature);
+    EXPECT_EQ(t.sent(), "sd 6\nst 1\n");
+    t.engine({"feature myname=\"Fake\" setboard=1"});
+    EXPECT_EQ(t.sent(), "sd 6\nst 1\nforce\nsetboard " + fen + "\ngo\n");
+    // Later feature lines change nothing.
+    t.engine({"feature done=1", "move e7e5"});
+    EXPECT_EQ(t.listener.moves, std::vector<Move>{moveOf("e7e5")});
+    t.protocol.playMove(start, moveOf("e2e4"));
+    EXPECT_EQ(t.sent(), "force\nsetboard " + fen + "\ne2e4\ngo\n");
+    t.protocol.setLevel(1);
+    EXPECT_EQ(t.sent(), "sd 2\nst 1\n");
 
-    s.engine->playMove(start, moveOf("e2e4"));
-    ASSERT_TRUE(s.waitForMoves(2));
-    s.engine->setDepth(2);
-    ASSERT_TRUE(waitUntil([&] { return s.received().find("sd 2\n") != std::string::npos; }));
-    // Later feature lines changed nothing; the new depth went out at once.
-    EXPECT_EQ(s.received(), greeting + "force\nsetboard " + fen + "\ne2e4\ngo\nsd 2\n");
-    EXPECT_EQ(s.listener.moves.size(), 2u);
-
-    // Like GNU Chess, whose features may stay in its output buffer: two seconds
-    // without them will do; "Invalid move: sd" is a refusal too.
-    XBoardSession late("XBOARD", "--protocol xboard --features 0 --reply sd=Invalid_move:_{}");
-    late.engine->setDepth(4);
-    late.engine->playMove(start, Move());
-    ASSERT_TRUE(late.waitForMoves(1));
-    EXPECT_EQ(late.received(),
-              "xboard\nprotover 2\nsd 4\ndepth 4\ndepth 4\nforce\nsetboard " + fen + "\ngo\n");
+    // Like GNU Chess, whose features may stay in its output buffer: the wait
+    // for them may end; "Invalid move: sd" is a refusal of "sd" too.
+    XBoard late(3);
+    late.sent();
+    late.protocol.playMove(start, Move());
+    EXPECT_EQ(late.sent(), "");
+    late.protocol.featureWaitOver();
+    EXPECT_EQ(late.sent(), "sd 4\nst 1\nforce\nsetboard " + fen + "\ngo\n");
+    late.engine({"Invalid move: sd 4"});
+    EXPECT_EQ(late.sent(), "depth 4\nst 1\n");
+    late.engine({"move e7e5"});
+    EXPECT_EQ(late.listener.moves.size(), 1u);
 }
 
 // The engine's output varies; the answer does not.
 struct OutputCase {
     const char* name;
-    const char* kind;
-    std::string options;
-    const char* expected; // nullptr: no move may arrive
+    bool uci;
+    std::vector<std::string> lines;
+    // The move; "" none yet; "!" the answer is rejected as no move.
+    const char* expected;
 };
 
 void PrintTo(const OutputCase& c, std::ostream* os)
@@ -132,253 +160,183 @@ void PrintTo(const OutputCase& c, std::ostream* os)
 
 class EngineOutput : public ::testing::TestWithParam<OutputCase> {};
 
+template <class Protocol> void checkOutput(const OutputCase& c)
+{
+    Talk<Protocol> t;
+    makeReady(t);
+    t.protocol.playMove(startPosition(), moveOf("e2e4"));
+    t.engine(c.lines);
+    const std::string expected = c.expected;
+    if (expected == "!") {
+        EXPECT_TRUE(t.listener.moves.empty());
+        EXPECT_EQ(t.listener.stops, std::vector<std::string>{"Engine error: invalid move"});
+        EXPECT_TRUE(t.protocol.hasFailed());
+        // Given up: what follows is not heard.
+        t.engine({"bestmove e7e5", "move e7e5"});
+        EXPECT_TRUE(t.listener.moves.empty());
+        return;
+    }
+    EXPECT_TRUE(t.listener.stops.empty());
+    if (expected.empty()) {
+        EXPECT_TRUE(t.listener.moves.empty());
+        EXPECT_TRUE(t.protocol.isSearching());
+        return;
+    }
+    ASSERT_EQ(t.listener.moves.size(), 1u);
+    EXPECT_EQ(t.listener.moves[0], moveOf(c.expected)) << t.listener.moves[0].getAsString();
+}
+
 TEST_P(EngineOutput, GivesExactlyTheEnginesMove)
 {
-    const OutputCase& c = GetParam();
-    // A line after the answer tells when the answer has been handled.
-    ScopedLog log;
-    std::unique_ptr<EngineInterfaceAbstract> engine;
-    RecordingListener listener;
-    const std::string protocol = std::string(c.kind) == "UCI" ? "uci" : "xboard";
-    const EngineDescriptor d =
-        fakeDescriptor(c.kind, "--protocol " + protocol + " --trailer answer_given " + c.options);
-    if (protocol == "uci")
-        engine.reset(new EngineInterfaceUCI(d, 2));
+    if (GetParam().uci)
+        checkOutput<UciProtocol>(GetParam());
     else
-        engine.reset(new EngineInterfaceXBoard(d, 2));
-    engine->setListener(&listener);
-    engine->playMove(startPosition(), moveOf("e2e4"));
-    ASSERT_TRUE(waitUntil([&] {
-        return log.text().find("ENGINE >> answer given\n") != std::string::npos;
-    })) << c.name;
-    if (c.expected) {
-        ASSERT_EQ(listener.moves.size(), 1u);
-        Move expected;
-        ASSERT_TRUE(expected.setFromString(c.expected));
-        EXPECT_EQ(listener.moves[0], expected) << listener.moves[0].getAsString();
-    } else {
-        EXPECT_TRUE(listener.moves.empty());
-    }
-    EXPECT_TRUE(listener.stops.empty());
+        checkOutput<XBoardProtocol>(GetParam());
 }
+
+const std::string kBinary("\x00\x01\xff\xfe binary \x80\x81", 14);
+const std::string kLong = std::string(70000, 'x') + " bestmove a1a1";
 
 INSTANTIATE_TEST_SUITE_P(
-    Fake, EngineOutput,
-    ::testing::Values(
-        OutputCase{"UciPlain", "UCI", "", "e7e5"}, OutputCase{"UciCrLf", "UCI", "--crlf", "e7e5"},
-        OutputCase{"UciSplitLines", "UCI", "--split", "e7e5"},
-        OutputCase{"UciLinesTogether", "UCI", "--together --info", "e7e5"},
-        OutputCase{"UciInfoLinesIgnored", "UCI", "--info", "e7e5"},
-        OutputCase{"UciGarbageFirst", "UCI", "--garbage --crlf", "e7e5"},
-        OutputCase{"UciQueenPromotion", "UCI", "--answer e2e1q", "e2e1q"},
-        OutputCase{"UciUpperCaseKnightPromotion", "UCI", "--answer b2b1N", "b2b1n"},
-        OutputCase{"UciNoMove", "UCI", "--answer (none)", nullptr},
-        OutputCase{"UciNullMove", "UCI", "--answer 0000", nullptr},
-        OutputCase{"UciBadSquare", "UCI", "--answer e9e5", nullptr},
-        OutputCase{"UciMoveInInfoString", "UCI", "--prefix info_string_bestmove_", nullptr},
-        OutputCase{"UciTrailingJunk", "UCI", "--answer e7e5x", nullptr},
-        OutputCase{"XBoardPlain", "XBOARD", "", "e7e5"},
-        OutputCase{"XBoardOneFeatureLine", "XBOARD", "--features 1", "e7e5"},
-        OutputCase{"XBoardCrLfSplit", "XBOARD", "--crlf --split", "e7e5"},
-        OutputCase{"XBoardTogether", "XBOARD", "--together --info", "e7e5"},
-        OutputCase{"XBoardGarbageFirst", "XBOARD", "--garbage", "e7e5"},
-        OutputCase{"XBoardOldSyntax", "XBOARD", "--prefix My_move_is:_", "e7e5"},
-        OutputCase{"XBoardPromotion", "XBOARD", "--answer a2a1Q", "a2a1q"},
-        OutputCase{"XBoardCastlingShort", "XBOARD", "--answer O-O", "e8g8"},
-        OutputCase{"XBoardCastlingLong", "XBOARD", "--answer 0-0-0+", "e8c8"},
-        OutputCase{"XBoardIllegalMoveReply", "XBOARD", "--prefix Illegal_move:_", nullptr},
-        OutputCase{"XBoardCommentLine", "XBOARD", "--prefix #_thinking_about_move_", nullptr}),
+    Lines, EngineOutput,
+    ::testing::Values(OutputCase{"UciPlain", true, {"bestmove e7e5 ponder e2e4"}, "e7e5"},
+                      OutputCase{"UciBlanksAround", true, {" \tbestmove\te7e5 "}, "e7e5"},
+                      OutputCase{"UciInfoLinesIgnored",
+                                 true,
+                                 {"info depth 1 score cp 20 pv e7e5",
+                                  "info string bestmove a2a4 is not it", "bestmove e7e5"},
+                                 "e7e5"},
+                      OutputCase{"UciGarbageFirst",
+                                 true,
+                                 {kBinary, "bestmove", "move", "", kLong, "bestmove e7e5"},
+                                 "e7e5"},
+                      OutputCase{"UciQueenPromotion", true, {"bestmove e2e1q"}, "e2e1q"},
+                      OutputCase{"UciUpperCaseKnightPromotion", true, {"bestmove b2b1N"}, "b2b1n"},
+                      OutputCase{"UciMoveInInfoString", true, {"info string bestmove e7e5"}, ""},
+                      OutputCase{"UciNotAMove", true, {"bestmove z9z9"}, "!"},
+                      OutputCase{"UciBadSquare", true, {"bestmove e9e5"}, "!"},
+                      OutputCase{"UciTrailingJunk", true, {"bestmove e7e5x ponder e2e4"}, "!"},
+                      OutputCase{"XBoardPlain", false, {"move e7e5"}, "e7e5"},
+                      OutputCase{"XBoardGarbageFirst",
+                                 false,
+                                 {kBinary, "bestmove", "move", "bestmove z9z9", kLong, "move e7e5"},
+                                 "e7e5"},
+                      OutputCase{"XBoardOldSyntax", false, {"My move is: e7e5"}, "e7e5"},
+                      OutputCase{"XBoardPromotion", false, {"move a2a1Q"}, "a2a1q"},
+                      OutputCase{"XBoardCastlingShort", false, {"move O-O"}, "e8g8"},
+                      OutputCase{"XBoardCastlingLong", false, {"move 0-0-0+"}, "e8c8"},
+                      OutputCase{"XBoardIllegalMoveReply", false, {"Illegal move: e7e5"}, ""},
+                      OutputCase{"XBoardCommentLine", false, {"# thinking about move e7e5"}, ""},
+                      OutputCase{"XBoardNotAMove", false, {"move z9z9"}, "!"}),
     [](const ::testing::TestParamInfo<OutputCase>& info) { return info.param.name; });
 
-TEST(EngineDrivers, EngineDyingInTheSearchIsReportedNotAwaited)
-{
-    for (const char* kind : {"UCI", "XBOARD"}) {
-        for (const char* how : {"--die-on-go", "--crash-on-go"}) {
-            std::unique_ptr<EngineInterfaceAbstract> engine;
-            RecordingListener listener;
-            const bool uci = std::string(kind) == "UCI";
-            const EngineDescriptor d =
-                fakeDescriptor(kind, std::string("--protocol ") + (uci ? "uci " : "xboard ") + how);
-            if (uci)
-                engine.reset(new EngineInterfaceUCI(d, 2));
-            else
-                engine.reset(new EngineInterfaceXBoard(d, 2));
-            engine->setListener(&listener);
-            engine->playMove(startPosition(), Move());
-            ASSERT_TRUE(waitUntil([&] { return !listener.stops.empty(); })) << kind << how;
-            EXPECT_TRUE(engine->hasStopped());
-            EXPECT_TRUE(listener.moves.empty());
-            EXPECT_EQ(listener.stops[0], "The engine Fake has stopped.");
-        }
-    }
-}
-
-TEST(XBoardDriver, EngineRefusingThePositionIsStoppedButErrorsOnDepthAreNot)
+TEST(XBoardProtocol, EngineRefusingThePositionIsGivenUpButErrorsOnDepthAreNot)
 {
     // The answer to a position it does not hold would be a move of another game.
-    for (const char* refusal :
-         {"--reply setboard=Error_(unknown_command):_setboard", "--reply MOVE=Illegal_move:_{}"}) {
-        XBoardSession s("XBOARD",
-                        std::string("--protocol xboard --reply sd=Illegal_move:_{} ") + refusal);
-        s.engine->playMove(startPosition(), moveOf("e2e4"));
-        ASSERT_TRUE(waitUntil([&] { return !s.listener.stops.empty(); })) << refusal;
-        spin(200);
-        EXPECT_EQ(s.listener.stops,
+    for (const char* refusal : {"Error (unknown command): setboard", "Illegal move: e2e4"}) {
+        XBoard t;
+        makeReady(t);
+        t.protocol.playMove(startPosition(), moveOf("e2e4"));
+        t.engine({"Illegal move: sd 3", refusal, "move e7e5"});
+        EXPECT_EQ(t.listener.stops,
                   std::vector<std::string>{"The engine Fake cannot set up the position."});
-        EXPECT_TRUE(s.listener.moves.empty());
-        EXPECT_TRUE(s.engine->hasStopped());
+        EXPECT_TRUE(t.listener.moves.empty());
+        EXPECT_TRUE(t.protocol.hasFailed());
     }
     // Like Phalanx, which takes "sd 3" for a move it cannot make, plays on, and
     // knows "depth" instead, also for later changes.
-    XBoardSession s("XBOARD", "--protocol xboard --reply sd=Illegal_move:_{}");
-    s.engine->playMove(startPosition(), moveOf("e2e4"));
-    ASSERT_TRUE(s.waitForMoves(1));
-    EXPECT_TRUE(s.listener.stops.empty());
-    s.engine->setDepth(1);
-    ASSERT_TRUE(waitUntil([&] { return s.received().find("depth 1\n") != std::string::npos; }));
-    const std::string received = s.received();
-    EXPECT_NE(received.find("sd 3\n"), std::string::npos);
-    EXPECT_NE(received.find("depth 3\n"), std::string::npos);
-    EXPECT_EQ(received.find("sd 1"), std::string::npos);
+    XBoard t;
+    t.engine({"Illegal move: sd 3", "feature done=1"});
+    t.protocol.playMove(startPosition(), moveOf("e2e4"));
+    t.engine({"move e7e5"});
+    EXPECT_EQ(t.listener.moves.size(), 1u);
+    EXPECT_TRUE(t.listener.stops.empty());
+    t.protocol.setLevel(0);
+    const std::string sent = t.sent();
+    EXPECT_NE(sent.find("depth 3\n"), std::string::npos) << sent;
+    ASSERT_GE(sent.size(), 13u);
+    EXPECT_EQ(sent.substr(sent.size() - 13), "depth 1\nst 1\n") << sent;
+    EXPECT_EQ(sent.find("sd 1"), std::string::npos);
 }
 
 // An engine that gives up, claims a result or has no move answers the request
 // all the same; a result after its move is not an answer.
-TEST(EngineDrivers, ResignationsResultsAndNoMoveAreReported)
+TEST(EngineProtocols, ResignationsResultsAndNoMoveAreReported)
 {
     struct Case {
-        const char* kind;
-        std::string options;
+        bool uci;
+        std::vector<std::string> lines;
         const char* last;
         std::vector<std::string> results;
         std::vector<std::string> noMoves;
     };
     const std::string noMove = "The engine Fake has no move.";
     const Case cases[] = {
-        {"XBOARD", "--answer-line resign", "e2e4", {"1-0 The engine Fake resigns."}, {}},
-        {"XBOARD", "--answer-line 0-1_{White_resigns}", "", {"0-1 The engine Fake resigns."}, {}},
-        {"XBOARD",
-         "--answer-line 1/2-1/2_{Draw_by_repetition}",
+        {false, {"resign"}, "e2e4", {"1-0 The engine Fake resigns."}, {}},
+        {false, {"0-1 {White resigns}"}, "", {"0-1 The engine Fake resigns."}, {}},
+        {false,
+         {"1/2-1/2 {Draw by repetition}"},
          "e2e4",
          {"1/2-1/2 The engine Fake claims a draw."},
          {}},
-        {"XBOARD", "--answer-line 1-0", "e2e4", {"1-0 The engine Fake resigns."}, {}},
-        {"XBOARD", "--trailer 0-1_{Black_mates}", "e2e4", {}, {}},
-        {"UCI", "--answer (none)", "e2e4", {}, {noMove}},
-        {"UCI", "--answer 0000", "", {}, {noMove}},
+        {false, {"1-0"}, "e2e4", {"1-0 The engine Fake resigns."}, {}},
+        {false, {"1-0 {Black claims}"}, "", {"1-0 The engine Fake claims the win."}, {}},
+        {false, {"move e7e5", "0-1 {Black mates}"}, "e2e4", {}, {}},
+        {true, {"bestmove (none)"}, "e2e4", {}, {noMove}},
+        {true, {"bestmove 0000"}, "", {}, {noMove}},
     };
     for (const Case& c : cases) {
-        const bool uci = std::string(c.kind) == "UCI";
         RecordingListener listener;
-        std::unique_ptr<EngineInterfaceAbstract> engine;
-        const EngineDescriptor d = fakeDescriptor(
-            c.kind, std::string("--protocol ") + (uci ? "uci " : "xboard ") + c.options);
-        if (uci)
-            engine.reset(new EngineInterfaceUCI(d, 2));
+        std::unique_ptr<EngineProtocol> protocol;
+        Wire wire;
+        if (c.uci)
+            protocol = std::make_unique<UciProtocol>("Fake");
         else
-            engine.reset(new EngineInterfaceXBoard(d, 2));
-        engine->setListener(&listener);
-        engine->playMove(startPosition(), moveOf(c.last));
-        ASSERT_TRUE(waitUntil([&] {
-            return !listener.results.empty() || !listener.noMoves.empty() ||
-                   !listener.moves.empty();
-        })) << c.options;
-        EXPECT_FALSE(engine->isSearching());
-        spin(200);
-        EXPECT_EQ(listener.results, c.results) << c.options;
-        EXPECT_EQ(listener.noMoves, c.noMoves) << c.options;
+            protocol = std::make_unique<XBoardProtocol>("Fake");
+        protocol->setSink(&wire);
+        protocol->setListener(&listener);
+        protocol->start();
+        protocol->parseLine(c.uci ? "uciok" : "feature done=1");
+        protocol->parseLine("readyok");
+        protocol->playMove(startPosition(), moveOf(c.last));
+        for (const std::string& line : c.lines)
+            protocol->parseLine(line);
+        EXPECT_FALSE(protocol->isSearching());
+        EXPECT_EQ(listener.results, c.results) << c.lines[0];
+        EXPECT_EQ(listener.noMoves, c.noMoves) << c.lines[0];
         EXPECT_EQ(listener.moves.size(), c.results.empty() && c.noMoves.empty() ? 1u : 0u);
         EXPECT_TRUE(listener.stops.empty());
-        EXPECT_FALSE(engine->hasStopped());
+        EXPECT_FALSE(protocol->hasFailed());
     }
 }
 
-TEST(EngineDrivers, UnansweredRequestStopsTheEngineAfterTheConfiguredTime)
+TEST(EngineProtocols, StopCommandsAndTheirAnswers)
 {
-    TempDir root;
-    ConfigFileQt config(QString::fromStdString(root.path()));
-    config.writeInt("engine.timeout", 1);
-    ConfigFileAbstract* previous = g_pConfig;
-    g_pConfig = &config;
-    UciSession s("UCI", "--protocol uci --hang-on-go");
-    QElapsedTimer clock;
-    clock.start();
-    s.engine->playMove(startPosition(), Move());
-    const bool stopped = waitUntil([&] { return !s.listener.stops.empty(); }, 5000);
-    g_pConfig = previous;
-    ASSERT_TRUE(stopped);
-    EXPECT_GE(clock.elapsed(), 900);
-    EXPECT_EQ(s.listener.stops,
-              std::vector<std::string>{"The engine Fake did not answer in time."});
-    EXPECT_TRUE(s.engine->hasStopped());
-    EXPECT_TRUE(waitUntil([&] { return s.engine->state() == QProcess::NotRunning; }));
+    Uci uci;
+    uci.sent();
+    uci.protocol.stopSearch();
+    uci.protocol.afterStop();
+    uci.protocol.quit();
+    EXPECT_EQ(uci.sent(), "stop\nquit\n");
+    EXPECT_TRUE(uci.protocol.answersStop("bestmove e7e5 ponder e2e4"));
+    EXPECT_FALSE(uci.protocol.answersStop("info depth 3"));
+    XBoard xboard;
+    xboard.sent();
+    xboard.protocol.stopSearch();
+    xboard.protocol.afterStop();
+    xboard.protocol.quit();
+    EXPECT_EQ(xboard.sent(), "?\nforce\nquit\n");
+    EXPECT_TRUE(xboard.protocol.answersStop("move e7e5"));
+    EXPECT_FALSE(xboard.protocol.answersStop("# searching"));
 }
 
-// The scripted engine reads "quit" only after its search. Destroying a
-// searching driver ends the search first; an engine deaf to that too (like
-// HoiChess, which reads its input every few seconds) is terminated.
-TEST(EngineDrivers, SearchingEngineIsStoppedPromptly)
+TEST(EngineProtocols, AnswerWithoutListenerIsDropped)
 {
-    for (const char* kind : {"UCI", "XBOARD"}) {
-        for (const bool deaf : {false, true}) {
-            const bool uci = std::string(kind) == "UCI";
-            TempDir dir;
-            const EngineDescriptor d =
-                fakeDescriptor(kind, std::string("--protocol ") + (uci ? "uci" : "xboard") +
-                                         " --search-seconds 30 --log " + dir.file("received") +
-                                         " --pidfile " + dir.file("pid") + (deaf ? " --deaf" : ""));
-            std::unique_ptr<EngineInterfaceAbstract> engine;
-            if (uci)
-                engine.reset(new EngineInterfaceUCI(d, 15));
-            else
-                engine.reset(new EngineInterfaceXBoard(d, 15));
-            engine->playMove(startPosition(), Move());
-            ASSERT_TRUE(waitUntil(
-                [&] { return readFile(dir.file("received")).find("go") != std::string::npos; }));
-            ASSERT_TRUE(engine->isSearching());
-            const pid_t pid = atoi(readFile(dir.file("pid")).c_str());
-            QElapsedTimer clock;
-            clock.start();
-            engine.reset();
-            // Well under the 5 s an engine gets to obey "quit" (the bench times it).
-            EXPECT_LT(clock.elapsed(), 2500) << kind << deaf;
-            EXPECT_NE(::kill(pid, 0), 0) << kind << deaf;
-            const std::string received = readFile(dir.file("received"));
-            const std::string tail = uci ? "stop\nquit\n" : "?\nforce\nquit\n";
-            ASSERT_GE(received.size(), tail.size());
-            if (!deaf) {
-                EXPECT_EQ(received.substr(received.size() - tail.size()), tail) << kind;
-            }
-        }
-    }
-}
-
-TEST(EngineDrivers, EngineSilentAfterTheGreetingTimesOut)
-{
-    UciSession uci("UCI", "--protocol uci --silent");
-    XBoardSession xboard("XBOARD", "--protocol xboard --silent");
-    // Below the two seconds after which an XBoard engine is sent its request
-    // without features, and long enough for a loaded machine to start Python.
-    uci.engine->setGreetingTimeout(1000);
-    xboard.engine->setGreetingTimeout(1000);
-    uci.engine->playMove(startPosition(), Move());
-    xboard.engine->playMove(startPosition(), Move());
-    ASSERT_TRUE(waitUntil([&] { return !uci.listener.stops.empty(); }, 5000));
-    ASSERT_TRUE(waitUntil([&] { return !xboard.listener.stops.empty(); }, 5000));
-    EXPECT_EQ(uci.listener.stops[0], "The engine Fake does not answer.");
-    EXPECT_EQ(xboard.listener.stops[0], "The engine Fake does not answer.");
-    // Nothing but the greeting went out (all of it, unless it was stopped first).
-    EXPECT_EQ(std::string("uci\n").rfind(uci.received(), 0), 0u) << uci.received();
-    EXPECT_EQ(std::string("xboard\nprotover 2\n").rfind(xboard.received(), 0), 0u)
-        << xboard.received();
-}
-
-TEST(EngineDrivers, AnswerWithoutListenerIsDropped)
-{
-    UciSession s("UCI", "--protocol uci");
-    s.engine->setListener(nullptr);
-    s.engine->playMove(startPosition(), Move());
-    ASSERT_TRUE(waitUntil([&] { return s.received().find("go depth 3") != std::string::npos; }));
-    spin(100);
-    EXPECT_TRUE(s.listener.moves.empty());
+    Uci t;
+    t.protocol.setListener(nullptr);
+    makeReady(t);
+    t.protocol.playMove(startPosition(), Move());
+    t.engine({"bestmove e7e5", "bestmove z9z9"});
+    EXPECT_TRUE(t.listener.moves.empty());
+    EXPECT_TRUE(t.listener.stops.empty());
 }

@@ -1,7 +1,7 @@
 #include "chess/board.h"
 #include "chess/piece.h"
-#include "engine/engineinterfaceuci.h"
-#include "engine/engineinterfacexboard.h"
+#include "engine/enginebuilder.h"
+#include "engine/engineprocess.h"
 #include "tests/engine/engine_test_support.h"
 
 #include <QFile>
@@ -73,7 +73,7 @@ Move lastOf(const Request& r)
 // The engine programs linked below a root folder, as the staged program has them.
 class RealEngines : public ::testing::TestWithParam<RealEngine> {
 protected:
-    std::unique_ptr<EngineInterfaceAbstract> start(int depth)
+    std::unique_ptr<EngineProcess> start(int level)
     {
         const RealEngine& e = GetParam();
         const std::string path = testsupport::findProgram(e.program);
@@ -82,11 +82,9 @@ protected:
         QFile::link(QString::fromStdString(path), QString::fromStdString(m_root.file(e.program)));
         const EngineDescriptor d(
             std::string(e.kind) + "|" + e.program + "|" + e.program + e.arguments, m_root.path());
-        std::unique_ptr<EngineInterfaceAbstract> engine;
-        if (d.getKind() == EngineDescriptor::UCI)
-            engine.reset(new EngineInterfaceUCI(d, depth));
-        else
-            engine.reset(new EngineInterfaceXBoard(d, depth));
+        EngineSettings settings;
+        settings.level = level;
+        std::unique_ptr<EngineProcess> engine = EngineBuilder(d, settings).start();
         engine->setListener(&m_listener);
         return engine;
     }
@@ -97,24 +95,24 @@ protected:
 
 } // namespace
 
-TEST_P(RealEngines, AnswerLegallyAtDepthsOneAndFive)
+TEST_P(RealEngines, AnswerLegallyAtLevelsOneAndFive)
 {
-    auto engine = start(1);
+    auto engine = start(0);
     if (!engine)
         GTEST_SKIP() << GetParam().program << " is not installed";
-    for (const int depth : {1, 5}) {
-        engine->setDepth(depth);
+    for (const int level : {0, 4}) {
+        engine->setLevel(level);
         for (const Request& r : kRequests) {
             const size_t before = m_listener.moves.size();
             const Board position = positionOf(r);
             const Move last = lastOf(r);
             engine->playMove(position, last);
             ASSERT_TRUE(waitUntil([&] { return m_listener.moves.size() > before; }, 30000))
-                << r.name << " at depth " << depth;
+                << r.name << " at level " << level;
             Board asked = position;
             if (!last.isNull())
                 asked.doMove(last);
-            EXPECT_TRUE(legalIn(asked, m_listener.moves.back())) << r.name << ", depth " << depth;
+            EXPECT_TRUE(legalIn(asked, m_listener.moves.back())) << r.name << ", level " << level;
         }
     }
     EXPECT_TRUE(m_listener.stops.empty());
@@ -139,12 +137,15 @@ TEST(RealEngineFailures, EngineWithoutSetboardIsReportedNotAwaited)
         GTEST_SKIP() << "fairymax is not installed";
     for (const Request& r : kRequests) {
         RecordingListener listener;
-        EngineInterfaceXBoard engine(EngineDescriptor("XBOARD|Fairy-Max|" + path.substr(1), ""), 3);
-        engine.setListener(&listener);
-        engine.playMove(positionOf(r), lastOf(r));
+        EngineSettings settings;
+        settings.level = 2;
+        auto engine =
+            EngineBuilder(EngineDescriptor("XBOARD|Fairy-Max|" + path.substr(1), ""), settings)
+                .start();
+        engine->setListener(&listener);
+        engine->playMove(positionOf(r), lastOf(r));
         ASSERT_TRUE(waitUntil([&] { return !listener.stops.empty(); }, 20000)) << r.name;
-        spin(100);
         EXPECT_TRUE(listener.moves.empty()) << r.name;
-        EXPECT_TRUE(engine.hasStopped());
+        EXPECT_TRUE(engine->hasStopped());
     }
 }

@@ -1,5 +1,6 @@
 #include "tests/qt/shell.h"
 
+#include "app/settings.h"
 #include "base/chessbase.h"
 #include "core/configfileabstract.h"
 #include "core/configfileqt.h"
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
@@ -123,20 +125,20 @@ TEST(GameSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
     EXPECT_EQ(g_pConfig->readInt("promotion", -1), 3);
     EXPECT_EQ(g_pConfig->readString("my_name", ""), "Анна");
 
-    // Without any stored key: level "2" (index 1), Queen, the human.
+    // Without any stored key: level "1" (index 0, as the program plays), Queen, the human.
     testsupport::TempDir empty;
     ConfigFileAbstract* running = g_pConfig;
     g_pConfig = new ConfigFileQt(QString::fromStdString(empty.path()));
     {
         GameSettingsDialog dialog(&shell.window());
         EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentText(),
-                  QString::fromUtf8("2 · novice, up to 1 s"));
+                  QString::fromUtf8("1 · beginner, up to 1 s"));
         EXPECT_EQ(form<QComboBox>(&dialog, "cbOpponent")->currentIndex(), 0);
         EXPECT_EQ(form<QComboBox>(&dialog, "cbPromotion")->currentText(), QStringLiteral("Queen"));
         EXPECT_EQ(form<QLineEdit>(&dialog, "leMyName")->text(), QStringLiteral("Human"));
         press_key(&dialog, Qt::Key_Right);
     }
-    EXPECT_EQ(stored_keys(), "opponent=0;level=1;promotion=0;my_name=Human;lang=<none>;"
+    EXPECT_EQ(stored_keys(), "opponent=0;level=0;promotion=0;my_name=Human;lang=<none>;"
                              "header=<none>;history.size=<none>;next_puzzle=<none>;"
                              "board.annotation=<none>;board.inner.frame=<none>;"
                              "board.outer.frame=<none>;board.font=<none>;board.font.aa=<none>;");
@@ -171,11 +173,12 @@ TEST(ViewSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
                   QStringLiteral("Off"));
         EXPECT_EQ(form<QComboBox>(&dialog, "cbLanguage")->count(), 3);
         EXPECT_EQ(form<QComboBox>(&dialog, "cbLanguage")->currentIndex(), 0);
-        for (QCheckBox* box :
-             {form<QCheckBox>(&dialog, "chkHeader"), form<QCheckBox>(&dialog, "chkBoardAnnotation"),
-              form<QCheckBox>(&dialog, "chkBoardInnerFrame"),
-              form<QCheckBox>(&dialog, "chkBoardOuterFrame"),
-              form<QCheckBox>(&dialog, "chkAntialiasing")})
+        // Header and coordinates are off by default, frames and smoothing on.
+        EXPECT_FALSE(form<QCheckBox>(&dialog, "chkHeader")->isChecked());
+        EXPECT_FALSE(form<QCheckBox>(&dialog, "chkBoardAnnotation")->isChecked());
+        for (QCheckBox* box : {form<QCheckBox>(&dialog, "chkBoardInnerFrame"),
+                               form<QCheckBox>(&dialog, "chkBoardOuterFrame"),
+                               form<QCheckBox>(&dialog, "chkAntialiasing")})
             EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
         form<QCheckBox>(&dialog, "chkHeader")->setChecked(false);
         press_key(&dialog, Qt::Key_Left);
@@ -193,9 +196,51 @@ TEST(ViewSettingsDialog, DefaultsAndWritesOnlyWhenConfirmed)
     }
     // (level and promotion are stored by the controller at start.)
     EXPECT_EQ(stored_keys(), "opponent=<none>;level=0;promotion=0;my_name=<none>;"
-                             "lang=1;header=0;history.size=0;next_puzzle=2;board.annotation=1;"
+                             "lang=1;header=0;history.size=0;next_puzzle=2;board.annotation=0;"
                              "board.inner.frame=1;board.outer.frame=1;board.font=1;"
                              "board.font.aa=0;");
+}
+
+// The program and the dialogs share every default: from a configuration
+// without the settings, confirming each settings dialog as shown changes no
+// value read and nothing on the screen.
+TEST(SettingsDialogs, ConfirmedAsShownChangeNothing)
+{
+    Shell shell(kEngines);
+    shell.start();
+    ChessQt& window = shell.window();
+    const Settings settings(g_pConfig);
+    const auto values = [&] {
+        std::string text;
+        for (int i = 0; i < Settings::IntCount; ++i) {
+            const auto which = static_cast<Settings::Int>(i);
+            text += std::string(Settings::info(which).key) + "=" +
+                    std::to_string(settings.value(which)) + ";";
+        }
+        for (int i = 0; i < Settings::FlagCount; ++i) {
+            const auto which = static_cast<Settings::Flag>(i);
+            text += std::string(Settings::info(which).key) + "=" +
+                    std::to_string(settings.flag(which)) + ";";
+        }
+        return text + "my_name=" + settings.myName();
+    };
+    const std::string before = values();
+    EXPECT_EQ(before.find("header=1"), std::string::npos);
+    EXPECT_NE(before.find("level=0"), std::string::npos);
+    const QImage screen = window.grab().toImage();
+    // Coordinates beside the board would make its squares smaller.
+    const int cell = window.controller().screen().boardView().getCellSize();
+
+    on_next_dialog([](QDialog* dialog) { press_key(dialog, Qt::Key_Right); });
+    window.onGameSettings();
+    on_next_dialog([](QDialog* dialog) { press_key(dialog, Qt::Key_Right); });
+    window.onViewSettings();
+
+    EXPECT_EQ(values(), before);
+    EXPECT_EQ(window.controller().engine().getLevel(), 0);
+    EXPECT_EQ(window.controller().screen().boardView().getCellSize(), cell);
+    EXPECT_EQ(window.controller().screen().infoView().getRect().height, 0);
+    EXPECT_TRUE(window.grab().toImage() == screen);
 }
 
 TEST(NewGameDialog, SwapsPlayersAndKeepsControlsDisabled)

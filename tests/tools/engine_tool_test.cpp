@@ -39,19 +39,20 @@ bool legalAfter(const char* fen, const char* last, const std::string& answer)
 TEST_F(EngineTool, RealEnginesAnswerLegalMoves)
 {
     entries({"HUM|Human|-", "UCI|Stockfish|stockfish", "XBOARD|HoiChess|hoichess"});
-    const char* promotion = "4k3/1P6/8/8/8/8/8/7K b - - 0 1";
+    // Taking the queen as a queen is best at every depth.
+    const char* promotion = "q3k3/1P6/8/8/8/8/8/7K b - - 0 1";
     for (const char* index : {"1", "2"}) {
         if (!link(index[0] == '1' ? "stockfish" : "hoichess"))
             continue;
-        ToolRun start = run({"--engine", index, "--depth", "2"});
+        ToolRun start = run({"--engine", index, "--level", "1"});
         EXPECT_EQ(start.status, 0) << start.err;
         ASSERT_FALSE(start.out.empty());
         EXPECT_TRUE(legalAfter("", "", start.out.substr(0, start.out.size() - 1))) << start.out;
 
         ToolRun promote =
-            run({"--engine", index, "--depth", "3", "--fen", promotion, "--last", "e8e7"});
+            run({"--engine", index, "--level", "12", "--fen", promotion, "--last", "e8e7"});
         EXPECT_EQ(promote.status, 0) << promote.err;
-        EXPECT_EQ(promote.out, "b7b8q\n");
+        EXPECT_EQ(promote.out, "b7a8q\n");
     }
 }
 
@@ -59,10 +60,10 @@ TEST_F(EngineTool, PrintsTheMoveOfTheEntry)
 {
     entries({"HUM|Human|-", "UCI|Fake|fake_engine.py --protocol uci --answer e7e5",
              "XBOARD|Fake|fake_engine.py --protocol xboard --answer a2a1q"});
-    ToolRun uci = run({"--engine", "1", "--depth", "4", "--last", "e2e4"});
+    ToolRun uci = run({"--engine", "1", "--level", "3", "--last", "e2e4"});
     EXPECT_EQ(uci.status, 0) << uci.err;
     EXPECT_EQ(uci.out, "e7e5\n");
-    ToolRun xboard = run({"--engine", "2", "--depth", "1", "--fen",
+    ToolRun xboard = run({"--engine", "2", "--level", "0", "--fen",
                           "8/8/8/8/8/8/p7/1k4K1 b - - 0 1", "--timeout", "10"});
     EXPECT_EQ(xboard.status, 0) << xboard.err;
     EXPECT_EQ(xboard.out, "a2a1q\n");
@@ -97,19 +98,22 @@ TEST_F(EngineTool, FailuresGiveTheReasonAndStatusOne)
     entries({"HUM|Human|-", "UCI|Fake|fake_engine.py --protocol uci --answer e7e5",
              "UCI|Dying|fake_engine.py --protocol uci --die-on-go",
              "UCI|Mute|fake_engine.py --protocol uci --answer (none)", "UCI|Absent|engines/none",
-             "UCI|Silent|fake_engine.py --protocol uci --hang-on-go"});
+             "UCI|Silent|fake_engine.py --protocol uci --hang-on-go",
+             "UCI|Nonsense|fake_engine.py --protocol uci --answer z9z9"});
     struct Case {
         std::vector<std::string> args;
         const char* message;
     };
     const Case cases[] = {
-        {{"--engine", "1", "--depth", "1"}, "Engine error: invalid move (e7e5)"},
-        {{"--engine", "2", "--depth", "1"}, "The engine Dying has stopped."},
-        {{"--engine", "3", "--depth", "1"}, "The engine Mute has no move."},
-        {{"--engine", "5", "--depth", "1", "--timeout", "1"}, "no move from Silent within 1 s"},
-        {{"--engine", "4", "--depth", "1"}, "Couldn't start process "},
-        {{"--engine", "0", "--depth", "1"}, "entry 'Human' is the human player"},
-        {{"--engine", "7", "--depth", "1"}, "no engine_07 entry"},
+        {{"--engine", "1", "--level", "0"}, "Engine error: invalid move (e7e5)"},
+        {{"--engine", "2", "--level", "0"}, "The engine Dying has stopped."},
+        {{"--engine", "3", "--level", "0"}, "The engine Mute has no move."},
+        {{"--engine", "5", "--level", "0", "--timeout", "1"}, "no move from Silent within 1 s"},
+        // Rejected at once, not awaited.
+        {{"--engine", "6", "--level", "0", "--timeout", "60"}, "Engine error: invalid move"},
+        {{"--engine", "4", "--level", "0"}, "Couldn't start process "},
+        {{"--engine", "0", "--level", "0"}, "entry 'Human' is the human player"},
+        {{"--engine", "7", "--level", "0"}, "no engine_07 entry"},
     };
     for (const Case& c : cases) {
         QElapsedTimer clock;
@@ -121,7 +125,7 @@ TEST_F(EngineTool, FailuresGiveTheReasonAndStatusOne)
         EXPECT_LT(clock.elapsed(), 10000) << c.message;
     }
     writeFile(m_config, "[General]\nengine_00=UCI|Broken\n");
-    const ToolRun broken = run({"--engine", "0", "--depth", "1"});
+    const ToolRun broken = run({"--engine", "0", "--level", "0"});
     EXPECT_EQ(broken.status, 1);
     EXPECT_NE(broken.err.find("Invalid engine description: UCI|Broken"), std::string::npos);
 }
@@ -131,14 +135,14 @@ TEST_F(EngineTool, BadArgumentsAreRefusedBeforeAnyEngineStarts)
     entries({"HUM|Human|-", "UCI|Fake|fake_engine.py --protocol uci"});
     const std::vector<std::vector<std::string>> bad = {
         {"--engine", "1"},
-        {"--engine", "x", "--depth", "1"},
-        {"--engine", "1", "--depth", "0"},
-        {"--engine", "1", "--depth", "1", "--fen", "8/8/8 w - - 0 1"},
-        {"--engine", "1", "--depth", "1", "--last", "e2e5"},
-        {"--engine", "1", "--depth", "1", "--last", "e2"},
-        {"--engine", "1", "--depth", "1", "--fen", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"},
-        {"--engine", "1", "--depth", "1", "--colour", "white"},
-        {"--engine", "1", "--depth"},
+        {"--engine", "x", "--level", "0"},
+        {"--engine", "1", "--level", "15"},
+        {"--engine", "1", "--level", "0", "--fen", "8/8/8 w - - 0 1"},
+        {"--engine", "1", "--level", "0", "--last", "e2e5"},
+        {"--engine", "1", "--level", "0", "--last", "e2"},
+        {"--engine", "1", "--level", "0", "--fen", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"},
+        {"--engine", "1", "--level", "0", "--colour", "white"},
+        {"--engine", "1", "--level"},
     };
     for (const auto& args : bad) {
         const ToolRun r = run(args);
@@ -146,7 +150,7 @@ TEST_F(EngineTool, BadArgumentsAreRefusedBeforeAnyEngineStarts)
         EXPECT_FALSE(r.err.empty());
     }
     m_config = m_dir.file("missing.ini");
-    const ToolRun missing = run({"--engine", "1", "--depth", "1"});
+    const ToolRun missing = run({"--engine", "1", "--level", "0"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read the configuration"), std::string::npos);
 }

@@ -4,7 +4,6 @@
 #include "tests/tools/toolfolder.h"
 
 #include <QProcess>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -107,8 +106,8 @@ TEST_F(MatchTool, FailingEnginesLoseAndTheMatchGoesOn)
 TEST_F(MatchTool, InterruptedMatchLeavesNoEngineRunning)
 {
     const std::string pidFile = m_dir.file("engine.pid");
-    entries({"HUM|Human|-",
-             "UCI|Thinker|fake_engine.py --search-seconds 60 --busy --pidfile " + pidFile});
+    entries({"HUM|Human|-", "UCI|Thinker|fake_engine.py --search-seconds 60 --busy --pidfile " +
+                                pidFile + " --log " + m_dir.file("received")});
     QProcess match;
     match.start(QString::fromStdString(testsupport::binPath("inkmate-tool")),
                 {QStringLiteral("match"), QStringLiteral("--config"),
@@ -127,11 +126,38 @@ TEST_F(MatchTool, InterruptedMatchLeavesNoEngineRunning)
         return stat >> id >> name >> state && state != "Z";
     };
     EXPECT_TRUE(running());
-    QThread::msleep(500); // into its search
+    // Into its search.
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return testsupport::readFile(m_dir.file("received")).find("go ") != std::string::npos;
+    }));
     ::kill(static_cast<pid_t>(match.processId()), SIGINT);
     ASSERT_TRUE(match.waitForFinished(10000));
     EXPECT_EQ(match.exitStatus(), QProcess::CrashExit);
     EXPECT_TRUE(testsupport::waitUntil([&] { return !running(); }, 5000));
+}
+
+// After a null move the engine of the side to move is asked about the position
+// on the board, not the one before the null move.
+TEST_F(MatchTool, NullMoveInTheOpeningAsksTheSideToMove)
+{
+    const std::string received = m_dir.file("received");
+    entries({"HUM|Human|-", "UCI|White|fake_engine.py --answer d2d4 --log " + received,
+             "UCI|Black|fake_engine.py --answer d7d5"});
+    const std::string openings = m_dir.file("openings.pgn");
+    writeFile(openings, "[Event \"?\"]\n\n1. e4 -- *\n");
+    const tooltest::ToolRun r =
+        run({"--white", "1", "--black", "2", "--games", "1", "--openings", openings, "--max-plies",
+             "4", "--pgn", m_dir.file("games.pgn")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(results(r.out), std::vector<std::string>{"1 1/2-1/2\tmove limit"}) << r.out;
+    const std::string sent = testsupport::readFile(received);
+    const size_t at = sent.find("position fen ");
+    ASSERT_NE(at, std::string::npos) << sent;
+    const std::string line = sent.substr(at, sent.find('\n', at) - at);
+    EXPECT_NE(line.find("/RNBQKBNR w "), std::string::npos) << line;
+    EXPECT_EQ(line.find(" moves "), std::string::npos) << line;
+    EXPECT_NE(testsupport::readFile(m_dir.file("games.pgn")).find("1.e4 -- 2.d4 d5"),
+              std::string::npos);
 }
 
 TEST_F(MatchTool, BadArgumentsAndOpeningsAreRefused)

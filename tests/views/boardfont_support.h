@@ -9,17 +9,12 @@
 #include <memory>
 #include <string>
 
-// A configuration in a temporary root folder, installed as g_pConfig for the
-// life of the object.
+// A configuration in a temporary root folder.
 class ScopedConfig {
 public:
-    ScopedConfig()
-        : m_config(std::make_unique<ConfigFileQt>(QString::fromStdString(m_dir.path()))),
-          m_previous(g_pConfig)
+    ScopedConfig() : m_config(std::make_unique<ConfigFileQt>(QString::fromStdString(m_dir.path())))
     {
-        g_pConfig = m_config.get();
     }
-    ~ScopedConfig() { g_pConfig = m_previous; }
     ScopedConfig(const ScopedConfig&) = delete;
     ScopedConfig& operator=(const ScopedConfig&) = delete;
 
@@ -30,7 +25,6 @@ public:
 private:
     testsupport::TempDir m_dir;
     std::unique_ptr<ConfigFileQt> m_config;
-    ConfigFileAbstract* m_previous;
 };
 
 // The shipped board fonts.

@@ -43,7 +43,7 @@ private:
 std::string errorOf(const std::string& description)
 {
     try {
-        BoardFontDescriptor d(description);
+        BoardFontDescriptor d(description, ".");
     } catch (const Exception& e) {
         EXPECT_TRUE(e.isCritical());
         return e.what();
@@ -67,14 +67,15 @@ protected:
 
 TEST_F(BoardFontFactoryTest, DescriptionFieldsAreTrimmedAndRooted)
 {
-    BoardFontDescriptor ttf(" TTF |  Chess Font\t| Inkmate Chess |fonts/chess.ttf\r\n");
+    BoardFontDescriptor ttf(" TTF |  Chess Font\t| Inkmate Chess |fonts/chess.ttf\r\n",
+                            m_cfg.root());
     EXPECT_EQ(ttf.kind, BoardFontDescriptor::TrueType);
     EXPECT_EQ(ttf.name, "Chess Font");
     EXPECT_EQ(ttf.family, "Inkmate Chess");
     EXPECT_EQ(ttf.file, m_cfg.root() + "/fonts/chess.ttf");
 
     // A fifth field is ignored; the family of a bitmap entry is kept.
-    BoardFontDescriptor bmp("BMP|Pieces 75|-|fonts/pieces.png|extra");
+    BoardFontDescriptor bmp("BMP|Pieces 75|-|fonts/pieces.png|extra", m_cfg.root());
     EXPECT_EQ(bmp.kind, BoardFontDescriptor::Bitmap);
     EXPECT_EQ(bmp.name, "Pieces 75");
     EXPECT_EQ(bmp.family, "-");
@@ -135,7 +136,7 @@ TEST_F(BoardFontFactoryTest, EmptyOrBadCatalogueIsAnError)
 
     // Without any catalogue a displayer cannot be made, but nothing crashes.
     BoardFontFactory::destroy();
-    EXPECT_THROW(delete BoardFontFactory::instance()->createBoardDisplayer(60), Exception);
+    EXPECT_THROW(delete BoardFontFactory::instance()->createBoardDisplayer(0, 60, true), Exception);
 }
 
 TEST_F(BoardFontFactoryTest, MakesTheSelectedKindAndFallsBackToEntryZero)
@@ -148,28 +149,24 @@ TEST_F(BoardFontFactoryTest, MakesTheSelectedKindAndFallsBackToEntryZero)
     BoardFontFactory::init(&m_cfg.config());
     const BoardFontFactory* factory = BoardFontFactory::instance();
 
-    std::unique_ptr<AbstractBoardDisplayer> d(factory->createBoardDisplayer(60));
+    std::unique_ptr<AbstractBoardDisplayer> d(factory->createBoardDisplayer(0, 60, true));
     auto* bmp = dynamic_cast<BmpBoardDisplayer*>(d.get());
     ASSERT_NE(bmp, nullptr);
     EXPECT_EQ(bmp->cellSize(), 60);
 
-    m_cfg.config().writeInt("board.font", 1);
-    m_cfg.config().writeInt("board.font.aa", 0);
-    d.reset(factory->createBoardDisplayer(60));
+    d.reset(factory->createBoardDisplayer(1, 60, false));
     auto* ttf = dynamic_cast<TtfBoardDisplayer*>(d.get());
     ASSERT_NE(ttf, nullptr);
     EXPECT_EQ(ttf->font().family(), QStringLiteral("Inkmate Chess"));
     EXPECT_EQ(ttf->font().pixelSize(), 60);
     EXPECT_EQ(ttf->font().styleStrategy(), QFont::NoAntialias);
-    m_cfg.config().writeInt("board.font.aa", 7);
-    d.reset(factory->createBoardDisplayer(60));
+    d.reset(factory->createBoardDisplayer(1, 60, true));
     EXPECT_EQ(dynamic_cast<TtfBoardDisplayer*>(d.get())->font().styleStrategy(),
               QFont::PreferAntialias);
 
     // A selected bitmap that is missing gives its message.
-    m_cfg.config().writeInt("board.font", 2);
     try {
-        d.reset(factory->createBoardDisplayer(60));
+        d.reset(factory->createBoardDisplayer(2, 60, true));
         FAIL() << "missing bitmap accepted";
     } catch (const Exception& e) {
         EXPECT_EQ(std::string(e.what()),
@@ -178,8 +175,7 @@ TEST_F(BoardFontFactoryTest, MakesTheSelectedKindAndFallsBackToEntryZero)
 
     // An index past the end, or negative, uses entry 0.
     for (int index : {3, 99, -1}) {
-        m_cfg.config().writeInt("board.font", index);
-        d.reset(factory->createBoardDisplayer(60));
+        d.reset(factory->createBoardDisplayer(index, 60, true));
         EXPECT_NE(dynamic_cast<BmpBoardDisplayer*>(d.get()), nullptr) << index;
     }
 }

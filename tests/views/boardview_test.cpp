@@ -476,8 +476,7 @@ TEST_F(MarkTest, CoordinatesAndFrames)
     EXPECT_NE(region(turned, 2, 30, 26, 52), region(normal, 2, 30, 26, 52));
 
     // Frames off.
-    config.values["board.outer.frame"] = "0";
-    config.values["board.inner.frame"] = "0";
+    view.setFrames(false, false);
     QImage plain = render();
     EXPECT_NE(plain.pixelColor(0, 200), QColor(Qt::black));
     EXPECT_NE(plain.pixelColor(29, 200), QColor(Qt::black));
@@ -548,7 +547,7 @@ TEST_F(BoardViewTest, FailedBoardFontFallsBackToPlainSquares)
     config.root = dir.path();
     config.values["board.font_00"] = "BMP|Missing|x|nothere.png";
     BoardFontFactory::init(&config);
-    EXPECT_THROW(view.applyBoardFont(), Exception);
+    EXPECT_THROW(view.applyBoardFont(0, true), Exception);
     EXPECT_EQ(view.getDisplayer(), nullptr);
     QImage image = render();
     EXPECT_EQ(colourOf(image, "e4"), QColor(Qt::white));
@@ -559,9 +558,8 @@ TEST_F(BoardViewTest, FailedBoardFontFallsBackToPlainSquares)
     grid.fill(Qt::red);
     ASSERT_TRUE(grid.save(QString::fromStdString(dir.file("set.png"))));
     config.values["board.font_01"] = "BMP|Set|x|set.png";
-    config.values["board.font"] = "1";
     BoardFontFactory::init(&config);
-    view.applyBoardFont();
+    view.applyBoardFont(1, true);
     ASSERT_NE(view.getDisplayer(), nullptr);
     image = render();
     EXPECT_EQ(colourOf(image, "e4"), QColor(Qt::red));

@@ -21,11 +21,9 @@
 
 namespace viewtest {
 
-// Settings kept in memory; installed as g_pConfig for the life of the object.
+// Settings kept in memory.
 class MapConfig : public ConfigFileAbstract {
 public:
-    MapConfig() : m_previous(g_pConfig) { g_pConfig = this; }
-    ~MapConfig() override { g_pConfig = m_previous; }
     int readInt(const char* key, int defaultValue) const override
     {
         auto it = values.find(key);
@@ -43,9 +41,6 @@ public:
 
     std::map<std::string, std::string> values;
     std::string root = ".";
-
-private:
-    ConfigFileAbstract* m_previous;
 };
 
 // Records what a view invalidates.

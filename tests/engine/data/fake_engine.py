@@ -81,7 +81,7 @@ def send(*lines):
 
 def junk():
     out.write(b"\x00\x01\xff\xfe binary \x80\x81" + eol)
-    out.write(b"bestmove" + eol + b"move" + eol + b"bestmove z9z9" + eol)
+    out.write(b"bestmove" + eol + b"move" + eol)
     out.write(b"x" * 200000 + b" bestmove a1a1" + eol)
     out.flush()
 
