@@ -44,4 +44,24 @@ TEST(ChessDocument, NewGameIsSetUpForTheUser)
     doc.closeBase();
 }
 
+TEST(ChessDocument, ViewsReadTheHeadingOfTheShownRow)
+{
+    ChessDocument doc;
+    EXPECT_EQ(doc.heading(3), "");
+    ChessBase::HeaderItem first;
+    first.gameId = 1;
+    first.text = "Part one";
+    ChessBase::HeaderItem second;
+    second.gameId = 5;
+    second.text = "Opening traps";
+    doc.database.items = {first, second};
+    EXPECT_EQ(doc.heading(3), "Part one");
+    EXPECT_EQ(doc.heading(5), "Opening traps");
+    EXPECT_EQ(doc.heading(12), "Opening traps");
+    // The views see the base's current game.
+    doc.game().id = 7;
+    const ViewState& state = doc;
+    EXPECT_EQ(state.game().id, 7);
+}
+
 } // namespace

@@ -227,7 +227,8 @@ TEST(MainWindow, MessageWithATimeOutClosesItself)
     const qint64 elapsed = clock.elapsed();
     qputenv("INKMATE_NONINTERACTIVE", before);
     EXPECT_EQ(shownText, QStringLiteral("The engine stopped."));
-    EXPECT_GE(elapsed, 300);
+    // A coarse timer may fire up to 5% early.
+    EXPECT_GE(elapsed, 285);
     EXPECT_LT(elapsed, 5000);
 }
 
