@@ -36,7 +36,6 @@ public:
     ChessController(const ChessController&) = delete;
     ChessController& operator=(const ChessController&) = delete;
 
-    ConfigFileAbstract& config() const { return m_config; }
     Settings& settings() { return m_settings; }
     const Settings& settings() const { return m_settings; }
     Platform& platform() const { return m_platform; }
@@ -79,7 +78,6 @@ public:
     void showError(const char* text, Log::MsgType type = Log::Error) const;
 
 private:
-    ConfigFileAbstract& m_config;
     Settings m_settings;
     Platform& m_platform;
     ChessDocument m_document;

@@ -7,7 +7,6 @@
 #include "engine/enginedescriptor.h"
 #include "engine/enginefactory.h"
 #include "engine/enginelevel.h"
-#include "engine/enginesettings.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
 
@@ -98,10 +97,8 @@ void EngineTurn::playEngineMove()
         stopEngine();
     }
     // A human entry at a non-zero slot: nobody to ask.
-    if (!m_session.start(
-            static_cast<unsigned>(slot), getLevel(),
-            m_controller.config().readInt("engine.timeout", EngineSettings::kDefaultRequestTimeout),
-            *this))
+    if (!m_session.start(static_cast<unsigned>(slot), getLevel(),
+                         m_controller.settings().value(Settings::EngineTimeout), *this))
         return;
     // After a null move ("--") the engine is sent the position alone.
     if (current == game.root || !current->parent || current->move.isNull())

@@ -31,7 +31,8 @@ void HintSearch::engineHint()
     if ((m_search.isRunning() || !document.hint.isNull()) && isHintCurrent())
         return;
     const EngineFactory& engines = EngineFactory::instance();
-    const int index = EngineBestMove::hintEngine(m_controller.config(), engines);
+    const int index =
+        EngineBestMove::hintEngine(m_controller.settings().value(Settings::HintEngine), engines);
     if (index < 0) {
         m_controller.platform().message(Platform::MessageInformation, translated("Hint"),
                                         translated("A hint needs a UCI engine in the engine list."),

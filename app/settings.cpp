@@ -4,6 +4,7 @@
 #include "core/trans.h"
 #include "engine/enginefactory.h"
 #include "engine/enginelevel.h"
+#include "engine/enginesettings.h"
 
 #include <algorithm>
 
@@ -25,6 +26,8 @@ const Settings::IntKey kInts[Settings::IntCount] = {
     {"history.size", 3, 0, 5, false},
     {"next_puzzle", 0, 0, 2, false},
     {"eink.full_every", 20, 0, 10000},
+    {"engine.timeout", EngineSettings::kDefaultRequestTimeout, 0, 86400},
+    {"hint_engine", -1, -1, static_cast<int>(EngineFactory::kMaxEntries) - 1},
 };
 
 const Settings::FlagKey kFlags[Settings::FlagCount] = {

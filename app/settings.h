@@ -30,6 +30,8 @@ public:
         HistorySize,        // history.size: move list share, tenths 0..5
         NextPuzzle,         // next_puzzle: seconds to the next puzzle, 0 = stay
         EinkFullEvery,      // eink.full_every: partial updates per full refresh
+        EngineTimeout,      // engine.timeout: seconds an engine may think, 0 = no limit
+        HintEngine,         // hint_engine: catalogue slot of the hint engine, -1 = first UCI
         IntCount
     };
     enum Flag {

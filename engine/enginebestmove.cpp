@@ -1,6 +1,5 @@
 #include "engine/enginebestmove.h"
 
-#include "core/configfileabstract.h"
 #include "core/trans.h"
 #include "engine/engineanswer.h"
 #include "engine/enginedescriptor.h"
@@ -24,9 +23,8 @@ int EngineBestMove::defaultEngine(const EngineFactory& catalogue)
     return -1;
 }
 
-int EngineBestMove::hintEngine(const ConfigFileAbstract& config, const EngineFactory& catalogue)
+int EngineBestMove::hintEngine(int index, const EngineFactory& catalogue)
 {
-    const int index = config.readInt("hint_engine", -1);
     if (index >= 0 && static_cast<unsigned>(index) < catalogue.getEngineCount() &&
         catalogue.getDescriptor(static_cast<unsigned>(index)).getKind() != EngineDescriptor::Human)
         return index;

@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 
-class ConfigFileAbstract;
 class EngineFactory;
 class EngineProcess;
 
@@ -32,9 +31,9 @@ public:
 
     // The first UCI entry of the catalogue, or -1 when there is none.
     static int defaultEngine(const EngineFactory& catalogue);
-    // The configured "hint_engine" when it names an engine of the catalogue,
-    // else defaultEngine.
-    static int hintEngine(const ConfigFileAbstract& config, const EngineFactory& catalogue);
+    // The configured slot ("hint_engine") when it names an engine of the
+    // catalogue, else defaultEngine.
+    static int hintEngine(int configured, const EngineFactory& catalogue);
 
     // Starts the search of the position reached by playing last in position
     // (last may be the null move); an earlier search is dropped. Returns at

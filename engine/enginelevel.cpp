@@ -66,6 +66,14 @@ const char* EngineLevel::description(int level)
     return kLadder[clamp(level)].description;
 }
 
+EngineLevel EngineLevel::withDepth(int depth) const
+{
+    EngineLevel fixed = *this;
+    if (depth > 0)
+        fixed.m_depth = depth;
+    return fixed;
+}
+
 EngineLevel EngineLevel::forXBoard(int level)
 {
     level = clamp(level);

@@ -33,6 +33,9 @@ public:
     // "sd D" (or depthCommand D), "st S".
     std::vector<std::string> xboardLines(const std::string& depthCommand = "sd") const;
 
+    // The same options and time bound searched to depth instead (0: unchanged).
+    EngineLevel withDepth(int depth) const;
+
     int depth() const { return m_depth; }
     int seconds() const { return m_seconds; }
     // A short account of what is sent, e.g. "Skill Level 3, depth 4, 1 s".

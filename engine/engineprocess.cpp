@@ -116,6 +116,7 @@ EngineProcess::EngineProcess(const EngineDescriptor& descriptor,
 
     m_protocol->setSink(this);
     m_protocol->setListener(this);
+    m_protocol->setFixedDepth(settings.depth);
     m_protocol->setLevel(settings.level);
     m_protocol->start();
     m_greetingTimer.start();

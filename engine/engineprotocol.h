@@ -48,6 +48,9 @@ public:
     // next search on.
     virtual void setLevel(int level);
     int getLevel() const { return m_level; }
+    // A depth searched to instead of the level's (0: the level's).
+    void setFixedDepth(int depth) { m_fixedDepth = depth; }
+    int getFixedDepth() const { return m_fixedDepth; }
 
     // How long to wait for the engine to become ready before featureWaitOver
     // is due (0: it says when it is ready).
@@ -104,6 +107,7 @@ private:
     EngineLineSink* m_sink = nullptr;
     EngineInterfaceListener* m_listener = nullptr;
     int m_level = 0;
+    int m_fixedDepth = 0;
     bool m_greeted = false;
     bool m_searching = false;
     bool m_failed = false;

@@ -9,6 +9,8 @@ struct EngineSettings {
     static constexpr int kDefaultGreetingTimeoutMs = 20000;
 
     int level = 0;
+    // Above 0: the level's options and time bound, searched to this depth.
+    int depth = 0;
     // Seconds; 0 or less: no limit.
     int requestTimeoutS = kDefaultRequestTimeout;
     int greetingTimeoutMs = kDefaultGreetingTimeoutMs;

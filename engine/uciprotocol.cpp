@@ -36,7 +36,7 @@ bool UciProtocol::answersStop(const std::string& line) const
 
 void UciProtocol::sendRequest(const Board& position, const Move& last)
 {
-    const EngineLevel level = EngineLevel::forUci(getLevel(), m_options);
+    const EngineLevel level = EngineLevel::forUci(getLevel(), m_options).withDepth(getFixedDepth());
     const std::vector<std::string> options = level.uciOptionLines();
     if (options != m_sentOptions) {
         for (const std::string& line : options)

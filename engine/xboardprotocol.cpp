@@ -69,7 +69,8 @@ void XBoardProtocol::setLevel(int level)
 
 void XBoardProtocol::sendLevel()
 {
-    for (const std::string& line : EngineLevel::forXBoard(getLevel()).xboardLines(m_depthCommand))
+    for (const std::string& line :
+         EngineLevel::forXBoard(getLevel()).withDepth(getFixedDepth()).xboardLines(m_depthCommand))
         write(line);
 }
 

@@ -18,8 +18,8 @@
 
 namespace {
 
-const char kUsage[] = "usage: inkmate-tool engine --config FILE --engine INDEX --level L "
-                      "[--fen FEN] [--last MOVE] [--timeout S] [--log FILE]\n";
+const char kUsage[] = "usage: inkmate-tool engine --config FILE --engine INDEX (--level L | "
+                      "--depth N) [--fen FEN] [--last MOVE] [--timeout S] [--log FILE]\n";
 
 int fail(const char* format, const std::string& a = "", const std::string& b = "")
 {
@@ -32,7 +32,7 @@ int fail(const char* format, const std::string& a = "", const std::string& b = "
 int run_engine(const std::vector<std::string>& args)
 {
     std::string config, fen, last, logFile;
-    long index = -1, level = -1, timeout = 60;
+    long index = -1, level = -1, depth = -1, timeout = 60;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (i + 1 >= args.size()) {
@@ -47,6 +47,8 @@ int run_engine(const std::vector<std::string>& args)
             ok = read_number(value, 0, EngineFactory::kMaxEntries - 1, &index);
         else if (option == "--level")
             ok = read_number(value, 0, EngineLevel::kCount - 1, &level);
+        else if (option == "--depth")
+            ok = read_number(value, 1, 99, &depth);
         else if (option == "--timeout")
             ok = read_number(value, 1, 86400, &timeout);
         else if (option == "--fen")
@@ -65,8 +67,10 @@ int run_engine(const std::vector<std::string>& args)
             return 2;
         }
     }
-    if (config.empty() || index < 0 || level < 0) {
-        fprintf(stderr, "engine: --config, --engine and --level are required\n%s", kUsage);
+    if (config.empty() || index < 0 || (level < 0) == (depth < 0)) {
+        fprintf(stderr,
+                "engine: --config, --engine and one of --level and --depth are required\n%s",
+                kUsage);
         return 2;
     }
 
@@ -116,9 +120,13 @@ int run_engine(const std::vector<std::string>& args)
         const EngineDescriptor& entry = catalogue.getDescriptor(static_cast<unsigned>(index));
         if (entry.getKind() == EngineDescriptor::Human)
             return fail("entry '%s' is the human player, not an engine", entry.getName());
-        // The program's engine turn: the level's options, depth and time bound.
-        engine.reset(catalogue.createEngine(static_cast<unsigned>(index),
-                                            toolCatalogue->settings(static_cast<int>(level))));
+        // The program's engine turn: the level's options, depth and time bound;
+        // a fixed depth searches at full strength within the top level's bound.
+        EngineSettings settings =
+            toolCatalogue->settings(static_cast<int>(level >= 0 ? level : EngineLevel::kCount - 1));
+        if (depth > 0)
+            settings.depth = static_cast<int>(depth);
+        engine.reset(catalogue.createEngine(static_cast<unsigned>(index), settings));
     } catch (const Exception& e) {
         return fail("%s", e.what());
     }
@@ -144,8 +152,8 @@ int run_engine(const std::vector<std::string>& args)
 }
 
 ToolCommand g_engineCommand("engine",
-                            "--config FILE --engine INDEX --level L [--fen FEN] [--last MOVE] "
-                            "[--timeout S] [--log FILE]",
+                            "--config FILE --engine INDEX (--level L | --depth N) [--fen FEN] "
+                            "[--last MOVE] [--timeout S] [--log FILE]",
                             "ask engine INDEX of a configuration for its move, as the program "
                             "does (engine paths relative to the folder of FILE)",
                             &run_engine);

@@ -200,14 +200,13 @@ TEST(EngineBestMove, AnswersOnceAndReportsFailures)
     config.writeString("engine_00", "HUM|Human|-");
     config.writeString("engine_01", "XBOARD|X|fake_engine.py --protocol xboard");
     // The human is no hint engine: the first UCI entry is.
-    config.writeInt("hint_engine", 0);
     const char* const cases[] = {"--answer e7e5", "--answer e2e4", "--crash-on-go"};
     for (const char* options : cases) {
         config.writeString("engine_02",
                            (std::string("UCI|Fake|fake_engine.py ") + options).c_str());
         EngineFactory& catalogue = EngineFactory::instance();
         catalogue.init(&config);
-        EXPECT_EQ(EngineBestMove::hintEngine(config, catalogue), 2);
+        EXPECT_EQ(EngineBestMove::hintEngine(0, catalogue), 2);
         EngineBestMove search;
         std::vector<Move> found;
         std::vector<QString> failed;
@@ -231,9 +230,9 @@ TEST(EngineBestMove, AnswersOnceAndReportsFailures)
         }
         EngineFactory::destroy();
     }
-    config.writeInt("hint_engine", 1);
     EngineFactory::instance().init(&config);
-    EXPECT_EQ(EngineBestMove::hintEngine(config, EngineFactory::instance()), 1);
+    EXPECT_EQ(EngineBestMove::hintEngine(1, EngineFactory::instance()), 1);
+    EXPECT_EQ(EngineBestMove::hintEngine(-1, EngineFactory::instance()), 2);
     EngineFactory::destroy();
 }
 

@@ -93,6 +93,23 @@ TEST_F(EngineTool, LevelSendsTheLadderLines)
     }
 }
 
+// --depth searches at full strength to that depth, within the top level's bound.
+TEST_F(EngineTool, DepthSendsTheFixedDepth)
+{
+    entries({"HUM|Human|-", "UCI|Fake|fake_engine.py --protocol uci --answer e7e5",
+             "XBOARD|Fake|fake_engine.py --protocol xboard --answer e7e5"});
+    for (const char* index : {"1", "2"}) {
+        const std::string log = m_dir.file(std::string("depth") + index);
+        const ToolRun r = run({"--engine", index, "--depth", "7", "--last", "e2e4", "--log", log});
+        EXPECT_EQ(r.out, "e7e5\n") << r.err;
+        EXPECT_NE(testsupport::readFile(log).find(index[0] == '1'
+                                                      ? "ENGINE << go depth 7 movetime 15000\n"
+                                                      : "ENGINE << sd 7\n"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(run({"--engine", "1", "--depth", "7", "--level", "3"}).status, 2);
+}
+
 TEST_F(EngineTool, FailuresGiveTheReasonAndStatusOne)
 {
     entries({"HUM|Human|-", "UCI|Fake|fake_engine.py --protocol uci --answer e7e5",
