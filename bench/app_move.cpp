@@ -5,7 +5,8 @@
 //
 // Usage: bench_app_move [PGN file] [rounds]
 
-#include "app/chessabstract.h"
+#include "app/chesscontroller.h"
+#include "app/platform.h"
 #include "benchcorpus.h"
 #include "core/configfileqt.h"
 #include "core/exception.h"
@@ -15,7 +16,6 @@
 #include "views/boardfontfactory.h"
 
 #include <QDir>
-#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -27,6 +27,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,64 +35,50 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The controller on a headless platform: redraw requests collect the
-// invalidated region, which paintPending() draws into an image.
-class BenchChess : public ChessAbstract {
+// A headless platform: redraw requests collect the invalidated region, which
+// paintPending() draws into an image. Deferred calls (the engine's turn, none
+// in a game of two humans) run at once: there is no event loop here.
+class BenchPlatform : public Platform {
 public:
-    explicit BenchChess(ConfigFileAbstract& config)
-        : ChessAbstract(config), m_image(600, 800, QImage::Format_RGB32)
-    {
-        m_font.setFamily(QStringLiteral("DejaVu Sans"));
-        m_font.setPixelSize(25);
-        m_bold = m_font;
-        m_bold.setWeight(QFont::Bold);
-        getInfoView().setPuzzleFont(&m_bold);
-        getInfoView().setResultFont(&m_font);
-        getInfoView().setNamesFont(&m_bold);
-        getBoardView().setAnnotationFont(&m_font);
-        getHistoryView().setTextFont(&m_font);
-        getHistoryView().setMoveFont(&m_bold);
-        layout(getClientRect());
-    }
+    BenchPlatform() : m_image(600, 800, QImage::Format_RGB32) {}
 
     Rect getClientRect() const override { return Rect{0, 0, 600, 800}; }
     void invalidate(const QRect& rect) override { m_dirty += rect; }
     void message(MessageType, const char*, const char*, int) const override {}
+    bool askYesNo(const char*, const char*) const override { return false; }
     void createMainMenu() override {}
     void showMainMenu() override {}
-    void onPuzzleSolved() override {}
     void fullRefresh() override {}
-    // No event loop here: the engine's turn (none in a game of two humans)
-    // runs at once.
-    void startEngineTurn() override { playEngineMove(); }
+    void defer(int, std::function<void()> call) override { call(); }
+    void showProgress(const std::string&) override {}
 
-    void paintPending()
+    void paintPending(ChessController& chess)
     {
         QPainter painter(&m_image);
         for (const QRect& part : m_dirty)
-            paint(painter, part);
+            chess.screen().paint(painter, part);
         m_dirty = QRegion();
-    }
-
-    // Cursor keys to the square, as the reader presses them.
-    void cursorTo(const Position& target)
-    {
-        const bool flipped = getDocument().isFlipped();
-        for (int guard = 0; guard < 32 && getDocument().cursor != target; ++guard) {
-            const Position& c = getDocument().cursor;
-            if (c.x != target.x)
-                ((target.x > c.x) != flipped) ? keyRight() : keyLeft();
-            else
-                ((target.y > c.y) != flipped) ? keyUp() : keyDown();
-        }
     }
 
 private:
     QImage m_image;
-    QFont m_font;
-    QFont m_bold;
     QRegion m_dirty;
 };
+
+// Cursor keys to the square, as the reader presses them.
+void cursor_to(ChessController& chess, const Position& target)
+{
+    const ChessDocument& document = chess.document();
+    InputRouter& input = chess.input();
+    const bool flipped = document.isFlipped();
+    for (int guard = 0; guard < 32 && document.cursor != target; ++guard) {
+        const Position& c = document.cursor;
+        if (c.x != target.x)
+            ((target.x > c.x) != flipped) ? input.keyRight() : input.keyLeft();
+        else
+            ((target.y > c.y) != flipped) ? input.keyUp() : input.keyDown();
+    }
+}
 
 // The main line of the first game with at least minPlies plies.
 std::vector<Move> long_game(const std::string& path, size_t minPlies, std::string& name)
@@ -109,12 +96,18 @@ std::vector<Move> long_game(const std::string& path, size_t minPlies, std::strin
         } catch (const Exception&) {
             continue;
         }
+        // The keys play no move after a position that ends the game (a
+        // repetition played on), so such a line is no use here.
         std::vector<Move> line;
-        for (const PGNMove* n = game.root->findNextMove(); n; n = n->findNextMove())
+        bool playable = true;
+        for (const PGNMove* n = game.root->findNextMove(); n; n = n->findNextMove()) {
             line.push_back(n->move);
+            if (n->result != ResultInProgress && n->findNextMove())
+                playable = false;
+        }
         const std::string who = game.white + " - " + game.black;
         game.close(false);
-        if (line.size() > best.size()) {
+        if (playable && line.size() > best.size()) {
             best = line;
             name = who;
         }
@@ -154,24 +147,27 @@ int main(int argc, char** argv)
     double paintSeconds = 0;
     long played = 0;
     {
-        BenchChess chess(config);
-        chess.loadBase(QString(dir.path() + QStringLiteral("/bench.cdb")).toUtf8().constData());
+        BenchPlatform platform;
+        ChessController chess(config, platform);
+        chess.screen().layout(platform.getClientRect());
+        chess.bases().loadBase(
+            QString(dir.path() + QStringLiteral("/bench.cdb")).toUtf8().constData());
         Board start;
         start.create_classic_board();
         for (int round = 0; round < rounds; ++round) {
-            chess.newGame(start, 0, 0, White, 0);
-            chess.paintPending();
+            chess.session().newGame(start, 0, 0, White, 0);
+            platform.paintPending(chess);
             for (const Move& move : moves) {
-                const PGNMove* before = chess.getDocument().currentNode();
+                const PGNMove* before = chess.document().currentNode();
                 const auto t0 = Clock::now();
-                chess.cursorTo(move.getFrom());
-                chess.keyOkReleased();
-                chess.cursorTo(move.getTo());
-                chess.keyOkReleased();
+                cursor_to(chess, move.getFrom());
+                chess.input().keyOkReleased();
+                cursor_to(chess, move.getTo());
+                chess.input().keyOkReleased();
                 const auto t1 = Clock::now();
-                chess.paintPending();
+                platform.paintPending(chess);
                 const auto t2 = Clock::now();
-                if (chess.getDocument().currentNode() == before) {
+                if (chess.document().currentNode() == before) {
                     std::fprintf(stderr, "move %s was refused\n", move.getAsString().c_str());
                     return 1;
                 }
@@ -180,7 +176,7 @@ int main(int argc, char** argv)
                 ++played;
             }
         }
-        chess.saveBaseNoThrow("");
+        chess.bases().closeBaseNoThrow();
     }
     BoardFontFactory::destroy();
     g_pLog = nullptr;

@@ -13,9 +13,9 @@
 #include "chess/san.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
+#include "tests/views/viewtestsupport.h"
 #include "views/bmpboarddisplayer.h"
 #include "views/chessboardview.h"
-#include "views/chessdocument.h"
 #include "views/moveshistoryview.h"
 #include "views/repainttarget.h"
 #include "views/ttfboarddisplayer.h"
@@ -38,6 +38,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using viewtest::ViewDocument;
 
 double ms_since(Clock::time_point start)
 {
@@ -93,7 +94,7 @@ void bench_board(const std::string& pgn)
 {
     int plies = 0;
     const std::string text = longest_game(pgn, &plies);
-    ChessDocument doc;
+    ViewDocument doc;
     doc.game().moveText = text;
     doc.game().open();
 
@@ -247,7 +248,7 @@ void bench_history()
     QPainter painter(&image);
     painter.setPen(Qt::black);
 
-    ChessDocument doc;
+    ViewDocument doc;
     doc.game().moveText = text;
     doc.game().open();
     if (!doc.game().errorText.empty()) {
@@ -285,7 +286,7 @@ void bench_history()
     std::printf("  repaint of a laid-out list: median %.3f ms\n", median(repaintMs));
 
     // The same main line move by move, as it is played.
-    ChessDocument played;
+    ViewDocument played;
     played.game().open();
     MovesHistoryView live(&played);
     live.setTextFont(&textFont);

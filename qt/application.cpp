@@ -29,8 +29,9 @@ std::unique_ptr<ChessQt> open_main_window(const QSize& windowSize)
     QDir().mkpath(QString::fromStdString(g_pConfig->getDataPath()));
     // A last base that cannot be opened any more (removed, damaged) is
     // reported and the default base is opened instead.
-    window->openBaseOrRestore(window->defaultBasePath(), std::string());
-    window->onSelectGame();
+    ChessController& controller = window->controller();
+    controller.bases().openBaseOrRestore(controller.bases().defaultBasePath(), std::string());
+    controller.onSelectGame();
     eink_full_update();
     return window;
 }

@@ -27,21 +27,12 @@ namespace {
 
 bool s_terminating = false;
 
-QFont make_font(int pixelSize, bool bold)
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(pixelSize > 0 ? pixelSize : 1);
-    if (bold)
-        font.setWeight(QFont::Bold);
-    return font;
-}
-
 QString menu_text(const char* text)
 {
     return QString::fromUtf8(translated(text));
 }
 
-QMessageBox::Icon icon_for(ChessAbstract::MessageType type)
+QMessageBox::Icon icon_for(Platform::MessageType type)
 {
     // Indexed by MessageType: information, question, warning, error.
     const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information,
@@ -53,18 +44,13 @@ QMessageBox::Icon icon_for(ChessAbstract::MessageType type)
 } // namespace
 
 ChessQt::ChessQt(const QSize& windowSize)
-    : QWidget(nullptr), ChessAbstract(*g_pConfig),
-      m_headerBoldFont(make_font(m_settings.value(Settings::FontSizeHeader), true)),
-      m_headerFont(make_font(m_settings.value(Settings::FontSizeHeader), false)),
-      m_secondHeaderBoldFont(make_font(m_settings.value(Settings::FontSizeHeader), true)),
-      m_annotationFont(make_font(m_settings.value(Settings::FontSizeAnnotation), false)),
-      m_historyFont(make_font(m_settings.value(Settings::FontSizeHistory), false)),
-      m_historyBoldFont(make_font(m_settings.value(Settings::FontSizeHistory), true)),
-      m_menu(new QMenu(this)), m_progress(new QLabel(this)), m_okHold(new QTimer(this))
+    : QWidget(nullptr), m_menu(new QMenu(this)), m_progress(new QLabel(this)),
+      m_okHold(new QTimer(this)), m_controller(*g_pConfig, *this)
 {
     m_okHold->setSingleShot(true);
     m_okHold->setInterval(KeyHold::kHoldMs);
-    connect(m_okHold, &QTimer::timeout, this, [this] { runStep(&ChessAbstract::okKeyHoldTime); });
+    connect(m_okHold, &QTimer::timeout, this,
+            [this] { runStep([](ChessController& c) { c.input().okKeyHoldTime(); }); });
 
     m_progress->setAlignment(Qt::AlignCenter);
     m_progress->setAutoFillBackground(true);
@@ -72,17 +58,10 @@ ChessQt::ChessQt(const QSize& windowSize)
     m_progress->setLineWidth(3);
     m_progress->hide();
 
-    getInfoView().setPuzzleFont(&m_headerBoldFont);
-    getInfoView().setResultFont(&m_headerFont);
-    getInfoView().setNamesFont(&m_secondHeaderBoldFont);
-    getBoardView().setAnnotationFont(&m_annotationFont);
-    getHistoryView().setTextFont(&m_historyFont);
-    getHistoryView().setMoveFont(&m_historyBoldFont);
-
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QStringLiteral("inkmate"));
     createMainMenu();
-    applyBoardFont();
+    m_controller.screen().applyBoardFont();
 
     if (windowSize.isValid()) {
         setFixedSize(windowSize);
@@ -97,7 +76,7 @@ ChessQt::~ChessQt()
 {
     // The current game goes back into its base before the controller stops
     // the engine and frees the document.
-    saveBaseNoThrow(getDocument().database.path().c_str());
+    m_controller.bases().closeBaseNoThrow();
 }
 
 // ---------------------------------------------------------------------------
@@ -113,10 +92,10 @@ void ChessQt::invalidate(const QRect& rect)
     QWidget::update(rect);
 }
 
-void ChessQt::message(MessageType type, const char* title, const char* text, int) const
+void ChessQt::message(MessageType type, const char* title, const char* text, int timeoutMs) const
 {
     messageBox(icon_for(type), QString::fromUtf8(title), QString::fromUtf8(text), QMessageBox::Ok,
-               nullptr);
+               nullptr, timeoutMs);
 }
 
 bool ChessQt::askYesNo(const char* title, const char* text) const
@@ -131,13 +110,13 @@ void ChessQt::createMainMenu()
     m_menu->addAction(menu_text("History"), this, &ChessQt::onMovesHistory);
     m_menu->addSeparator();
     m_menu->addAction(menu_text("New Game"), this, &ChessQt::onNewGame);
-    addStep(m_menu, "Reset Game", &ChessAbstract::resetGame);
-    addStep(m_menu, "Take back", &ChessAbstract::takeBack);
+    addStep(m_menu, "Reset Game", [](ChessController& c) { c.session().resetGame(); });
+    addStep(m_menu, "Take back", [](ChessController& c) { c.session().takeBack(); });
     m_menu->addSeparator();
-    addStep(m_menu, "Hint", &ChessAbstract::hint);
-    addStep(m_menu, "Show Solution", &ChessAbstract::showSolution);
+    addStep(m_menu, "Hint", [](ChessController& c) { c.hint(); });
+    addStep(m_menu, "Show Solution", [](ChessController& c) { c.puzzles().showSolution(); });
     m_menu->addSeparator();
-    addStep(m_menu, "Turn Board", &ChessAbstract::turnBoard);
+    addStep(m_menu, "Turn Board", [](ChessController& c) { c.session().turnBoard(); });
     m_menu->addSeparator();
 
     QMenu* base = m_menu->addMenu(menu_text("Base"));
@@ -146,13 +125,15 @@ void ChessQt::createMainMenu()
     base->addSeparator();
     base->addAction(menu_text("Contents"), this, &ChessQt::onContents);
     base->addSeparator();
-    addStep(base, "Next Game", &ChessAbstract::keyNext);
-    addStep(base, "Previous Game", &ChessAbstract::keyPrev);
-    addStep(base, "First Game", &ChessAbstract::firstGame);
-    addStep(base, "Last Game", &ChessAbstract::lastGame);
+    addStep(base, "Next Game", [](ChessController& c) { c.bases().nextGame(); });
+    addStep(base, "Previous Game", [](ChessController& c) { c.bases().prevGame(); });
+    addStep(base, "First Game", [](ChessController& c) { c.bases().firstGame(); });
+    addStep(base, "Last Game", [](ChessController& c) { c.bases().lastGame(); });
     base->addSeparator();
-    addStep(base, "Next Unsolved Puzzle", &ChessAbstract::nextUnsolvedPuzzle);
-    addStep(base, "Retry Failed Puzzles", &ChessAbstract::retryFailedPuzzles);
+    addStep(base, "Next Unsolved Puzzle",
+            [](ChessController& c) { c.bases().nextUnsolvedPuzzle(); });
+    addStep(base, "Retry Failed Puzzles",
+            [](ChessController& c) { c.puzzles().retryFailedPuzzles(); });
 
     QMenu* settings = m_menu->addMenu(menu_text("Settings"));
     settings->addAction(menu_text("Game"), this, &ChessQt::onGameSettings);
@@ -168,9 +149,9 @@ void ChessQt::addStep(QMenu* menu, const char* text, Step step)
     menu->addAction(menu_text(text), this, [this, step] { runStep(step); });
 }
 
-void ChessQt::runStep(Step step)
+void ChessQt::runStep(const Step& step)
 {
-    guarded([&] { (this->*step)(); });
+    guard([&] { step(m_controller); });
 }
 
 bool ChessQt::eventFilter(QObject* watched, QEvent* event)
@@ -193,22 +174,14 @@ void ChessQt::showMainMenu()
     m_menu->popup(mapToGlobal(QPoint(0, 0)));
 }
 
-void ChessQt::onPuzzleSolved()
-{
-    const int seconds = m_settings.value(Settings::NextPuzzle);
-    if (seconds > 0)
-        QTimer::singleShot(seconds * 1000, this,
-                           [this] { runStep(&ChessAbstract::nextUnsolvedPuzzle); });
-}
-
 void ChessQt::fullRefresh()
 {
     eink_full_update();
 }
 
-void ChessQt::startEngineTurn()
+void ChessQt::defer(int delayMs, std::function<void()> call)
 {
-    QTimer::singleShot(0, this, [this] { runStep(&ChessAbstract::playEngineMove); });
+    QTimer::singleShot(delayMs, this, [this, call = std::move(call)] { guard(call); });
 }
 
 void ChessQt::showProgress(const std::string& text)
@@ -226,28 +199,22 @@ void ChessQt::showProgress(const std::string& text)
     m_progress->repaint();
 }
 
-void ChessQt::moveFromEngine(const Move& move)
-{
-    // Arrives from the engine process through the event loop: errors end here.
-    guarded([&] { ChessAbstract::moveFromEngine(move); });
-}
-
 // ---------------------------------------------------------------------------
 // Error handling
 
-template <typename Action> void ChessQt::guarded(Action&& action)
+void ChessQt::guard(const std::function<void()>& call)
 {
     try {
-        action();
+        call();
     } catch (const Exception& e) {
-        showError(e.what(), e.isCritical() ? Log::Fatal : Log::Error);
+        m_controller.showError(e.what(), e.isCritical() ? Log::Fatal : Log::Error);
         if (e.isCritical())
             close();
     } catch (const std::exception& e) {
-        showError(e.what(), Log::Fatal);
+        m_controller.showError(e.what(), Log::Fatal);
         close();
     } catch (...) {
-        showError(translated("Unknown error"), Log::Fatal);
+        m_controller.showError(translated("Unknown error"), Log::Fatal);
         close();
     }
 }
@@ -262,7 +229,7 @@ void ChessQt::paintEvent(QPaintEvent* event)
     // Paper first: the views draw ink only where they have something.
     painter.fillRect(event->rect(), Qt::white);
     try {
-        ChessAbstract::paint(painter, event->rect());
+        m_controller.screen().paint(painter, event->rect());
     } catch (const std::exception& e) {
         // No box from inside a paint event; the next action reports again.
         if (g_pLog)
@@ -272,7 +239,7 @@ void ChessQt::paintEvent(QPaintEvent* event)
 
 void ChessQt::keyPressEvent(QKeyEvent* event)
 {
-    guarded([&] { handleKey(event); });
+    guard([&] { handleKey(event); });
 }
 
 void ChessQt::handleKey(QKeyEvent* event)
@@ -287,7 +254,7 @@ void ChessQt::handleKey(QKeyEvent* event)
         onRedrawScreen();
         return;
     case Qt::Key_O:
-        openBase(chooseFile(QStringLiteral("*.cdb")));
+        m_controller.bases().openBase(chooseFile(QStringLiteral("*.cdb")));
         return;
     case Qt::Key_Q:
         close();
@@ -295,7 +262,7 @@ void ChessQt::handleKey(QKeyEvent* event)
     case Qt::Key_Return:
     case Qt::Key_Select:
         // OK acts on its release; held down it opens the menu instead.
-        if (okKeyDown(event->isAutoRepeat()))
+        if (m_controller.input().okKeyDown(event->isAutoRepeat()))
             m_okHold->start();
         return;
     default:
@@ -303,15 +270,20 @@ void ChessQt::handleKey(QKeyEvent* event)
     }
     // Keys that run one controller step.
     static const std::pair<int, Step> steps[] = {
-        {Qt::Key_H, &ChessAbstract::showHistory},      {Qt::Key_I, &ChessAbstract::hint},
-        {Qt::Key_Backspace, &ChessAbstract::takeBack}, {Qt::Key_M, &ChessAbstract::showMainMenu},
-        {Qt::Key_Menu, &ChessAbstract::showMainMenu},  {Qt::Key_Left, &ChessAbstract::keyLeft},
-        {Qt::Key_Up, &ChessAbstract::keyUp},           {Qt::Key_Right, &ChessAbstract::keyRight},
-        {Qt::Key_Down, &ChessAbstract::keyDown},       {Qt::Key_PageUp, &ChessAbstract::keyPrev},
-        {Qt::Key_PageDown, &ChessAbstract::keyNext}};
+        {Qt::Key_H, [](ChessController& c) { c.showHistory(); }},
+        {Qt::Key_I, [](ChessController& c) { c.hint(); }},
+        {Qt::Key_Backspace, [](ChessController& c) { c.session().takeBack(); }},
+        {Qt::Key_M, [](ChessController& c) { c.platform().showMainMenu(); }},
+        {Qt::Key_Menu, [](ChessController& c) { c.platform().showMainMenu(); }},
+        {Qt::Key_Left, [](ChessController& c) { c.input().keyLeft(); }},
+        {Qt::Key_Up, [](ChessController& c) { c.input().keyUp(); }},
+        {Qt::Key_Right, [](ChessController& c) { c.input().keyRight(); }},
+        {Qt::Key_Down, [](ChessController& c) { c.input().keyDown(); }},
+        {Qt::Key_PageUp, [](ChessController& c) { c.bases().prevGame(); }},
+        {Qt::Key_PageDown, [](ChessController& c) { c.bases().nextGame(); }}};
     for (const auto& [key, step] : steps) {
         if (event->key() == key) {
-            (this->*step)();
+            step(m_controller);
             return;
         }
     }
@@ -323,18 +295,18 @@ void ChessQt::keyReleaseEvent(QKeyEvent* event)
         return;
     if (!event->isAutoRepeat())
         m_okHold->stop();
-    guarded([&] { okKeyUp(event->isAutoRepeat()); });
+    guard([&] { m_controller.input().okKeyUp(event->isAutoRepeat()); });
 }
 
 void ChessQt::mousePressEvent(QMouseEvent* event)
 {
     setFocus();
-    guarded([&] { onPointerDown(event->x(), event->y()); });
+    guard([&] { m_controller.input().onPointerDown(event->x(), event->y()); });
 }
 
 void ChessQt::mouseReleaseEvent(QMouseEvent* event)
 {
-    guarded([&] { onPointerUp(event->x(), event->y()); });
+    guard([&] { m_controller.input().onPointerUp(event->x(), event->y()); });
 }
 
 void ChessQt::setTerminating()
@@ -347,7 +319,7 @@ void ChessQt::closeEvent(QCloseEvent* event)
     // The game is stored while the user can still be told: one that cannot
     // be stored is reported and the window stays (closing again goes
     // without it).
-    if (!s_terminating && !storeGame()) {
+    if (!s_terminating && !m_controller.bases().storeGame()) {
         event->ignore();
         return;
     }
@@ -366,25 +338,25 @@ void ChessQt::onRedrawScreen()
 void ChessQt::onMovesHistory()
 {
     setFocus();
-    runStep(&ChessAbstract::showHistory);
+    runStep([](ChessController& c) { c.showHistory(); });
 }
 
 void ChessQt::onBaseFirstGame()
 {
-    runStep(&ChessAbstract::firstGame);
+    runStep([](ChessController& c) { c.bases().firstGame(); });
 }
 
 void ChessQt::onResetGame()
 {
-    runStep(&ChessAbstract::resetGame);
+    runStep([](ChessController& c) { c.session().resetGame(); });
 }
 
 template <typename Dialog> void ChessQt::settingsCommand()
 {
-    guarded([&] {
+    guard([&] {
         Dialog dialog(this);
         if (dialog.exec() == QDialog::Accepted)
-            onSettings();
+            m_controller.onSettings();
     });
 }
 
@@ -400,23 +372,23 @@ void ChessQt::onViewSettings()
 
 void ChessQt::onContents()
 {
-    guarded([&] {
+    guard([&] {
         int gameId = 0;
         {
-            ContentsDialog dialog(this, &getDocument().database);
+            ContentsDialog dialog(this, &m_controller.document().database);
             if (dialog.exec() == QDialog::Accepted)
                 gameId = dialog.gameId();
         }
-        openGame(gameId);
+        m_controller.bases().openGame(gameId);
     });
 }
 
 void ChessQt::onNewGame()
 {
-    guarded([&] {
-        NewGameChoice choice;
+    guard([&] {
+        GameSession::NewGameChoice choice;
         {
-            NewGameDialog dialog(this, getOpponent());
+            NewGameDialog dialog(this, m_controller.engine().getOpponent());
             if (dialog.exec() != QDialog::Accepted)
                 return;
             choice.white = dialog.whitePlayer();
@@ -424,28 +396,28 @@ void ChessQt::onNewGame()
             choice.fromCurrentPosition = dialog.fromCurrentPosition();
             choice.addToBase = dialog.addToBase();
         }
-        newGame(choice);
+        m_controller.session().newGame(choice);
     });
 }
 
 void ChessQt::onBaseOpen()
 {
-    guarded([&] { openBase(chooseFile(QStringLiteral("*.cdb"))); });
+    guard([&] { m_controller.bases().openBase(chooseFile(QStringLiteral("*.cdb"))); });
 }
 
 void ChessQt::onPgnImport()
 {
-    guarded([&] {
+    guard([&] {
         const std::string file = chooseFile(QStringLiteral("*.pgn"));
         if (!file.empty())
-            importPgn(file);
+            m_controller.bases().importPgn(file);
     });
 }
 
 std::string ChessQt::chooseFile(const QString& filter)
 {
-    FileOpenDialog dialog(this, QString::fromStdString(m_settings.dataPath()), filter,
-                          QString::fromStdString(getDocument().database.path()));
+    FileOpenDialog dialog(this, QString::fromStdString(m_controller.settings().dataPath()), filter,
+                          QString::fromStdString(m_controller.document().database.path()));
     if (dialog.exec() != QDialog::Accepted)
         return std::string();
     return dialog.path().toUtf8().toStdString();

@@ -1,32 +1,34 @@
 #pragma once
 
-#include "app/chessabstract.h"
+#include "app/chesscontroller.h"
+#include "app/platform.h"
 
-#include <QFont>
 #include <QSize>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 class QLabel;
 class QMenu;
 class QTimer;
 
-// The program's only window, and at the same time the controller: it paints
-// the three views, turns keys, touches and menu commands into controller
+// The program's only window: it holds the controller and is its platform. It
+// paints the views, turns keys, touches and menu commands into controller
 // calls, runs the dialogs, and gives the controller its message boxes, menu,
-// progress box, timers and screen size.
-// It owns the fonts the views draw with. Every action runs inside one error
+// progress box, timers and screen size. Every action runs inside one error
 // handler: the error is logged and shown, and a critical one closes the
 // window (which ends the program).
-class ChessQt : public QWidget, public ChessAbstract {
+class ChessQt : public QWidget, public Platform {
     Q_OBJECT
 public:
     // windowSize: a desktop window of that fixed size; invalid = full screen.
     explicit ChessQt(const QSize& windowSize = QSize());
     ~ChessQt() override;
 
-    // --- Platform operations of the controller
+    ChessController& controller() { return m_controller; }
+
+    // --- Platform
     Rect getClientRect() const override;
     void invalidate(const QRect& rect) override;
     void message(MessageType type, const char* title, const char* text,
@@ -34,12 +36,12 @@ public:
     bool askYesNo(const char* title, const char* text) const override;
     void createMainMenu() override;
     void showMainMenu() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void onPuzzleSolved() override;
     void fullRefresh() override;
-    void startEngineTurn() override;
+    void defer(int delayMs, std::function<void()> call) override;
+    void guard(const std::function<void()>& call) override;
     void showProgress(const std::string& text) override;
-    void moveFromEngine(const Move& move) override;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // A terminate signal closes the window without asking anybody anything;
     // the teardown stores the game.
@@ -70,11 +72,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    using Step = void (ChessAbstract::*)();
-    // Runs an action inside the window's error handler.
-    template <typename Action> void guarded(Action&& action);
+    using Step = std::function<void(ChessController&)>;
     // A controller step run inside the error handler, and a menu entry for it.
-    void runStep(Step step);
+    void runStep(const Step& step);
     void addStep(QMenu* menu, const char* text, Step step);
     void handleKey(QKeyEvent* event);
     // The file chosen below the data folder, "" when none.
@@ -82,14 +82,10 @@ private:
     // Opens a settings dialog; accepted settings are applied.
     template <typename Dialog> void settingsCommand();
 
-    QFont m_headerBoldFont;
-    QFont m_headerFont;
-    QFont m_secondHeaderBoldFont;
-    QFont m_annotationFont;
-    QFont m_historyFont;
-    QFont m_historyBoldFont;
     QMenu* m_menu;
     QLabel* m_progress;
     // Runs while OK is down; its expiry makes the press a hold.
     QTimer* m_okHold;
+    // Last: built when the window's parts are there, gone before them.
+    ChessController m_controller;
 };

@@ -1,6 +1,7 @@
 #include "qt/dialoglists.h"
 
-#include "app/chessabstract.h"
+#include "app/engineturn.h"
+#include "app/screenlayout.h"
 #include "core/transqt.h"
 #include "engine/enginefactory.h"
 
@@ -44,12 +45,12 @@ QStringList to_list(const std::vector<std::string>& texts)
 QStringList engine_levels()
 {
     QStringList list;
-    for (const std::string& text : ChessAbstract::get_levels())
+    for (const std::string& text : EngineTurn::get_levels())
         list << trans(QString::fromUtf8(text.c_str()));
     return list;
 }
 
 QStringList history_sizes()
 {
-    return to_list(ChessAbstract::get_history_sizes());
+    return to_list(ScreenLayout::get_history_sizes());
 }

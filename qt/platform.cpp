@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -31,7 +32,7 @@ bool is_noninteractive()
 
 QMessageBox::StandardButton messageBox(QMessageBox::Icon icon, const QString& title,
                                        const QString& text, QMessageBox::StandardButtons buttons,
-                                       QWidget* parent)
+                                       QWidget* parent, int timeoutMs)
 {
     if (is_noninteractive()) {
         fprintf(stderr, "%s: %s\n", title.toUtf8().constData(), text.toUtf8().constData());
@@ -41,9 +42,19 @@ QMessageBox::StandardButton messageBox(QMessageBox::Icon icon, const QString& ti
     }
     QMessageBox box(icon, title, text, buttons, parent,
                     Qt::WindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint));
+    bool timedOut = false;
+    QTimer timeout;
+    if (timeoutMs > 0) {
+        timeout.setSingleShot(true);
+        QObject::connect(&timeout, &QTimer::timeout, &box, [&box, &timedOut] {
+            timedOut = true;
+            box.done(QMessageBox::NoButton);
+        });
+        timeout.start(timeoutMs);
+    }
     const int chosen = box.exec();
     eink_full_update();
-    return static_cast<QMessageBox::StandardButton>(chosen);
+    return timedOut ? QMessageBox::NoButton : static_cast<QMessageBox::StandardButton>(chosen);
 }
 
 QString readStyleSheet(const QString& fileName)

@@ -8,7 +8,7 @@
 class QPainter;
 
 // Base of the three views (board, move list, game information): a screen
-// rectangle, a paint step and an invalidation step. Views read the document
+// rectangle, a paint step and an invalidation step. Views read the view state
 // and never own it.
 class AbstractView {
 public:

@@ -3,7 +3,7 @@
 #include "chess/piece.h"
 #include "views/abstractboarddisplayer.h"
 #include "views/boardfontfactory.h"
-#include "views/chessdocument.h"
+#include "views/viewstate.h"
 
 #include <QColor>
 #include <QFont>
@@ -21,8 +21,8 @@ int square_color(const Position& position)
 
 } // namespace
 
-ChessBoardView::ChessBoardView(const ChessDocument* document, int margin)
-    : m_document(document), m_margin(margin)
+ChessBoardView::ChessBoardView(const ViewState* state, int margin)
+    : m_state(state), m_margin(margin)
 {
 }
 
@@ -56,7 +56,7 @@ void ChessBoardView::setDisplayer(AbstractBoardDisplayer* displayer)
 
 bool ChessBoardView::isFlipped() const
 {
-    return m_document->isFlipped();
+    return m_state->isFlipped();
 }
 
 QRect ChessBoardView::gridRect() const
@@ -94,7 +94,7 @@ Position ChessBoardView::positionFromXY(int x, int y) const
 
 void ChessBoardView::modifyPositionFromKey(Position& position, int dx, int dy) const
 {
-    if (m_document->hasError() || m_document->isSolvedPuzzle())
+    if (m_state->hasError() || m_state->isSolvedPuzzle())
         return;
     const bool flipped = isFlipped();
     auto step = [flipped](int32_t& value, int delta) {
@@ -112,22 +112,22 @@ void ChessBoardView::modifyPositionFromKey(Position& position, int dx, int dy) c
 
 bool ChessBoardView::inputMarksShown() const
 {
-    return m_document->mode == ChessDocument::BoardMode && !m_document->isOver() &&
-           !m_document->isSolvedPuzzle() && !m_document->hasError();
+    return m_state->mode == ViewState::BoardMode && !m_state->isOver() &&
+           !m_state->isSolvedPuzzle() && !m_state->hasError();
 }
 
 ChessBoardView::Mark ChessBoardView::markNow(const Position& position) const
 {
     if (inputMarksShown()) {
-        if (position == m_document->selection)
+        if (position == m_state->selection)
             return MarkSelection;
-        if (position == m_document->cursor)
+        if (position == m_state->cursor)
             return MarkCursor;
     }
-    const Move& hint = m_document->hint;
+    const Move& hint = m_state->hint;
     if (!hint.isNull() && (position == hint.getFrom() || position == hint.getTo()))
         return MarkHint;
-    if (const PGNMove* node = m_document->currentNode()) {
+    if (const PGNMove* node = m_state->currentNode()) {
         if (position == node->move.getFrom() || position == node->move.getTo())
             return MarkLastMove;
     }
@@ -152,7 +152,7 @@ ChessBoardView::Mark ChessBoardView::markShown(const Position& position) const
 
 void ChessBoardView::sync()
 {
-    const PGNMove* node = m_document->currentNode();
+    const PGNMove* node = m_state->currentNode();
     if (node) {
         m_shownFrom = node->move.getFrom();
         m_shownTo = node->move.getTo();
@@ -162,9 +162,9 @@ void ChessBoardView::sync()
         m_shownTo = Position();
         m_shownBoard = Board();
     }
-    m_shownCursor = m_document->cursor;
-    m_shownSelection = m_document->selection;
-    m_shownHint = m_document->hint;
+    m_shownCursor = m_state->cursor;
+    m_shownSelection = m_state->selection;
+    m_shownHint = m_state->hint;
     m_shownFlipped = isFlipped();
     m_shownInputMarks = inputMarksShown();
 }
@@ -176,7 +176,7 @@ void ChessBoardView::update(RepaintTarget* target)
             // Every square and coordinate moves.
             target->invalidate(viewRect());
         } else {
-            const PGNMove* node = m_document->currentNode();
+            const PGNMove* node = m_state->currentNode();
             const Board now = node ? node->boardAfter() : Board();
             for (int x = 0; x < 8; ++x) {
                 for (int y = 0; y < 8; ++y) {
@@ -194,7 +194,7 @@ void ChessBoardView::update(RepaintTarget* target)
 void ChessBoardView::paint(QPainter* painter, const QRect& region)
 {
     // A paint of the whole view (the window's paint region may be larger)
-    // shows the document as it is now.
+    // shows the view state as it is now.
     if (region.contains(viewRect()))
         sync();
     if (m_cellSize <= 0)
@@ -217,7 +217,7 @@ void ChessBoardView::paint(QPainter* painter, const QRect& region)
         painter->restore();
     }
 
-    const PGNMove* node = m_document->currentNode();
+    const PGNMove* node = m_state->currentNode();
     const Board board = node ? node->boardAfter() : Board();
     for (int x = 0; x < 8; ++x) {
         for (int y = 0; y < 8; ++y) {
@@ -259,7 +259,7 @@ void ChessBoardView::drawCoordinates(QPainter* painter) const
 
 void ChessBoardView::redrawSingleCell(QPainter* painter, const Position& position) const
 {
-    const PGNMove* node = m_document->currentNode();
+    const PGNMove* node = m_state->currentNode();
     redrawSingleCell(painter, position, node ? node->boardAfter() : Board());
 }
 

@@ -5,7 +5,7 @@
 #include "views/abstractview.h"
 
 class AbstractBoardDisplayer;
-class ChessDocument;
+class ViewState;
 class QFont;
 
 // The chess board of the shown position: 64 squares drawn by the board
@@ -18,7 +18,7 @@ public:
     // Width of the coordinate margin, in pixels.
     static constexpr int DefaultMargin = 30;
 
-    explicit ChessBoardView(const ChessDocument* document, int margin = DefaultMargin);
+    explicit ChessBoardView(const ViewState* state, int margin = DefaultMargin);
     ~ChessBoardView() override;
     ChessBoardView(const ChessBoardView&) = delete;
     ChessBoardView& operator=(const ChessBoardView&) = delete;
@@ -42,7 +42,7 @@ public:
 
     void update(RepaintTarget* target) override;
     void paint(QPainter* painter, const QRect& region) override;
-    // Takes the snapshot from the document.
+    // Takes the snapshot from the view state.
     void sync();
 
     // Drawing steps of paint.
@@ -58,9 +58,6 @@ public:
     QRect gridRect() const;
 
     int getCellSize() const { return m_cellSize; }
-    void setCellSize(int cellSize) { m_cellSize = cellSize; }
-    int getMargin() const { return m_margin; }
-    bool getAnnotation() const { return m_annotation; }
     void setAnnotation(bool on) { m_annotation = on; }
     void setAnnotationFont(const QFont* font) { m_annotationFont = font; }
     // The frame around the squares and the one along the view's edge (drawn
@@ -88,7 +85,7 @@ private:
                        const Piece* piece) const;
     void drawCoordinates(QPainter* painter) const;
 
-    const ChessDocument* m_document;
+    const ViewState* m_state;
     // Snapshot of what is on screen.
     Position m_shownFrom;
     Position m_shownTo;

@@ -1,7 +1,7 @@
 #include "views/gameinfoview.h"
 
 #include "core/trans.h"
-#include "views/chessdocument.h"
+#include "views/viewstate.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -61,7 +61,7 @@ void draw_line(QPainter* painter, const QRect& box, const QString& text, Qt::Ali
 
 } // namespace
 
-GameInfoView::GameInfoView(const ChessDocument* document) : m_document(document) {}
+GameInfoView::GameInfoView(const ViewState* state) : m_state(state) {}
 
 void GameInfoView::setRect(const Rect& rect)
 {
@@ -70,24 +70,24 @@ void GameInfoView::setRect(const Rect& rect)
 
 void GameInfoView::update(RepaintTarget* target)
 {
-    const Game& game = m_document->game();
+    const Game& game = m_state->game();
     const int flags = static_cast<int>(game.flags);
     const int result = static_cast<int>(game.result);
     if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId &&
-        m_document->progress == m_shownProgress)
+        m_state->progress == m_shownProgress)
         return;
     if (target)
         target->invalidate(viewRect());
     m_shownFlags = flags;
     m_shownResult = result;
     m_shownGameId = game.id;
-    m_shownProgress = m_document->progress;
+    m_shownProgress = m_state->progress;
 }
 
 void GameInfoView::paint(QPainter* painter, const QRect& region)
 {
     (void)region;
-    const Game& game = m_document->game();
+    const Game& game = m_state->game();
     painter->save();
     if (game.flags & Game::FlagPuzzle)
         drawPuzzleInfo(painter);
@@ -100,14 +100,14 @@ void GameInfoView::paint(QPainter* painter, const QRect& region)
 
 std::string GameInfoView::puzzleText() const
 {
-    const Game& game = m_document->game();
+    const Game& game = m_state->game();
     char number[16];
     std::snprintf(number, sizeof number, "%d. ", game.id);
     std::string text = number;
     text +=
         is_missing(game.event) ? translated("Find the best move") : translated(game.event.c_str());
     // Solved/total under the heading, then in the whole base.
-    const ChessDocument::PuzzleProgress& progress = m_document->progress;
+    const ViewState::PuzzleProgress& progress = m_state->progress;
     if (progress.known) {
         char counts[64];
         if (progress.heading.total != progress.base.total)
@@ -137,11 +137,12 @@ void GameInfoView::drawPuzzleInfo(QPainter* painter) const
 
 void GameInfoView::drawBookInfo(QPainter* painter) const
 {
-    const Game& game = m_document->game();
+    const Game& game = m_state->game();
     std::string text = game.event;
     if (is_missing(text)) {
-        const ChessBase::HeaderItem* header = m_document->database.getHeader(game.id);
-        text = header ? header->text : "?";
+        text = m_state->heading(game.id);
+        if (text.empty())
+            text = "?";
     }
     if (m_namesFont)
         painter->setFont(*m_namesFont);
@@ -151,7 +152,7 @@ void GameInfoView::drawBookInfo(QPainter* painter) const
 
 void GameInfoView::drawGameInfo(QPainter* painter) const
 {
-    const Game& game = m_document->game();
+    const Game& game = m_state->game();
     if (m_resultFont)
         painter->setFont(*m_resultFont);
     const QString result = QLatin1Char('[') +

@@ -2,7 +2,7 @@
 
 #include "core/gameresult.h"
 #include "views/abstractview.h"
-#include "views/chessdocument.h"
+#include "views/viewstate.h"
 
 #include <string>
 
@@ -15,7 +15,7 @@ class QFont;
 // it alone on the e-ink panel.
 class GameInfoView : public AbstractView {
 public:
-    explicit GameInfoView(const ChessDocument* document);
+    explicit GameInfoView(const ViewState* state);
 
     void setRect(const Rect& rect) override;
     void update(RepaintTarget* target) override;
@@ -34,11 +34,11 @@ public:
     void setNamesFont(const QFont* font) { m_namesFont = font; }
 
 private:
-    const ChessDocument* m_document;
+    const ViewState* m_state;
     int m_shownFlags = -1;
     int m_shownResult = -1;
     int m_shownGameId = -1;
-    ChessDocument::PuzzleProgress m_shownProgress;
+    ViewState::PuzzleProgress m_shownProgress;
     const QFont* m_puzzleFont = nullptr;
     const QFont* m_resultFont = nullptr;
     const QFont* m_namesFont = nullptr;

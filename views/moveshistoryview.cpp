@@ -2,7 +2,7 @@
 
 #include "game/pgnelement.h"
 #include "game/pgnmove.h"
-#include "views/chessdocument.h"
+#include "views/viewstate.h"
 
 #include <QBrush>
 #include <QFont>
@@ -51,11 +51,11 @@ ListFonts list_fonts(QPainter* painter, const QFont* textFont, const QFont* move
 
 } // namespace
 
-MovesHistoryView::MovesHistoryView(const ChessDocument* document) : m_document(document) {}
+MovesHistoryView::MovesHistoryView(const ViewState* state) : m_state(state) {}
 
 PGNElement* MovesHistoryView::firstElement() const
 {
-    return m_document->game().root;
+    return m_state->game().root;
 }
 
 void MovesHistoryView::setRect(const Rect& rect)
@@ -156,7 +156,7 @@ void MovesHistoryView::layout(QPainter* painter)
     // The shown page follows the current move after new words were placed,
     // and never stays on a page that no longer exists (another game shown).
     if (placed || m_shownPage >= m_pageCount) {
-        const PGNMove* current = m_document->game().current;
+        const PGNMove* current = m_state->game().current;
         m_shownPage = current && current->page >= 0 ? current->page : 0;
     }
     painter->setFont(textFont);
@@ -176,8 +176,8 @@ void MovesHistoryView::paint(QPainter* painter, const QRect& region)
     const QBrush brush = painter->brush();
     const QPen inversePen(painter->background().color());
     const QBrush inverseBrush(pen.color());
-    const bool historyMode = m_document->mode == ChessDocument::HistoryMode;
-    const PGNElement* current = m_document->game().current;
+    const bool historyMode = m_state->mode == ViewState::HistoryMode;
+    const PGNElement* current = m_state->game().current;
 
     for (const PGNElement* e = root; e; e = e->next) {
         if (e->hidden || e->page > m_shownPage)

@@ -2,7 +2,7 @@
 
 #include "views/abstractview.h"
 
-class ChessDocument;
+class ViewState;
 class PGNElement;
 class PGNMove;
 class QFont;
@@ -13,7 +13,7 @@ class QFont;
 // setRect with another rectangle throws the layout away.
 class MovesHistoryView : public AbstractView {
 public:
-    explicit MovesHistoryView(const ChessDocument* document);
+    explicit MovesHistoryView(const ViewState* state);
 
     // A different rectangle resets the layout; the same one changes nothing.
     void setRect(const Rect& rect) override;
@@ -35,7 +35,6 @@ public:
     // inside, or null.
     PGNMove* findMoveFromXY(int x, int y) const;
 
-    int getInnerMargin() const { return m_innerMargin; }
     int getShownPage() const { return m_shownPage; }
     void setShownPage(int page) { m_shownPage = page; }
     int getPageCount() const { return m_pageCount; }
@@ -46,15 +45,10 @@ public:
     // incremental layout keeps small.
     long getMeasuredWords() const { return m_measuredWords; }
 
-    // Where the stylus last went down in the move list; (-1, -1) = none.
-    // Kept here for the controller's touch handling.
-    int pressedX = -1;
-    int pressedY = -1;
-
 private:
     PGNElement* firstElement() const;
 
-    const ChessDocument* m_document;
+    const ViewState* m_state;
     int m_innerMargin = 10;
     int m_shownPage = -1;
     int m_pageCount = 0;

@@ -32,13 +32,13 @@ protected:
     {
         EngineFactory::instance().init(&env.config());
         chess = std::make_unique<TestChess>(env.config());
-        chess->loadBase(env.file("chess/game.cdb").c_str());
-        chess->setOpponent(slot);
-        chess->newGame(from_fen(fen), 0, slot, White, 0);
+        chess->bases().loadBase(env.file("chess/game.cdb").c_str());
+        chess->engine().setOpponent(slot);
+        chess->session().newGame(from_fen(fen), 0, slot, White, 0);
         chess->paint();
         chess->clearRecords();
     }
-    const Move& hint() const { return chess->getDocument().hint; }
+    const Move& hint() const { return chess->document().hint; }
     int plies() const
     {
         int n = 0;
@@ -60,13 +60,13 @@ TEST_F(Aids, HintMarksItsTwoSquaresNeverPlaysAndGoesWithTheNextMove)
         "engine_07", ("UCI|Hinter|engines/fake_engine.py --answer g1f3 --log " + log).c_str());
     env.config().writeInt("hint_engine", 7);
     start(apptest::SlotFake);
-    chess->hint();
+    chess->controller().hint();
     ASSERT_TRUE(TestChess::waitUntil([&] { return !hint().isNull(); }));
     EXPECT_EQ(hint().getAsString(), "g1f3");
     EXPECT_EQ(chess->current(), chess->game().root);
-    EXPECT_FALSE(chess->isWaitingForEngine());
+    EXPECT_FALSE(chess->engine().isWaitingForEngine());
     // Only the two squares are repainted.
-    const ChessBoardView& board = chess->getBoardView();
+    const ChessBoardView& board = chess->screen().boardView();
     std::vector<QRect> squares = {board.cellRect(Position(6, 0)), board.cellRect(Position(5, 2))};
     std::sort(squares.begin(), squares.end(),
               [](const QRect& a, const QRect& b) { return a.y() < b.y(); });
@@ -90,10 +90,13 @@ TEST_F(Aids, HintForAPositionLeftIsDropped)
         "engine_07", "UCI|Slow hinter|engines/fake_engine.py --answer g1f3 --search-seconds 1");
     env.config().writeInt("hint_engine", 7);
     start(apptest::SlotFake);
-    chess->hint();
+    chess->controller().hint();
     ASSERT_TRUE(chess->enterMove("e2e4"));
     ASSERT_TRUE(TestChess::waitUntil([&] { return plies() == 2; }));
-    TestChess::spin(1500);
+    // Past the time the hinter takes, nothing has come of it.
+    EXPECT_FALSE(TestChess::waitUntil(
+        [&] { return !hint().isNull() || env.logCount("Hint") > 1 || !chess->messages.empty(); },
+        1500));
     EXPECT_TRUE(hint().isNull());
     EXPECT_EQ(env.logCount("Hint: "), 0);
     EXPECT_TRUE(chess->messages.empty());
@@ -104,26 +107,26 @@ TEST_F(Aids, TakeBackDiscardsThePendingAnswerAndRemovesBothMoves)
     env.config().writeString("engine_07", "UCI|Slow|engines/fake_engine.py --search-seconds 2");
     start(7);
     ASSERT_TRUE(chess->enterMove("e2e4"));
-    ASSERT_TRUE(TestChess::waitUntil([&] { return chess->isWaitingForEngine(); }));
-    chess->takeBack();
-    EXPECT_FALSE(chess->isWaitingForEngine());
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess->engine().isWaitingForEngine(); }));
+    chess->session().takeBack();
+    EXPECT_FALSE(chess->engine().isWaitingForEngine());
     EXPECT_EQ(chess->current(), chess->game().root);
     EXPECT_EQ(plies(), 0);
-    TestChess::spin(2500);
-    EXPECT_EQ(plies(), 0);
+    // The answer the slow engine owed never comes.
+    EXPECT_FALSE(TestChess::waitUntil([&] { return plies() != 0; }, 2500));
 
     // A fresh engine answers the next move; both moves go back, and the
     // stored game has neither of them.
     ASSERT_TRUE(chess->enterMove("d2d4"));
     ASSERT_TRUE(TestChess::waitUntil([&] { return plies() == 2; }));
-    chess->takeBack();
+    chess->session().takeBack();
     EXPECT_EQ(plies(), 0);
     ASSERT_TRUE(chess->enterMove("c2c4"));
-    ASSERT_TRUE(TestChess::waitUntil([&] { return chess->isWaitingForEngine(); }));
-    chess->takeBack();
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess->engine().isWaitingForEngine(); }));
+    chess->session().takeBack();
     EXPECT_TRUE(chess->messages.empty());
     ASSERT_TRUE(chess->enterMove("g1f3"));
-    ASSERT_TRUE(chess->storeGame());
+    ASSERT_TRUE(chess->bases().storeGame());
     EXPECT_EQ(chess->game().moveText, "1.Nf3 $500 *");
 }
 
@@ -132,18 +135,18 @@ TEST_F(Aids, TakeBackBetweenTwoPeopleIsOneMoveAndNeverInAPuzzle)
     start(apptest::SlotHuman);
     for (const char* move : {"e2e4", "e7e5", "g1f3"})
         ASSERT_TRUE(chess->enterMove(move));
-    chess->takeBack();
+    chess->session().takeBack();
     EXPECT_EQ(chess->lineToCurrent(), (std::vector<std::string>{"e2e4", "e7e5"}));
     EXPECT_EQ(plies(), 2);
     // Inside the line only the position goes back.
     chess->game().prevPosition();
-    chess->takeBack();
+    chess->session().takeBack();
     EXPECT_EQ(chess->current(), chess->game().root);
     EXPECT_EQ(plies(), 2);
 
     chess->game().lastPosition();
     chess->game().flags |= Game::FlagPuzzle;
-    chess->takeBack();
+    chess->session().takeBack();
     EXPECT_EQ(plies(), 2);
     EXPECT_EQ(chess->lineToCurrent().size(), 2u);
 }
@@ -154,7 +157,7 @@ TEST_F(Aids, StockfishHintsTheMate)
         GTEST_SKIP() << "stockfish is not installed";
     // No hint_engine: the first UCI entry, Stockfish.
     start(apptest::SlotFake, "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
-    chess->hint();
+    chess->controller().hint();
     ASSERT_TRUE(TestChess::waitUntil([&] { return !hint().isNull() || !chess->messages.empty(); }));
     EXPECT_EQ(hint().getAsString(), "d1d8");
     EXPECT_EQ(plies(), 0);

@@ -100,43 +100,53 @@ bool Environment::haveEngine(const char* name)
 // ---------------------------------------------------------------------------
 
 TestChess::TestChess(ConfigFileAbstract& config, const Rect& clientRect)
-    : ChessAbstract(config), client(clientRect)
+    : client(clientRect), m_controller(config, *this)
 {
-    const auto font = [](int size, bool bold) {
-        QFont f(QStringLiteral("DejaVu Sans"));
-        f.setPixelSize(size);
-        if (bold)
-            f.setWeight(QFont::Bold);
-        return f;
-    };
-    m_headerFont = font(27, false);
-    m_headerBoldFont = font(27, true);
-    m_annotationFont = font(20, false);
-    m_historyFont = font(25, false);
-    m_historyBoldFont = font(25, true);
-    getInfoView().setPuzzleFont(&m_headerBoldFont);
-    getInfoView().setResultFont(&m_headerFont);
-    getInfoView().setNamesFont(&m_headerBoldFont);
-    getBoardView().setAnnotationFont(&m_annotationFont);
-    getHistoryView().setTextFont(&m_historyFont);
-    getHistoryView().setMoveFont(&m_historyBoldFont);
-    layout(client);
+    m_controller.screen().layout(client);
 }
 
 TestChess::~TestChess() = default;
 
-void TestChess::startEngineTurn()
+void TestChess::defer(int delayMs, std::function<void()> call)
 {
-    // Like the main window: the engine's turn starts once control is back
-    // in the event loop; its errors are reported, never thrown through Qt.
-    QTimer::singleShot(0, &m_timerContext, [this] {
-        ++engineTurns;
-        try {
-            playEngineMove();
-        } catch (const std::exception& e) {
-            turnErrors.push_back(e.what());
-        }
+    deferred.push_back(delayMs);
+    if (delayMs > 0) {
+        m_timed.push_back(std::move(call));
+        return;
+    }
+    // Like the main window: the call runs once control is back in the event
+    // loop; its errors are reported, never thrown through Qt.
+    QTimer::singleShot(0, &m_timerContext, [this, call = std::move(call)] {
+        ++deferredRun;
+        run(call);
     });
+}
+
+void TestChess::run(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const std::exception& e) {
+        turnErrors.push_back(e.what());
+    }
+}
+
+void TestChess::runTimed()
+{
+    std::vector<std::function<void()>> due;
+    due.swap(m_timed);
+    for (const auto& call : due)
+        run(call);
+}
+
+int TestChess::deferredBy(int delayMs) const
+{
+    return static_cast<int>(std::count(deferred.begin(), deferred.end(), delayMs));
+}
+
+bool TestChess::settle()
+{
+    return waitUntil([this] { return deferredRun == deferredBy(0); });
 }
 
 void TestChess::message(MessageType type, const char* title, const char* text, int) const
@@ -155,20 +165,20 @@ void TestChess::paint()
     QImage image(std::max(1, client.width), std::max(1, client.height), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    ChessAbstract::paint(painter, image.rect());
+    m_controller.screen().paint(painter, image.rect());
 }
 
 void TestChess::moveCursorTo(const Position& target)
 {
-    const bool flipped = getDocument().isFlipped();
-    for (int guard = 0; guard < 32 && getDocument().cursor != target; ++guard) {
-        const Position& cursor = getDocument().cursor;
+    const bool flipped = document().isFlipped();
+    for (int guard = 0; guard < 32 && document().cursor != target; ++guard) {
+        const Position& cursor = document().cursor;
         if (cursor.x != target.x) {
             const bool right = (target.x > cursor.x) != flipped;
-            right ? keyRight() : keyLeft();
+            right ? input().keyRight() : input().keyLeft();
         } else {
             const bool up = (target.y > cursor.y) != flipped;
-            up ? keyUp() : keyDown();
+            up ? input().keyUp() : input().keyDown();
         }
     }
 }
@@ -180,20 +190,15 @@ bool TestChess::enterMove(const std::string& text)
         return false;
     const PGNMove* before = current();
     moveCursorTo(move.getFrom());
-    keyOkReleased();
+    input().keyOkReleased();
     moveCursorTo(move.getTo());
-    keyOkReleased();
+    input().keyOkReleased();
     return current() != before;
 }
 
 bool TestChess::waitUntil(const std::function<bool()>& condition, int milliseconds)
 {
     return testsupport::waitUntil(condition, milliseconds);
-}
-
-void TestChess::spin(int milliseconds)
-{
-    testsupport::spin(milliseconds);
 }
 
 std::vector<std::string> TestChess::lineToCurrent() const

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/chessabstract.h"
+#include "app/chesscontroller.h"
+#include "app/platform.h"
 #include "core/configfileabstract.h"
 #include "core/log.h"
 #include "tests/support/test_support.h"
 
-#include <QFont>
 #include <QObject>
 #include <QRect>
 
@@ -70,10 +70,10 @@ private:
 };
 
 // The controller on a test platform: it records the platform calls
-// (messages, repaints, menu, refreshes), plays the engine's turn from a
-// zero-delay timer like the main window, and paints into an image so that the
-// move list is laid out.
-class TestChess : public ChessAbstract {
+// (messages, repaints, menu, refreshes, deferred calls), runs a deferred call
+// from a timer like the main window, and paints into an image so that the
+// move list is laid out. The parts are reached through their accessors.
+class TestChess : public Platform {
 public:
     struct Message {
         int type;
@@ -93,10 +93,30 @@ public:
     bool askYesNo(const char* title, const char* text) const override;
     void createMainMenu() override { ++menuBuilt; }
     void showMainMenu() override { ++menuShown; }
-    void onPuzzleSolved() override { ++puzzlesSolved; }
     void fullRefresh() override { ++fullRefreshes; }
-    void startEngineTurn() override;
+    // Recorded in `deferred`. A call without delay runs from a zero-delay
+    // timer like the main window's, its errors kept in `turnErrors` (the
+    // main window shows them); one with a delay waits for runTimed (a fake
+    // clock).
+    void defer(int delayMs, std::function<void()> call) override;
+    // Runs the calls deferred with a delay so far.
+    void runTimed();
+    // How many calls were deferred by delayMs.
+    int deferredBy(int delayMs) const;
+    // Waits until every call deferred without delay has run.
+    bool settle();
     void showProgress(const std::string& text) override { progress.push_back(text); }
+
+    ChessController& controller() { return m_controller; }
+    ChessDocument& document() { return m_controller.document(); }
+    const ChessDocument& document() const { return m_controller.document(); }
+    GameSession& session() { return m_controller.session(); }
+    EngineTurn& engine() { return m_controller.engine(); }
+    const EngineTurn& engine() const { return m_controller.engine(); }
+    PuzzleTrainer& puzzles() { return m_controller.puzzles(); }
+    BaseBrowser& bases() { return m_controller.bases(); }
+    InputRouter& input() { return m_controller.input(); }
+    ScreenLayout& screen() { return m_controller.screen(); }
 
     // Lays the views out for the client rectangle and paints them into an
     // image (the move list is laid out by painting).
@@ -108,13 +128,11 @@ public:
     bool enterMove(const std::string& coordinates);
     // Runs the event loop until the condition holds; false on time-out.
     static bool waitUntil(const std::function<bool()>& condition, int milliseconds = 15000);
-    // Runs the event loop for a while.
-    static void spin(int milliseconds);
 
     // Moves of the line that leads to the current position, in coordinates.
     std::vector<std::string> lineToCurrent() const;
-    const PGNMove* current() const { return getDocument().currentNode(); }
-    Game& game() { return getDocument().game(); }
+    const PGNMove* current() const { return document().currentNode(); }
+    Game& game() { return document().game(); }
     // The end-of-game texts shown so far.
     std::vector<std::string> gameTexts() const;
     // Whether a repaint of the whole client area was asked for.
@@ -130,19 +148,19 @@ public:
     std::vector<std::string> progress;
     int menuBuilt = 0;
     int menuShown = 0;
-    int puzzlesSolved = 0;
     int fullRefreshes = 0;
-    int engineTurns = 0;
-    // Errors of engine turns started from the timer (the main window shows them).
+    // The delays of the calls deferred so far.
+    std::vector<int> deferred;
+    // Calls deferred without delay that have run.
+    int deferredRun = 0;
     std::vector<std::string> turnErrors;
 
 private:
+    void run(const std::function<void()>& call);
+
     QObject m_timerContext;
-    QFont m_headerFont;
-    QFont m_headerBoldFont;
-    QFont m_annotationFont;
-    QFont m_historyFont;
-    QFont m_historyBoldFont;
+    std::vector<std::function<void()>> m_timed;
+    ChessController m_controller;
 };
 
 // Coordinates of a move ("e2e4", "e7e8q").

@@ -18,14 +18,14 @@ namespace {
 // The controller as the program starts it: the last base, else the default.
 void open_at_start(TestChess& chess)
 {
-    chess.openBaseOrRestore(chess.defaultBasePath(), std::string());
-    chess.onSelectGame();
+    chess.bases().openBaseOrRestore(chess.bases().defaultBasePath(), std::string());
+    chess.controller().onSelectGame();
 }
 
 bool shows_error(const TestChess& chess)
 {
     for (const TestChess::Message& m : chess.messages)
-        if (m.type == ChessAbstract::MessageError)
+        if (m.type == Platform::MessageError)
             return true;
     return false;
 }
@@ -37,14 +37,14 @@ TEST(BaseCommands, FailedOpenOrImportKeepsTheBaseOpenBefore)
     Environment env;
     TestChess chess(env.config());
     open_at_start(chess);
-    const ChessDocument& document = chess.getDocument();
+    const ChessDocument& document = chess.document();
     const std::string good = env.file("chess/game.cdb");
     ASSERT_EQ(document.database.path(), good);
 
     // Not a game base: the error is shown, the old base is open again.
     const std::string junk = env.file("chess/junk.cdb");
     testsupport::writeFile(junk, std::string(4096, 'x'));
-    chess.openBase(junk);
+    chess.bases().openBase(junk);
     EXPECT_TRUE(shows_error(chess));
     EXPECT_EQ(document.database.path(), good);
     ASSERT_NE(document.game().current, nullptr);
@@ -57,7 +57,7 @@ TEST(BaseCommands, FailedOpenOrImportKeepsTheBaseOpenBefore)
     const std::string pgn = env.file("chess/blocked.pgn");
     testsupport::writeFile(pgn, "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 *\n");
     QDir().mkpath(QString::fromStdString(env.file("chess/blocked.cdb/inside")));
-    chess.importPgn(pgn);
+    chess.bases().importPgn(pgn);
     EXPECT_TRUE(shows_error(chess));
     EXPECT_EQ(document.database.path(), good);
     ASSERT_NE(document.game().current, nullptr);
@@ -79,9 +79,9 @@ TEST(BaseCommands, ImportOverTheOpenBaseReplacesIt)
 
     testsupport::writeFile(book + ".pgn", "[White \"X\"]\n[Black \"Y\"]\n\n1. d4 d5 *\n\n"
                                           "[White \"Z\"]\n[Black \"W\"]\n\n1. c4 c5 *\n");
-    chess.importPgn(book + ".pgn");
-    EXPECT_EQ(chess.getDocument().database.path(), book + ".cdb");
+    chess.bases().importPgn(book + ".pgn");
+    EXPECT_EQ(chess.document().database.path(), book + ".cdb");
     EXPECT_EQ(chess.game().white, "X");
-    EXPECT_EQ(chess.getDocument().database.getLastRowID(), 2);
+    EXPECT_EQ(chess.document().database.getLastRowID(), 2);
     EXPECT_FALSE(shows_error(chess));
 }

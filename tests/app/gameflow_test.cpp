@@ -30,9 +30,9 @@ Board classic()
 // the engine (or human) of that catalogue slot.
 void start_as_white(TestChess& chess, Environment& env, int slot)
 {
-    chess.loadBase(env.file("chess/game.cdb").c_str());
-    chess.setOpponent(slot);
-    chess.newGame(classic(), 0, slot, White, 0);
+    chess.bases().loadBase(env.file("chess/game.cdb").c_str());
+    chess.engine().setOpponent(slot);
+    chess.session().newGame(classic(), 0, slot, White, 0);
 }
 
 // Waits until the engine has answered (White to move again) or failed.
@@ -56,35 +56,35 @@ TEST(GameFlow, WholeGameAgainstStockfishReopensWhereItStopped)
     GameResult result = ResultInProgress;
     {
         TestChess chess(env.config());
-        chess.loadBase(base.c_str());
-        chess.onSelectGame();
-        chess.setOpponent(apptest::SlotStockfish);
-        chess.setLevel(0);
-        chess.newGame(classic(), 0, apptest::SlotStockfish, White, 0);
+        chess.bases().loadBase(base.c_str());
+        chess.controller().onSelectGame();
+        chess.engine().setOpponent(apptest::SlotStockfish);
+        chess.engine().setLevel(0);
+        chess.session().newGame(classic(), 0, apptest::SlotStockfish, White, 0);
         EXPECT_EQ(chess.game().white, "Human");
         EXPECT_EQ(chess.game().black, "Stockfish");
         EXPECT_EQ(chess.game().event, "inkmate match");
 
         std::mt19937 random(20240611);
         int moves = 0;
-        for (; moves < 40 && !chess.getDocument().isOver(); ++moves) {
+        for (; moves < 40 && !chess.document().isOver(); ++moves) {
             const Board position = chess.current()->boardAfter();
             Moves legal;
             position.generateMoves(White, &legal);
             ASSERT_FALSE(legal.empty());
             const Move choice = legal[random() % legal.size()];
             ASSERT_TRUE(chess.enterMove(choice.getAsString())) << choice.getAsString();
-            if (chess.getDocument().isOver())
+            if (chess.document().isOver())
                 break;
             ASSERT_TRUE(wait_for_reply(chess)) << "no answer after " << choice.getAsString();
             ASSERT_TRUE(chess.turnErrors.empty()) << chess.turnErrors[0];
-            ASSERT_TRUE(chess.messages.empty() || chess.getDocument().isOver())
+            ASSERT_TRUE(chess.messages.empty() || chess.document().isOver())
                 << chess.messages[0].text;
         }
         EXPECT_GT(moves, 0);
         // The engine was created once and answered at level 0 (depth 1).
-        ASSERT_NE(chess.getEngine(), nullptr);
-        EXPECT_EQ(chess.getEngine()->getLevel(), 0);
+        ASSERT_NE(chess.engine().getEngine(), nullptr);
+        EXPECT_EQ(chess.engine().getEngine()->getLevel(), 0);
         EXPECT_EQ(env.logCount("Engine: Stockfish has been created"), 1);
         EXPECT_GE(env.logCount("White: fen=["), moves);
         played = chess.lineToCurrent();
@@ -93,17 +93,17 @@ TEST(GameFlow, WholeGameAgainstStockfishReopensWhereItStopped)
             << played.size() << " plies after " << moves << " user moves";
         std::printf("[          ] %zu plies, %s\n", played.size(),
                     chess.gameTexts().empty() ? "in progress" : chess.gameTexts()[0].c_str());
-        if (chess.getDocument().isOver()) {
+        if (chess.document().isOver()) {
             ASSERT_EQ(chess.gameTexts().size(), 1u);
             EXPECT_EQ(chess.messages.back().title, "Game");
             result = chess.current()->result;
             EXPECT_EQ(chess.game().result, result);
         }
-        chess.saveBase(base.c_str());
+        chess.bases().closeBase();
     }
     TestChess again(env.config());
-    again.loadBase(base.c_str());
-    again.onSelectGame();
+    again.bases().loadBase(base.c_str());
+    again.controller().onSelectGame();
     EXPECT_EQ(again.lineToCurrent(), played);
     EXPECT_EQ(again.current()->findNextMove(), nullptr);
     EXPECT_EQ(again.game().result, result);
@@ -116,13 +116,13 @@ TEST(GameFlow, EngineAsWhiteIsAskedAtOnceFromTheStart)
         GTEST_SKIP() << "stockfish is not installed";
     Environment env;
     TestChess chess(env.config());
-    chess.loadBase(env.file("chess/game.cdb").c_str());
-    chess.setOpponent(apptest::SlotStockfish);
-    chess.newGame(classic(), apptest::SlotStockfish, 0, Black, 0);
-    EXPECT_TRUE(chess.getDocument().isFlipped());
+    chess.bases().loadBase(env.file("chess/game.cdb").c_str());
+    chess.engine().setOpponent(apptest::SlotStockfish);
+    chess.session().newGame(classic(), apptest::SlotStockfish, 0, Black, 0);
+    EXPECT_TRUE(chess.document().isFlipped());
     EXPECT_EQ(chess.game().white, "Stockfish");
     EXPECT_EQ(chess.game().black, "Human");
-    EXPECT_TRUE(chess.isWaitingForEngine());
+    EXPECT_TRUE(chess.engine().isWaitingForEngine());
     ASSERT_TRUE(wait_for_reply(chess, Black));
     EXPECT_TRUE(chess.turnErrors.empty());
     EXPECT_EQ(chess.current()->parent, chess.game().root);
@@ -140,21 +140,21 @@ TEST(GameFlow, ChangedOpponentTakesOverAtTheNextEngineTurn)
     ASSERT_TRUE(wait_for_reply(chess));
     ASSERT_TRUE(chess.messages.empty());
 
-    chess.setOpponent(apptest::SlotHoichess);
+    chess.engine().setOpponent(apptest::SlotHoichess);
     ASSERT_TRUE(chess.enterMove("g1f3"));
     ASSERT_TRUE(wait_for_reply(chess));
     EXPECT_TRUE(chess.messages.empty());
     EXPECT_TRUE(chess.turnErrors.empty());
     EXPECT_EQ(chess.game().blackPlayer, apptest::SlotHoichess);
-    ASSERT_NE(chess.getEngine(), nullptr);
-    EXPECT_EQ(chess.getEngine()->getName(), "HoiChess");
+    ASSERT_NE(chess.engine().getEngine(), nullptr);
+    EXPECT_EQ(chess.engine().getEngine()->getName(), "HoiChess");
     EXPECT_EQ(env.logCount("Engine: Stockfish has been destroyed"), 1);
     EXPECT_EQ(env.logCount("Set Opponent: 2 (HoiChess)"), 1);
     EXPECT_EQ(chess.lineToCurrent().size(), 4u);
 
     // Back to a human opponent: the engine stops at once.
-    chess.setOpponent(0);
-    EXPECT_EQ(chess.getEngine(), nullptr);
+    chess.engine().setOpponent(0);
+    EXPECT_EQ(chess.engine().getEngine(), nullptr);
     EXPECT_EQ(env.logCount("Engine: HoiChess has been destroyed"), 1);
 }
 
@@ -166,13 +166,13 @@ TEST(GameFlow, EngineChosenDuringAGameOfTwoHumansPlaysTheSideToMove)
     TestChess chess(env.config());
     start_as_white(chess, env, 0);
     ASSERT_TRUE(chess.enterMove("e2e4"));
-    TestChess::spin(20);
-    EXPECT_EQ(chess.getEngine(), nullptr);
+    ASSERT_TRUE(chess.settle());
+    EXPECT_EQ(chess.engine().getEngine(), nullptr);
     ASSERT_TRUE(chess.enterMove("e7e5"));
-    TestChess::spin(20);
-    EXPECT_EQ(chess.getEngine(), nullptr);
+    ASSERT_TRUE(chess.settle());
+    EXPECT_EQ(chess.engine().getEngine(), nullptr);
 
-    chess.setOpponent(apptest::SlotStockfish);
+    chess.engine().setOpponent(apptest::SlotStockfish);
     ASSERT_TRUE(chess.enterMove("g1f3"));
     ASSERT_TRUE(wait_for_reply(chess));
     EXPECT_EQ(chess.game().blackPlayer, apptest::SlotStockfish);
@@ -187,20 +187,20 @@ TEST(GameFlow, StoppedEngineIsReportedAndReplacedByAFreshProcess)
     start_as_white(chess, env, apptest::SlotFakeDying);
     ASSERT_TRUE(chess.enterMove("e2e4"));
     ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }));
-    EXPECT_EQ(chess.messages[0].type, ChessAbstract::MessageWarning);
+    EXPECT_EQ(chess.messages[0].type, Platform::MessageWarning);
     EXPECT_EQ(chess.messages[0].title, "Engine");
     EXPECT_EQ(chess.messages[0].text, "The engine Fake dying has stopped.");
-    EXPECT_EQ(chess.getEngine(), nullptr);
-    EXPECT_FALSE(chess.isWaitingForEngine());
+    EXPECT_EQ(chess.engine().getEngine(), nullptr);
+    EXPECT_FALSE(chess.engine().isWaitingForEngine());
     EXPECT_TRUE(chess.turnErrors.empty());
     EXPECT_EQ(chess.lineToCurrent(), std::vector<std::string>{"e2e4"});
 
     // OK asks the engine again; a new process is started (and dies too).
     chess.messages.clear();
-    chess.keyOkReleased();
+    chess.input().keyOkReleased();
     ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }));
     EXPECT_EQ(env.logCount("Engine: Fake dying has been created"), 2);
-    EXPECT_EQ(chess.getDocument().selection, Position());
+    EXPECT_EQ(chess.document().selection, Position());
 }
 
 // A resigning, a silent and a moveless engine each end the wait with a
@@ -215,14 +215,14 @@ TEST(GameFlow, ResigningSilentAndMovelessEnginesEndTheWait)
     env.config().writeInt("engine.timeout", 1);
     EngineFactory::instance().init(&env.config());
     TestChess chess(env.config());
-    chess.loadBase(env.file("chess/game.cdb").c_str());
+    chess.bases().loadBase(env.file("chess/game.cdb").c_str());
     const auto play = [&](int slot) {
         chess.messages.clear();
-        chess.setOpponent(slot);
-        chess.newGame(classic(), 0, slot, White, 0);
+        chess.engine().setOpponent(slot);
+        chess.session().newGame(classic(), 0, slot, White, 0);
         EXPECT_TRUE(chess.enterMove("e2e4"));
         EXPECT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }, 5000)) << slot;
-        EXPECT_FALSE(chess.isWaitingForEngine()) << slot;
+        EXPECT_FALSE(chess.engine().isWaitingForEngine()) << slot;
         return chess.messages.empty() ? std::string() : chess.messages[0].text;
     };
     // "0-1" from the engine playing Black names White the loser: it is
@@ -230,22 +230,22 @@ TEST(GameFlow, ResigningSilentAndMovelessEnginesEndTheWait)
     EXPECT_EQ(play(7), "The engine Quitter claims the win.");
     EXPECT_EQ(chess.game().result, ResultBlackWins);
     // The game is over: OK does not ask the engine again.
-    chess.keyOkReleased();
-    TestChess::spin(100);
-    EXPECT_FALSE(chess.isWaitingForEngine());
+    chess.input().keyOkReleased();
+    ASSERT_TRUE(chess.settle());
+    EXPECT_FALSE(chess.engine().isWaitingForEngine());
     EXPECT_EQ(env.logCount("Engine: Quitter has been created"), 1);
 
     EXPECT_EQ(play(9), "The engine Stuck has no move.");
     EXPECT_EQ(chess.game().result, ResultInProgress);
 
     EXPECT_EQ(play(8), "The engine Mute did not answer in time.");
-    EXPECT_EQ(chess.getEngine(), nullptr);
+    EXPECT_EQ(chess.engine().getEngine(), nullptr);
     // OK on the board asks a fresh process.
     chess.messages.clear();
-    chess.keyOkReleased();
+    chess.input().keyOkReleased();
     EXPECT_TRUE(
         TestChess::waitUntil([&] { return env.logCount("Engine: Mute has been created") == 2; }));
-    EXPECT_TRUE(chess.isWaitingForEngine());
+    EXPECT_TRUE(chess.engine().isWaitingForEngine());
 }
 
 TEST(GameFlow, IllegalEngineMoveIsRefusedWithoutEndingTheProgram)
@@ -255,13 +255,13 @@ TEST(GameFlow, IllegalEngineMoveIsRefusedWithoutEndingTheProgram)
     start_as_white(chess, env, apptest::SlotFakeWrong);
     ASSERT_TRUE(chess.enterMove("e2e4"));
     ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.messages.empty(); }));
-    EXPECT_EQ(chess.messages[0].type, ChessAbstract::MessageError);
+    EXPECT_EQ(chess.messages[0].type, Platform::MessageError);
     EXPECT_EQ(chess.messages[0].text, "Engine error: invalid move");
-    EXPECT_EQ(chess.getEngine(), nullptr);
+    EXPECT_EQ(chess.engine().getEngine(), nullptr);
     EXPECT_EQ(chess.lineToCurrent(), std::vector<std::string>{"e2e4"});
     EXPECT_TRUE(chess.turnErrors.empty());
     // The user may go on; the next engine turn starts a new process.
-    chess.keyOkReleased();
+    chess.input().keyOkReleased();
     ASSERT_TRUE(TestChess::waitUntil([&] { return chess.messages.size() >= 2; }));
     EXPECT_EQ(env.logCount("Engine: Fake wrong has been created"), 2);
 }
@@ -273,15 +273,15 @@ TEST(GameFlow, AnswerForAPositionTheUserHasLeftIsIgnored)
     start_as_white(chess, env, apptest::SlotFake);
     chess.paint();
     Move e4(4, 1, 4, 3);
-    ASSERT_TRUE(chess.playMove(e4));
-    chess.completeAction(false);
-    chess.playEngineMove();
-    ASSERT_TRUE(chess.isWaitingForEngine());
+    ASSERT_TRUE(chess.session().playMove(e4));
+    chess.controller().completeAction(false);
+    chess.engine().playEngineMove();
+    ASSERT_TRUE(chess.engine().isWaitingForEngine());
     // Before the answer arrives the user steps back to the start.
-    chess.setMode(ChessDocument::HistoryMode);
-    chess.keyLeft();
+    chess.controller().setMode(ViewState::HistoryMode);
+    chess.input().keyLeft();
     ASSERT_EQ(chess.current(), chess.game().root);
-    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.isWaitingForEngine(); }));
+    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.engine().isWaitingForEngine(); }));
     EXPECT_EQ(chess.current(), chess.game().root);
     const PGNMove* e4node = chess.game().root->findNextMove();
     ASSERT_NE(e4node, nullptr);
@@ -290,9 +290,9 @@ TEST(GameFlow, AnswerForAPositionTheUserHasLeftIsIgnored)
     EXPECT_TRUE(chess.messages.empty());
 
     // Back at the position and on the board, the engine is asked again.
-    chess.keyRight();
-    chess.continueGame();
-    EXPECT_TRUE(chess.isWaitingForEngine());
+    chess.input().keyRight();
+    chess.controller().continueGame();
+    EXPECT_TRUE(chess.engine().isWaitingForEngine());
     ASSERT_TRUE(TestChess::waitUntil([&] { return chess.current()->colorToMove() == White; }));
     EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "e7e5"}));
 }
@@ -306,23 +306,23 @@ TEST(GameFlow, EnginesSideIsNotPlayableWhileItThinks)
     start_as_white(chess, env, apptest::SlotFake);
     chess.paint();
     ASSERT_TRUE(chess.enterMove("e2e4"));
-    ASSERT_TRUE(TestChess::waitUntil([&] { return chess.isWaitingForEngine(); }));
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess.engine().isWaitingForEngine(); }));
     EXPECT_FALSE(chess.enterMove("e7e5"));
-    EXPECT_FALSE(chess.getDocument().selection.isValid());
-    const Rect board = chess.getBoardView().getRect();
-    chess.onPointerDown(board.left + board.width / 2 + 5, board.top + board.height / 8 + 5);
-    EXPECT_FALSE(chess.getDocument().selection.isValid());
+    EXPECT_FALSE(chess.document().selection.isValid());
+    const Rect board = chess.screen().boardView().getRect();
+    chess.input().onPointerDown(board.left + board.width / 2 + 5, board.top + board.height / 8 + 5);
+    EXPECT_FALSE(chess.document().selection.isValid());
     EXPECT_EQ(chess.lineToCurrent(), std::vector<std::string>{"e2e4"});
 
-    chess.showHistory();
-    chess.keyLeft();
+    chess.controller().showHistory();
+    chess.input().keyLeft();
     ASSERT_EQ(chess.current(), chess.game().root);
-    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.isWaitingForEngine(); }));
-    chess.keyRight();
-    chess.onPointerDown(board.left + 5, board.top + board.height - 5);
-    chess.onPointerUp(board.left + 5, board.top + board.height - 5);
-    EXPECT_EQ(chess.getMode(), ChessDocument::BoardMode);
-    EXPECT_TRUE(chess.isWaitingForEngine());
+    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.engine().isWaitingForEngine(); }));
+    chess.input().keyRight();
+    chess.input().onPointerDown(board.left + 5, board.top + board.height - 5);
+    chess.input().onPointerUp(board.left + 5, board.top + board.height - 5);
+    EXPECT_EQ(chess.document().mode, ViewState::BoardMode);
+    EXPECT_TRUE(chess.engine().isWaitingForEngine());
     ASSERT_TRUE(wait_for_reply(chess));
     EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "e7e5"}));
     EXPECT_EQ(chess.game().whitePlayer, 0);
@@ -335,10 +335,10 @@ TEST(GameFlow, HumanEntryAtAnEngineSlotAsksNobody)
     TestChess chess(env.config());
     start_as_white(chess, env, apptest::SlotNamedHuman);
     ASSERT_TRUE(chess.enterMove("e2e4"));
-    TestChess::spin(30);
-    EXPECT_EQ(chess.engineTurns, 1);
+    ASSERT_TRUE(chess.settle());
+    EXPECT_EQ(chess.deferredRun, 1);
     EXPECT_TRUE(chess.turnErrors.empty());
-    EXPECT_EQ(chess.getEngine(), nullptr);
+    EXPECT_EQ(chess.engine().getEngine(), nullptr);
     ASSERT_TRUE(chess.enterMove("e7e5"));
 }
 
@@ -351,11 +351,11 @@ TEST(GameFlow, RecordedContinuationIsReplayedWithoutEngine)
     game.addMove(Move(4, 1, 4, 3));
     game.addMove(Move(2, 6, 2, 4));
     game.firstPosition();
-    chess.onSelectGame();
+    chess.controller().onSelectGame();
     ASSERT_TRUE(chess.enterMove("e2e4"));
-    ASSERT_TRUE(TestChess::waitUntil([&] { return chess.engineTurns == 1; }));
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess.deferredRun == 1; }));
     EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "c7c5"}));
-    EXPECT_EQ(chess.getEngine(), nullptr);
+    EXPECT_EQ(chess.engine().getEngine(), nullptr);
     EXPECT_TRUE(chess.messages.empty());
 }
 
@@ -365,23 +365,23 @@ TEST(GameFlow, AnswerArrivingAfterAnotherGameWasOpenedIsIgnored)
     const std::string base = env.file("chess/classics.cdb");
     ChessBase::importPgn(base, testsupport::sourcePath("assets/chess/classics.pgn"));
     TestChess chess(env.config());
-    chess.loadBase(base.c_str());
-    chess.onSelectGame();
-    chess.setOpponent(apptest::SlotFake);
-    chess.newGame(classic(), 0, apptest::SlotFake, White, 0);
+    chess.bases().loadBase(base.c_str());
+    chess.controller().onSelectGame();
+    chess.engine().setOpponent(apptest::SlotFake);
+    chess.session().newGame(classic(), 0, apptest::SlotFake, White, 0);
     Move e4(4, 1, 4, 3);
-    ASSERT_TRUE(chess.playMove(e4));
-    chess.playEngineMove();
-    ASSERT_TRUE(chess.isWaitingForEngine());
+    ASSERT_TRUE(chess.session().playMove(e4));
+    chess.engine().playEngineMove();
+    ASSERT_TRUE(chess.engine().isWaitingForEngine());
     // Another game, shown at the very position the engine was asked about.
-    chess.firstGame();
+    chess.bases().firstGame();
     ASSERT_EQ(chess.game().id, 1);
     chess.game().current = chess.game().root->findNextMove();
-    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.isWaitingForEngine(); }));
+    ASSERT_TRUE(TestChess::waitUntil([&] { return !chess.engine().isWaitingForEngine(); }));
     EXPECT_EQ(chess.current(), chess.game().root->findNextMove());
     EXPECT_EQ(env.logCount("Engine move e7e5 ignored"), 1);
     // The new game was stored with the user's move only.
-    chess.lastGame();
+    chess.bases().lastGame();
     EXPECT_EQ(chess.game().event, "inkmate match");
     EXPECT_EQ(chess.lineToCurrent(), std::vector<std::string>{"e2e4"});
 }
@@ -397,26 +397,26 @@ TEST(GameFlow, ReadOnlyBaseIsSaidOnceAndANewGameMovesToTheDefaultBase)
     const std::string before = testsupport::readFile(card);
 
     TestChess chess(env.config());
-    chess.loadBase(card.c_str());
+    chess.bases().loadBase(card.c_str());
     ASSERT_EQ(chess.messages.size(), 1u);
     EXPECT_EQ(chess.messages[0].text,
               "The game base " + card + " is read-only: games and solved puzzles are not saved.");
     // Declined: the game is played in the read-only base, and not kept.
     chess.messages.clear();
-    chess.newGame(classic(), 0, 0, White, 1);
+    chess.session().newGame(classic(), 0, 0, White, 1);
     ASSERT_EQ(chess.messages.size(), 1u);
     EXPECT_EQ(chess.messages[0].type, TestChess::MessageQuestion);
-    EXPECT_EQ(chess.getDocument().database.path(), card);
+    EXPECT_EQ(chess.document().database.path(), card);
     ASSERT_TRUE(chess.enterMove("d2d4"));
 
     // Accepted: the new game goes on in the default base and is stored there.
     chess.answer = true;
-    chess.newGame(classic(), 0, 0, White, 1);
+    chess.session().newGame(classic(), 0, 0, White, 1);
     const std::string fallback = env.file("chess/game.cdb");
-    EXPECT_EQ(chess.getDocument().database.path(), fallback);
+    EXPECT_EQ(chess.document().database.path(), fallback);
     EXPECT_EQ(env.config().readString("last_opened", ""), fallback);
     ASSERT_TRUE(chess.enterMove("c2c4"));
-    ASSERT_TRUE(chess.saveBaseNoThrow(nullptr));
+    ASSERT_TRUE(chess.bases().closeBaseNoThrow());
     EXPECT_EQ(testsupport::readFile(card), before);
     ChessBase stored;
     stored.open(fallback, ChessBase::ReadOnly);

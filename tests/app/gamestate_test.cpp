@@ -28,12 +28,12 @@ protected:
     void SetUp() override
     {
         chess = std::make_unique<TestChess>(env.config());
-        chess->loadBase(env.file("chess/game.cdb").c_str());
-        chess->setOpponent(0);
+        chess->bases().loadBase(env.file("chess/game.cdb").c_str());
+        chess->engine().setOpponent(0);
     }
     void start(const Board& board, Color user = White)
     {
-        chess->newGame(board, 0, 0, user, 0);
+        chess->session().newGame(board, 0, 0, user, 0);
         chess->clearRecords();
     }
     void play(std::initializer_list<const char*> moves)
@@ -55,13 +55,13 @@ TEST_F(GameStateTest, ThreefoldRepetitionEndsTheGameWithItsReason)
     EXPECT_TRUE(chess->gameTexts().empty());
     play({"f6g8"});
     ASSERT_EQ(chess->gameTexts(), std::vector<std::string>{"Draw (Threefold repetition)"});
-    EXPECT_EQ(chess->messages.back().type, ChessAbstract::MessageInformation);
+    EXPECT_EQ(chess->messages.back().type, Platform::MessageInformation);
     EXPECT_EQ(chess->messages.back().title, "Game");
     EXPECT_EQ(chess->game().result, ResultDraw);
     // No piece can be picked up at a finished position.
     chess->moveCursorTo(Position(1, 0));
-    chess->keyOkReleased();
-    EXPECT_FALSE(chess->getDocument().selection.isValid());
+    chess->input().keyOkReleased();
+    EXPECT_FALSE(chess->document().selection.isValid());
 }
 
 TEST_F(GameStateTest, FiftyMoveRuleFiresOnTheHundredthHalfMove)
@@ -89,12 +89,12 @@ TEST_F(GameStateTest, ResultInASideVariationLeavesTheGameResult)
     ASSERT_EQ(chess->gameTexts(), std::vector<std::string>{"Draw (Stalemate)"});
     EXPECT_EQ(chess->game().result, ResultDraw);
 
-    chess->setMode(ChessDocument::HistoryMode);
-    chess->keyLeft();
+    chess->controller().setMode(ViewState::HistoryMode);
+    chess->input().keyLeft();
     ASSERT_EQ(chess->current(), chess->game().root);
     const int refreshes = chess->fullRefreshes;
-    chess->continueGame();
-    EXPECT_EQ(chess->getMode(), ChessDocument::BoardMode);
+    chess->controller().continueGame();
+    EXPECT_EQ(chess->document().mode, ViewState::BoardMode);
     EXPECT_EQ(chess->fullRefreshes, refreshes + 1);
     play({"f1f8"});
     EXPECT_EQ(chess->current()->depth, 1u);
@@ -106,15 +106,15 @@ TEST_F(GameStateTest, ResultInASideVariationLeavesTheGameResult)
 TEST_F(GameStateTest, PromotionUsesTheStoredChoiceThenQueenAgain)
 {
     start(from_fen("8/3PP3/8/8/8/8/k7/4K3 w - - 0 1"));
-    chess->setPromotion(2);
+    chess->session().setPromotion(2);
     play({"e7e8"});
     EXPECT_EQ(chess->current()->move.promotion, Piece::TypeBishop);
-    EXPECT_EQ(chess->getPromotion(), 0);
+    EXPECT_EQ(chess->session().getPromotion(), 0);
     play({"a2b2", "d7d8"});
     EXPECT_EQ(chess->current()->move.promotion, Piece::TypeQueen);
     // A move that names its piece keeps it; a non-promotion loses any piece.
     Move knight(1, 1, 1, 2, Piece::TypeKnight);
-    ASSERT_TRUE(chess->playMove(knight));
+    ASSERT_TRUE(chess->session().playMove(knight));
     EXPECT_EQ(knight.promotion, 0);
     EXPECT_GE(env.logCount("Set Promotion: 0"), 2);
     EXPECT_GE(env.logCount("White: fen=[8/3PP3/8/8/8/8/k7/4K3 w - - 0 1], move=[e7e8b]"), 1);
@@ -122,24 +122,26 @@ TEST_F(GameStateTest, PromotionUsesTheStoredChoiceThenQueenAgain)
 
 TEST_F(GameStateTest, PuzzleRefusesWrongMovesAndIsSolvedOnce)
 {
+    // A solved puzzle asks for the next one two seconds later.
+    env.config().writeInt("next_puzzle", 2);
     const std::string base = env.file("chess/puzzles.cdb");
     ChessBase::importPgn(base, testsupport::sourcePath("assets/chess/puzzles.pgn"));
-    chess->saveBase("");
-    chess->loadBase(base.c_str());
-    chess->onSelectGame();
+    chess->bases().closeBase();
+    chess->bases().loadBase(base.c_str());
+    chess->controller().onSelectGame();
     // The first mate in 2 for Black (the board is shown from Black's side).
     for (int guard = 0; guard < 30 && chess->game().event != "Mate in 2"; ++guard)
-        chess->nextUnsolvedPuzzle();
+        chess->bases().nextUnsolvedPuzzle();
     ASSERT_EQ(chess->game().event, "Mate in 2");
-    ASSERT_TRUE(chess->getDocument().isPuzzle());
-    ASSERT_TRUE(chess->getDocument().isFlipped());
+    ASSERT_TRUE(chess->document().isPuzzle());
+    ASSERT_TRUE(chess->document().isFlipped());
     const int puzzleId = chess->game().id;
     chess->clearRecords();
 
     // Only the solver's (Black's) pieces can be picked up; turning the board
     // does nothing in a puzzle.
-    chess->turnBoard();
-    EXPECT_TRUE(chess->getDocument().isFlipped());
+    chess->session().turnBoard();
+    EXPECT_TRUE(chess->document().isFlipped());
     const PGNMove* first = chess->current()->findNextMove();
     ASSERT_NE(first, nullptr);
     ASSERT_TRUE(first->hidden);
@@ -161,39 +163,39 @@ TEST_F(GameStateTest, PuzzleRefusesWrongMovesAndIsSolvedOnce)
 
     // The solution: each correct move is answered by the recorded reply.
     int guard = 0;
-    while (!chess->getDocument().isSolvedPuzzle() && guard++ < 10) {
+    while (!chess->document().isSolvedPuzzle() && guard++ < 10) {
         const PGNMove* next = chess->current()->findNextMove();
         ASSERT_NE(next, nullptr);
         ASSERT_TRUE(next->hidden);
         ASSERT_TRUE(chess->enterMove(next->move.getAsString()));
         EXPECT_FALSE(next->hidden);
-        if (!chess->getDocument().isSolvedPuzzle()) {
+        if (!chess->document().isSolvedPuzzle()) {
             ASSERT_TRUE(TestChess::waitUntil(
                 [&] { return chess->current()->colorToMove() == Black; }, 2000));
         }
     }
-    EXPECT_EQ(chess->puzzlesSolved, 1);
+    EXPECT_EQ(chess->deferredBy(2000), 1);
     EXPECT_TRUE(chess->game().flags & Game::FlagSolved);
-    EXPECT_FALSE(chess->getDocument().cursor.isValid());
+    EXPECT_FALSE(chess->document().cursor.isValid());
     EXPECT_TRUE(chess->gameTexts().empty());
     // A later state check does not solve it again; the keys do not move a cursor.
-    chess->completeAction(false);
-    chess->keyLeft();
-    EXPECT_EQ(chess->puzzlesSolved, 1);
-    EXPECT_FALSE(chess->getDocument().cursor.isValid());
+    chess->controller().completeAction(false);
+    chess->input().keyLeft();
+    EXPECT_EQ(chess->deferredBy(2000), 1);
+    EXPECT_FALSE(chess->document().cursor.isValid());
 
     // Down goes on to the next game, an unsolved puzzle.
-    chess->keyDown();
+    chess->input().keyDown();
     EXPECT_EQ(chess->game().id, puzzleId + 1);
     EXPECT_EQ(chess->game().flags & (Game::FlagPuzzle | Game::FlagSolved),
               static_cast<unsigned>(Game::FlagPuzzle));
-    EXPECT_EQ(chess->getDocument().cursor, Position(3, 3));
+    EXPECT_EQ(chess->document().cursor, Position(3, 3));
     // The solved flag was stored.
-    chess->keyPrev();
+    chess->bases().prevGame();
     EXPECT_EQ(chess->game().id, puzzleId);
-    EXPECT_TRUE(chess->getDocument().isSolvedPuzzle());
+    EXPECT_TRUE(chess->document().isSolvedPuzzle());
     // Up at a solved puzzle goes to the previous game.
-    chess->keyUp();
+    chess->input().keyUp();
     EXPECT_EQ(chess->game().id, puzzleId - 1);
 }
 
@@ -201,101 +203,96 @@ TEST_F(GameStateTest, PuzzleShownFromWhitesSideOffersOnlyWhitePieces)
 {
     const std::string base = env.file("chess/puzzles.cdb");
     ChessBase::importPgn(base, testsupport::sourcePath("assets/chess/puzzles.pgn"));
-    chess->saveBase("");
-    chess->loadBase(base.c_str());
-    chess->onSelectGame();
-    ASSERT_TRUE(chess->getDocument().isPuzzle());
-    ASSERT_FALSE(chess->getDocument().isFlipped());
+    chess->bases().closeBase();
+    chess->bases().loadBase(base.c_str());
+    chess->controller().onSelectGame();
+    ASSERT_TRUE(chess->document().isPuzzle());
+    ASSERT_FALSE(chess->document().isFlipped());
     ASSERT_EQ(chess->current()->colorToMove(), White);
     // With the board turned by hand (stored view flag), White is on top and
     // nothing may be picked up.
     chess->game().flags |= Game::FlagViewAsBlack;
     chess->moveCursorTo(Position(5, 0));
-    chess->keyOkReleased();
-    EXPECT_FALSE(chess->getDocument().selection.isValid());
+    chess->input().keyOkReleased();
+    EXPECT_FALSE(chess->document().selection.isValid());
     chess->game().flags &= ~static_cast<unsigned>(Game::FlagViewAsBlack);
-    chess->keyOkReleased();
-    EXPECT_EQ(chess->getDocument().selection, Position(5, 0));
+    chess->input().keyOkReleased();
+    EXPECT_EQ(chess->document().selection, Position(5, 0));
 }
 
 TEST_F(GameStateTest, InvalidGameShowsItsErrorAndNoResult)
 {
     start(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
     chess->game().invalidate("Unexpected token: Nx9");
-    EXPECT_EQ(chess->checkGameState(), "");
+    EXPECT_EQ(chess->session().checkGameState(), "");
     ASSERT_EQ(chess->messages.size(), 1u);
-    EXPECT_EQ(chess->messages[0].type, ChessAbstract::MessageError);
+    EXPECT_EQ(chess->messages[0].type, Platform::MessageError);
     EXPECT_EQ(chess->messages[0].text, "Unexpected token: Nx9");
     Move move(4, 1, 4, 3);
-    EXPECT_FALSE(chess->playMove(move));
+    EXPECT_FALSE(chess->session().playMove(move));
     EXPECT_GE(env.logCount("Unexpected token: Nx9"), 1);
 }
 
 TEST_F(GameStateTest, EmptyBaseStartsAGameAgainstTheStoredOpponent)
 {
-    chess->saveBase("");
-    chess->setOpponent(apptest::SlotStockfish);
+    chess->bases().closeBase();
+    chess->engine().setOpponent(apptest::SlotStockfish);
     env.config().writeString("my_name", "Ива́н");
-    chess->loadBase(env.file("chess/other.cdb").c_str());
+    chess->bases().loadBase(env.file("chess/other.cdb").c_str());
     EXPECT_EQ(chess->game().white, "Ива́н");
     EXPECT_EQ(chess->game().black, "Stockfish");
     EXPECT_EQ(chess->game().blackPlayer, apptest::SlotStockfish);
     EXPECT_EQ(chess->game().whitePlayer, 0);
-    EXPECT_EQ(chess->getEngine(), nullptr);
+    EXPECT_EQ(chess->engine().getEngine(), nullptr);
     EXPECT_EQ(env.logCount("is loaded"), 2);
     // A file that is not a game base is refused with an Exception.
     testsupport::writeFile(env.file("chess/text.cdb"), "not a database at all\n");
-    chess->saveBase("");
-    EXPECT_THROW(chess->loadBase(env.file("chess/text.cdb").c_str()), Exception);
-    EXPECT_TRUE(chess->saveBaseNoThrow(""));
+    chess->bases().closeBase();
+    EXPECT_THROW(chess->bases().loadBase(env.file("chess/text.cdb").c_str()), Exception);
+    EXPECT_TRUE(chess->bases().closeBaseNoThrow());
 }
 
 TEST_F(GameStateTest, SettingsAreAppliedAndLogged)
 {
     EXPECT_GE(env.logCount("Set Level: 1"), 1);
     EXPECT_GE(env.logCount("Set Promotion: 0"), 1);
-    chess->setLevel(4);
-    EXPECT_EQ(chess->getLevel(), 4);
+    chess->engine().setLevel(4);
+    EXPECT_EQ(chess->engine().getLevel(), 4);
     EXPECT_EQ(env.logCount("Set Level: 5"), 1);
-    chess->setOpponent(apptest::SlotFake);
+    chess->engine().setOpponent(apptest::SlotFake);
     EXPECT_EQ(env.logCount("Set Opponent: 5 (Fake)"), 1);
-    chess->newGame(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), 0,
-                   apptest::SlotFake, White, 0);
+    chess->session().newGame(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"),
+                             0, apptest::SlotFake, White, 0);
     ASSERT_TRUE(chess->enterMove("e2e4"));
     ASSERT_TRUE(TestChess::waitUntil([&] { return chess->current()->colorToMove() == White; }));
-    ASSERT_NE(chess->getEngine(), nullptr);
-    EXPECT_EQ(chess->getEngine()->getLevel(), 4);
-    chess->setLevel(0);
-    EXPECT_EQ(chess->getEngine()->getLevel(), 0);
+    ASSERT_NE(chess->engine().getEngine(), nullptr);
+    EXPECT_EQ(chess->engine().getEngine()->getLevel(), 4);
+    chess->engine().setLevel(0);
+    EXPECT_EQ(chess->engine().getEngine()->getLevel(), 0);
     // A hand-edited level stays inside the list.
     env.config().writeInt("level", 99);
-    EXPECT_EQ(chess->getLevel(), 14);
+    EXPECT_EQ(chess->engine().getLevel(), 14);
     env.config().writeInt("level", -3);
-    EXPECT_EQ(chess->getLevel(), 0);
+    EXPECT_EQ(chess->engine().getLevel(), 0);
 
     // A board font that cannot be applied: back to the first one.
     env.config().writeInt("board.font", 1);
-    EXPECT_THROW(chess->applyBoardFont(), Exception);
+    EXPECT_THROW(chess->screen().applyBoardFont(), Exception);
     EXPECT_EQ(env.config().readInt("board.font", -1), 0);
-    EXPECT_NO_THROW(chess->applyBoardFont());
+    EXPECT_NO_THROW(chess->screen().applyBoardFont());
 
+    // Coordinates around the board leave smaller squares.
+    const int plainCell = chess->screen().boardView().getCellSize();
     env.config().writeInt("board.annotation", 1);
     chess->clearRecords();
-    chess->onSettings();
-    EXPECT_TRUE(chess->getBoardView().getAnnotation());
+    chess->controller().onSettings();
+    EXPECT_LT(chess->screen().boardView().getCellSize(), plainCell);
     EXPECT_EQ(chess->menuBuilt, 1);
     EXPECT_TRUE(chess->repaintedWhole());
 
-    chess->setBoardFontAntiAliasing(5);
-    EXPECT_EQ(chess->getBoardFontAntiAliasing(), 1);
-    env.config().writeInt("board.font.aa", 7);
-    EXPECT_EQ(chess->getBoardFontAntiAliasing(), 1);
-    chess->setBoardFontAntiAliasing(0);
-    EXPECT_EQ(chess->getBoardFontAntiAliasing(), 0);
-
-    EXPECT_EQ(ChessAbstract::get_levels().size(), 15u);
-    EXPECT_EQ(ChessAbstract::get_levels().front(), "1 · beginner, up to 1 s");
-    EXPECT_EQ(ChessAbstract::get_levels().back(), "15 · full strength, up to 15 s");
-    EXPECT_EQ(ChessAbstract::get_history_sizes().front(), "Off");
-    EXPECT_EQ(ChessAbstract::get_history_sizes().back(), "50%");
+    EXPECT_EQ(EngineTurn::get_levels().size(), 15u);
+    EXPECT_EQ(EngineTurn::get_levels().front(), "1 · beginner, up to 1 s");
+    EXPECT_EQ(EngineTurn::get_levels().back(), "15 · full strength, up to 15 s");
+    EXPECT_EQ(ScreenLayout::get_history_sizes().front(), "Off");
+    EXPECT_EQ(ScreenLayout::get_history_sizes().back(), "50%");
 }

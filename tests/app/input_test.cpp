@@ -32,9 +32,9 @@ protected:
         const std::string base = env.file("chess/classics.cdb");
         ChessBase::importPgn(base, testsupport::sourcePath("assets/chess/classics.pgn"));
         chess = std::make_unique<TestChess>(env.config());
-        chess->loadBase(base.c_str());
-        chess->onSelectGame();
-        chess->setOpponent(0);
+        chess->bases().loadBase(base.c_str());
+        chess->controller().onSelectGame();
+        chess->engine().setOpponent(0);
     }
     const PGNMove* findMove(const std::string& text)
     {
@@ -43,12 +43,12 @@ protected:
                 return static_cast<PGNMove*>(e);
         return nullptr;
     }
-    int shownPage() { return chess->getHistoryView().getShownPage(); }
+    int shownPage() { return chess->screen().historyView().getShownPage(); }
     void newHumanGame()
     {
         Board start;
         start.create_classic_board();
-        chess->newGame(start, 0, 0, White, 0);
+        chess->session().newGame(start, 0, 0, White, 0);
         chess->paint();
         chess->clearRecords();
     }
@@ -62,11 +62,11 @@ protected:
 TEST_F(InputTest, RightStepsFollowTheMainLineAndTurnPagesBeforeComments)
 {
     env.config().writeInt("history.size", 1);
-    chess->layout(chess->client);
+    chess->screen().layout(chess->client);
     chess->paint();
     ASSERT_EQ(chess->current(), chess->game().root);
-    ASSERT_GT(chess->getHistoryView().getPageCount(), 5);
-    chess->setMode(ChessDocument::HistoryMode);
+    ASSERT_GT(chess->screen().historyView().getPageCount(), 5);
+    chess->controller().setMode(ViewState::HistoryMode);
 
     std::vector<const PGNMove*> mainLine;
     for (const PGNMove* n = chess->game().root->findNextMove(); n; n = n->findNextMove())
@@ -79,7 +79,7 @@ TEST_F(InputTest, RightStepsFollowTheMainLineAndTurnPagesBeforeComments)
         const PGNMove* before = chess->current();
         const int pageBefore = shownPage();
         chess->invalidated.clear();
-        chess->keyRight();
+        chess->input().keyRight();
         if (chess->current() != before) {
             visited.push_back(chess->current());
             EXPECT_EQ(chess->current()->page, shownPage());
@@ -88,25 +88,25 @@ TEST_F(InputTest, RightStepsFollowTheMainLineAndTurnPagesBeforeComments)
                 ASSERT_EQ(chess->invalidated.size() >= 2, true);
                 EXPECT_EQ(chess->invalidated[0], rect_of(before));
                 EXPECT_EQ(chess->invalidated[1], rect_of(chess->current()));
-                EXPECT_FALSE(chess->repainted(chess->getHistoryView()));
+                EXPECT_FALSE(chess->repainted(chess->screen().historyView()));
             }
         } else if (shownPage() != pageBefore) {
             ++turns;
             EXPECT_EQ(shownPage(), pageBefore + 1);
-            EXPECT_TRUE(chess->repainted(chess->getHistoryView()));
+            EXPECT_TRUE(chess->repainted(chess->screen().historyView()));
         } else {
             break;
         }
     }
     EXPECT_EQ(visited, mainLine);
     EXPECT_GT(turns, 0);
-    EXPECT_EQ(shownPage(), chess->getHistoryView().getPageCount() - 1);
+    EXPECT_EQ(shownPage(), chess->screen().historyView().getPageCount() - 1);
 
     // Left pages back to the last move, then walks back to the start.
     std::vector<const PGNMove*> back;
     for (int i = 0; i < 500 && chess->current() != chess->game().root; ++i) {
         const PGNMove* before = chess->current();
-        chess->keyLeft();
+        chess->input().keyLeft();
         if (chess->current() != before)
             back.push_back(chess->current());
     }
@@ -118,75 +118,75 @@ TEST_F(InputTest, RightStepsFollowTheMainLineAndTurnPagesBeforeComments)
 TEST_F(InputTest, UpAndDownMoveThroughVariations)
 {
     chess->paint();
-    chess->setMode(ChessDocument::HistoryMode);
+    chess->controller().setMode(ViewState::HistoryMode);
     const PGNMove* bd6 = findMove("18.Bd6");
     ASSERT_NE(bd6, nullptr);
     chess->game().current = const_cast<PGNMove*>(bd6);
-    chess->getHistoryView().setShownPage(bd6->page);
+    chess->screen().historyView().setShownPage(bd6->page);
     const auto text = [&] { return chess->current()->getText(); };
-    chess->keyRight();
+    chess->input().keyRight();
     EXPECT_EQ(text(), "Bxg1");
     EXPECT_EQ(chess->current()->depth, 0u);
-    chess->keyDown();
+    chess->input().keyDown();
     EXPECT_EQ(text(), "Qxa1+");
     EXPECT_EQ(chess->current()->depth, 1u);
-    chess->keyRight();
+    chess->input().keyRight();
     EXPECT_EQ(text(), "19.Ke2");
-    chess->keyUp();
+    chess->input().keyUp();
     EXPECT_EQ(text(), "Qxa1+");
-    chess->keyUp();
+    chess->input().keyUp();
     EXPECT_EQ(text(), "Bxg1");
-    chess->keyUp();
+    chess->input().keyUp();
     EXPECT_EQ(chess->current(), chess->game().root);
-    chess->keyDown();
+    chess->input().keyDown();
     EXPECT_EQ(text(), "23.Be7#");
-    EXPECT_EQ(chess->getMode(), ChessDocument::HistoryMode);
+    EXPECT_EQ(chess->document().mode, ViewState::HistoryMode);
     // OK in history mode goes back to the board; the game over stays quiet.
-    chess->continueGame();
-    EXPECT_EQ(chess->getMode(), ChessDocument::BoardMode);
+    chess->controller().continueGame();
+    EXPECT_EQ(chess->document().mode, ViewState::BoardMode);
     EXPECT_EQ(chess->gameTexts(), std::vector<std::string>{"White wins"});
 }
 
 TEST_F(InputTest, SwipesOfMoreThanThirtyPixelsStepAndShorterOnesTap)
 {
     chess->paint();
-    const Rect history = chess->getHistoryView().getRect();
+    const Rect history = chess->screen().historyView().getRect();
     ASSERT_GT(history.height, 100);
     const int x = history.left + 200;
     const int y = history.top + 60;
     using Step = std::pair<int, int>;
-    chess->onPointerDown(x, y);
-    EXPECT_EQ(chess->getMode(), ChessDocument::HistoryMode);
+    chess->input().onPointerDown(x, y);
+    EXPECT_EQ(chess->document().mode, ViewState::HistoryMode);
     EXPECT_TRUE(chess->repaintedWhole());
-    chess->onPointerUp(x, y);
+    chess->input().onPointerUp(x, y);
 
-    EXPECT_EQ(ChessAbstract::swipe_step(30, 0), Step(0, 0));
-    EXPECT_EQ(ChessAbstract::swipe_step(0, -30), Step(0, 0));
-    EXPECT_EQ(ChessAbstract::swipe_step(31, 0), Step(1, 0));
-    EXPECT_EQ(ChessAbstract::swipe_step(-31, 10), Step(-1, 0));
-    EXPECT_EQ(ChessAbstract::swipe_step(0, 31), Step(0, 1));
-    EXPECT_EQ(ChessAbstract::swipe_step(5, -40), Step(0, -1));
-    EXPECT_EQ(ChessAbstract::swipe_step(40, 30), Step(0, 0));
-    EXPECT_EQ(ChessAbstract::swipe_step(-60, 60), Step(0, 0));
-    EXPECT_EQ(ChessAbstract::swipe_step(61, 30), Step(1, 0));
+    EXPECT_EQ(InputRouter::swipe_step(30, 0), Step(0, 0));
+    EXPECT_EQ(InputRouter::swipe_step(0, -30), Step(0, 0));
+    EXPECT_EQ(InputRouter::swipe_step(31, 0), Step(1, 0));
+    EXPECT_EQ(InputRouter::swipe_step(-31, 10), Step(-1, 0));
+    EXPECT_EQ(InputRouter::swipe_step(0, 31), Step(0, 1));
+    EXPECT_EQ(InputRouter::swipe_step(5, -40), Step(0, -1));
+    EXPECT_EQ(InputRouter::swipe_step(40, 30), Step(0, 0));
+    EXPECT_EQ(InputRouter::swipe_step(-60, 60), Step(0, 0));
+    EXPECT_EQ(InputRouter::swipe_step(61, 30), Step(1, 0));
 
     // A swipe steps through the list: right to the first move, left back.
     ASSERT_EQ(chess->current(), chess->game().root);
-    chess->onPointerDown(x, y);
-    chess->onPointerUp(x + 31, y);
+    chess->input().onPointerDown(x, y);
+    chess->input().onPointerUp(x + 31, y);
     EXPECT_EQ(chess->current(), chess->game().root->findNextMove());
-    chess->onPointerDown(x, y);
-    chess->onPointerUp(x - 31, y + 10);
+    chess->input().onPointerDown(x, y);
+    chess->input().onPointerUp(x - 31, y + 10);
     EXPECT_EQ(chess->current(), chess->game().root);
     // Without a pointer-down in the list, a pointer-up does nothing.
-    chess->onPointerUp(x + 100, y);
+    chess->input().onPointerUp(x + 100, y);
     EXPECT_EQ(chess->current(), chess->game().root);
 }
 
 TEST_F(InputTest, TapOnAMoveMakesItCurrent)
 {
     chess->paint();
-    chess->setMode(ChessDocument::HistoryMode);
+    chess->controller().setMode(ViewState::HistoryMode);
     chess->paint();
     const PGNMove* target = nullptr;
     for (PGNElement* e = chess->game().root->next; e; e = e->next)
@@ -195,90 +195,90 @@ TEST_F(InputTest, TapOnAMoveMakesItCurrent)
     ASSERT_NE(target, nullptr);
     const QPoint p = centre_of(target);
     chess->invalidated.clear();
-    chess->onPointerDown(p.x(), p.y());
-    chess->onPointerUp(p.x() + 3, p.y());
+    chess->input().onPointerDown(p.x(), p.y());
+    chess->input().onPointerUp(p.x() + 3, p.y());
     EXPECT_EQ(chess->current(), target);
     EXPECT_TRUE(chess->repaintedWhole());
     // A tap on the border of a word finds nothing.
     const PGNMove* before = chess->current();
-    chess->onPointerDown(target->x, target->y);
-    chess->onPointerUp(target->x, target->y);
+    chess->input().onPointerDown(target->x, target->y);
+    chess->input().onPointerUp(target->x, target->y);
     EXPECT_EQ(chess->current(), before);
 }
 
 TEST_F(InputTest, TouchDragsAndTapsEnterMoves)
 {
     newHumanGame();
-    ChessBoardView& board = chess->getBoardView();
+    ChessBoardView& board = chess->screen().boardView();
     const QPoint e2 = board.cellRect(Position(4, 1)).center();
     const QPoint e4 = board.cellRect(Position(4, 3)).center();
-    chess->setMode(ChessDocument::HistoryMode);
+    chess->controller().setMode(ViewState::HistoryMode);
     chess->invalidated.clear();
-    chess->onPointerDown(e2.x(), e2.y());
-    EXPECT_EQ(chess->getMode(), ChessDocument::BoardMode);
-    EXPECT_EQ(chess->getDocument().selection, Position(4, 1));
+    chess->input().onPointerDown(e2.x(), e2.y());
+    EXPECT_EQ(chess->document().mode, ViewState::BoardMode);
+    EXPECT_EQ(chess->document().selection, Position(4, 1));
     EXPECT_TRUE(chess->repaintedWhole());
-    chess->onPointerUp(e4.x(), e4.y());
+    chess->input().onPointerUp(e4.x(), e4.y());
     EXPECT_EQ(chess->lineToCurrent(), std::vector<std::string>{"e2e4"});
-    EXPECT_FALSE(chess->getDocument().selection.isValid());
+    EXPECT_FALSE(chess->document().selection.isValid());
 
     // Tap the piece, then the target.
     const QPoint g8 = board.cellRect(Position(6, 7)).center();
     const QPoint f6 = board.cellRect(Position(5, 5)).center();
-    chess->onPointerDown(g8.x(), g8.y());
-    chess->onPointerUp(g8.x(), g8.y());
-    EXPECT_EQ(chess->getDocument().selection, Position(6, 7));
-    chess->onPointerDown(f6.x(), f6.y());
-    chess->onPointerUp(f6.x(), f6.y());
+    chess->input().onPointerDown(g8.x(), g8.y());
+    chess->input().onPointerUp(g8.x(), g8.y());
+    EXPECT_EQ(chess->document().selection, Position(6, 7));
+    chess->input().onPointerDown(f6.x(), f6.y());
+    chess->input().onPointerUp(f6.x(), f6.y());
     EXPECT_EQ(chess->lineToCurrent(), (std::vector<std::string>{"e2e4", "g8f6"}));
 }
 
 TEST_F(InputTest, OkSelectsReselectsAndKeepsTheSelectionOnIllegalTargets)
 {
     newHumanGame();
-    ChessDocument& doc = chess->getDocument();
+    ChessDocument& doc = chess->document();
     chess->moveCursorTo(Position(4, 3));
-    chess->keyOkReleased();
+    chess->input().keyOkReleased();
     EXPECT_FALSE(doc.selection.isValid());
     chess->moveCursorTo(Position(4, 6));
-    chess->keyOkReleased();
+    chess->input().keyOkReleased();
     EXPECT_FALSE(doc.selection.isValid());
 
     chess->moveCursorTo(Position(4, 1));
     chess->invalidated.clear();
-    chess->keyOkReleased();
+    chess->input().keyOkReleased();
     EXPECT_EQ(doc.selection, Position(4, 1));
-    const QRect e2 = chess->getBoardView().cellRect(Position(4, 1));
+    const QRect e2 = chess->screen().boardView().cellRect(Position(4, 1));
     EXPECT_NE(std::find(chess->invalidated.begin(), chess->invalidated.end(), e2),
               chess->invalidated.end());
-    chess->keyOkReleased();
+    chess->input().keyOkReleased();
     EXPECT_EQ(doc.selection, Position(4, 1));
     chess->moveCursorTo(Position(4, 4));
-    chess->keyOkReleased();
+    chess->input().keyOkReleased();
     EXPECT_EQ(doc.selection, Position(4, 1));
     EXPECT_EQ(chess->current(), chess->game().root);
     chess->moveCursorTo(Position(3, 1));
-    chess->keyOkReleased();
+    chess->input().keyOkReleased();
     EXPECT_EQ(doc.selection, Position(3, 1));
     chess->moveCursorTo(Position(3, 3));
-    chess->keyOkReleased();
+    chess->input().keyOkReleased();
     EXPECT_EQ(chess->lineToCurrent(), std::vector<std::string>{"d2d4"});
 
     // The cursor wraps at the edge; a mode change drops the selection.
     chess->moveCursorTo(Position(0, 6));
-    chess->keyOkReleased();
+    chess->input().keyOkReleased();
     EXPECT_EQ(doc.selection, Position(0, 6));
-    chess->keyLeft();
+    chess->input().keyLeft();
     EXPECT_EQ(doc.cursor, Position(7, 6));
-    chess->setMode(ChessDocument::HistoryMode);
+    chess->controller().setMode(ViewState::HistoryMode);
     EXPECT_FALSE(doc.selection.isValid());
-    chess->setMode(ChessDocument::BoardMode);
+    chess->controller().setMode(ViewState::BoardMode);
     // Turning the board mirrors the keys and drops the selection.
-    chess->keyOkReleased();
-    chess->turnBoard();
+    chess->input().keyOkReleased();
+    chess->session().turnBoard();
     EXPECT_TRUE(doc.isFlipped());
     EXPECT_FALSE(doc.selection.isValid());
-    chess->keyLeft();
+    chess->input().keyLeft();
     EXPECT_EQ(doc.cursor, Position(0, 6));
 }
 
@@ -288,81 +288,81 @@ TEST_F(InputTest, OkSelectsReselectsAndKeepsTheSelectionOnIllegalTargets)
 TEST_F(InputTest, ShortOkActsOnReleaseAndHeldOkOnlyOpensTheMenu)
 {
     newHumanGame();
-    ChessDocument& doc = chess->getDocument();
+    ChessDocument& doc = chess->document();
     chess->moveCursorTo(Position(4, 1));
-    EXPECT_TRUE(chess->okKeyDown(false));
+    EXPECT_TRUE(chess->input().okKeyDown(false));
     for (int i = 0; i < 3; ++i) {
-        chess->okKeyUp(true);
-        EXPECT_FALSE(chess->okKeyDown(true));
+        chess->input().okKeyUp(true);
+        EXPECT_FALSE(chess->input().okKeyDown(true));
     }
     EXPECT_FALSE(doc.selection.isValid());
-    chess->okKeyHoldTime();
+    chess->input().okKeyHoldTime();
     EXPECT_EQ(chess->menuShown, 1);
-    chess->okKeyUp(false);
+    chess->input().okKeyUp(false);
     EXPECT_FALSE(doc.selection.isValid());
 
-    EXPECT_TRUE(chess->okKeyDown(false));
+    EXPECT_TRUE(chess->input().okKeyDown(false));
     EXPECT_FALSE(doc.selection.isValid());
-    chess->okKeyUp(false);
+    chess->input().okKeyUp(false);
     EXPECT_EQ(doc.selection, Position(4, 1));
-    chess->okKeyHoldTime(); // a timer that was not stopped in time
+    chess->input().okKeyHoldTime(); // a timer that was not stopped in time
     EXPECT_EQ(chess->menuShown, 1);
 
     chess->moveCursorTo(Position(4, 3));
-    chess->okKeyUp(false);
+    chess->input().okKeyUp(false);
     EXPECT_EQ(chess->current(), chess->game().root);
-    chess->okKeyDown(false);
-    chess->okKeyUp(false);
+    chess->input().okKeyDown(false);
+    chess->input().okKeyUp(false);
     EXPECT_EQ(chess->lineToCurrent(), std::vector<std::string>{"e2e4"});
 
     // In the move list a short OK goes back to the board; a held one does not.
-    chess->showHistory();
-    chess->okKeyDown(false);
-    chess->okKeyHoldTime();
-    chess->okKeyUp(false);
-    EXPECT_EQ(chess->getMode(), ChessDocument::HistoryMode);
+    chess->controller().showHistory();
+    chess->input().okKeyDown(false);
+    chess->input().okKeyHoldTime();
+    chess->input().okKeyUp(false);
+    EXPECT_EQ(chess->document().mode, ViewState::HistoryMode);
     EXPECT_EQ(chess->menuShown, 2);
-    chess->okKeyDown(false);
-    chess->okKeyUp(false);
-    EXPECT_EQ(chess->getMode(), ChessDocument::BoardMode);
+    chess->input().okKeyDown(false);
+    chess->input().okKeyUp(false);
+    EXPECT_EQ(chess->document().mode, ViewState::BoardMode);
 }
 
 TEST_F(InputTest, UpAndDownAtAFinishedGameChangeTheGame)
 {
-    chess->keyNext();
+    chess->bases().nextGame();
     ASSERT_EQ(chess->game().id, 2);
-    chess->setMode(ChessDocument::HistoryMode);
-    chess->keyDown();
-    chess->continueGame();
-    ASSERT_TRUE(chess->getDocument().isOver());
-    chess->keyUp();
+    chess->controller().setMode(ViewState::HistoryMode);
+    chess->input().keyDown();
+    chess->controller().continueGame();
+    ASSERT_TRUE(chess->document().isOver());
+    chess->input().keyUp();
     EXPECT_EQ(chess->game().id, 1);
-    EXPECT_EQ(chess->getDocument().cursor, Position(3, 3));
+    EXPECT_EQ(chess->document().cursor, Position(3, 3));
     // Game 1 is at its start: Down moves the cursor.
-    chess->keyDown();
+    chess->input().keyDown();
     EXPECT_EQ(chess->game().id, 1);
-    EXPECT_EQ(chess->getDocument().cursor, Position(3, 2));
+    EXPECT_EQ(chess->document().cursor, Position(3, 2));
     // Game 2 reopens at its stored last position, where Down goes on.
-    chess->keyNext();
+    chess->bases().nextGame();
     ASSERT_EQ(chess->game().id, 2);
-    ASSERT_TRUE(chess->getDocument().isOver());
-    chess->keyDown();
+    ASSERT_TRUE(chess->document().isOver());
+    chess->input().keyDown();
     EXPECT_EQ(chess->game().id, 3);
-    chess->lastGame();
+    chess->bases().lastGame();
     EXPECT_EQ(chess->game().id, 3);
-    chess->firstGame();
+    chess->bases().firstGame();
     EXPECT_EQ(chess->game().id, 1);
 }
 
 TEST_F(InputTest, PointerUpOnTheHeaderOpensTheMenu)
 {
     env.config().writeInt("header", 1);
-    chess->layout(chess->client);
-    chess->onPointerUp(300, 30);
+    chess->screen().layout(chess->client);
+    chess->input().onPointerUp(300, 30);
     EXPECT_EQ(chess->menuShown, 1);
     env.config().writeInt("header", 0);
-    chess->layout(chess->client);
-    chess->onPointerUp(0, 0);
+    chess->screen().layout(chess->client);
+    chess->input().onPointerUp(0, 0);
     EXPECT_EQ(chess->menuShown, 1);
 }
 
@@ -375,12 +375,12 @@ TEST(Layout, DividesTheScreenAmongTheViews)
         env.config().writeInt("header", header);
         env.config().writeInt("history.size", size);
         env.config().writeInt("board.annotation", annotation);
-        chess.setBoardAnnotation();
-        chess.layout(Rect{0, 0, 600, 800});
-        EXPECT_EQ(chess.getInfoView().getRect(), info) << header << " " << size;
-        EXPECT_EQ(chess.getBoardView().getRect(), board) << header << " " << size;
-        EXPECT_EQ(chess.getHistoryView().getRect(), history) << header << " " << size;
-        EXPECT_EQ(chess.getBoardView().getCellSize(), cell) << header << " " << size;
+        chess.screen().setBoardAnnotation();
+        chess.screen().layout(Rect{0, 0, 600, 800});
+        EXPECT_EQ(chess.screen().infoView().getRect(), info) << header << " " << size;
+        EXPECT_EQ(chess.screen().boardView().getRect(), board) << header << " " << size;
+        EXPECT_EQ(chess.screen().historyView().getRect(), history) << header << " " << size;
+        EXPECT_EQ(chess.screen().boardView().getCellSize(), cell) << header << " " << size;
     };
     check(1, 3, 0, Rect{0, 0, 600, 60}, Rect{50, 61, 500, 500}, Rect{0, 562, 600, 240}, 62);
     check(0, 3, 1, Rect{0, 0, 0, 0}, Rect{20, 1, 560, 560}, Rect{0, 562, 600, 240}, 62);
@@ -392,6 +392,6 @@ TEST(Layout, DividesTheScreenAmongTheViews)
     // A window too small for a board gets an empty one, not a negative one.
     env.config().writeInt("header", 1);
     env.config().writeInt("history.size", 5);
-    chess.layout(Rect{0, 0, 300, 100});
-    EXPECT_EQ(chess.getBoardView().getRect().width, 0);
+    chess.screen().layout(Rect{0, 0, 300, 100});
+    EXPECT_EQ(chess.screen().boardView().getRect().width, 0);
 }

@@ -38,21 +38,23 @@ protected:
         PuzzleImport import;
         ASSERT_TRUE(import.open(env.file("p.csv"))) << import.error();
         ASSERT_EQ(import.run(path, PuzzleImport::Filter()).kept, 4);
+        // A solved puzzle asks for the next one two seconds later.
+        env.config().writeInt("next_puzzle", 2);
         chess = std::make_unique<TestChess>(env.config());
-        chess->loadBase(path.c_str());
-        chess->onSelectGame();
+        chess->bases().loadBase(path.c_str());
+        chess->controller().onSelectGame();
     }
     // The flags but the side the board is shown from.
     unsigned flags() { return chess->game().flags & ~unsigned(Game::FlagViewAsBlack); }
-    std::string header() const { return chess->getInfoView().puzzleText(); }
-    int nextFailed() { return chess->getDocument().database.getNextFailedPuzzleRowID(0); }
+    std::string header() const { return chess->screen().infoView().puzzleText(); }
+    int nextFailed() { return chess->document().database.getNextFailedPuzzleRowID(0); }
     // A hint's move is played; the opponent's reply follows from the event loop.
     void hintMove()
     {
         const PGNMove* before = chess->current();
-        chess->hint();
+        chess->controller().hint();
         ASSERT_EQ(chess->current(), before);
-        chess->hint();
+        chess->controller().hint();
         ASSERT_NE(chess->current(), before);
         ASSERT_TRUE(TestChess::waitUntil([&] {
             const PGNMove* next = chess->current()->findNextMove();
@@ -80,10 +82,10 @@ TEST_F(PuzzleTrainingTest, FlagsFollowWrongMovesHintsAndSolutions)
     EXPECT_EQ(nextFailed(), 1);
 
     // The first hint marks the queen on d4, the second plays Qc5.
-    chess->hint();
-    EXPECT_EQ(chess->getDocument().selection, Position(3, 3));
+    chess->controller().hint();
+    EXPECT_EQ(chess->document().selection, Position(3, 3));
     EXPECT_TRUE(flags() & Game::FlagHelped);
-    chess->hint();
+    chess->controller().hint();
     EXPECT_EQ(apptest::coordinates(chess->current()->move), "d4c5");
     ASSERT_TRUE(TestChess::waitUntil([&] { return chess->current()->findNextMove()->hidden; }));
     EXPECT_EQ(apptest::coordinates(chess->current()->move), "b8b5");
@@ -91,38 +93,38 @@ TEST_F(PuzzleTrainingTest, FlagsFollowWrongMovesHintsAndSolutions)
     hintMove();
     EXPECT_EQ(flags(),
               unsigned(Game::FlagPuzzle | Game::FlagSolved | Game::FlagFailed | Game::FlagHelped));
-    EXPECT_EQ(chess->puzzlesSolved, 1);
+    EXPECT_EQ(chess->deferredBy(2000), 1);
     EXPECT_EQ(header(),
               "1. Black to move \u00b7 mate in 2 \u00b7 1250 \u00b7 1/2 \u00b7 1/4 - solved!");
     EXPECT_EQ(nextFailed(), 0);
-    chess->retryFailedPuzzles();
+    chess->puzzles().retryFailedPuzzles();
     ASSERT_FALSE(chess->messages.empty());
     EXPECT_EQ(chess->messages.back().text, "No failed puzzles to retry.");
 
     // The solution: one move now and one for each OK; failed, never solved.
-    chess->nextUnsolvedPuzzle();
+    chess->bases().nextUnsolvedPuzzle();
     ASSERT_EQ(chess->game().id, 2);
-    chess->showSolution();
+    chess->puzzles().showSolution();
     EXPECT_EQ(flags(), unsigned(Game::FlagPuzzle | Game::FlagFailed | Game::FlagHelped));
     EXPECT_EQ(apptest::coordinates(chess->current()->move), "e4e8");
-    chess->keyOk();
-    chess->keyOk();
+    chess->input().keyOk();
+    chess->input().keyOk();
     EXPECT_EQ(chess->lineToCurrent(), (std::vector<std::string>{"d5a2", "e4e8", "h8e8", "e1e8"}));
-    chess->keyOk();
+    chess->input().keyOk();
     EXPECT_EQ(chess->current()->findNextMove(), nullptr);
     EXPECT_EQ(flags() & 6, 2u);
-    EXPECT_EQ(chess->puzzlesSolved, 1);
+    EXPECT_EQ(chess->deferredBy(2000), 1);
     EXPECT_EQ(header(), "2. White to move \u00b7 mate in 2 \u00b7 1250 \u00b7 1/2 \u00b7 1/4");
 
     // Under the next heading, with another failure: the retry steps through
     // both failed puzzles, round again from the first.
-    chess->nextUnsolvedPuzzle();
+    chess->bases().nextUnsolvedPuzzle();
     ASSERT_EQ(chess->game().id, 3);
     EXPECT_EQ(header(), "3. Black to move \u00b7 mate in 3 \u00b7 1400 \u00b7 0/2 \u00b7 1/4");
     EXPECT_FALSE(chess->enterMove("g5f4"));
     std::vector<int> retried;
     for (int i = 0; i < 3; ++i) {
-        chess->retryFailedPuzzles();
+        chess->puzzles().retryFailedPuzzles();
         retried.push_back(chess->game().id);
     }
     EXPECT_EQ(retried, (std::vector<int>{2, 3, 2}));
@@ -132,15 +134,15 @@ TEST_F(PuzzleTrainingTest, FlagsFollowWrongMovesHintsAndSolutions)
 
 TEST_F(PuzzleTrainingTest, ReadOnlyBaseKeepsFlagsInMemoryOnly)
 {
-    chess->saveBase("");
+    chess->bases().closeBase();
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-    chess->loadBase(path.c_str());
-    chess->onSelectGame();
-    ASSERT_TRUE(chess->getDocument().database.isReadOnly());
+    chess->bases().loadBase(path.c_str());
+    chess->controller().onSelectGame();
+    ASSERT_TRUE(chess->document().database.isReadOnly());
     EXPECT_FALSE(chess->enterMove("d4d5"));
-    chess->showSolution();
+    chess->puzzles().showSolution();
     EXPECT_EQ(flags(), unsigned(Game::FlagPuzzle | Game::FlagFailed | Game::FlagHelped));
     EXPECT_EQ(nextFailed(), 0);
-    chess->nextUnsolvedPuzzle();
+    chess->bases().nextUnsolvedPuzzle();
     EXPECT_EQ(chess->game().id, 2);
 }

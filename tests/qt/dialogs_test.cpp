@@ -228,6 +228,8 @@ TEST(SettingsDialogs, ConfirmedAsShownChangeNothing)
     EXPECT_EQ(before.find("header=1"), std::string::npos);
     EXPECT_NE(before.find("level=0"), std::string::npos);
     const QImage screen = window.grab().toImage();
+    // Coordinates beside the board would make its squares smaller.
+    const int cell = window.controller().screen().boardView().getCellSize();
 
     on_next_dialog([](QDialog* dialog) { press_key(dialog, Qt::Key_Right); });
     window.onGameSettings();
@@ -235,9 +237,9 @@ TEST(SettingsDialogs, ConfirmedAsShownChangeNothing)
     window.onViewSettings();
 
     EXPECT_EQ(values(), before);
-    EXPECT_EQ(window.getLevel(), 0);
-    EXPECT_FALSE(window.getBoardView().getAnnotation());
-    EXPECT_EQ(window.getInfoView().getRect().height, 0);
+    EXPECT_EQ(window.controller().engine().getLevel(), 0);
+    EXPECT_EQ(window.controller().screen().boardView().getCellSize(), cell);
+    EXPECT_EQ(window.controller().screen().infoView().getRect().height, 0);
     EXPECT_TRUE(window.grab().toImage() == screen);
 }
 
@@ -316,7 +318,8 @@ TEST(FileOpenDialog, StartsAtTheOpenBaseWithTranslatedButtons)
         testsupport::readFile(testsupport::sourcePath("assets/translate/messages.lng")));
     testsupport::writeFile(shell.dataPath() + "/a.cdb", "");
     shell.start();
-    const QString open = QString::fromStdString(shell.window().getDocument().database.path());
+    const QString open =
+        QString::fromStdString(shell.window().controller().document().database.path());
     ASSERT_TRUE(open.endsWith(QStringLiteral("/game.cdb"))) << open.toStdString();
     const auto buttonTexts = [](const QDialog& dialog) {
         QStringList texts;
@@ -337,7 +340,7 @@ TEST(FileOpenDialog, StartsAtTheOpenBaseWithTranslatedButtons)
     press_key(&files, Qt::Key_Right);
     EXPECT_EQ(files.path(), open);
 
-    ContentsDialog contents(&shell.window(), &shell.window().getDocument().database);
+    ContentsDialog contents(&shell.window(), &shell.window().controller().document().database);
     EXPECT_EQ(buttonTexts(contents), german);
 }
 

@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeView>
@@ -112,7 +113,7 @@ TEST(MainWindow, FirstStartCreatesTheDefaultBaseAndShowsANewGame)
     shell.start();
     ChessQt& window = shell.window();
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(shell.dataPath() + "/game.cdb")));
-    const ChessDocument& document = window.getDocument();
+    const ChessDocument& document = window.controller().document();
     EXPECT_EQ(document.database.path(), shell.dataPath() + "/game.cdb");
     ASSERT_NE(document.game().current, nullptr);
     EXPECT_EQ(document.game().current, document.game().root);
@@ -128,7 +129,7 @@ TEST(MainWindow, FirstStartCreatesTheDefaultBaseAndShowsANewGame)
     // The first paint lays the views out and draws the board: black and white.
     const QImage picture = window.grab().toImage();
     EXPECT_EQ(picture.size(), QSize(600, 800));
-    const Rect board = window.getBoardView().getRect();
+    const Rect board = window.controller().screen().boardView().getRect();
     EXPECT_GT(board.width, 300);
     int dark = 0;
     for (int y = board.top; y < board.top + board.height; y += 7)
@@ -176,7 +177,7 @@ TEST(MainWindow, HeldOkOnlyOpensTheMenuAndAShortOkActsOnRelease)
     Shell shell;
     shell.start();
     ChessQt& window = shell.window();
-    ChessDocument& document = window.getDocument();
+    ChessDocument& document = window.controller().document();
     QMenu* menu = window.mainMenu();
     document.cursor = Position(4, 1);
     for (const bool repeats : {false, true}) {
@@ -196,7 +197,7 @@ TEST(MainWindow, HeldOkOnlyOpensTheMenuAndAShortOkActsOnRelease)
         }
         EXPECT_TRUE(menu->isVisible()) << repeats;
         EXPECT_EQ(menu->activeAction(), nullptr) << repeats;
-        EXPECT_EQ(window.getMode(), ChessDocument::BoardMode) << repeats;
+        EXPECT_EQ(window.controller().document().mode, ViewState::BoardMode) << repeats;
         menu->hide();
         send_key(&window, Qt::Key_Return, KeyReleaseOnly);
         EXPECT_FALSE(document.selection.isValid()) << repeats;
@@ -205,8 +206,30 @@ TEST(MainWindow, HeldOkOnlyOpensTheMenuAndAShortOkActsOnRelease)
     EXPECT_FALSE(document.selection.isValid());
     send_key(&window, Qt::Key_Return, KeyReleaseOnly);
     EXPECT_EQ(document.selection, Position(4, 1));
-    pump(KeyHold::kHoldMs + 300);
-    EXPECT_FALSE(menu->isVisible());
+    EXPECT_FALSE(wait_until([&] { return menu->isVisible(); }, KeyHold::kHoldMs + 300));
+}
+
+TEST(MainWindow, MessageWithATimeOutClosesItself)
+{
+    Shell shell;
+    shell.start();
+    // A box that waits for its reader, closed by its time-out alone.
+    const QByteArray before = qgetenv("INKMATE_NONINTERACTIVE");
+    qputenv("INKMATE_NONINTERACTIVE", "0");
+    QString shownText;
+    on_next_dialog([&](QDialog* dialog) {
+        if (auto* box = qobject_cast<QMessageBox*>(dialog))
+            shownText = box->text();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    shell.window().message(Platform::MessageWarning, "Engine", "The engine stopped.", 300);
+    const qint64 elapsed = clock.elapsed();
+    qputenv("INKMATE_NONINTERACTIVE", before);
+    EXPECT_EQ(shownText, QStringLiteral("The engine stopped."));
+    // A coarse timer may fire up to 5% early.
+    EXPECT_GE(elapsed, 285);
+    EXPECT_LT(elapsed, 5000);
 }
 
 TEST(MainWindow, MenuTextsFollowTheLanguage)
@@ -228,7 +251,7 @@ TEST(MainWindow, GameAgainstAnEngineWithTheKeysAlone)
         GTEST_SKIP() << "no engine installed";
     shell.start();
     ChessQt& window = shell.window();
-    const Game& game = window.getDocument().game();
+    const Game& game = window.controller().document().game();
     EXPECT_EQ(game.blackPlayer, 1);
 
     // d4 -> e2, OK picks the pawn up; e4, OK plays it.
@@ -281,7 +304,7 @@ TEST(MainWindow, GameSettingsWrittenOnRightAndAppliedLeftLeavesThem)
     EXPECT_NE(shell.log().find("Set Level: 5"), std::string::npos);
 
     // The view settings: a smaller move list gives the board more room.
-    const int before = window.getBoardView().getRect().width;
+    const int before = window.controller().screen().boardView().getRect().width;
     g_pConfig->writeInt("history.size", 3);
     on_next_dialog([](QDialog* dialog) {
         dialog->findChild<QComboBox*>(QStringLiteral("cbHistorySize"))->setCurrentIndex(5);
@@ -289,7 +312,7 @@ TEST(MainWindow, GameSettingsWrittenOnRightAndAppliedLeftLeavesThem)
     });
     window.onViewSettings();
     EXPECT_EQ(g_pConfig->readInt("history.size", -1), 5);
-    EXPECT_LT(window.getBoardView().getRect().width, before);
+    EXPECT_LT(window.controller().screen().boardView().getRect().width, before);
 }
 
 TEST(MainWindow, NewGameSwapGivesTheEngineWhite)
@@ -301,7 +324,7 @@ TEST(MainWindow, NewGameSwapGivesTheEngineWhite)
     ChessQt& window = shell.window();
 
     // Both players engines: refused with a message, the game stays.
-    const Game& game = window.getDocument().game();
+    const Game& game = window.controller().document().game();
     const std::string date = game.date;
     on_next_dialog([](QDialog* dialog) {
         auto* newGame = qobject_cast<NewGameDialog*>(dialog);
@@ -324,7 +347,7 @@ TEST(MainWindow, NewGameSwapGivesTheEngineWhite)
     window.onNewGame();
     EXPECT_EQ(game.whitePlayer, 1);
     EXPECT_EQ(game.blackPlayer, 0);
-    EXPECT_TRUE(window.getDocument().isFlipped());
+    EXPECT_TRUE(window.controller().document().isFlipped());
     EXPECT_TRUE(game.flags & Game::FlagNotStored);
     EXPECT_EQ(game.black, "Human");
     // The engine opens the game at once.
@@ -351,7 +374,7 @@ TEST(MainWindow, PgnImportedThroughTheFileDialogAndBrowsedByContents)
                                 "[White \"E\"]\n[Black \"F\"]\n\n1. c4 c5 *\n");
     on_next_dialog([&](QDialog* dialog) { choose_file(dialog, pgn); });
     window.onPgnImport();
-    const ChessDocument& document = window.getDocument();
+    const ChessDocument& document = window.controller().document();
     EXPECT_EQ(document.database.path(), shell.dataPath() + "/book.cdb");
     EXPECT_EQ(g_pConfig->readString("last_opened", ""), shell.dataPath() + "/book.cdb");
     EXPECT_EQ(document.game().id, 1);
@@ -418,7 +441,7 @@ TEST(MainWindow, FailedSaveBeforeLeavingTheBaseKeepsTheGame)
     Shell shell("engine_00=HUM|Human|-\n");
     shell.start();
     ChessQt& window = shell.window();
-    const ChessDocument& document = window.getDocument();
+    const ChessDocument& document = window.controller().document();
     const std::string good = shell.dataPath() + "/game.cdb";
     ASSERT_EQ(document.database.path(), good);
     const std::string pgn = shell.dataPath() + "/other.pgn";
@@ -453,7 +476,7 @@ TEST(MainWindow, ExitWithAGameThatCannotBeStoredTellsAndStaysOnce)
     Shell shell("engine_00=HUM|Human|-\n");
     shell.start();
     ChessQt& window = shell.window();
-    const ChessDocument& document = window.getDocument();
+    const ChessDocument& document = window.controller().document();
     const std::string good = shell.dataPath() + "/game.cdb";
     shell.playByKeys(4, 1, 4, 3); // e4
     set_disk_full(good, true);
@@ -482,7 +505,7 @@ TEST(MainWindow, PuzzleSolvedThenTheNextOneAfterTheDelay)
                                "last_opened=" + data + "/puzzles.cdb\n");
     shell.start();
     ChessQt& window = shell.window();
-    const ChessDocument& document = window.getDocument();
+    const ChessDocument& document = window.controller().document();
     const Game& game = document.game();
     ASSERT_TRUE(document.isPuzzle());
     const int first = game.id;
@@ -500,7 +523,11 @@ TEST(MainWindow, PuzzleSolvedThenTheNextOneAfterTheDelay)
         const Move m = next->move;
         shell.playByKeys(m.fromX, m.fromY, m.toX, m.toY);
         ASSERT_NE(fen(game), start);
-        pump(20); // the recorded reply comes through the event loop
+        // The recorded reply comes through the event loop.
+        ASSERT_TRUE(wait_until([&] {
+            const PGNMove* reply = game.current->findNextMove();
+            return document.isSolvedPuzzle() || (reply && reply->hidden);
+        }));
     }
     ASSERT_TRUE(document.isSolvedPuzzle());
     EXPECT_EQ(game.id, first);
@@ -525,7 +552,7 @@ TEST(MainWindow, BackspaceAndTheMenuTakeBackMovesOfTwoPeople)
 {
     Shell shell("engine_00=HUM|Human|-\n");
     shell.start();
-    const ChessDocument& document = shell.window().getDocument();
+    const ChessDocument& document = shell.window().controller().document();
     shell.playByKeys(4, 1, 4, 3); // e4
     shell.playByKeys(4, 6, 4, 4); // e5
     shell.key(Qt::Key_I);         // no hint between two people
@@ -542,7 +569,7 @@ TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
     Shell shell("engine_00=HUM|Human|-\n");
     shell.start();
     {
-        const ChessDocument& document = shell.window().getDocument();
+        const ChessDocument& document = shell.window().controller().document();
         shell.playByKeys(4, 1, 4, 3); // e4
         shell.playByKeys(4, 6, 4, 4); // e5
         shell.playByKeys(6, 0, 5, 2); // Nf3
@@ -552,13 +579,13 @@ TEST(MainWindow, RestartResumesTheSameBaseGameAndPosition)
         shell.key(Qt::Key_Left);
         EXPECT_EQ(plies(document.game()), 2);
     }
-    const std::string position = fen(shell.window().getDocument().game());
+    const std::string position = fen(shell.window().controller().document().game());
     shell.key(Qt::Key_Q);
     EXPECT_FALSE(shell.window().isVisible());
     shell.stop();
 
     shell.start();
-    const ChessDocument& document = shell.window().getDocument();
+    const ChessDocument& document = shell.window().controller().document();
     EXPECT_EQ(document.database.path(), shell.dataPath() + "/game.cdb");
     EXPECT_GE(document.game().id, 1);
     EXPECT_EQ(fen(document.game()), position);
@@ -580,7 +607,12 @@ void touch(QWidget* window, QEvent::Type type, const QPoint& point)
 
 QPoint centre_of(const ChessQt& window, int x, int y)
 {
-    return const_cast<ChessQt&>(window).getBoardView().cellRect(Position(x, y)).center();
+    return const_cast<ChessQt&>(window)
+        .controller()
+        .screen()
+        .boardView()
+        .cellRect(Position(x, y))
+        .center();
 }
 
 } // namespace
@@ -590,7 +622,7 @@ TEST(MainWindow, TouchAloneMovesPiecesBrowsesMovesAndOpensTheMenu)
     Shell shell("engine_00=HUM|Human|-\nheader=1\n");
     shell.start();
     ChessQt& window = shell.window();
-    const Game& game = window.getDocument().game();
+    const Game& game = window.controller().document().game();
 
     // Drag e2 to e4.
     touch(&window, QEvent::MouseButtonPress, centre_of(window, 4, 1));
@@ -605,16 +637,16 @@ TEST(MainWindow, TouchAloneMovesPiecesBrowsesMovesAndOpensTheMenu)
     EXPECT_EQ(fen(game), "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2");
 
     // A swipe to the left in the move list goes back one move.
-    const Rect list = window.getHistoryView().getRect();
+    const Rect list = window.controller().screen().historyView().getRect();
     ASSERT_GT(list.height, 0);
     const QPoint middle(list.left + list.width / 2, list.top + list.height / 2);
     touch(&window, QEvent::MouseButtonPress, middle);
     touch(&window, QEvent::MouseButtonRelease, middle - QPoint(100, 0));
-    EXPECT_EQ(window.getMode(), ChessDocument::HistoryMode);
+    EXPECT_EQ(window.controller().document().mode, ViewState::HistoryMode);
     EXPECT_EQ(plies(game), 1);
 
     // A tap on the header opens the menu.
-    const Rect header = window.getInfoView().getRect();
+    const Rect header = window.controller().screen().infoView().getRect();
     ASSERT_GT(header.height, 0);
     const QPoint top(header.left + header.width / 2, header.top + header.height / 2);
     touch(&window, QEvent::MouseButtonPress, top);
@@ -633,8 +665,8 @@ TEST(MainWindow, AnUnreadableLastBaseFallsBackToTheDefaultBase)
                            testsupport::readFile(shell.root().file("inkmate.cfg")) +
                                "last_opened=" + data + "/broken.cdb\n");
     shell.start();
-    EXPECT_EQ(shell.window().getDocument().database.path(), data + "/game.cdb");
-    EXPECT_NE(shell.window().getDocument().game().current, nullptr);
+    EXPECT_EQ(shell.window().controller().document().database.path(), data + "/game.cdb");
+    EXPECT_NE(shell.window().controller().document().game().current, nullptr);
     // The setting keeps the broken base, to be tried again at the next start.
     EXPECT_EQ(g_pConfig->readString("last_opened", ""), data + "/broken.cdb");
     // The broken file is left as it was.
@@ -685,7 +717,7 @@ TEST(MainWindow, LargeImportShowsItsProgressAtMostOnceASecond)
     window.progressBox()->removeEventFilter(&recorder);
 
     EXPECT_FALSE(window.progressBox()->isVisible());
-    EXPECT_EQ(window.getDocument().database.path(), shell.dataPath() + "/sample.cdb");
+    EXPECT_EQ(window.controller().document().database.path(), shell.dataPath() + "/sample.cdb");
     ASSERT_FALSE(recorder.shown.empty());
     EXPECT_EQ(recorder.shown.front().second, QStringLiteral("Importing PGN: 0 games read"));
     // One drawing per second at most, each with more games than the last; a
@@ -700,7 +732,7 @@ TEST(MainWindow, LargeImportShowsItsProgressAtMostOnceASecond)
         lastTime = time;
     }
     EXPECT_LE(recorder.shown.size(), static_cast<size_t>(took / 1000 + 2));
-    EXPECT_GE(window.getDocument().database.getLastRowID(), 22000);
+    EXPECT_GE(window.controller().document().database.getLastRowID(), 22000);
     if (took > 2500) {
         EXPECT_GE(recorder.shown.size(), 2u) << "import took " << took << " ms";
     }

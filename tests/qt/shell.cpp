@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -76,7 +75,7 @@ void Shell::key(int key)
 
 void Shell::cursorTo(int x, int y)
 {
-    ChessDocument& document = m_window->getDocument();
+    ChessDocument& document = m_window->controller().document();
     ASSERT_TRUE(document.cursor.isValid());
     // Keys act on the screen; a turned board mirrors both directions.
     const int sign = document.isFlipped() ? -1 : 1;
@@ -188,10 +187,5 @@ void send_key(QWidget* widget, int key, KeyStroke stroke, bool autoRepeat)
 
 void pump(int ms)
 {
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    } while (clock.elapsed() < ms);
+    testsupport::spin(ms);
 }

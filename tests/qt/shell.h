@@ -56,7 +56,8 @@ enum KeyStroke { KeyPressAndRelease, KeyPressOnly, KeyReleaseOnly };
 // key that is held down).
 void send_key(QWidget* widget, int key, KeyStroke stroke = KeyPressAndRelease,
               bool autoRepeat = false);
-// Processes events for about ms milliseconds.
+// Processes events for about ms milliseconds (to see that nothing more
+// comes; a test waits for what it expects with wait_until).
 void pump(int ms);
 
 // Sends a key press and release to the widget that has the focus in window

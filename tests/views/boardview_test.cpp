@@ -104,7 +104,7 @@ protected:
     }
 
     MapConfig config;
-    ChessDocument doc;
+    ViewDocument doc;
     ChessBoardView view{&doc};
 };
 
@@ -277,9 +277,9 @@ TEST_F(BoardViewTest, CursorAndSelectionChangesInvalidateTheirSquares)
     // History mode hides both marks.
     doc.cursor = sq("d4");
     updateAndCollect();
-    doc.mode = ChessDocument::HistoryMode;
+    doc.mode = ViewState::HistoryMode;
     EXPECT_EQ(updateAndCollect(), (Names{"d4", "e2"}));
-    doc.mode = ChessDocument::BoardMode;
+    doc.mode = ViewState::BoardMode;
     EXPECT_EQ(updateAndCollect(), (Names{"d4", "e2"}));
 
     // Turning the board repaints the whole view, coordinates included.
@@ -418,9 +418,9 @@ TEST_F(MarkTest, InputMarksHiddenWhenInputIsClosed)
         return black(image, "g1", 4, 30) || black(image, "b1", 0, 0);
     };
     EXPECT_TRUE(marksShown());
-    doc.mode = ChessDocument::HistoryMode;
+    doc.mode = ViewState::HistoryMode;
     EXPECT_FALSE(marksShown());
-    doc.mode = ChessDocument::BoardMode;
+    doc.mode = ViewState::BoardMode;
     doc.game().flags = Game::FlagPuzzle | Game::FlagSolved;
     EXPECT_FALSE(marksShown());
     doc.game().flags = Game::FlagPuzzle;

@@ -93,7 +93,7 @@ protected:
 
     QFont textFont{QStringLiteral("DejaVu Sans")};
     QFont moveFont{QStringLiteral("DejaVu Sans")};
-    ChessDocument doc;
+    ViewDocument doc;
     MovesHistoryView view{&doc};
 };
 
@@ -332,7 +332,7 @@ TEST_F(HistoryViewTest, CurrentMoveIsFramedOrInverted)
     EXPECT_NE(image.pixelColor(e4->x, e4->y + e4->height / 2), black);
 
     // History mode: a solid block with the word in the background colour.
-    doc.mode = ChessDocument::HistoryMode;
+    doc.mode = ViewState::HistoryMode;
     image = paint();
     EXPECT_EQ(image.pixelColor(e5->x + 1, e5->y + 1), black);
     EXPECT_EQ(image.pixelColor(e5->x + e5->width - 2, e5->y + e5->height - 2), black);

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "core/configfileabstract.h"
-#include "views/chessdocument.h"
+#include "game/game.h"
 #include "views/repainttarget.h"
+#include "views/viewstate.h"
 
 #include <QColor>
 #include <QImage>
@@ -56,9 +57,23 @@ public:
     std::vector<QRect> rects;
 };
 
+// A game of its own with the view state around it, as the controller's
+// document hands them to the views.
+class ViewDocument : public ViewState {
+public:
+    ViewDocument() : ViewState(&m_game) {}
+    ViewDocument(const ViewDocument&) = delete;
+    ViewDocument& operator=(const ViewDocument&) = delete;
+    Game& game() { return m_game; }
+    const Game& game() const { return m_game; }
+
+private:
+    Game m_game;
+};
+
 // Opens movetext as the document's current game and goes to its last
 // position of the main line.
-inline void open_game(ChessDocument& document, const std::string& moveText, bool toEnd = true)
+inline void open_game(ViewDocument& document, const std::string& moveText, bool toEnd = true)
 {
     Game& game = document.game();
     game = Game();

@@ -1,5 +1,5 @@
+#include "app/chessdocument.h"
 #include "tests/support/test_support.h"
-#include "views/chessdocument.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +11,13 @@ TEST(ChessDocument, NewGameIsSetUpForTheUser)
 {
     testsupport::TempDir dir;
     ChessDocument doc;
-    doc.mode = ChessDocument::HistoryMode;
+    doc.mode = ViewState::HistoryMode;
     doc.loadBase(dir.file("games.cdb").c_str());
-    EXPECT_EQ(doc.mode, ChessDocument::BoardMode);
+    EXPECT_EQ(doc.mode, ViewState::BoardMode);
 
     Board start;
     start.create_classic_board();
-    doc.mode = ChessDocument::HistoryMode;
+    doc.mode = ViewState::HistoryMode;
     doc.newGame(start, 0, 2, Black, 5);
     const Game& game = doc.game();
     ASSERT_NE(game.root, nullptr);
@@ -31,7 +31,7 @@ TEST(ChessDocument, NewGameIsSetUpForTheUser)
     EXPECT_EQ(game.blackPlayer, 2);
     EXPECT_EQ(game.result, ResultInProgress);
     EXPECT_TRUE(doc.isFlipped());
-    EXPECT_EQ(doc.mode, ChessDocument::BoardMode);
+    EXPECT_EQ(doc.mode, ViewState::BoardMode);
     EXPECT_EQ(doc.cursor, Position(4, 6));
 
     // A start position that is already mate carries its result.
@@ -41,7 +41,27 @@ TEST(ChessDocument, NewGameIsSetUpForTheUser)
     EXPECT_EQ(doc.cursor, Position(4, 1));
     EXPECT_EQ(doc.game().result, ResultBlackWins);
     EXPECT_TRUE(doc.isOver());
-    doc.saveBase(nullptr);
+    doc.closeBase();
+}
+
+TEST(ChessDocument, ViewsReadTheHeadingOfTheShownRow)
+{
+    ChessDocument doc;
+    EXPECT_EQ(doc.heading(3), "");
+    ChessBase::HeaderItem first;
+    first.gameId = 1;
+    first.text = "Part one";
+    ChessBase::HeaderItem second;
+    second.gameId = 5;
+    second.text = "Opening traps";
+    doc.database.items = {first, second};
+    EXPECT_EQ(doc.heading(3), "Part one");
+    EXPECT_EQ(doc.heading(5), "Opening traps");
+    EXPECT_EQ(doc.heading(12), "Opening traps");
+    // The views see the base's current game.
+    doc.game().id = 7;
+    const ViewState& state = doc;
+    EXPECT_EQ(state.game().id, 7);
 }
 
 } // namespace

@@ -1,8 +1,6 @@
-// The game base of the controller: opening with fall-back, PGN import,
-// storing the game and moving through the games.
+#include "app/basebrowser.h"
 
-#include "app/chessabstract.h"
-
+#include "app/chesscontroller.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
@@ -32,86 +30,90 @@ bool same_file(const std::string& a, const std::string& b)
 }
 } // namespace
 
-void ChessAbstract::loadBase(const char* path)
+BaseBrowser::BaseBrowser(ChessController& controller) : m_controller(controller) {}
+
+void BaseBrowser::loadBase(const char* path)
 {
-    m_document.loadBase(path);
-    Game& game = m_document.game();
+    ChessDocument& document = m_controller.document();
+    document.loadBase(path);
+    Game& game = document.game();
     if (game.id < 1) {
         Board start;
         start.create_classic_board();
-        m_document.newGame(start, 0, getOpponent(), White, 0);
-        game.white = m_settings.myName();
+        document.newGame(start, 0, m_controller.engine().getOpponent(), White, 0);
+        game.white = m_controller.settings().myName();
         game.black =
             EngineFactory::instance().getEngineName(static_cast<unsigned>(game.blackPlayer));
     }
     if (g_pLog)
         g_pLog->write(1, Log::Info, "Base %s is loaded", path);
-    if (m_document.database.isReadOnly()) {
+    if (document.database.isReadOnly()) {
         char text[1024];
         snprintf(text, sizeof text, translated(kReadOnlyBase), path);
-        message(MessageInformation, translated("Game base"), text, 0);
+        m_controller.platform().message(Platform::MessageInformation, translated("Game base"), text,
+                                        0);
     }
 }
 
-std::string ChessAbstract::defaultBaseFile() const
+std::string BaseBrowser::defaultBaseFile() const
 {
-    return m_settings.dataPath() + "/game.cdb";
+    return m_controller.settings().dataPath() + "/game.cdb";
 }
 
-void ChessAbstract::saveBase(const char* path)
+void BaseBrowser::closeBase()
 {
-    m_document.saveBase(path);
+    m_controller.document().closeBase();
 }
 
-bool ChessAbstract::saveBaseNoThrow(const char* path)
+bool BaseBrowser::closeBaseNoThrow()
 {
     try {
-        saveBase(path);
+        closeBase();
     } catch (const Exception& e) {
         if (g_pLog)
             g_pLog->write(2, Log::Warning, "%s", e.what());
     } catch (...) {
         if (g_pLog)
-            g_pLog->write(2, Log::Warning, "Failed to save game: %s", path ? path : "");
+            g_pLog->write(2, Log::Warning, "Failed to save game: %s",
+                          m_controller.document().database.path().c_str());
         return false;
     }
     return true;
 }
 
-bool ChessAbstract::storeGame()
+bool BaseBrowser::storeGame()
 {
-    ChessBase& base = m_document.database;
+    ChessBase& base = m_controller.document().database;
     if (!base.isOpen())
         return true;
     try {
         base.closeGame();
     } catch (const Exception& e) {
-        showError(e.what());
+        m_controller.showError(e.what());
         return false;
     }
     return true;
 }
 
-std::string ChessAbstract::defaultBasePath() const
+std::string BaseBrowser::defaultBasePath() const
 {
-    const std::string last = m_settings.lastOpened();
+    const std::string last = m_controller.settings().lastOpened();
     return last.empty() ? defaultBaseFile() : last;
 }
 
-bool ChessAbstract::openBaseOrRestore(const std::string& path, const std::string& previous)
+bool BaseBrowser::openBaseOrRestore(const std::string& path, const std::string& previous)
 {
     try {
         loadBase(path.c_str());
-        m_settings.setLastOpened(path);
+        m_controller.settings().setLastOpened(path);
         return true;
     } catch (const Exception& e) {
-        showError(e.what());
+        m_controller.showError(e.what());
     }
     // Back to the base open before, else the default base: the window always
     // shows a game of an open base. "last_opened" keeps its path, so a base on
     // a card that is not mounted yet is opened again at the next start.
-    for (const std::string& fallback :
-         {previous, std::string(m_settings.dataPath() + "/game.cdb")}) {
+    for (const std::string& fallback : {previous, defaultBaseFile()}) {
         if (fallback.empty() || same_file(fallback, path))
             continue;
         try {
@@ -125,27 +127,29 @@ bool ChessAbstract::openBaseOrRestore(const std::string& path, const std::string
     throw Exception(true, translated("No game base can be opened."));
 }
 
-void ChessAbstract::openBase(const std::string& path)
+void BaseBrowser::openBase(const std::string& path)
 {
-    const std::string open = m_document.database.path();
+    const std::string open = m_controller.document().database.path();
     if (!path.empty() && !same_file(path, open)) {
         // A game that could not be stored keeps its base open: the error
         // reaches the user and the game stays on screen.
-        saveBase(open.c_str());
+        closeBase();
         openBaseOrRestore(path, open);
     }
-    updateAllViews(nullptr, true);
-    onSelectGame();
+    m_controller.updateAllViews(nullptr, true);
+    m_controller.onSelectGame();
 }
 
-void ChessAbstract::importPgn(const std::string& file)
+void BaseBrowser::importPgn(const std::string& file)
 {
+    ChessDocument& document = m_controller.document();
+    Platform& platform = m_controller.platform();
     const std::string target = get_base(file) + ".cdb";
-    const std::string open = m_document.database.path();
+    const std::string open = document.database.path();
 
     // The base that is replaced must not stay open under the import.
     if (same_file(target, open))
-        saveBase(open.c_str());
+        closeBase();
 
     ChessBase::ImportReport report;
     try {
@@ -153,65 +157,66 @@ void ChessAbstract::importPgn(const std::string& file)
         QElapsedTimer shown;
         shown.start();
         const QString format = trans(QStringLiteral("Importing PGN: %1 games read"));
-        showProgress(format.arg(0).toStdString());
+        platform.showProgress(format.arg(0).toStdString());
         report = ChessBase::importPgn(target, file, [&](uint64_t, uint64_t, int games) {
             if (shown.elapsed() >= 1000) {
                 shown.restart();
-                showProgress(format.arg(games).toStdString());
+                platform.showProgress(format.arg(games).toStdString());
             }
         });
-        showProgress(std::string());
+        platform.showProgress(std::string());
     } catch (const Exception& e) {
-        showProgress(std::string());
-        showError(e.what());
-        if (!m_document.database.isOpen())
+        platform.showProgress(std::string());
+        m_controller.showError(e.what());
+        if (!document.database.isOpen())
             openBaseOrRestore(open, std::string());
-        updateAllViews(nullptr, true);
-        onSelectGame();
+        m_controller.updateAllViews(nullptr, true);
+        m_controller.onSelectGame();
         return;
     }
 
-    saveBase(open.c_str());
+    closeBase();
     if (openBaseOrRestore(target, open) && report.skipped > 0)
-        message(MessageWarning, translated("Import PGN"), report.text().c_str(), 0);
-    updateAllViews(nullptr, true);
-    onSelectGame();
+        platform.message(Platform::MessageWarning, translated("Import PGN"), report.text().c_str(),
+                         0);
+    m_controller.updateAllViews(nullptr, true);
+    m_controller.onSelectGame();
 }
 
-void ChessAbstract::openGame(int gameId)
+void BaseBrowser::openGame(int gameId)
 {
     if (gameId == 0)
         return;
-    m_document.database.openGame(gameId);
-    onSelectGame();
+    m_controller.document().database.openGame(gameId);
+    m_controller.onSelectGame();
 }
 
-void ChessAbstract::firstGame()
+void BaseBrowser::firstGame()
 {
-    if (m_document.database.firstGame())
-        onSelectGame();
+    if (m_controller.document().database.firstGame())
+        m_controller.onSelectGame();
 }
 
-void ChessAbstract::lastGame()
+void BaseBrowser::lastGame()
 {
-    if (m_document.database.lastGame())
-        onSelectGame();
+    if (m_controller.document().database.lastGame())
+        m_controller.onSelectGame();
 }
 
-void ChessAbstract::keyNext()
+void BaseBrowser::nextGame()
 {
-    if (m_document.database.nextGame())
-        onSelectGame();
+    if (m_controller.document().database.nextGame())
+        m_controller.onSelectGame();
 }
 
-void ChessAbstract::keyPrev()
+void BaseBrowser::prevGame()
 {
-    if (m_document.database.prevGame())
-        onSelectGame();
+    if (m_controller.document().database.prevGame())
+        m_controller.onSelectGame();
 }
 
-void ChessAbstract::nextUnsolvedPuzzle()
+void BaseBrowser::nextUnsolvedPuzzle()
 {
-    if (m_document.database.nextUnsolvedPuzzle())
-        onSelectGame();
+    if (m_controller.document().database.nextUnsolvedPuzzle())
+        m_controller.onSelectGame();
 }

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "chess/move.h"
+#include "chess/position.h"
+#include "core/gameresult.h"
+#include "game/game.h"
+#include "game/pgnmove.h"
+
+#include <functional>
+#include <string>
+
+// What the views show: the game on screen and the interaction state around
+// it (the mode, the board cursor and the selected square, a hint marking the
+// two squares of a suggested move, the puzzle counts). The views read it; the
+// controller's document fills it. Free of the game base.
+class ViewState {
+public:
+    // Which part of the screen the keys act on.
+    enum GameMode { BoardMode = 0, HistoryMode = 1 };
+
+    struct PuzzleCount {
+        int solved = 0;
+        int total = 0;
+        bool operator==(const PuzzleCount& o) const
+        {
+            return solved == o.solved && total == o.total;
+        }
+    };
+
+    // Solved and total puzzles of the base and of the contents heading of
+    // the shown puzzle, as last counted: painting never asks the base.
+    struct PuzzleProgress {
+        bool known = false;
+        // The rows the heading covers; the whole base when there is none.
+        int first = 0;
+        int last = 0;
+        PuzzleCount base;
+        PuzzleCount heading;
+        bool operator==(const PuzzleProgress& o) const
+        {
+            return known == o.known && first == o.first && last == o.last && base == o.base &&
+                   heading == o.heading;
+        }
+        bool operator!=(const PuzzleProgress& o) const { return !(*this == o); }
+    };
+
+    // shown: the game on screen, which outlives this object.
+    explicit ViewState(const Game* shown) : m_shown(shown) {}
+
+    GameMode mode = BoardMode;
+    Position cursor;
+    Position selection;
+    // The suggested move; the null move when there is none.
+    Move hint;
+    PuzzleProgress progress;
+    // The contents heading a game row belongs to ("" for none); unset: none.
+    std::function<std::string(int gameId)> headingOf;
+
+    const Game& game() const { return *m_shown; }
+    std::string heading(int gameId) const { return headingOf ? headingOf(gameId) : std::string(); }
+
+    bool isFlipped() const { return (game().flags & Game::FlagViewAsBlack) != 0; }
+    bool isPuzzle() const { return (game().flags & Game::FlagPuzzle) != 0; }
+    bool isSolvedPuzzle() const
+    {
+        return (game().flags & (Game::FlagPuzzle | Game::FlagSolved)) ==
+               (Game::FlagPuzzle | Game::FlagSolved);
+    }
+    bool hasError() const { return !game().errorText.empty(); }
+    // The node of the shown position, or null while no game is open.
+    const PGNMove* currentNode() const { return game().current; }
+    // Whether the shown position ends the game (mate or a draw by rule).
+    bool isOver() const
+    {
+        const PGNMove* node = currentNode();
+        return node && node->result != ResultInProgress;
+    }
+
+private:
+    const Game* m_shown;
+};
