@@ -284,7 +284,7 @@ TEST(FileOpenDialog, FoldersOpenInTheTreeAndOnlyFilesAreChosen)
     const QModelIndex top = model->index(QString::fromStdString(shell.dataPath()));
     ASSERT_TRUE(wait_until([&] { return model->rowCount(top) >= 2; }));
     // Only the folder and the matching file: game.cdb and c.txt are hidden.
-    pump(50);
+    pump();
     EXPECT_EQ(model->rowCount(top), 2);
     // Ok without a current item keeps the dialog open.
     dialog.view()->setCurrentIndex(QModelIndex());

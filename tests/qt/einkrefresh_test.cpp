@@ -50,8 +50,14 @@ protected:
     {
         panel.sent.clear();
         shell.window().update(rect);
-        pump(50);
+        awaitUpdates();
         return panel.sent;
+    }
+    // Waits for the panel's first update, then lets the turn finish.
+    void awaitUpdates()
+    {
+        wait_until([&] { return !panel.sent.empty(); });
+        pump();
     }
     QRect onScreen(const QRect& rect)
     {
@@ -77,7 +83,7 @@ TEST_F(EinkShell, RepaintsArePartialUpdatesWithAFullRefreshEveryNth)
 {
     // A key that moves the board cursor repaints part of the window.
     shell.key(Qt::Key_Right);
-    pump(50);
+    awaitUpdates();
     ASSERT_EQ(panel.sent.size(), 1u);
     EXPECT_TRUE(isPartial(panel.sent[0]));
     EXPECT_LT(panel.sent[0].rect.width() * panel.sent[0].rect.height(), 600 * 800);
@@ -86,7 +92,7 @@ TEST_F(EinkShell, RepaintsArePartialUpdatesWithAFullRefreshEveryNth)
     panel.sent.clear();
     shell.window().update(QRect(10, 20, 30, 40));
     shell.window().update(QRect(100, 200, 10, 10));
-    pump(50);
+    awaitUpdates();
     ASSERT_EQ(panel.sent.size(), 1u);
     EXPECT_TRUE(isPartial(panel.sent[0]));
     EXPECT_EQ(panel.sent[0].rect, onScreen(QRect(10, 20, 100, 190)));
@@ -104,7 +110,7 @@ TEST_F(EinkShell, RepaintsArePartialUpdatesWithAFullRefreshEveryNth)
     panel.sent.clear();
     shell.window().update(QRect(0, 0, 5, 5));
     eink_full_update();
-    pump(50);
+    awaitUpdates();
     ASSERT_EQ(panel.sent.size(), 1u);
     EXPECT_TRUE(isFullScreen(panel.sent[0]));
     for (int i = 0; i < 3; ++i)
@@ -121,7 +127,7 @@ TEST_F(EinkShell, AFailingDriverIsLoggedOnceAndIgnored)
     panel.failing = true;
     EXPECT_EQ(repaint(QRect(0, 0, 5, 5)).size(), 1u);
     eink_full_update();
-    pump(50);
+    awaitUpdates();
     EXPECT_EQ(repaint(QRect(0, 0, 5, 5)).size(), 1u);
     const std::string log = shell.log();
     const std::string line = "E-ink update failed: Input/output error";

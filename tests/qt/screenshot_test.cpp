@@ -45,7 +45,7 @@ TEST(Screenshot, MainWindowPicture)
     for (int i = 0; i < 17; ++i)
         shell.key(Qt::Key_Right);
     shell.key(Qt::Key_Return);
-    pump(50);
+    pump();
 
     const QImage picture = window.grab().toImage();
     EXPECT_TRUE(picture.save(target, "PNG")) << target.toStdString();
@@ -55,7 +55,7 @@ TEST(Screenshot, MainWindowPicture)
         GameSettingsDialog dialog(&window);
         dialog.showNormal();
         dialog.setFixedSize(600, 800);
-        pump(50);
+        pump();
         QString formTarget = target;
         formTarget.replace(QStringLiteral(".png"), QStringLiteral("-settings.png"));
         EXPECT_TRUE(dialog.grab().toImage().save(formTarget, "PNG")) << formTarget.toStdString();

@@ -185,7 +185,7 @@ void send_key(QWidget* widget, int key, KeyStroke stroke, bool autoRepeat)
     }
 }
 
-void pump(int ms)
+void pump()
 {
-    testsupport::spin(ms);
+    QCoreApplication::processEvents();
 }

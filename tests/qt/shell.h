@@ -56,9 +56,9 @@ enum KeyStroke { KeyPressAndRelease, KeyPressOnly, KeyReleaseOnly };
 // key that is held down).
 void send_key(QWidget* widget, int key, KeyStroke stroke = KeyPressAndRelease,
               bool autoRepeat = false);
-// Processes events for about ms milliseconds (to see that nothing more
-// comes; a test waits for what it expects with wait_until).
-void pump(int ms);
+// Processes the events that are waiting (a test waits for what it expects
+// with wait_until).
+void pump();
 
 // Sends a key press and release to the widget that has the focus in window
 // (or to window itself).

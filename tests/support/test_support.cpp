@@ -88,13 +88,6 @@ bool waitUntil(const std::function<bool()>& condition, int milliseconds)
     return true;
 }
 
-void spin(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 std::vector<std::string> folderEntries(const std::string& path)
 {
     std::vector<std::string> out;

@@ -38,8 +38,6 @@ std::string findProgram(const std::string& name);
 
 // Runs the event loop until the condition holds (true) or the time is up (false).
 bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
-// Runs the event loop for a while (to see that nothing more arrives).
-void spin(int milliseconds);
 
 } // namespace testsupport
 
