@@ -182,6 +182,10 @@ void Board::doMove(const Move& move)
             halfMoveClock = 0;
         else
             ++halfMoveClock;
+    } else {
+        // A pass: no pawn can be taken en passant after it.
+        enPassantX = -1;
+        enPassantY = -1;
     }
     if (flags & BlackToMove)
         ++fullMoveNumber;

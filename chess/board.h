@@ -71,12 +71,6 @@ public:
     {
         return getPiece(position.x, position.y);
     }
-    // Ignored off the board.
-    void setPiece(int x, int y, const Piece* piece)
-    {
-        if (x >= 0 && x < 8 && y >= 0 && y < 8)
-            squares[y * 8 + x] = piece;
-    }
     Position getEnPassant() const { return Position(enPassantX, enPassantY); }
     // All legal moves of the colour (pieces visited file by file, ranks within);
     // a promotion counts four. The moves are appended when a list is given.

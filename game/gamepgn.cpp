@@ -143,6 +143,18 @@ private:
     std::string m_raw;
 };
 
+// A tag value as written between its quotes: "\"" and "\\" stand for '"' and
+// '\'; any other backslash is kept as it is (paths written by hand).
+void unescape_tag_value(const std::string& line, size_t start, size_t end, std::string* value)
+{
+    value->clear();
+    for (size_t i = start; i < end; ++i) {
+        if (line[i] == '\\' && i + 1 < end && (line[i + 1] == '"' || line[i + 1] == '\\'))
+            ++i;
+        *value += line[i];
+    }
+}
+
 // The tag pair pattern ^\[([A-Za-z0-9_]+)[\t ]+"(.*)"] : the value runs to the
 // last '"]' of the line.
 bool parse_header(const std::string& line, std::string* name, std::string* value)
@@ -168,7 +180,7 @@ bool parse_header(const std::string& line, std::string* name, std::string* value
     if (name != nullptr)
         name->assign(line, 1, nameEnd - 1);
     if (value != nullptr)
-        value->assign(line, valueStart, close - valueStart);
+        unescape_tag_value(line, valueStart, close, value);
     return true;
 }
 
@@ -597,7 +609,13 @@ void Game::store_to_stream(const PGNElement* first, std::ostream& out)
 void Game::writePGN(std::ostream& out) const
 {
     auto tag = [&out](const char* name, const std::string& value) {
-        out << '[' << name << " \"" << value << "\"]\n";
+        out << '[' << name << " \"";
+        for (const char c : value) {
+            if (c == '"' || c == '\\')
+                out << '\\';
+            out << c;
+        }
+        out << "\"]\n";
     };
     tag("Event", event);
     tag("Site", site);

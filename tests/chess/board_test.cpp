@@ -110,12 +110,14 @@ TEST(Board, EnPassant)
     EXPECT_EQ(b.exportToFEN(), "4k3/8/3P4/8/8/8/8/4K3 b - - 0 9");
     // Taking en passant would clear the rank between the king and the rook.
     EXPECT_FALSE(legal(fen("8/8/8/K2pP2r/8/8/8/7k w - d6 0 1"), "e5d6"));
-    // The null move keeps the en-passant square and the clock.
+    // The null move clears the en-passant square and keeps the clock: after
+    // a pass the pawn on d5 can no longer be taken.
     b = fen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 5 9");
     b.doMove(Move());
-    EXPECT_EQ(b.exportToFEN(), "4k3/8/8/3pP3/8/8/8/4K3 b - d6 5 9");
+    EXPECT_EQ(b.exportToFEN(), "4k3/8/8/3pP3/8/8/8/4K3 b - - 5 9");
     b.doMove(Move());
-    EXPECT_EQ(b.exportToFEN(), "4k3/8/8/3pP3/8/8/8/4K3 w - d6 5 10");
+    EXPECT_EQ(b.exportToFEN(), "4k3/8/8/3pP3/8/8/8/4K3 w - - 5 10");
+    EXPECT_FALSE(legal(b, "e5d6"));
 }
 
 TEST(Board, Promotion)
