@@ -470,8 +470,6 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
     Board* board = &boards[0];
     Board* after = &boards[1];
     root->packedBoardAfter().unpack(board);
-    KingSquares kings;
-    kings.find(*board);
 
     auto append = [&tail](PGNElement* element) {
         PGNElement::link_after(tail, element);
@@ -522,15 +520,13 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
                                 token.text.c_str());
             if (from != boardOwner) {
                 from->packedBoardAfter().unpack(board);
-                kings.find(*board);
                 boardOwner = from;
             }
-            const Move move = read_san_move(*board, token.text, after, &kings);
+            const Move move = read_san_move(*board, token.text, after);
             // A legal move from a position settles its search for mate.
             if (!move.isNull())
                 from->resolveMoves(true);
-            kings.update(*board, move);
-            PGNMove* node = from->addLegalMove(*board, depth, move, *after, true, &kings);
+            PGNMove* node = from->addLegalMove(*board, depth, move, *after, true);
             std::swap(board, after);
             boardOwner = node;
             append(node);
