@@ -27,6 +27,7 @@ struct Tables {
     uint8_t kingCount[64];
     uint8_t ray[64][8][7];
     uint8_t rayLength[64][8];
+    uint64_t rayMask[64][8];
 
     Tables()
     {
@@ -37,9 +38,12 @@ struct Tables {
             kingCount[square] = steps(x, y, kKingOffsets, king[square]);
             for (int d = 0; d < 8; ++d) {
                 int length = 0;
+                rayMask[square][d] = 0;
                 for (int tx = x + kDirections[d][0], ty = y + kDirections[d][1]; on_board(tx, ty);
-                     tx += kDirections[d][0], ty += kDirections[d][1])
+                     tx += kDirections[d][0], ty += kDirections[d][1]) {
                     ray[square][d][length++] = static_cast<uint8_t>(ty * 8 + tx);
+                    rayMask[square][d] |= uint64_t(1) << (ty * 8 + tx);
+                }
                 rayLength[square][d] = static_cast<uint8_t>(length);
             }
         }
@@ -103,6 +107,47 @@ MoveGenerator::MoveGenerator(const Board& board, bool ownKingTest)
     : m_board(board), m_ownKingTest(ownKingTest)
 {
     memcpy(m_squares, board.squares, sizeof m_squares);
+    m_occupied = occupied();
+}
+
+uint64_t MoveGenerator::occupied() const
+{
+    // A rank at a time: the high bit of each non-empty byte, gathered into
+    // the rank's byte.
+    const uint64_t low = 0x7F7F7F7F7F7F7F7FULL;
+    uint64_t result = 0;
+    for (int rank = 0; rank < 8; ++rank) {
+        uint64_t word;
+        memcpy(&word, m_squares + rank * 8, 8);
+        const uint64_t high = (((word & low) + low) | word) & ~low;
+        result |= ((high >> 7) * 0x0102040810204080ULL >> 56) << (rank * 8);
+    }
+    return result;
+}
+
+int MoveGenerator::firstOnRay(int square, int d) const
+{
+    // Even directions run towards higher squares, odd ones towards lower.
+    const uint64_t blockers = m_occupied & tables().rayMask[square][d];
+    if (!blockers)
+        return -1;
+    return (d & 1) ? 63 - __builtin_clzll(blockers) : __builtin_ctzll(blockers);
+}
+
+void MoveGenerator::reset()
+{
+    memcpy(m_squares, m_board.squares, sizeof m_squares);
+    m_occupied = occupied();
+    m_onlyTo = -1;
+    m_king[0] = m_king[1] = -2;
+    m_checks[0] = m_checks[1] = -1;
+}
+
+bool MoveGenerator::inCheck(Color color)
+{
+    if (m_checks[color] < 0)
+        findCheckers(color);
+    return m_checks[color] > 0;
 }
 
 bool MoveGenerator::isAttacked(const uint8_t squares[64], int square, Color by)
@@ -194,19 +239,14 @@ void MoveGenerator::findCheckers(Color color)
         }
         const uint8_t queen = code(Piece::TypeQueen, enemy);
         for (int d = 0; d < 8; ++d) {
-            const uint8_t slider = code(d < 4 ? Piece::TypeRook : Piece::TypeBishop, enemy);
-            const uint8_t* ray = t.ray[king][d];
-            uint64_t line = 0;
-            for (int i = 0; i < t.rayLength[king][d]; ++i) {
-                const uint8_t p = m_squares[ray[i]];
-                line |= uint64_t(1) << ray[i];
-                if (p) {
-                    if (p == slider || p == queen) {
-                        ++count;
-                        mask |= line;
-                    }
-                    break;
-                }
+            const int first = firstOnRay(king, d);
+            if (first < 0)
+                continue;
+            const uint8_t p = m_squares[first];
+            if (p == code(d < 4 ? Piece::TypeRook : Piece::TypeBishop, enemy) || p == queen) {
+                ++count;
+                // The checker and the squares between it and the king.
+                mask |= t.rayMask[king][d] & ~t.rayMask[first][d];
             }
         }
     }
@@ -539,15 +579,9 @@ int MoveGenerator::sourcesOf(uint8_t piece, int to, uint64_t allowed, int* from)
         const int firstRay = type == Piece::TypeBishop ? 4 : 0;
         const int lastRay = type == Piece::TypeRook ? 3 : 7;
         for (int d = firstRay; d <= lastRay && count < 16; ++d) {
-            const uint8_t* ray = t.ray[to][d];
-            for (int i = 0; i < t.rayLength[to][d]; ++i) {
-                const uint8_t p = m_squares[ray[i]];
-                if (!p)
-                    continue;
-                if (p == piece && legal(ray[i]))
-                    from[count++] = ray[i];
-                break;
-            }
+            const int first = firstOnRay(to, d);
+            if (first >= 0 && m_squares[first] == piece && legal(first))
+                from[count++] = first;
         }
         break;
     }

@@ -18,6 +18,14 @@ class MoveGenerator {
 public:
     // ownKingTest false: moves that leave the own king attacked count too.
     explicit MoveGenerator(const Board& board, bool ownKingTest = true);
+    MoveGenerator(const MoveGenerator&) = delete;
+    MoveGenerator& operator=(const MoveGenerator&) = delete;
+
+    // The board it was made for; reset() after that board changed.
+    const Board& board() const { return m_board; }
+    void reset();
+    // Whether the first king of the colour is attacked (found once).
+    bool inCheck(Color color);
 
     // The legal moves of every piece of the colour. With stopAtFirst the
     // count stops at the first piece that has any.
@@ -59,7 +67,13 @@ private:
     void findCheckers(Color color);
 
     const Board& m_board;
+    // The occupied squares of m_squares as it is between moves tried.
+    uint64_t occupied() const;
+    // The nearest occupied square along ray d from the square; -1 when none.
+    int firstOnRay(int square, int d) const;
+
     uint8_t m_squares[64];
+    uint64_t m_occupied;
     bool m_ownKingTest;
     int m_onlyTo = -1;
     int m_king[2] = {-2, -2};        // -2 not searched yet

@@ -95,6 +95,13 @@ std::string move_to_san(const Board& board, const Move& move)
 
 char* write_san(char* out, const Board& board, const Move& move, int bits)
 {
+    MoveGenerator generator(board);
+    return write_san(out, generator, move, bits);
+}
+
+char* write_san(char* out, MoveGenerator& generator, const Move& move, int bits)
+{
+    const Board& board = generator.board();
     if (bits & (Piece::MoveShortCastle | Piece::MoveLongCastle)) {
         for (const char* c = (bits & Piece::MoveShortCastle) ? "O-O" : "O-O-O"; *c != '\0'; ++c)
             *out++ = *c;
@@ -137,6 +144,13 @@ char* write_san(char* out, const Board& board, const Move& move, int bits)
 
 Move move_from_san(const Board& board, Color color, const std::string& san)
 {
+    MoveGenerator generator(board);
+    return move_from_san(generator, color, san);
+}
+
+Move move_from_san(MoveGenerator& generator, Color color, const std::string& san)
+{
+    const Board& board = generator.board();
     // The text without its annotation characters; no SAN is longer.
     char s[8];
     size_t length = 0;
@@ -244,7 +258,6 @@ Move move_from_san(const Board& board, Color color, const std::string& san)
         allowed &= 0x0101010101010101ULL << fromX;
     if (fromY >= 0)
         allowed &= 0xFFULL << (fromY * 8);
-    MoveGenerator generator(board);
     Move found;
     bool haveFound = false;
     for (int ty = toY < 0 ? 0 : toY; ty <= (toY < 0 ? 7 : toY); ++ty) {

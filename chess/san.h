@@ -3,6 +3,7 @@
 #include "chess/board.h"
 #include "chess/color.h"
 #include "chess/move.h"
+#include "chess/movegenerator.h"
 #include "chess/piece.h"
 
 #include <string>
@@ -17,6 +18,8 @@ std::string move_to_san(const Board& board, const Move& move);
 // the move's Board::moveBits; MoveCapture, MoveShortCastle, MoveLongCastle
 // and MovePromotion are the ones read.
 char* write_san(char* out, const Board& board, const Move& move, int bits);
+// The same with a generator made for the board (its findings are reused).
+char* write_san(char* out, MoveGenerator& generator, const Move& move, int bits);
 
 // The one SAN reader, for typed moves and PGN alike: the unique legal move of
 // the colour that the text denotes; throws Exception "Error parsing SAN: ..."
@@ -25,3 +28,5 @@ char* write_san(char* out, const Board& board, const Move& move, int bits);
 // returned when the king, the rook, the right and the free squares are there;
 // whether the king crosses an attacked square is the caller's test.
 Move move_from_san(const Board& board, Color color, const std::string& san);
+// The same with a generator made for the board (its findings are reused).
+Move move_from_san(MoveGenerator& generator, Color color, const std::string& san);

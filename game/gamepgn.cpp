@@ -465,11 +465,17 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
     bool hiddenSeen = false;
     // The position after boardOwner, kept unpacked for the next move.
     const PGNMove* boardOwner = root;
-    // The positions before and after the move being read, swapped by pointer.
+    // The positions before and after the move being read, swapped by pointer,
+    // each with its generator: what is found about a position (its kings,
+    // whether its side to move is in check) serves the move after it too.
     Board boards[2];
+    MoveGenerator generators[2] = {MoveGenerator(boards[0]), MoveGenerator(boards[1])};
     Board* board = &boards[0];
     Board* after = &boards[1];
+    MoveGenerator* boardMoves = &generators[0];
+    MoveGenerator* afterMoves = &generators[1];
     root->packedBoardAfter().unpack(board);
+    boardMoves->reset();
 
     auto append = [&tail](PGNElement* element) {
         PGNElement::link_after(tail, element);
@@ -520,14 +526,17 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
                                 token.text.c_str());
             if (from != boardOwner) {
                 from->packedBoardAfter().unpack(board);
+                boardMoves->reset();
                 boardOwner = from;
             }
-            const Move move = read_san_move(*board, token.text, after);
+            const Move move = read_san_move(*boardMoves, token.text, after);
+            afterMoves->reset();
             // A legal move from a position settles its search for mate.
             if (!move.isNull())
                 from->resolveMoves(true);
-            PGNMove* node = from->addLegalMove(*board, depth, move, *after, true);
+            PGNMove* node = from->addLegalMove(*boardMoves, depth, move, *afterMoves, true);
             std::swap(board, after);
+            std::swap(boardMoves, afterMoves);
             boardOwner = node;
             append(node);
             if (level.hideNext) {

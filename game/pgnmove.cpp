@@ -9,7 +9,15 @@
 
 Move read_san_move(const Board& board, const std::string& san, Board* after)
 {
-    const Move move = move_from_san(board, board.getColorToMove(), san);
+    MoveGenerator generator(board);
+    Board played;
+    return read_san_move(generator, san, after != nullptr ? after : &played);
+}
+
+Move read_san_move(MoveGenerator& generator, const std::string& san, Board* after)
+{
+    const Board& board = generator.board();
+    const Move move = move_from_san(generator, board.getColorToMove(), san);
     const size_t start = san.find_first_not_of("/=+#x!?");
     const bool castling = start != std::string::npos && (san[start] == 'O' || san[start] == '0');
     if (castling && (board.moveBits(move) & Piece::MoveInvalid) != 0)
@@ -86,9 +94,11 @@ char* write_move_number(char* out, unsigned number)
 
 } // namespace
 
-PGNMove* PGNMove::addLegalMove(const Board& before, unsigned childDepth, const Move& childMove,
-                               const Board& board, bool deferMate)
+PGNMove* PGNMove::addLegalMove(MoveGenerator& beforeMoves, unsigned childDepth,
+                               const Move& childMove, MoveGenerator& afterMoves, bool deferMate)
 {
+    const Board& before = beforeMoves.board();
+    const Board& board = afterMoves.board();
     const Piece* piece = before.getPiece(childMove.fromX, childMove.fromY);
     if (piece == nullptr || childMove.isNull())
         return addMove(before, childDepth, childMove);
@@ -114,10 +124,10 @@ PGNMove* PGNMove::addLegalMove(const Board& before, unsigned childDepth, const M
         if (pawn && childMove.toY == (piece->color == White ? 7 : 0))
             bits |= Piece::MovePromotion;
     }
-    out = write_san(out, before, childMove, bits);
+    out = write_san(out, beforeMoves, childMove, bits);
     const Color side = board.getColorToMove();
-    const bool check = board.isCheck(side);
-    const bool noMoves = !deferMate && board.isNoMoves(side);
+    const bool check = afterMoves.inCheck(side);
+    const bool noMoves = !deferMate && afterMoves.generateAll(side, nullptr, true) == 0;
     if (check)
         *out++ = noMoves ? '#' : '+';
     child->text.assign(text, out);
