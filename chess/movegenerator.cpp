@@ -62,10 +62,12 @@ struct Tables {
     }
 };
 
-const Tables& tables()
+// Built before main; no position is looked at during static initialisation.
+const Tables g_tables;
+
+inline const Tables& tables()
 {
-    static const Tables t;
-    return t;
+    return g_tables;
 }
 
 inline uint8_t code(Piece::Type type, Color color)
@@ -125,7 +127,7 @@ uint64_t MoveGenerator::occupied() const
     return result;
 }
 
-int MoveGenerator::firstOnRay(int square, int d) const
+inline int MoveGenerator::firstOnRay(int square, int d) const
 {
     // Even directions run towards higher squares, odd ones towards lower.
     const uint64_t blockers = m_occupied & tables().rayMask[square][d];
@@ -138,6 +140,7 @@ void MoveGenerator::reset()
 {
     memcpy(m_squares, m_board.squares, sizeof m_squares);
     m_occupied = occupied();
+    m_sourcesPiece = 0;
     m_onlyTo = -1;
     m_king[0] = m_king[1] = -2;
     m_checks[0] = m_checks[1] = -1;
@@ -530,21 +533,33 @@ int MoveGenerator::moveBits(const Move& move)
 
 int MoveGenerator::sourcesOf(uint8_t piece, int to, uint64_t allowed, int* from)
 {
+    if (piece != m_sourcesPiece || to != m_sourcesTo || !m_ownKingTest) {
+        m_sourcesCount = findSources(piece, to, m_sources);
+        m_sourcesPiece = m_ownKingTest ? piece : 0;
+        m_sourcesTo = to;
+    }
+    int count = 0;
+    for (int i = 0; i < m_sourcesCount; ++i) {
+        if ((allowed >> m_sources[i]) & 1)
+            from[count++] = m_sources[i];
+    }
+    return count;
+}
+
+int MoveGenerator::findSources(uint8_t piece, int to, int* from)
+{
     const Tables& t = tables();
     const uint8_t target = m_squares[to];
     const Color color = Piece::code_color(piece);
     if (!piece || (target && Piece::code_color(target) == color))
         return 0;
     int count = 0;
-    auto legal = [&](int square) {
-        return ((allowed >> square) & 1) != 0 &&
-               (!m_ownKingTest || isLegal(square, to, -1, -1, -1));
-    };
+    auto legal = [&](int square) { return !m_ownKingTest || isLegal(square, to, -1, -1, -1); };
     // Pawns and kings have moves that depend on more than the square they
     // reach: each square that may hold one is asked through generateFrom.
     auto ask = [&](int square) {
         if (static_cast<unsigned>(square) < 64 && m_squares[square] == piece && count < 16 &&
-            ((allowed >> square) & 1) != 0 && generateFrom(square, nullptr, to) > 0)
+            generateFrom(square, nullptr, to) > 0)
             from[count++] = square;
     };
     switch (Piece::code_type(piece)) {

@@ -72,8 +72,16 @@ private:
     // The nearest occupied square along ray d from the square; -1 when none.
     int firstOnRay(int square, int d) const;
 
+    int findSources(uint8_t piece, int to, int* from);
+
     uint8_t m_squares[64];
     uint64_t m_occupied;
+    // The last sourcesOf answer over every square: reading a move and
+    // writing its SAN ask the same question.
+    uint8_t m_sourcesPiece = 0;
+    int m_sourcesTo = -1;
+    int m_sourcesCount = 0;
+    int m_sources[16];
     bool m_ownKingTest;
     int m_onlyTo = -1;
     int m_king[2] = {-2, -2};        // -2 not searched yet

@@ -119,7 +119,7 @@ char* write_san(char* out, MoveGenerator& generator, const Move& move, int bits)
         *out++ = Piece::piece_type_to_char(type);
     // Rivals: the same kind and colour with a legal move to the same square.
     int sources[16];
-    const int count = MoveGenerator(board).sourcesOf(piece, to, ~(uint64_t(1) << from), sources);
+    const int count = generator.sourcesOf(piece, to, ~(uint64_t(1) << from), sources);
     for (int i = 0; i < count; ++i) {
         const int square = sources[i];
         if ((square & 7) == move.fromX)

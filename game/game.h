@@ -59,6 +59,8 @@ public:
     void close(bool store);
     // Writes the list from first to its end in the program's layout.
     static void store_to_stream(const PGNElement* first, std::ostream& out);
+    // The same, appended to a text.
+    static void store_to_string(const PGNElement* first, std::string* out);
     // Builds the list after root from move-text tokens; returns the move
     // marked "$500", or null.
     static PGNMove* build_moves_history(PGNMove* root, const std::vector<lex::Token>& tokens);

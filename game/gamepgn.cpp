@@ -570,13 +570,14 @@ void Game::close(bool store)
     if (store && errorText.empty() && (flags & FlagPuzzle) == 0) {
         if (current != nullptr && current != root)
             PGNElement::link_after(current, new PGNNag(current->depth, "$500"));
-        std::ostringstream out;
+        std::string text;
+        text.reserve(moveText.size() + 64);
         if (root->next != nullptr) {
-            store_to_stream(root->next, out);
-            out << ' ';
+            store_to_string(root->next, &text);
+            text += ' ';
         }
-        out << game_result_to_str(result);
-        moveText = out.str();
+        text += game_result_to_str(result);
+        moveText.swap(text);
     }
     clear(root);
     root = nullptr;
@@ -585,29 +586,41 @@ void Game::close(bool store)
 
 void Game::store_to_stream(const PGNElement* first, std::ostream& out)
 {
+    std::string text;
+    store_to_string(first, &text);
+    out << text;
+}
+
+void Game::store_to_string(const PGNElement* first, std::string* out)
+{
     if (first == nullptr)
         return;
     unsigned lineDepth = first->depth;
     size_t column = 0;
     std::string text;
     for (const PGNElement* e = first; e != nullptr; e = e->next) {
-        text = e->getText();
+        const int type = e->getType();
+        // A move's text is read in place: this runs once per node.
+        const std::string& shown = type == PGNElement::TypeMove
+                                       ? static_cast<const PGNMove*>(e)->text
+                                       : (text = e->getText());
         if ((e->depth != lineDepth && e->depth <= kMaxIndentDepth) || column > kLineWidth) {
             // A line starting with "%" is an escape line that readers skip.
             size_t indent = 2 * std::min(e->depth, kMaxIndentDepth);
-            if (indent == 0 && !text.empty() && text[0] == '%')
+            if (indent == 0 && !shown.empty() && shown[0] == '%')
                 indent = 1;
-            out << '\n' << std::string(indent, ' ');
+            *out += '\n';
+            out->append(indent, ' ');
             lineDepth = e->depth;
             column = indent;
         } else if (e != first) {
-            out << ' ';
+            *out += ' ';
             ++column;
         }
-        if (e->hidden && e->getType() == PGNElement::TypeMove)
-            out << "$501 ";
-        out << text;
-        column += utf8_length(text);
+        if (e->hidden && type == PGNElement::TypeMove)
+            *out += "$501 ";
+        *out += shown;
+        column += utf8_length(shown);
     }
 }
 
