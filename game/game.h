@@ -57,9 +57,7 @@ public:
     // Rewrites moveText from the list when store is true, the game is valid
     // and not a puzzle; then frees the list.
     void close(bool store);
-    // Writes the list from first to its end in the program's layout.
-    static void store_to_stream(const PGNElement* first, std::ostream& out);
-    // The same, appended to a text.
+    // Appends the list from first to its end in the program's layout.
     static void store_to_string(const PGNElement* first, std::string* out);
     // Builds the list after root from move-text tokens; returns the move
     // marked "$500", or null.

@@ -16,7 +16,6 @@
 #include <cstring>
 #include <istream>
 #include <ostream>
-#include <sstream>
 
 namespace {
 
@@ -582,13 +581,6 @@ void Game::close(bool store)
     clear(root);
     root = nullptr;
     current = nullptr;
-}
-
-void Game::store_to_stream(const PGNElement* first, std::ostream& out)
-{
-    std::string text;
-    store_to_string(first, &text);
-    out << text;
 }
 
 void Game::store_to_string(const PGNElement* first, std::string* out)
