@@ -75,6 +75,17 @@ inline uint8_t code(Piece::Type type, Color color)
     return static_cast<uint8_t>(type | (color == Black ? 8 : 0));
 }
 
+// The eight squares of a rank in one word, file a in the lowest byte.
+inline uint64_t load_rank(const uint8_t squares[64], int rank)
+{
+    uint64_t word;
+    memcpy(&word, squares + rank * 8, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    word = __builtin_bswap64(word);
+#endif
+    return word;
+}
+
 // The first square holding the code in file-major order (-1 when none), and
 // how many hold it. A rank at a time: the bytes equal to the code become 0x80.
 int first_of(const uint8_t squares[64], uint8_t piece, int* count)
@@ -85,8 +96,7 @@ int first_of(const uint8_t squares[64], uint8_t piece, int* count)
     int firstKey = 64;
     *count = 0;
     for (int rank = 0; rank < 8; ++rank) {
-        uint64_t word;
-        memcpy(&word, squares + rank * 8, 8);
+        const uint64_t word = load_rank(squares, rank);
         const uint64_t v = word ^ pattern;
         uint64_t hits = ~(((v & low) + low) | v | low);
         while (hits) {
@@ -119,8 +129,7 @@ uint64_t MoveGenerator::occupied() const
     const uint64_t low = 0x7F7F7F7F7F7F7F7FULL;
     uint64_t result = 0;
     for (int rank = 0; rank < 8; ++rank) {
-        uint64_t word;
-        memcpy(&word, m_squares + rank * 8, 8);
+        const uint64_t word = load_rank(m_squares, rank);
         const uint64_t high = (((word & low) + low) | word) & ~low;
         result |= ((high >> 7) * 0x0102040810204080ULL >> 56) << (rank * 8);
     }
