@@ -1,7 +1,6 @@
 #include "chess/board.h"
 
 #include "chess/movegenerator.h"
-#include "chess/piecesset.h"
 #include "core/exception.h"
 
 #include <cstdlib>
@@ -23,23 +22,12 @@ const char* source_name(const char* path)
 
 #define FEN_ERROR() fen_error(fen, __LINE__)
 
-bool piece_from_letter(char c, Piece::Type& type, Color& color)
+// The square code of a FEN piece letter; 0 for any other character.
+uint8_t piece_from_letter(char c)
 {
-    static const char kLetters[] = "PNBRQK";
-    const char* p = c ? strchr(kLetters, c) : nullptr;
-    if (p) {
-        color = White;
-    } else {
-        static const char kLower[] = "pnbrqk";
-        p = c ? strchr(kLower, c) : nullptr;
-        if (!p)
-            return false;
-        color = Black;
-        type = static_cast<Piece::Type>(p - kLower + 1);
-        return true;
-    }
-    type = static_cast<Piece::Type>(p - kLetters + 1);
-    return true;
+    if (c >= 'a' && c <= 'z')
+        return Piece::code(Piece::char_to_piece_type(static_cast<char>(c - 'a' + 'A')), Black);
+    return Piece::code(Piece::char_to_piece_type(c), White);
 }
 
 // The castling right that needs a rook on the square; 0 off the corners.
@@ -75,8 +63,7 @@ Board::Board()
 void Board::clear()
 {
     flags = 0;
-    for (const Piece*& square : squares)
-        square = nullptr;
+    memset(squares, 0, sizeof squares);
 }
 
 void Board::create_classic_board()
@@ -84,13 +71,12 @@ void Board::create_classic_board()
     static const Piece::Type kBackRank[8] = {
         Piece::TypeRook, Piece::TypeKnight, Piece::TypeBishop, Piece::TypeQueen,
         Piece::TypeKing, Piece::TypeBishop, Piece::TypeKnight, Piece::TypeRook};
-    const PiecesSet* set = PiecesSet::get_pieces_set();
     clear();
     for (int x = 0; x < 8; ++x) {
-        squares[x] = set->getPiece(kBackRank[x], White);
-        squares[8 + x] = set->getPiece(Piece::TypePawn, White);
-        squares[48 + x] = set->getPiece(Piece::TypePawn, Black);
-        squares[56 + x] = set->getPiece(kBackRank[x], Black);
+        squares[x] = Piece::code(kBackRank[x], White);
+        squares[8 + x] = Piece::code(Piece::TypePawn, White);
+        squares[48 + x] = Piece::code(Piece::TypePawn, Black);
+        squares[56 + x] = Piece::code(kBackRank[x], Black);
     }
     flags = CastlingRights;
     enPassantX = -1;
@@ -111,20 +97,20 @@ bool Board::isFieldUnderControl(const Position& position, Color color, bool igno
         return false;
     if (ignoreCheck)
         return MoveGenerator::isAttacked(squares, position.index(), color);
-    // With the own-king test every attacker is validated as a move.
+    // With the own-king test every attacker is tested as a move.
     const int d = color == White ? 1 : -1;
+    MoveGenerator generator(*this);
     for (int x = 0; x < 8; ++x) {
         for (int y = 0; y < 8; ++y) {
-            const Piece* piece = squares[y * 8 + x];
-            if (!piece || piece->color != color)
+            const uint8_t piece = squares[y * 8 + x];
+            if (!piece || Piece::code_color(piece) != color)
                 continue;
-            if (piece->type == Piece::TypePawn) {
+            if (Piece::code_type(piece) == Piece::TypePawn) {
                 if (position.y == y + d && std::abs(position.x - x) == 1)
                     return true;
                 continue;
             }
-            const int result =
-                piece->validateMove(*this, Move(x, y, position.x, position.y), false);
+            const int result = generator.moveBits(Move(x, y, position.x, position.y));
             if (!(result & (Piece::MoveInvalid | Piece::MoveShortCastle | Piece::MoveLongCastle)))
                 return true;
         }
@@ -147,19 +133,21 @@ int Board::generateMoves(Color color, Moves* moves) const
     return MoveGenerator(*this).generateAll(color, moves, false);
 }
 
+int Board::moveBits(const Move& move, bool ignoreCheck) const
+{
+    return MoveGenerator(*this, !ignoreCheck).moveBits(move);
+}
+
 int Board::validateMove(const Move& move, bool ignoreCheck) const
 {
     if (move.isNull())
         return 0;
-    const Piece* piece = getPiece(move.fromX, move.fromY);
-    if (!piece)
-        return Piece::MoveInvalid;
-    int result = piece->validateMove(*this, move, ignoreCheck);
+    int result = moveBits(move, ignoreCheck);
     if (result & Piece::MoveInvalid)
         return result;
     Board copy = *this;
     copy.doMove(move);
-    const Color enemy = opposite_color(piece->color);
+    const Color enemy = opposite_color(Piece::code_color(squares[move.fromY * 8 + move.fromX]));
     const bool noMoves = copy.isNoMoves(enemy);
     if (copy.isCheck(enemy))
         result |= noMoves ? Piece::MoveCheckmate : Piece::MoveCheck;
@@ -170,15 +158,78 @@ int Board::validateMove(const Move& move, bool ignoreCheck) const
 
 void Board::doMove(const Move& move)
 {
-    if (!move.isNull()) {
-        const Piece* piece = getPiece(move.fromX, move.fromY);
-        if (!piece || static_cast<unsigned>(move.toX) >= 8 || static_cast<unsigned>(move.toY) >= 8)
+    if (move.isNull()) {
+        // A pass: no pawn can be taken en passant after it.
+        enPassantX = -1;
+        enPassantY = -1;
+    } else {
+        if (static_cast<unsigned>(move.fromX) >= 8 || static_cast<unsigned>(move.fromY) >= 8 ||
+            static_cast<unsigned>(move.toX) >= 8 || static_cast<unsigned>(move.toY) >= 8)
             return; // not a move on this board; nothing is played
-        const bool occupied = squares[move.toY * 8 + move.toX] != nullptr;
-        piece->doMove(*this, move);
+        const int from = move.fromY * 8 + move.fromX;
+        const int to = move.toY * 8 + move.toX;
+        const uint8_t piece = squares[from];
+        if (!piece || from == to)
+            return;
+        const Piece::Type type = Piece::code_type(piece);
+        const Color color = Piece::code_color(piece);
+        const int home = color == White ? 0 : 7;
+        const uint8_t captured = squares[to];
+        const int dx = move.toX - move.fromX;
+        const int dy = move.toY - move.fromY;
+        const bool enPassant = type == Piece::TypePawn && !captured && std::abs(dx) == 1 &&
+                               std::abs(dy) == 1 && move.toX == enPassantX &&
+                               move.toY == enPassantY &&
+                               squares[move.fromY * 8 + move.toX] ==
+                                   Piece::code(Piece::TypePawn, opposite_color(color));
+        // Castling: the king from its e-square two files along the rank, with
+        // its rook on the corner and the right kept.
+        uint16_t right = 0;
+        if (type == Piece::TypeKing && move.fromX == 4 && dy == 0 && (dx == 2 || dx == -2))
+            right = dx == 2 ? (color == White ? WhiteShortCastle : BlackShortCastle)
+                            : (color == White ? WhiteLongCastle : BlackLongCastle);
+        const int corner = move.fromY * 8 + (dx == 2 ? 7 : 0);
+        const bool castling =
+            right && (flags & right) && squares[corner] == Piece::code(Piece::TypeRook, color);
+
+        squares[to] = piece;
+        squares[from] = 0;
+        enPassantX = -1;
+        enPassantY = -1;
+        switch (type) {
+        case Piece::TypePawn:
+            // A pawn becomes a knight, bishop, rook or queen on its last rank only.
+            if (move.toY == 7 - home && move.promotion >= Piece::TypeKnight &&
+                move.promotion <= Piece::TypeQueen)
+                squares[to] = Piece::code(static_cast<Piece::Type>(move.promotion), color);
+            if (std::abs(dy) == 2) {
+                enPassantX = move.fromX;
+                enPassantY = move.fromY + dy / 2;
+            } else if (enPassant) {
+                squares[move.fromY * 8 + move.toX] = 0;
+            }
+            break;
+        case Piece::TypeRook:
+            // A rook leaving its corner takes its side's right along.
+            if (move.fromY == home && move.fromX == 7)
+                flags &= ~(color == White ? WhiteShortCastle : BlackShortCastle);
+            else if (move.fromY == home && move.fromX == 0)
+                flags &= ~(color == White ? WhiteLongCastle : BlackLongCastle);
+            break;
+        case Piece::TypeKing:
+            if (castling) {
+                squares[move.fromY * 8 + (dx == 2 ? 5 : 3)] = squares[corner];
+                squares[corner] = 0;
+            }
+            flags &= ~(color == White ? (WhiteShortCastle | WhiteLongCastle)
+                                      : (BlackShortCastle | BlackLongCastle));
+            break;
+        default:
+            break;
+        }
         // A rook taken on its corner takes its side's castling right with it.
-        flags &= ~corner_right(move.toY * 8 + move.toX);
-        if (piece->type == Piece::TypePawn || occupied)
+        flags &= ~corner_right(to);
+        if (type == Piece::TypePawn || captured)
             halfMoveClock = 0;
         else
             ++halfMoveClock;
@@ -191,11 +242,11 @@ void Board::doMove(const Move& move)
 bool Board::isInsufficientMaterial() const
 {
     int count = 0;
-    for (const Piece* piece : squares) {
+    for (const uint8_t piece : squares) {
         if (!piece)
             continue;
-        if (piece->type == Piece::TypePawn || piece->type == Piece::TypeRook ||
-            piece->type == Piece::TypeQueen)
+        const Piece::Type type = Piece::code_type(piece);
+        if (type == Piece::TypePawn || type == Piece::TypeRook || type == Piece::TypeQueen)
             return false;
         ++count;
     }
@@ -205,8 +256,7 @@ bool Board::isInsufficientMaterial() const
 uint16_t Board::standingCastlingRights() const
 {
     auto standing = [this](int x, int y, Piece::Type type, Color color) {
-        const Piece* p = squares[y * 8 + x];
-        return p && p->type == type && p->color == color;
+        return squares[y * 8 + x] == Piece::code(type, color);
     };
     uint16_t rights = 0;
     if (standing(4, 0, Piece::TypeKing, White)) {
@@ -231,11 +281,11 @@ bool Board::canCaptureEnPassant() const
         return false;
     const Color color = getColorToMove();
     const int y = target.y - (color == White ? 1 : -1);
+    MoveGenerator generator(*this);
     for (int x : {target.x - 1, target.x + 1}) {
-        const Piece* pawn = getPiece(x, y);
-        if (pawn && pawn->type == Piece::TypePawn && pawn->color == color &&
-            !(pawn->validateMove(*this, Move(x, y, target.x, target.y), false) &
-              Piece::MoveInvalid))
+        if (x >= 0 && x < 8 && y >= 0 && y < 8 &&
+            squares[y * 8 + x] == Piece::code(Piece::TypePawn, color) &&
+            !(generator.moveBits(Move(x, y, target.x, target.y)) & Piece::MoveInvalid))
             return true;
     }
     return false;
@@ -269,7 +319,6 @@ void Board::importFromFEN(const std::string& fen)
     if (fields.size() != 6)
         FEN_ERROR();
 
-    const PiecesSet* set = PiecesSet::get_pieces_set();
     int file = 0;
     int rank = 7;
     for (char c : fields[0]) {
@@ -284,12 +333,11 @@ void Board::importFromFEN(const std::string& fen)
         }
         if (file >= 8)
             FEN_ERROR(); // only "/" may follow a complete rank
-        Piece::Type type;
-        Color color;
+        const uint8_t piece = piece_from_letter(c);
         if (c >= '1' && c <= '8') {
             file += c - '0';
-        } else if (piece_from_letter(c, type, color)) {
-            board.squares[rank * 8 + file] = set->getPiece(type, color);
+        } else if (piece) {
+            board.squares[rank * 8 + file] = piece;
             ++file;
         } else {
             FEN_ERROR(); // unrecognised placement character
@@ -345,9 +393,8 @@ void Board::importFromFEN(const std::string& fen)
         const int y = enPassant[1] - '1';
         const Color mover = opposite_color(board.getColorToMove());
         const int d = mover == White ? 1 : -1;
-        const Piece* pawn = board.getPiece(x, y + d);
         if (y == (mover == White ? 2 : 5) && !board.getPiece(x, y) && !board.getPiece(x, y - d) &&
-            pawn && pawn->type == Piece::TypePawn && pawn->color == mover) {
+            board.squares[(y + d) * 8 + x] == Piece::code(Piece::TypePawn, mover)) {
             board.enPassantX = x;
             board.enPassantY = y;
         }
@@ -365,7 +412,7 @@ std::string Board::exportToFEN() const
     for (int y = 7; y >= 0; --y) {
         int empty = 0;
         for (int x = 0; x < 8; ++x) {
-            const Piece* piece = squares[y * 8 + x];
+            const Piece* piece = Piece::of(squares[y * 8 + x]);
             if (!piece) {
                 ++empty;
                 continue;

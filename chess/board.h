@@ -9,8 +9,8 @@
 #include <string>
 
 // A chess position as a plain value: copied and compared freely. Squares are
-// indexed y * 8 + x and hold shared pieces of PiecesSet (nullptr = empty).
-// Legality is decided by playing a move on a copy of the board.
+// indexed y * 8 + x and hold piece codes (Piece::code: the type, plus 8 for
+// Black; 0 = empty). A move is legal when MoveGenerator generates it.
 class Board {
 public:
     // Bits of flags.
@@ -42,6 +42,10 @@ public:
     bool isNoMoves(Color color) const;
     // Result bits (Piece::ValidationBits) including check, mate and stalemate.
     int validateMove(const Move& move, bool ignoreCheck) const;
+    // The move's bits without the check, mate and stalemate search: MoveInvalid,
+    // or its capture, castling and promotion bits (MoveGenerator::moveBits).
+    // With ignoreCheck a move that leaves the own king attacked counts too.
+    int moveBits(const Move& move, bool ignoreCheck = false) const;
     // Plays the move without a legality test (the null move passes).
     void doMove(const Move& move);
     // No pawn, rook or queen, and at most three pieces with the kings.
@@ -65,17 +69,11 @@ public:
     // nullptr when empty or off the board.
     const Piece* getPiece(int x, int y) const
     {
-        return (x >= 0 && x < 8 && y >= 0 && y < 8) ? squares[y * 8 + x] : nullptr;
+        return (x >= 0 && x < 8 && y >= 0 && y < 8) ? Piece::of(squares[y * 8 + x]) : nullptr;
     }
     const Piece* getPiece(const Position& position) const
     {
         return getPiece(position.x, position.y);
-    }
-    // Ignored off the board.
-    void setPiece(int x, int y, const Piece* piece)
-    {
-        if (x >= 0 && x < 8 && y >= 0 && y < 8)
-            squares[y * 8 + x] = piece;
     }
     Position getEnPassant() const { return Position(enPassantX, enPassantY); }
     // All legal moves of the colour (pieces visited file by file, ranks within);
@@ -83,7 +81,7 @@ public:
     int generateMoves(Color color, Moves* moves) const;
 
     uint16_t flags;
-    const Piece* squares[64];
+    uint8_t squares[64];
     int32_t enPassantX;
     int32_t enPassantY;
     uint16_t fullMoveNumber;

@@ -1,69 +1,31 @@
 #include "chess/piece.h"
 
 #include "chess/board.h"
-#include "chess/movegenerator.h"
 
-#include <cstring>
+namespace {
+// Indexed by square code; the codes 0, 7, 8 and 15 hold no piece.
+constexpr Piece kPieces[16] = {
+    {Piece::TypeNone, White, "----"},   {Piece::TypePawn, White, "pPPp"},
+    {Piece::TypeKnight, White, "nNNn"}, {Piece::TypeBishop, White, "bBBb"},
+    {Piece::TypeRook, White, "rRRr"},   {Piece::TypeQueen, White, "qQQq"},
+    {Piece::TypeKing, White, "kKKk"},   {Piece::TypeNone, White, "----"},
+    {Piece::TypeNone, Black, "----"},   {Piece::TypePawn, Black, "oOPp"},
+    {Piece::TypeKnight, Black, "mMNn"}, {Piece::TypeBishop, Black, "vVBb"},
+    {Piece::TypeRook, Black, "tTRr"},   {Piece::TypeQueen, Black, "wWQq"},
+    {Piece::TypeKing, Black, "lLKk"},   {Piece::TypeNone, Black, "----"},
+};
+} // namespace
 
-Piece::Piece(Color c, Type t, const char symbols[4]) : color(c), type(t)
+const Piece* Piece::of(uint8_t code)
 {
-    memcpy(m_symbols, symbols, sizeof m_symbols);
+    return code < 16 && kPieces[code].type != TypeNone ? &kPieces[code] : nullptr;
 }
 
-Piece::~Piece() = default;
-
-int Piece::validateBase(const Board& board, const Move& move) const
+const Piece* Piece::get(Type type, Color color)
 {
-    if (static_cast<unsigned>(move.fromX) >= 8 || static_cast<unsigned>(move.fromY) >= 8 ||
-        static_cast<unsigned>(move.toX) >= 8 || static_cast<unsigned>(move.toY) >= 8)
-        return MoveInvalid;
-    if (move.fromX == move.toX && move.fromY == move.toY)
-        return MoveInvalid;
-    if (board.squares[move.fromY * 8 + move.fromX] != this)
-        return MoveInvalid;
-    const Piece* target = board.squares[move.toY * 8 + move.toX];
-    if (!target)
-        return 0;
-    return target->color == color ? MoveInvalid : MoveCapture;
-}
-
-int Piece::validateOwnKing(const Board& board, const Move& move, bool ignoreCheck, int result) const
-{
-    // The own-king test is the costly one, so it runs after the geometry; the
-    // outcome is the same as running it first.
-    if (result & MoveInvalid)
-        return MoveInvalid;
-    if (!ignoreCheck && isMyKingUnderCheckAfterMyMove(board, move))
-        return MoveInvalid;
-    return result;
-}
-
-int Piece::validateMove(const Board& board, const Move& move, bool ignoreCheck) const
-{
-    return validateOwnKing(board, move, ignoreCheck, validateBase(board, move));
-}
-
-void Piece::doMove(Board& board, const Move& move) const
-{
-    if (static_cast<unsigned>(move.fromX) >= 8 || static_cast<unsigned>(move.fromY) >= 8 ||
-        static_cast<unsigned>(move.toX) >= 8 || static_cast<unsigned>(move.toY) >= 8)
-        return;
-    const int from = move.fromY * 8 + move.fromX;
-    board.squares[move.toY * 8 + move.toX] = board.squares[from];
-    if (move.fromX != move.toX || move.fromY != move.toY)
-        board.squares[from] = nullptr;
-    board.enPassantX = -1;
-    board.enPassantY = -1;
-}
-
-bool Piece::isMyKingUnderCheckAfterMyMove(const Board& board, const Move& move) const
-{
-    Board copy = board;
-    doMove(copy, move);
-    const Position king = copy.getKingPosition(color);
-    if (!king.isValid())
-        return false;
-    return MoveGenerator::isAttacked(copy.squares, king.index(), opposite_color(color));
+    if (static_cast<int>(color) < 0 || static_cast<int>(color) > 1)
+        return nullptr;
+    return of(code(type, color));
 }
 
 char Piece::getSymbol(int index) const
@@ -74,4 +36,11 @@ char Piece::getSymbol(int index) const
 char Piece::piece_type_to_char(int type)
 {
     return type >= 0 && type < 7 ? "-PNBRQK"[type] : '-';
+}
+
+int Piece::validateMove(const Board& board, const Move& move, bool ignoreCheck) const
+{
+    if (board.getPiece(move.fromX, move.fromY) != this)
+        return MoveInvalid;
+    return board.moveBits(move, ignoreCheck);
 }

@@ -2,13 +2,16 @@
 
 #include "chess/color.h"
 #include "chess/move.h"
-#include "chess/position.h"
+
+#include <cstdint>
 
 class Board;
 
-// One kind of chess piece of one colour. The twelve pieces are shared,
-// immutable objects owned by PiecesSet; boards hold pointers to them, so two
-// squares hold the same kind and colour exactly when the pointers are equal.
+// A kind of chess piece of one colour, as plain data. A board keeps each
+// square's piece as its code: the type, plus 8 for Black, 0 for an empty
+// square. Piece::of() gives the one constant Piece of each code, so two
+// squares hold the same kind and colour exactly when those pointers are equal.
+// The rules of the pieces live in MoveGenerator and Board::doMove.
 class Piece {
 public:
     enum Type {
@@ -21,7 +24,7 @@ public:
         TypeKing = 6
     };
 
-    // Result bits of validateMove.
+    // Result bits of Board::validateMove and Board::moveBits.
     enum ValidationBits {
         MoveInvalid = 0x01,
         MoveCapture = 0x02,
@@ -33,23 +36,21 @@ public:
         MoveStalemate = 0x80  // set by Board::validateMove only
     };
 
-    // symbols: glyph on a light square, glyph on a dark square, upper-case
-    // letter, lower-case letter.
-    Piece(Color color, Type type, const char symbols[4]);
-    virtual ~Piece();
-    Piece(const Piece&) = delete;
-    Piece& operator=(const Piece&) = delete;
+    // The square code of a piece; 0 for TypeNone or a type out of range.
+    static uint8_t code(Type type, Color color)
+    {
+        return type >= TypePawn && type <= TypeKing
+                   ? static_cast<uint8_t>(type | (color == Black ? 8 : 0))
+                   : 0;
+    }
+    static Type code_type(uint8_t code) { return static_cast<Type>(code & 7); }
+    static Color code_color(uint8_t code) { return (code & 8) ? Black : White; }
+    // The constant piece of a square code; nullptr for an empty square.
+    static const Piece* of(uint8_t code);
+    // The constant piece of that kind and colour; nullptr for TypeNone or a
+    // value out of range.
+    static const Piece* get(Type type, Color color);
 
-    // Result bits for moving this piece (which must stand on the from-square).
-    // Without ignoreCheck a move leaving the own king attacked is invalid.
-    virtual int validateMove(const Board& board, const Move& move, bool ignoreCheck) const;
-    // Applies the move's effect on the squares (no legality test).
-    virtual void doMove(Board& board, const Move& move) const;
-    // Number of legal moves from the square (a promotion counts four); the
-    // moves are appended to the list when one is given.
-    virtual int generateMoves(const Board& board, const Position& position, Moves* moves) const = 0;
-
-    bool isMyKingUnderCheckAfterMyMove(const Board& board, const Move& move) const;
     // index 0..3: light-square glyph, dark-square glyph, upper-case, lower-case.
     char getSymbol(int index) const;
     // The letter of "-PNBRQK" at the type's index; "-" for 7 or more.
@@ -59,16 +60,19 @@ public:
 
     Color getColor() const { return color; }
     Type getType() const { return type; }
+    uint8_t getCode() const { return code(type, color); }
+
+    // Board::moveBits(move, ignoreCheck) when this piece stands on the
+    // from-square, else MoveInvalid; for callers that hold the piece.
+    int validateMove(const Board& board, const Move& move, bool ignoreCheck) const;
+
+    constexpr Piece(Type t, Color c, const char* s)
+        : color(c), type(t), m_symbols{s[0], s[1], s[2], s[3]}
+    {
+    }
 
     const Color color;
     const Type type;
-
-protected:
-    // The base test without the own-king test: coordinates, this piece on the
-    // from-square, target empty (0) or an opponent's (MoveCapture).
-    int validateBase(const Board& board, const Move& move) const;
-    // Adds the own-king test to a result that passed the geometry.
-    int validateOwnKing(const Board& board, const Move& move, bool ignoreCheck, int result) const;
 
 private:
     char m_symbols[4];

@@ -1,5 +1,6 @@
 #include "chess/san.h"
 
+#include "chess/movegenerator.h"
 #include "chess/piece.h"
 #include "core/exception.h"
 
@@ -36,11 +37,8 @@ bool is_rank(char c)
 bool castling_playable(const Board& board, Color color, bool shortSide)
 {
     const int home = color == White ? 0 : 7;
-    const Piece* king = board.getPiece(4, home);
-    const Piece* rook = board.getPiece(shortSide ? 7 : 0, home);
-    if (!king || king->type != Piece::TypeKing || king->color != color)
-        return false;
-    if (!rook || rook->type != Piece::TypeRook || rook->color != color)
+    if (board.squares[home * 8 + 4] != Piece::code(Piece::TypeKing, color) ||
+        board.squares[home * 8 + (shortSide ? 7 : 0)] != Piece::code(Piece::TypeRook, color))
         return false;
     const int right = shortSide
                           ? (color == White ? Board::WhiteShortCastle : Board::BlackShortCastle)
@@ -50,10 +48,29 @@ bool castling_playable(const Board& board, Color color, bool shortSide)
     const int first = shortSide ? 5 : 1;
     const int last = shortSide ? 6 : 3;
     for (int x = first; x <= last; ++x) {
-        if (board.getPiece(x, home))
+        if (board.squares[home * 8 + x])
             return false;
     }
     return true;
+}
+
+// A character of SAN text as the reader takes it: a lower-case promotion
+// letter after "=" ("a8=q", as files written by hand have it) is upper case.
+char san_reader_char(char c, char previous)
+{
+    return previous == '=' && (c == 'n' || c == 'b' || c == 'r' || c == 'q')
+               ? static_cast<char>(c - 'a' + 'A')
+               : c;
+}
+
+bool is_annotation(char c)
+{
+    return c == '/' || c == '=' || c == '+' || c == '#' || c == 'x' || c == '!' || c == '?';
+}
+
+bool text_is(const char* s, size_t length, const char* text)
+{
+    return strlen(text) == length && memcmp(s, text, length) == 0;
 }
 } // namespace
 
@@ -76,59 +93,124 @@ std::string move_to_san(const Board& board, const Move& move)
     return san;
 }
 
+char* write_san(char* out, const Board& board, const Move& move, int bits)
+{
+    MoveGenerator generator(board);
+    return write_san(out, generator, move, bits);
+}
+
+char* write_san(char* out, MoveGenerator& generator, const Move& move, int bits)
+{
+    const Board& board = generator.board();
+    if (bits & (Piece::MoveShortCastle | Piece::MoveLongCastle)) {
+        for (const char* c = (bits & Piece::MoveShortCastle) ? "O-O" : "O-O-O"; *c != '\0'; ++c)
+            *out++ = *c;
+        return out;
+    }
+    const int from = move.fromY * 8 + move.fromX;
+    const int to = move.toY * 8 + move.toX;
+    const uint8_t piece = board.squares[from];
+    const Piece::Type type = Piece::code_type(piece);
+    bool needFile = false;
+    bool needRank = false;
+    if (type == Piece::TypePawn)
+        needFile = (bits & Piece::MoveCapture) != 0;
+    else
+        *out++ = Piece::piece_type_to_char(type);
+    // Rivals: the same kind and colour with a legal move to the same square.
+    int sources[16];
+    const int count = generator.sourcesOf(piece, to, ~(uint64_t(1) << from), sources);
+    for (int i = 0; i < count; ++i) {
+        const int square = sources[i];
+        if ((square & 7) == move.fromX)
+            needRank = true;
+        else
+            needFile = true;
+    }
+    if (needFile)
+        *out++ = static_cast<char>('a' + move.fromX);
+    if (needRank)
+        *out++ = static_cast<char>('1' + move.fromY);
+    if (bits & Piece::MoveCapture)
+        *out++ = 'x';
+    *out++ = static_cast<char>('a' + move.toX);
+    *out++ = static_cast<char>('1' + move.toY);
+    if (bits & Piece::MovePromotion) {
+        *out++ = '/';
+        *out++ = Piece::piece_type_to_char(move.promotion);
+    }
+    return out;
+}
+
 Move move_from_san(const Board& board, Color color, const std::string& san)
 {
-    std::string s;
-    s.reserve(san.size());
+    MoveGenerator generator(board);
+    return move_from_san(generator, color, san);
+}
+
+Move move_from_san(MoveGenerator& generator, Color color, const std::string& san)
+{
+    const Board& board = generator.board();
+    // The text without its annotation characters; no SAN is longer.
+    char s[8];
+    size_t length = 0;
     char previous = '\0';
     for (const char c : san) {
-        if (!c || !strchr("/=+#x!?", c))
-            s += san_reader_char(c, previous);
+        if (c != '\0' && is_annotation(c)) {
+            previous = c;
+            continue;
+        }
+        if (length == sizeof s)
+            SAN_ERROR();
+        s[length++] = san_reader_char(c, previous);
         previous = c;
     }
-    if (s == "--")
+    if (text_is(s, length, "--"))
         return Move();
     const int home = color == White ? 0 : 7;
-    if (s == "O-O" || s == "0-0") {
+    if (text_is(s, length, "O-O") || text_is(s, length, "0-0")) {
         if (!castling_playable(board, color, true))
             SAN_ERROR();
         return Move(4, home, 6, home, 0);
     }
-    if (s == "O-O-O" || s == "0-0-0") {
+    if (text_is(s, length, "O-O-O") || text_is(s, length, "0-0-0")) {
         if (!castling_playable(board, color, false))
             SAN_ERROR();
         return Move(4, home, 2, home, 0);
     }
-    if (s.empty())
+    if (length == 0)
         SAN_ERROR();
-    int promotion = Piece::char_to_piece_type(s.back());
+    const int promotion = Piece::char_to_piece_type(s[length - 1]);
     if (promotion != Piece::TypeNone) {
         // Only a knight, bishop, rook or queen can be chosen.
         if (promotion == Piece::TypePawn || promotion == Piece::TypeKing)
             SAN_ERROR();
-        s.pop_back();
-        if (s.empty())
+        --length;
+        if (length == 0)
             SAN_ERROR();
     }
-    int kind = s.empty() ? Piece::TypeNone : Piece::char_to_piece_type(s[0]);
-    if (kind != Piece::TypeNone)
-        s.erase(0, 1);
+    const char* rest = s;
+    Piece::Type kind = Piece::char_to_piece_type(s[0]);
+    if (kind != Piece::TypeNone) {
+        ++rest;
+        --length;
+    }
 
     // -1: open, to be searched over 0..7.
     int fromX = -1;
     int fromY = -1;
     int toX = -1;
     int toY = -1;
-    switch (s.size()) {
+    switch (length) {
     case 2:
-        if (!is_file(s[0]))
+        if (!is_file(rest[0]))
             SAN_ERROR();
-        if (is_rank(s[1])) {
-            toX = s[0] - 'a';
-            toY = s[1] - '1';
-        } else if (is_file(s[1])) {
-            fromX = s[0] - 'a';
-            toX = s[1] - 'a';
+        if (is_rank(rest[1])) {
+            toX = rest[0] - 'a';
+            toY = rest[1] - '1';
+        } else if (is_file(rest[1])) {
+            fromX = rest[0] - 'a';
+            toX = rest[1] - 'a';
         } else {
             SAN_ERROR();
         }
@@ -136,59 +218,62 @@ Move move_from_san(const Board& board, Color color, const std::string& san)
             kind = Piece::TypePawn;
         break;
     case 3:
-        if (is_file(s[0]))
-            fromX = s[0] - 'a';
-        else if (is_rank(s[0]))
-            fromY = s[0] - '1';
+        if (is_file(rest[0]))
+            fromX = rest[0] - 'a';
+        else if (is_rank(rest[0]))
+            fromY = rest[0] - '1';
         else
             SAN_ERROR();
-        if (!is_file(s[1]) || !is_rank(s[2]))
+        if (!is_file(rest[1]) || !is_rank(rest[2]))
             SAN_ERROR();
-        toX = s[1] - 'a';
-        toY = s[2] - '1';
+        toX = rest[1] - 'a';
+        toY = rest[2] - '1';
         if (kind == Piece::TypeNone)
             kind = Piece::TypePawn;
         break;
     case 4: {
-        if (!is_file(s[0]) || !is_rank(s[1]) || !is_file(s[2]) || !is_rank(s[3]))
+        if (!is_file(rest[0]) || !is_rank(rest[1]) || !is_file(rest[2]) || !is_rank(rest[3]))
             SAN_ERROR();
-        fromX = s[0] - 'a';
-        fromY = s[1] - '1';
-        toX = s[2] - 'a';
-        toY = s[3] - '1';
-        const Piece* piece = board.getPiece(fromX, fromY);
+        fromX = rest[0] - 'a';
+        fromY = rest[1] - '1';
+        toX = rest[2] - 'a';
+        toY = rest[3] - '1';
+        const uint8_t piece = board.squares[fromY * 8 + fromX];
         if (!piece)
             SAN_ERROR();
         if (kind == Piece::TypeNone)
-            kind = piece->type;
+            kind = Piece::code_type(piece);
         break;
     }
     default:
         SAN_ERROR();
     }
 
+    // Every to-square the text leaves open; a from-square counts when the
+    // generator has its move there and it fits what the text fixes.
+    const uint8_t wanted = Piece::code(kind, color);
+    const int last = color == White ? 7 : 0;
+    uint64_t allowed = ~uint64_t(0);
+    if (fromX >= 0)
+        allowed &= 0x0101010101010101ULL << fromX;
+    if (fromY >= 0)
+        allowed &= 0xFFULL << (fromY * 8);
     Move found;
     bool haveFound = false;
-    for (int fx = fromX < 0 ? 0 : fromX; fx <= (fromX < 0 ? 7 : fromX); ++fx) {
-        for (int fy = fromY < 0 ? 0 : fromY; fy <= (fromY < 0 ? 7 : fromY); ++fy) {
-            const Piece* piece = board.squares[fy * 8 + fx];
-            if (!piece || piece->color != color || piece->type != kind)
-                continue;
-            for (int tx = toX < 0 ? 0 : toX; tx <= (toX < 0 ? 7 : toX); ++tx) {
-                for (int ty = toY < 0 ? 0 : toY; ty <= (toY < 0 ? 7 : toY); ++ty) {
-                    const Move candidate(fx, fy, tx, ty, promotion);
-                    const int result = piece->validateMove(board, candidate, false);
-                    if (result & Piece::MoveInvalid)
-                        continue;
-                    // A promotion needs its piece, and only a promotion takes one.
-                    if (((result & Piece::MovePromotion) != 0) != (promotion != Piece::TypeNone))
-                        continue;
-                    if (haveFound)
-                        SAN_ERROR(); // ambiguous
-                    found = candidate;
-                    haveFound = true;
-                }
-            }
+    for (int ty = toY < 0 ? 0 : toY; ty <= (toY < 0 ? 7 : toY); ++ty) {
+        // A promotion needs its piece, and only a promotion takes one.
+        const bool promotes = kind == Piece::TypePawn && ty == last;
+        if (promotes != (promotion != Piece::TypeNone))
+            continue;
+        int sources[16];
+        const int count = generator.sourcesOf(wanted, ty * 8 + toX, allowed, sources);
+        for (int i = 0; i < count; ++i) {
+            const int fx = sources[i] & 7;
+            const int fy = sources[i] >> 3;
+            if (haveFound)
+                SAN_ERROR(); // ambiguous
+            found = Move(fx, fy, toX, ty, promotion);
+            haveFound = true;
         }
     }
     if (!haveFound)

@@ -57,8 +57,8 @@ public:
     // Rewrites moveText from the list when store is true, the game is valid
     // and not a puzzle; then frees the list.
     void close(bool store);
-    // Writes the list from first to its end in the program's layout.
-    static void store_to_stream(const PGNElement* first, std::ostream& out);
+    // Appends the list from first to its end in the program's layout.
+    static void store_to_string(const PGNElement* first, std::string* out);
     // Builds the list after root from move-text tokens; returns the move
     // marked "$500", or null.
     static PGNMove* build_moves_history(PGNMove* root, const std::vector<lex::Token>& tokens);

@@ -16,7 +16,6 @@
 #include <cstring>
 #include <istream>
 #include <ostream>
-#include <sstream>
 
 namespace {
 
@@ -143,6 +142,18 @@ private:
     std::string m_raw;
 };
 
+// A tag value as written between its quotes: "\"" and "\\" stand for '"' and
+// '\'; any other backslash is kept as it is (paths written by hand).
+void unescape_tag_value(const std::string& line, size_t start, size_t end, std::string* value)
+{
+    value->clear();
+    for (size_t i = start; i < end; ++i) {
+        if (line[i] == '\\' && i + 1 < end && (line[i + 1] == '"' || line[i + 1] == '\\'))
+            ++i;
+        *value += line[i];
+    }
+}
+
 // The tag pair pattern ^\[([A-Za-z0-9_]+)[\t ]+"(.*)"] : the value runs to the
 // last '"]' of the line.
 bool parse_header(const std::string& line, std::string* name, std::string* value)
@@ -168,7 +179,7 @@ bool parse_header(const std::string& line, std::string* name, std::string* value
     if (name != nullptr)
         name->assign(line, 1, nameEnd - 1);
     if (value != nullptr)
-        value->assign(line, valueStart, close - valueStart);
+        unescape_tag_value(line, valueStart, close, value);
     return true;
 }
 
@@ -453,13 +464,17 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
     bool hiddenSeen = false;
     // The position after boardOwner, kept unpacked for the next move.
     const PGNMove* boardOwner = root;
-    // The positions before and after the move being read, swapped by pointer.
+    // The positions before and after the move being read, swapped by pointer,
+    // each with its generator: what is found about a position (its kings,
+    // whether its side to move is in check) serves the move after it too.
     Board boards[2];
+    MoveGenerator generators[2] = {MoveGenerator(boards[0]), MoveGenerator(boards[1])};
     Board* board = &boards[0];
     Board* after = &boards[1];
+    MoveGenerator* boardMoves = &generators[0];
+    MoveGenerator* afterMoves = &generators[1];
     root->packedBoardAfter().unpack(board);
-    KingSquares kings;
-    kings.find(*board);
+    boardMoves->reset();
 
     auto append = [&tail](PGNElement* element) {
         PGNElement::link_after(tail, element);
@@ -510,16 +525,17 @@ PGNMove* Game::build_moves(PGNMove* root, const std::vector<lex::Token>& tokens)
                                 token.text.c_str());
             if (from != boardOwner) {
                 from->packedBoardAfter().unpack(board);
-                kings.find(*board);
+                boardMoves->reset();
                 boardOwner = from;
             }
-            const Move move = read_san_move(*board, token.text, after, &kings);
+            const Move move = read_san_move(*boardMoves, token.text, after);
+            afterMoves->reset();
             // A legal move from a position settles its search for mate.
             if (!move.isNull())
                 from->resolveMoves(true);
-            kings.update(*board, move);
-            PGNMove* node = from->addLegalMove(*board, depth, move, *after, true, &kings);
+            PGNMove* node = from->addLegalMove(*boardMoves, depth, move, *afterMoves, true);
             std::swap(board, after);
+            std::swap(boardMoves, afterMoves);
             boardOwner = node;
             append(node);
             if (level.hideNext) {
@@ -553,20 +569,21 @@ void Game::close(bool store)
     if (store && errorText.empty() && (flags & FlagPuzzle) == 0) {
         if (current != nullptr && current != root)
             PGNElement::link_after(current, new PGNNag(current->depth, "$500"));
-        std::ostringstream out;
+        std::string text;
+        text.reserve(moveText.size() + 64);
         if (root->next != nullptr) {
-            store_to_stream(root->next, out);
-            out << ' ';
+            store_to_string(root->next, &text);
+            text += ' ';
         }
-        out << game_result_to_str(result);
-        moveText = out.str();
+        text += game_result_to_str(result);
+        moveText.swap(text);
     }
     clear(root);
     root = nullptr;
     current = nullptr;
 }
 
-void Game::store_to_stream(const PGNElement* first, std::ostream& out)
+void Game::store_to_string(const PGNElement* first, std::string* out)
 {
     if (first == nullptr)
         return;
@@ -574,30 +591,41 @@ void Game::store_to_stream(const PGNElement* first, std::ostream& out)
     size_t column = 0;
     std::string text;
     for (const PGNElement* e = first; e != nullptr; e = e->next) {
-        text = e->getText();
+        const int type = e->getType();
+        // A move's text is read in place: this runs once per node.
+        const std::string& shown = type == PGNElement::TypeMove
+                                       ? static_cast<const PGNMove*>(e)->text
+                                       : (text = e->getText());
         if ((e->depth != lineDepth && e->depth <= kMaxIndentDepth) || column > kLineWidth) {
             // A line starting with "%" is an escape line that readers skip.
             size_t indent = 2 * std::min(e->depth, kMaxIndentDepth);
-            if (indent == 0 && !text.empty() && text[0] == '%')
+            if (indent == 0 && !shown.empty() && shown[0] == '%')
                 indent = 1;
-            out << '\n' << std::string(indent, ' ');
+            *out += '\n';
+            out->append(indent, ' ');
             lineDepth = e->depth;
             column = indent;
         } else if (e != first) {
-            out << ' ';
+            *out += ' ';
             ++column;
         }
-        if (e->hidden && e->getType() == PGNElement::TypeMove)
-            out << "$501 ";
-        out << text;
-        column += utf8_length(text);
+        if (e->hidden && type == PGNElement::TypeMove)
+            *out += "$501 ";
+        *out += shown;
+        column += utf8_length(shown);
     }
 }
 
 void Game::writePGN(std::ostream& out) const
 {
     auto tag = [&out](const char* name, const std::string& value) {
-        out << '[' << name << " \"" << value << "\"]\n";
+        out << '[' << name << " \"";
+        for (const char c : value) {
+            if (c == '"' || c == '\\')
+                out << '\\';
+            out << c;
+        }
+        out << "\"]\n";
     };
     tag("Event", event);
     tag("Site", site);

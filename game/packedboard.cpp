@@ -1,45 +1,14 @@
 #include "game/packedboard.h"
 
-#include "chess/piecesset.h"
-
 #include <cstring>
 
 namespace {
 
-// Square codes: 0 empty, piece type for White, piece type + 8 for Black.
-uint8_t piece_code(const Piece* piece)
-{
-    if (piece == nullptr)
-        return 0;
-    return static_cast<uint8_t>(piece->type | (piece->color == Black ? 8 : 0));
-}
-
-// Byte i of the packed squares: square 2i in the low four bits, 2i + 1 in the high ones.
+// Byte i of the packed squares: square 2i in the low four bits, 2i + 1 in the
+// high ones, each as its Board square code (type, plus 8 for Black).
 uint8_t pair_code(const Board& board, int i)
 {
-    return static_cast<uint8_t>(piece_code(board.squares[2 * i]) |
-                                (piece_code(board.squares[2 * i + 1]) << 4));
-}
-
-struct PieceTable {
-    PieceTable()
-    {
-        PiecesSet* set = PiecesSet::get_pieces_set();
-        for (int code = 0; code < 16; ++code) {
-            const int type = code & 7;
-            pieces[code] =
-                (type >= Piece::TypePawn && type <= Piece::TypeKing)
-                    ? set->getPiece(static_cast<Piece::Type>(type), (code & 8) ? Black : White)
-                    : nullptr;
-        }
-    }
-    const Piece* pieces[16];
-};
-
-const PieceTable& piece_table()
-{
-    static const PieceTable table;
-    return table;
+    return static_cast<uint8_t>(board.squares[2 * i] | (board.squares[2 * i + 1] << 4));
 }
 
 } // namespace
@@ -81,10 +50,9 @@ void PackedBoard::packState(const Board& board)
 
 void PackedBoard::unpack(Board* board) const
 {
-    const PieceTable& table = piece_table();
     for (int i = 0; i < 32; ++i) {
-        board->squares[2 * i] = table.pieces[m_squares[i] & 15];
-        board->squares[2 * i + 1] = table.pieces[m_squares[i] >> 4];
+        board->squares[2 * i] = m_squares[i] & 15;
+        board->squares[2 * i + 1] = static_cast<uint8_t>(m_squares[i] >> 4);
     }
     board->flags = m_flags;
     board->enPassantX = m_enPassantX;

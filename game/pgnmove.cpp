@@ -2,143 +2,31 @@
 
 #include "chess/san.h"
 
-#include "chess/piecesset.h"
 #include "core/exception.h"
 
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-bool is_annotation(char c)
+Move read_san_move(const Board& board, const std::string& san, Board* after)
 {
-    return c == '/' || c == '=' || c == '+' || c == '#' || c == 'x' || c == '!' || c == '?';
+    MoveGenerator generator(board);
+    Board played;
+    return read_san_move(generator, san, after != nullptr ? after : &played);
 }
 
-// move_from_san for the plain forms "e4", "Nf3", "exd5", "Nbd7", "R1e2",
-// "e8=Q+": the same stripping, the same candidates, but a candidate is first
-// tested without its own king, which is cheap and rejects most; the one left
-// is played into after and tested there. False when the text has another
-// form or does not denote exactly one legal move; move_from_san then decides
-// (and words the error).
-bool read_plain_san(const Board& board, const std::string& san, Move* move, Board* after,
-                    const KingSquares* kings)
+Move read_san_move(MoveGenerator& generator, const std::string& san, Board* after)
 {
-    char s[8];
-    size_t length = 0;
-    char previous = '\0';
-    for (const char c : san) {
-        const char taken = san_reader_char(c, previous);
-        previous = c;
-        if (is_annotation(c))
-            continue;
-        if (length == sizeof s)
-            return false;
-        s[length++] = taken;
-    }
-    int promotion = length > 0 ? Piece::char_to_piece_type(s[length - 1]) : Piece::TypeNone;
-    if (promotion != Piece::TypeNone)
-        --length;
-    size_t start = 0;
-    Piece::Type kind = length > 0 ? Piece::char_to_piece_type(s[0]) : Piece::TypeNone;
-    if (kind != Piece::TypeNone)
-        ++start;
-    else
-        kind = Piece::TypePawn;
-    length -= start;
-    const char* rest = s + start;
-    if (length < 2 || length > 3)
-        return false;
-    const char* square = rest + length - 2;
-    if (square[0] < 'a' || square[0] > 'h' || square[1] < '1' || square[1] > '8')
-        return false;
-    int fromFile = -1;
-    int fromRank = -1;
-    if (length == 3) {
-        if (rest[0] >= 'a' && rest[0] <= 'h')
-            fromFile = rest[0] - 'a';
-        else if (rest[0] >= '1' && rest[0] <= '8')
-            fromRank = rest[0] - '1';
-        else
-            return false;
-    }
-    const Color color = board.getColorToMove();
-    const Piece* piece = PiecesSet::get_pieces_set()->getPiece(kind, color);
-    const int toX = square[0] - 'a';
-    const int toY = square[1] - '1';
-    // A promotion needs a knight, bishop, rook or queen, and only a pawn
-    // reaching the last rank takes one.
-    const bool promotes = kind == Piece::TypePawn && toY == (color == White ? 7 : 0);
-    if (promotion == Piece::TypePawn || promotion == Piece::TypeKing ||
-        promotes != (promotion != 0))
-        return false;
-    Move candidates[16];
-    int found = 0;
-    for (int x = 0; x < 8; ++x) {
-        if (fromFile >= 0 && x != fromFile)
-            continue;
-        for (int y = 0; y < 8; ++y) {
-            if ((fromRank >= 0 && y != fromRank) || board.squares[y * 8 + x] != piece)
-                continue;
-            const Move candidate(x, y, toX, toY, promotion);
-            if ((piece->validateMove(board, candidate, true) & Piece::MoveInvalid) != 0)
-                continue;
-            if (found == 16)
-                return false;
-            candidates[found++] = candidate;
-        }
-    }
-    if (found == 1) {
-        // Legal when the own king is not attacked after the move.
-        *after = board;
-        after->doMove(candidates[0]);
-        Position king;
-        if (kings != nullptr && kind != Piece::TypeKing)
-            king = kings->get(board, color);
-        else
-            king = after->getKingPosition(color);
-        if (king.isValid() && after->isFieldUnderControl(king, opposite_color(color), true))
-            return false;
-        *move = candidates[0];
-        return true;
-    }
-    int legal = 0;
-    for (int i = 0; i < found; ++i) {
-        if ((piece->validateMove(board, candidates[i], false) & Piece::MoveInvalid) == 0) {
-            *move = candidates[i];
-            ++legal;
-        }
-    }
-    if (legal != 1)
-        return false;
-    *after = board;
-    after->doMove(*move);
-    return true;
-}
-
-} // namespace
-
-Move read_san_move(const Board& board, const std::string& san, Board* after,
-                   const KingSquares* kings)
-{
-    if (after == nullptr) {
-        Board played;
-        return read_san_move(board, san, &played, kings);
-    }
-    Move move;
-    if (read_plain_san(board, san, &move, after, kings))
-        return move;
-    move = move_from_san(board, board.getColorToMove(), san);
+    const Board& board = generator.board();
+    const Move move = move_from_san(generator, board.getColorToMove(), san);
     const size_t start = san.find_first_not_of("/=+#x!?");
     const bool castling = start != std::string::npos && (san[start] == 'O' || san[start] == '0');
-    if (castling) {
-        const Piece* king = board.getPiece(move.fromX, move.fromY);
-        if (king == nullptr || (king->validateMove(board, move, false) & Piece::MoveInvalid) != 0)
-            throw Exception(false, "Error parsing SAN: %s in position: %s [File: %s, Line: %d]",
-                            san.c_str(), board.exportToFEN().c_str(), "pgnmove.cpp", __LINE__);
+    if (castling && (board.moveBits(move) & Piece::MoveInvalid) != 0)
+        throw Exception(false, "Error parsing SAN: %s in position: %s [File: %s, Line: %d]",
+                        san.c_str(), board.exportToFEN().c_str(), "pgnmove.cpp", __LINE__);
+    if (after != nullptr) {
+        *after = board;
+        after->doMove(move);
     }
-    *after = board;
-    after->doMove(move);
     return move;
 }
 
@@ -206,9 +94,11 @@ char* write_move_number(char* out, unsigned number)
 
 } // namespace
 
-PGNMove* PGNMove::addLegalMove(const Board& before, unsigned childDepth, const Move& childMove,
-                               const Board& board, bool deferMate, const KingSquares* kings)
+PGNMove* PGNMove::addLegalMove(MoveGenerator& beforeMoves, unsigned childDepth,
+                               const Move& childMove, MoveGenerator& afterMoves, bool deferMate)
 {
+    const Board& before = beforeMoves.board();
+    const Board& board = afterMoves.board();
     const Piece* piece = before.getPiece(childMove.fromX, childMove.fromY);
     if (piece == nullptr || childMove.isNull())
         return addMove(before, childDepth, childMove);
@@ -234,12 +124,10 @@ PGNMove* PGNMove::addLegalMove(const Board& before, unsigned childDepth, const M
         if (pawn && childMove.toY == (piece->color == White ? 7 : 0))
             bits |= Piece::MovePromotion;
     }
-    out = write_san(out, before, childMove, bits);
+    out = write_san(out, beforeMoves, childMove, bits);
     const Color side = board.getColorToMove();
-    const bool check = kings != nullptr ? board.isFieldUnderControl(kings->get(board, side),
-                                                                    opposite_color(side), true)
-                                        : board.isCheck(side);
-    const bool noMoves = !deferMate && board.isNoMoves(side);
+    const bool check = afterMoves.inCheck(side);
+    const bool noMoves = !deferMate && afterMoves.generateAll(side, nullptr, true) == 0;
     if (check)
         *out++ = noMoves ? '#' : '+';
     child->text.assign(text, out);

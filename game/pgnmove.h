@@ -2,8 +2,8 @@
 
 #include "chess/board.h"
 #include "chess/move.h"
+#include "chess/movegenerator.h"
 #include "core/gameresult.h"
-#include "game/kingsquares.h"
 #include "game/packedboard.h"
 #include "game/pgnelement.h"
 
@@ -12,10 +12,10 @@
 // The legal move of the side to move that the SAN denotes: move_from_san,
 // and for castling, which that function returns untested, a legality test.
 // Throws Exception "Error parsing SAN: ..." otherwise. after, when given,
-// receives the position after the move; kings, when given, are the king
-// squares of board.
-Move read_san_move(const Board& board, const std::string& san, Board* after = nullptr,
-                   const KingSquares* kings = nullptr);
+// receives the position after the move.
+Move read_san_move(const Board& board, const std::string& san, Board* after = nullptr);
+// The same with a generator made for the board (its findings are reused).
+Move read_san_move(MoveGenerator& generator, const std::string& san, Board* after);
 
 // A move of the move list. Besides its place in the list, a move points to the
 // move it is played after (parent), so the list also forms the tree of
@@ -60,10 +60,9 @@ public:
     // With deferMate the move search for mate and stalemate is left for
     // later: the node is written as if the side to move had a move, until
     // resolveMoves() tells otherwise (a legal child move proves it has one).
-    // kings, when given, are the king squares of after.
-    PGNMove* addLegalMove(const Board& before, unsigned childDepth, const Move& childMove,
-                          const Board& after, bool deferMate = false,
-                          const KingSquares* kings = nullptr);
+    // before and after are generators made for the two positions.
+    PGNMove* addLegalMove(MoveGenerator& before, unsigned childDepth, const Move& childMove,
+                          MoveGenerator& after, bool deferMate = false);
     // Settles a deferred search: hasMove tells that a legal move was played
     // from this node; otherwise the position is searched.
     void resolveMoves(bool hasMove);

@@ -1,8 +1,7 @@
 // Rules of Board and the pieces: castling, en passant, promotion, counters,
 // check/mate/stalemate bits, insufficient material, equality, Move strings.
 #include "chess/board.h"
-#include "chess/king.h"
-#include "chess/piecesset.h"
+#include "chess/movegenerator.h"
 #include "tests/chess/chesstestutil.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +14,7 @@ bool legal(const Board& b, const char* move)
 
 const Piece* piece(Piece::Type type, Color color)
 {
-    return PiecesSet::get_pieces_set()->getPiece(type, color);
+    return Piece::get(type, color);
 }
 } // namespace
 
@@ -28,8 +27,13 @@ TEST(Board, StartPositionAndSharedPieces)
     EXPECT_EQ(b.flags, 0x0F);
     EXPECT_EQ(b.getKingPosition(White), Position(4, 0));
     EXPECT_EQ(b.getKingPosition(Black), Position(4, 7));
-    EXPECT_EQ(b.squares[8], b.squares[15]); // one shared white pawn
+    EXPECT_EQ(b.squares[8], b.squares[15]); // the same code: white pawn
     EXPECT_NE(b.squares[8], b.squares[48]);
+    EXPECT_EQ(b.getPiece(0, 1), b.getPiece(7, 1)); // one constant piece per code
+    EXPECT_EQ(b.getPiece(0, 1), piece(Piece::TypePawn, White));
+    EXPECT_EQ(b.getPiece(4, 7)->getCode(), Piece::code(Piece::TypeKing, Black));
+    EXPECT_EQ(b.getPiece(4, 4), nullptr);
+    EXPECT_EQ(b.getPiece(8, 0), nullptr);
     EXPECT_EQ(b.generateMoves(White, nullptr), 20);
     const Piece* q = piece(Piece::TypeQueen, Black);
     EXPECT_EQ(q->getSymbol(0), 'w');
@@ -87,7 +91,7 @@ TEST(Board, CastlingRightsAndRookOnTheCorner)
     c.doMove(mv("h1h8"));
     EXPECT_EQ(c.flags & 0x0F, Board::WhiteLongCastle | Board::BlackLongCastle);
     EXPECT_EQ(c.exportToFEN(), "r3k2R/8/8/8/8/8/8/R3K3 b Qq - 0 1");
-    c.squares[63] = piece(Piece::TypeRook, Black);
+    c.squares[63] = Piece::code(Piece::TypeRook, Black);
     EXPECT_FALSE(legal(c, "e8g8"));
     c = b;
     c.doMove(mv("a1a8"));
@@ -110,12 +114,14 @@ TEST(Board, EnPassant)
     EXPECT_EQ(b.exportToFEN(), "4k3/8/3P4/8/8/8/8/4K3 b - - 0 9");
     // Taking en passant would clear the rank between the king and the rook.
     EXPECT_FALSE(legal(fen("8/8/8/K2pP2r/8/8/8/7k w - d6 0 1"), "e5d6"));
-    // The null move keeps the en-passant square and the clock.
+    // The null move clears the en-passant square and keeps the clock: after
+    // a pass the pawn on d5 can no longer be taken.
     b = fen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 5 9");
     b.doMove(Move());
-    EXPECT_EQ(b.exportToFEN(), "4k3/8/8/3pP3/8/8/8/4K3 b - d6 5 9");
+    EXPECT_EQ(b.exportToFEN(), "4k3/8/8/3pP3/8/8/8/4K3 b - - 5 9");
     b.doMove(Move());
-    EXPECT_EQ(b.exportToFEN(), "4k3/8/8/3pP3/8/8/8/4K3 w - d6 5 10");
+    EXPECT_EQ(b.exportToFEN(), "4k3/8/8/3pP3/8/8/8/4K3 w - - 5 10");
+    EXPECT_FALSE(legal(b, "e5d6"));
 }
 
 TEST(Board, Promotion)
@@ -129,7 +135,7 @@ TEST(Board, Promotion)
     for (int promotion : {1, 6, 7, -1})
         EXPECT_EQ(b.validateMove(Move(4, 6, 4, 7, promotion), false), Piece::MoveInvalid);
     Moves moves;
-    EXPECT_EQ(b.squares[6 * 8 + 4]->generateMoves(b, Position(4, 6), &moves), 8);
+    EXPECT_EQ(MoveGenerator(b).generateFrom(6 * 8 + 4, &moves), 8);
     ASSERT_EQ(moves.size(), 8u);
     EXPECT_EQ(moves[0].getAsString(), "e7e8q");
     EXPECT_EQ(moves[3].getAsString(), "e7e8b");

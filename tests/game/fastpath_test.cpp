@@ -18,9 +18,8 @@ std::string reference_read(const Board& board, const std::string& san)
     try {
         const Move move = move_from_san(board, board.getColorToMove(), san);
         const size_t start = san.find_first_not_of("/=+#x!?");
-        const Piece* piece = board.getPiece(move.fromX, move.fromY);
         if (start != std::string::npos && (san[start] == 'O' || san[start] == '0') &&
-            (piece == nullptr || (piece->validateMove(board, move, false) & 1) != 0))
+            (board.validateMove(move, false) & Piece::MoveInvalid) != 0)
             return "castling refused";
         return move.getAsString();
     } catch (const Exception& e) {

@@ -128,6 +128,7 @@ TEST(PGNLoad, TagPatternMatchesTheRegularExpression)
                                             "[Name\t \"a \\\"quoted\\\" b\"]",
                                             "[Name \"a\"] b \"c\"] d",
                                             "[Name \"\"]",
+                                            "[Name \"C:\\games\\a\\\"]",
                                             "[N_9 \"x\"]]",
                                             "[Name \"x\"",
                                             "[Name\"x\"]",
@@ -146,7 +147,15 @@ TEST(PGNLoad, TagPatternMatchesTheRegularExpression)
             ASSERT_EQ(groups.size(), 3u);
             const Game& g = loaded.games[0];
             ASSERT_EQ(g.headers.count(groups[1]), 1u) << line;
-            EXPECT_EQ(g.headers.at(groups[1]), groups[2]) << line;
+            // The value with its escapes \" and \\ read.
+            std::string value;
+            for (size_t i = 0; i < groups[2].size(); ++i) {
+                if (groups[2][i] == '\\' && i + 1 < groups[2].size() &&
+                    (groups[2][i + 1] == '"' || groups[2][i + 1] == '\\'))
+                    ++i;
+                value += groups[2][i];
+            }
+            EXPECT_EQ(g.headers.at(groups[1]), value) << line;
         } else {
             EXPECT_TRUE(loaded.games.empty()) << line;
             ASSERT_EQ(loaded.errors.size(), 1u) << line;
@@ -305,6 +314,11 @@ TEST(PGNOpen, PositionsFollowTheRulesOfReferenceReaders)
     EXPECT_EQ(pgn_of(again.games[0]), written);
     EXPECT_EQ(load_all(fen + "1.Rh1 Kd7 2.O-O *\n", true).errors.size(), 1u);
 
+    // A pass leaves no en-passant square: the pawn on h2 cannot take on g3.
+    Loaded pass = load_all("[Event \"e\"]\n\n1.e4 e5 2.d3 Be7 3.g4 -- 4.hxg3 *\n", true);
+    ASSERT_EQ(pass.errors.size(), 1u);
+    EXPECT_NE(pass.errors[0].find("Error parsing SAN: hxg3"), std::string::npos) << pass.errors[0];
+
     // An en-passant square no double step can have crossed takes nothing.
     Loaded bogus = load_all("[FEN \"4k3/8/8/3PN3/8/8/8/4K3 w - e6 0 1\"]\n\n1.dxe6 *\n", true);
     ASSERT_EQ(bogus.errors.size(), 1u);
@@ -423,6 +437,18 @@ TEST(PGNWrite, WrittenGamesReadBackTheSame)
     ASSERT_EQ(again.games.size(), 1u);
     EXPECT_EQ(again.games[0].flags, game.flags);
     EXPECT_EQ(pgn_of(again.games[0]), pgn_of(game));
+
+    // Quotes and backslashes in a tag value are escaped and read back.
+    Game quoted = loaded.games[0];
+    quoted.event = "a\" b\\c\\";
+    quoted.headers["Annotator"] = "\\\"";
+    const std::string escaped = pgn_of(quoted);
+    EXPECT_NE(escaped.find("[Event \"a\\\" b\\\\c\\\\\"]\n"), std::string::npos) << escaped;
+    Loaded unescaped = load_all(escaped);
+    ASSERT_EQ(unescaped.games.size(), 1u);
+    EXPECT_EQ(unescaped.games[0].event, quoted.event);
+    EXPECT_EQ(unescaped.games[0].headers.at("Annotator"), "\\\"");
+    EXPECT_EQ(pgn_of(unescaped.games[0]), escaped);
 
     // Without "ViewAs" the side to move at the start decides over "Flags".
     Loaded flagsOnly = load_all("[Flags \"34\"]\n\n*\n");
