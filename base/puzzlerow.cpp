@@ -3,8 +3,6 @@
 #include "base/puzzleimport.h"
 
 #include "chess/board.h"
-#include "chess/movegenerator.h"
-#include "chess/piecesset.h"
 #include "chess/san.h"
 #include "core/exception.h"
 #include "game/game.h"
@@ -71,124 +69,6 @@ bool is_background_theme(std::string_view theme)
     }
     return false;
 }
-
-// Whether the side in check with its one king on the square has no legal
-// move, as Board::isNoMoves would say, asking the pieces' own test only about
-// the moves that can answer a check: the king's steps, and moves onto a
-// checking piece, onto a square between a checking slider and the king, or
-// onto the en-passant square.
-bool has_no_reply(const Board& board, Color side, int king)
-{
-    const int kx = king & 7;
-    const int ky = king >> 3;
-    const Piece* own = board.squares[king];
-    static const int kSteps[8][2] = {{1, 0}, {-1, 0}, {0, 1},  {0, -1},
-                                     {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
-    for (const auto& step : kSteps) {
-        const Move move(kx, ky, kx + step[0], ky + step[1]);
-        if (move.toX >= 0 && move.toX < 8 && move.toY >= 0 && move.toY < 8 &&
-            !(own->validateMove(board, move, false) & Piece::MoveInvalid))
-            return false;
-    }
-    // The squares where another piece may answer: a checker found on a ray
-    // takes the squares before it with it.
-    uint64_t targets = 0;
-    auto checks = [&](int x, int y) {
-        const Piece* piece = board.getPiece(x, y);
-        return piece && piece->color != side &&
-               !(piece->validateMove(board, Move(x, y, kx, ky), true) & Piece::MoveInvalid);
-    };
-    for (const auto& step : kSteps) {
-        uint64_t ray = 0;
-        for (int x = kx + step[0], y = ky + step[1]; x >= 0 && x < 8 && y >= 0 && y < 8;
-             x += step[0], y += step[1]) {
-            ray |= uint64_t(1) << (y * 8 + x);
-            if (board.squares[y * 8 + x]) {
-                if (checks(x, y))
-                    targets |= ray;
-                break;
-            }
-        }
-    }
-    static const int kJumps[8][2] = {{1, 2},   {2, 1},   {2, -1}, {1, -2},
-                                     {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
-    for (const auto& jump : kJumps) {
-        const int x = kx + jump[0];
-        const int y = ky + jump[1];
-        if (x >= 0 && x < 8 && y >= 0 && y < 8 && checks(x, y))
-            targets |= uint64_t(1) << (y * 8 + x);
-    }
-    const Position passant = board.getEnPassant();
-    if (passant.isValid())
-        targets |= uint64_t(1) << passant.index();
-    for (int from = 0; from < 64; ++from) {
-        const Piece* piece = board.squares[from];
-        if (!piece || piece->color != side || from == king)
-            continue;
-        for (uint64_t left = targets; left != 0; left &= left - 1) {
-            const int to = __builtin_ctzll(left);
-            const Move move(from & 7, from >> 3, to & 7, to >> 3);
-            if (!(piece->validateMove(board, move, false) & Piece::MoveInvalid))
-                return false;
-        }
-    }
-    return true;
-}
-
-// The kings' squares, followed move by move: every move asks twice whether
-// a king is attacked. A side without exactly one king is looked up each time,
-// as the board itself would.
-class Kings {
-public:
-    explicit Kings(const Board& board)
-    {
-        // Pieces are shared: a king is known by its address.
-        const PiecesSet* set = PiecesSet::get_pieces_set();
-        const Piece* kings[2] = {set->getPiece(Piece::TypeKing, White),
-                                 set->getPiece(Piece::TypeKing, Black)};
-        int count[2] = {0, 0};
-        for (int square = 0; square < 64; ++square) {
-            for (int color = 0; color < 2; ++color) {
-                if (board.squares[square] == kings[color] && count[color]++ == 0)
-                    m_square[color] = square;
-            }
-        }
-        for (int color = 0; color < 2; ++color) {
-            if (count[color] != 1)
-                m_square[color] = -1;
-        }
-    }
-
-    // After the move from before to after.
-    void moved(const Board& before, const Board& after, const Move& move)
-    {
-        const Piece* taken = before.squares[move.toY * 8 + move.toX];
-        if (taken && taken->type == Piece::TypeKing)
-            m_square[taken->color] = -1;
-        const Piece* piece = after.squares[move.toY * 8 + move.toX];
-        if (piece && piece->type == Piece::TypeKing && m_square[piece->color] >= 0)
-            m_square[piece->color] = move.toY * 8 + move.toX;
-    }
-
-    // Whether the colour's king is attacked; false when it has none.
-    bool attacked(const Board& board, Color color) const
-    {
-        const int square =
-            m_square[color] >= 0 ? m_square[color] : MoveGenerator::findKing(board.squares, color);
-        return square >= 0 &&
-               MoveGenerator::isAttacked(board.squares, square, opposite_color(color));
-    }
-
-    // Whether the colour, in check, has no legal move.
-    bool mated(const Board& board, Color color) const
-    {
-        return m_square[color] >= 0 ? has_no_reply(board, color, m_square[color])
-                                    : board.isNoMoves(color);
-    }
-
-private:
-    int m_square[2] = {-1, -1};
-};
 
 } // namespace
 
@@ -305,7 +185,6 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
         text += "} ";
     }
     const std::string& moves = columns[ColMoves];
-    Kings kings(board);
     // The position before and after each move; they swap places.
     Board spare;
     Board* now = &board;
@@ -328,17 +207,12 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
                             move.toY >= 0 && move.toY < 8;
         const Piece* piece = parsed ? now->getPiece(move.fromX, move.fromY) : nullptr;
         const Color mover = now->getColorToMove();
-        // The piece's own test without the own king, which is then tested on
-        // the position the move makes: the move is played once. The board's
-        // test would also search for mate after every move.
-        int bits = piece && piece->color == mover ? piece->validateMove(*now, move, true)
-                                                  : Piece::MoveInvalid;
+        // The rule set's answer alone: the board's own test would also search
+        // for mate after every move.
+        int bits = piece && piece->color == mover ? now->moveBits(move) : Piece::MoveInvalid;
         if (!(bits & Piece::MoveInvalid)) {
             *next = *now;
             next->doMove(move);
-            kings.moved(*now, *next, move);
-            if (kings.attacked(*next, mover))
-                bits = Piece::MoveInvalid;
         }
         const bool promotes = (bits & Piece::MovePromotion) != 0;
         if ((bits & Piece::MoveInvalid) || promotes != (move.promotion != 0)) {
@@ -355,10 +229,10 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
         text.append(san, write_san(san, *now, move, bits));
         std::swap(now, next);
         const Color side = now->getColorToMove();
-        const bool check = kings.attacked(*now, side);
+        const bool check = now->isCheck(side);
         // Only the last move can mate: a move after a mate is not legal.
         const bool last = moves.find_first_not_of(' ', start) == std::string::npos;
-        mate = check && last && kings.mated(*now, side);
+        mate = check && last && now->isNoMoves(side);
         if (check)
             text += mate ? '#' : '+';
         if (number == 1)

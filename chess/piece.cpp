@@ -37,10 +37,3 @@ char Piece::piece_type_to_char(int type)
 {
     return type >= 0 && type < 7 ? "-PNBRQK"[type] : '-';
 }
-
-int Piece::validateMove(const Board& board, const Move& move, bool ignoreCheck) const
-{
-    if (board.getPiece(move.fromX, move.fromY) != this)
-        return MoveInvalid;
-    return board.moveBits(move, ignoreCheck);
-}

@@ -5,8 +5,6 @@
 
 #include <cstdint>
 
-class Board;
-
 // A kind of chess piece of one colour, as plain data. A board keeps each
 // square's piece as its code: the type, plus 8 for Black, 0 for an empty
 // square. Piece::of() gives the one constant Piece of each code, so two
@@ -61,10 +59,6 @@ public:
     Color getColor() const { return color; }
     Type getType() const { return type; }
     uint8_t getCode() const { return code(type, color); }
-
-    // Board::moveBits(move, ignoreCheck) when this piece stands on the
-    // from-square, else MoveInvalid; for callers that hold the piece.
-    int validateMove(const Board& board, const Move& move, bool ignoreCheck) const;
 
     constexpr Piece(Type t, Color c, const char* s)
         : color(c), type(t), m_symbols{s[0], s[1], s[2], s[3]}

@@ -3,7 +3,6 @@
 // board sees check and "#" (and the solver's win) exactly where it sees mate.
 #include "base/puzzleimport.h"
 #include "chess/board.h"
-#include "chess/piecesset.h"
 
 #include <gtest/gtest.h>
 

@@ -339,7 +339,6 @@ void compare(const Board& b, const std::string& what)
                 const Move m(s & 7, s >> 3, t & 7, t >> 3, promotion);
                 const int bits = ref_validate(b, m, false);
                 ASSERT_EQ(b.moveBits(m), bits) << m.getAsString();
-                ASSERT_EQ(p->validateMove(b, m, false), bits) << m.getAsString();
                 ASSERT_EQ(b.moveBits(m, true), ref_validate(b, m, true)) << m.getAsString();
                 // The squares that reach t are found from t.
                 int sources[16];
