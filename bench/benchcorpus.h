@@ -22,3 +22,14 @@ inline std::string corpus_or_slice(const std::string& name, const std::string& s
             INKMATE_CORPUS_DIR, name.c_str(), slice.c_str());
     return std::string(INKMATE_SOURCE_DIR) + "/tests/data/" + slice;
 }
+
+// The peer of the PGN benchmarks, or "" when it is not installed.
+inline std::string find_pgn_extract()
+{
+    for (const char* path : {"/usr/games/pgn-extract", "/usr/bin/pgn-extract"}) {
+        struct stat st;
+        if (stat(path, &st) == 0)
+            return path;
+    }
+    return std::string();
+}

@@ -53,16 +53,6 @@ std::string read_file(const std::string& path)
     return out.str();
 }
 
-std::string find_pgn_extract()
-{
-    for (const char* path : {"/usr/games/pgn-extract", "/usr/bin/pgn-extract"}) {
-        struct stat st;
-        if (stat(path, &st) == 0)
-            return path;
-    }
-    return std::string();
-}
-
 struct Totals {
     size_t games = 0;
     size_t failed = 0;

@@ -57,16 +57,6 @@ std::string beside_this_program(const char* name)
     return path.substr(0, path.find_last_of('/') + 1) + name;
 }
 
-std::string find_pgn_extract()
-{
-    for (const char* path : {"/usr/games/pgn-extract", "/usr/bin/pgn-extract"}) {
-        struct stat st;
-        if (stat(path, &st) == 0)
-            return path;
-    }
-    return std::string();
-}
-
 void report(const char* name, std::vector<double> times)
 {
     std::sort(times.begin(), times.end());
