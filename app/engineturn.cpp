@@ -100,11 +100,10 @@ void EngineTurn::playEngineMove()
     if (!m_session.start(static_cast<unsigned>(slot), getLevel(),
                          m_controller.settings().value(Settings::EngineTimeout), *this))
         return;
-    // After a null move ("--") the engine is sent the position alone.
-    if (current == game.root || !current->parent || current->move.isNull())
-        m_session.ask(game.id, position, Move());
-    else
-        m_session.ask(game.id, current->boardBefore(), current->move);
+    Board asked;
+    Move last;
+    current->engineRequest(&asked, &last);
+    m_session.ask(game.id, asked, last);
 }
 
 void EngineTurn::stopEngine()

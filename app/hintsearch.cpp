@@ -43,9 +43,10 @@ void HintSearch::engineHint()
     m_gameId = game.id;
     m_position = position;
     log_info("Hint asked of %s", engines.getEngineName(static_cast<unsigned>(index)));
-    const bool atStart = current == game.root || !current->parent;
-    m_search.start(static_cast<unsigned>(index), atStart ? position : current->boardBefore(),
-                   atStart ? Move() : current->move);
+    Board asked;
+    Move last;
+    current->engineRequest(&asked, &last);
+    m_search.start(static_cast<unsigned>(index), asked, last);
 }
 
 bool HintSearch::isHintCurrent() const

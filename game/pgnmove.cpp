@@ -40,6 +40,17 @@ Board PGNMove::boardBefore() const
     return parent != nullptr ? parent->boardAfter() : Board();
 }
 
+void PGNMove::engineRequest(Board* position, Move* last) const
+{
+    if (parent == nullptr || move.isNull()) {
+        *position = boardAfter();
+        *last = Move();
+    } else {
+        *position = parent->boardAfter();
+        *last = move;
+    }
+}
+
 PGNMove* PGNMove::addMove(unsigned childDepth, const Move& childMove)
 {
     return addMove(boardAfter(), childDepth, childMove);

@@ -41,6 +41,10 @@ public:
     // Position after the move; for the root, the start position.
     Board boardAfter() const { return m_after.unpack(); }
     const PackedBoard& packedBoardAfter() const { return m_after; }
+    // What an engine is asked about this position: the position before and
+    // the move, or the position alone at the root and after a null move
+    // ("--"), which engines cannot read.
+    void engineRequest(Board* position, Move* last) const;
     void setBoardAfter(const Board& board) { m_after.pack(board); }
     Color colorToMove() const { return m_after.getColorToMove(); }
 

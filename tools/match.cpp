@@ -163,11 +163,10 @@ Outcome play_game(Game& game, Player* players[2], const Opening& opening, long m
         if (engine->hasStopped())
             return lost_by(side, "engine stopped");
         const int limit = EngineLevel::forXBoard(player.level).seconds() * 1000 + kGraceMs;
-        // The position alone at the start, or after a null move ("--"),
-        // which engines cannot read.
-        const bool alone = current == game.root || current->move.isNull();
-        switch (answer.wait(*engine, alone ? position : current->boardBefore(),
-                            alone ? Move() : current->move, limit)) {
+        Board asked;
+        Move last;
+        current->engineRequest(&asked, &last);
+        switch (answer.wait(*engine, asked, last, limit)) {
         case AnswerWait::Stopped:
             return lost_by(side, "engine stopped: " + answer.m_message);
         case AnswerWait::TimedOut:

@@ -318,6 +318,19 @@ TEST(PGNOpen, PositionsFollowTheRulesOfReferenceReaders)
     Loaded pass = load_all("[Event \"e\"]\n\n1.e4 e5 2.d3 Be7 3.g4 -- 4.hxg3 *\n", true);
     ASSERT_EQ(pass.errors.size(), 1u);
     EXPECT_NE(pass.errors[0].find("Error parsing SAN: hxg3"), std::string::npos) << pass.errors[0];
+    // An engine is asked about the position after a pass alone, with White to move.
+    Loaded passed = load_all("[Event \"e\"]\n\n1.e4 -- *\n");
+    ASSERT_EQ(passed.games.size(), 1u);
+    Game& game = passed.games[0];
+    game.open();
+    ASSERT_TRUE(game.lastPosition());
+    Board asked;
+    Move last;
+    game.current->engineRequest(&asked, &last);
+    EXPECT_TRUE(last.isNull());
+    EXPECT_EQ(asked.exportToFEN(), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2");
+    game.current->parent->engineRequest(&asked, &last);
+    EXPECT_EQ(last.getAsString(), "e2e4");
 
     // An en-passant square no double step can have crossed takes nothing.
     Loaded bogus = load_all("[FEN \"4k3/8/8/3PN3/8/8/8/4K3 w - e6 0 1\"]\n\n1.dxe6 *\n", true);
