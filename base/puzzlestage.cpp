@@ -167,7 +167,8 @@ const char* PuzzleStage::peek(Run& run)
         if (run.position == run.end)
             return nullptr;
         // Keep the partial row at the front and read behind it.
-        memmove(run.buffer.data(), run.buffer.data() + run.at, available());
+        if (available() > 0)
+            memmove(run.buffer.data(), run.buffer.data() + run.at, available());
         run.filled -= run.at;
         run.at = 0;
         size_t need = std::max(m_readBytes, kHeader);
