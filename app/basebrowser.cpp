@@ -191,32 +191,33 @@ void BaseBrowser::openGame(int gameId)
     m_controller.onSelectGame();
 }
 
+void BaseBrowser::showIfMoved(bool moved)
+{
+    if (moved)
+        m_controller.onSelectGame();
+}
+
 void BaseBrowser::firstGame()
 {
-    if (m_controller.document().database.firstGame())
-        m_controller.onSelectGame();
+    showIfMoved(m_controller.document().database.firstGame());
 }
 
 void BaseBrowser::lastGame()
 {
-    if (m_controller.document().database.lastGame())
-        m_controller.onSelectGame();
+    showIfMoved(m_controller.document().database.lastGame());
 }
 
 void BaseBrowser::nextGame()
 {
-    if (m_controller.document().database.nextGame())
-        m_controller.onSelectGame();
+    showIfMoved(m_controller.document().database.nextGame());
 }
 
 void BaseBrowser::prevGame()
 {
-    if (m_controller.document().database.prevGame())
-        m_controller.onSelectGame();
+    showIfMoved(m_controller.document().database.prevGame());
 }
 
 void BaseBrowser::nextUnsolvedPuzzle()
 {
-    if (m_controller.document().database.nextUnsolvedPuzzle())
-        m_controller.onSelectGame();
+    showIfMoved(m_controller.document().database.nextUnsolvedPuzzle());
 }

@@ -49,5 +49,8 @@ public:
     void nextUnsolvedPuzzle();
 
 private:
+    // Shows the game the base moved to, if it moved.
+    void showIfMoved(bool moved);
+
     ChessController& m_controller;
 };

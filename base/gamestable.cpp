@@ -39,6 +39,37 @@ const std::string& column_list()
     return list;
 }
 
+// "(?,?,...)": one row's values in an insert.
+const std::string& row_placeholders()
+{
+    static const std::string text = [] {
+        std::string marks = "(";
+        for (int i = 0; i < GamesTable::ColumnCount; ++i)
+            marks += i == 0 ? "?" : ",?";
+        return marks + ")";
+    }();
+    return text;
+}
+
+// Binds a row's values to the parameters from first on.
+void bind_row(SQLiteStatement& statement, int first, const GamesTable::NewRow& row)
+{
+    statement.bind(first + GamesTable::ColParent, row.parent);
+    statement.bind(first + GamesTable::ColEvent, row.event);
+    statement.bind(first + GamesTable::ColSite, row.site);
+    statement.bind(first + GamesTable::ColDate, row.date);
+    statement.bind(first + GamesTable::ColRound, row.round);
+    statement.bind(first + GamesTable::ColWhite, row.white);
+    statement.bind(first + GamesTable::ColBlack, row.black);
+    if (row.hasFen)
+        statement.bind(first + GamesTable::ColFen, row.fen);
+    else
+        statement.bindNull(first + GamesTable::ColFen);
+    statement.bind(first + GamesTable::ColResult, row.result);
+    statement.bind(first + GamesTable::ColFlags, static_cast<int64_t>(row.flags));
+    statement.bind(first + GamesTable::ColMoveText, row.moveText);
+}
+
 std::string number(unsigned value)
 {
     return std::to_string(value);
@@ -94,7 +125,7 @@ void GamesTable::prepare(sqlite3* db)
 {
     static const std::string select = " select " + column_list() + "  from games where rowid = ? ";
     static const std::string insert =
-        " insert into games(" + column_list() + ")  values(?,?,?,?,?,?,?,?,?,?,?) ";
+        " insert into games(" + column_list() + ")  values" + row_placeholders();
     static const std::string nextUnsolved =
         "select min(rowid) from games where rowid>? and Flags & " + number(kPuzzleState) + " = " +
         number(kUnsolved);
@@ -129,20 +160,7 @@ bool GamesTable::read(int64_t id, StoredRow* row)
 int64_t GamesTable::insert(const NewRow& row)
 {
     SQLiteStatement::Use use(m_insert);
-    m_insert.bind(1 + ColParent, row.parent);
-    m_insert.bind(1 + ColEvent, row.event);
-    m_insert.bind(1 + ColSite, row.site);
-    m_insert.bind(1 + ColDate, row.date);
-    m_insert.bind(1 + ColRound, row.round);
-    m_insert.bind(1 + ColWhite, row.white);
-    m_insert.bind(1 + ColBlack, row.black);
-    if (row.hasFen)
-        m_insert.bind(1 + ColFen, row.fen);
-    else
-        m_insert.bindNull(1 + ColFen);
-    m_insert.bind(1 + ColResult, row.result);
-    m_insert.bind(1 + ColFlags, static_cast<int64_t>(row.flags));
-    m_insert.bind(1 + ColMoveText, row.moveText);
+    bind_row(m_insert, 1, row);
     m_insert.step();
     return sqlite3_last_insert_rowid(m_db);
 }
@@ -283,7 +301,7 @@ GamesTable::Appender::Appender(GamesTable& table) : m_table(table)
 {
     std::string sql = " insert into games(" + column_list() + ")  values";
     for (size_t row = 0; row < kBatchRows; ++row)
-        sql += row == 0 ? "(?,?,?,?,?,?,?,?,?,?,?)" : ",(?,?,?,?,?,?,?,?,?,?,?)";
+        sql += (row == 0 ? "" : ",") + row_placeholders();
     m_batch.prepare(table.m_db, sql.c_str());
     m_nextId = table.readId("select max(rowid) from games", 0, false) + 1;
     m_rows.reserve(kBatchRows);
@@ -325,21 +343,24 @@ void GamesTable::Appender::write(SQLiteStatement& statement, size_t first, size_
 {
     SQLiteStatement::Use use(statement);
     for (size_t r = 0; r < count; ++r) {
-        const Pending& row = m_rows[first + r];
-        const int base = static_cast<int>(r * ColumnCount) + 1;
+        const Pending& pending = m_rows[first + r];
         auto text = [&](size_t i) {
-            return std::string_view(m_texts.data() + row.texts[i][0], row.texts[i][1]);
+            return std::string_view(m_texts.data() + pending.texts[i][0], pending.texts[i][1]);
         };
-        statement.bind(base + ColParent, row.parent);
-        for (size_t i = 0; i < 6; ++i)
-            statement.bind(base + ColEvent + static_cast<int>(i), text(i));
-        if (row.hasFen)
-            statement.bind(base + ColFen, text(6));
-        else
-            statement.bindNull(base + ColFen);
-        statement.bind(base + ColResult, row.result);
-        statement.bind(base + ColFlags, static_cast<int64_t>(row.flags));
-        statement.bind(base + ColMoveText, text(7));
+        NewRow row;
+        row.parent = pending.parent;
+        row.event = text(0);
+        row.site = text(1);
+        row.date = text(2);
+        row.round = text(3);
+        row.white = text(4);
+        row.black = text(5);
+        row.hasFen = pending.hasFen;
+        row.fen = text(6);
+        row.result = pending.result;
+        row.flags = pending.flags;
+        row.moveText = text(7);
+        bind_row(statement, static_cast<int>(r * ColumnCount) + 1, row);
     }
     statement.step();
 }

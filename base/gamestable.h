@@ -134,7 +134,6 @@ public:
     SQLiteStatement selectAll();
 
 private:
-    void bindRow(const NewRow& row);
     int64_t readId(const char* sql, int64_t parameter, bool bound);
 
     sqlite3* m_db = nullptr;
