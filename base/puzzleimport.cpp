@@ -63,7 +63,7 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
         base.beginImport();
 
         // The kept rows wait in file order until they can be stored by rating.
-        PuzzleStage stage;
+        PuzzleStage stage(basefile::folderOf(cdbPath));
         std::vector<std::string> columns;
         Puzzle puzzle;
         std::string message;

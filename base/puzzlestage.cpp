@@ -53,8 +53,8 @@ int32_t rating_of(const char* row)
 
 } // namespace
 
-PuzzleStage::PuzzleStage(size_t blockBytes, size_t readBytes)
-    : m_blockBytes(blockBytes), m_readBytes(std::max<size_t>(readBytes, 1))
+PuzzleStage::PuzzleStage(const std::string& folder, size_t blockBytes, size_t readBytes)
+    : m_folder(folder), m_blockBytes(blockBytes), m_readBytes(std::max<size_t>(readBytes, 1))
 {
     m_block.reserve(m_blockBytes);
 }
@@ -117,9 +117,7 @@ void PuzzleStage::write(const char* data, size_t length)
 void PuzzleStage::writeRun()
 {
     if (m_fd < 0) {
-        const char* folder = getenv("TMPDIR");
-        std::string pattern =
-            std::string(folder && *folder ? folder : "/tmp") + "/inkmate-stage-XXXXXX";
+        std::string pattern = m_folder + "/.inkmate-stage-XXXXXX";
         m_fd = mkostemp(&pattern[0], O_CLOEXEC);
         if (m_fd < 0)
             raise(translated("Failed to create file: %s (%s)"), pattern);

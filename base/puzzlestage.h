@@ -26,10 +26,11 @@ public:
         unsigned flags = 0;
     };
 
-    // blockBytes: the rows gathered before a run is written; readBytes: the
-    // read-back buffer of each run.
-    explicit PuzzleStage(size_t blockBytes = size_t(16) << 20, size_t readBytes = size_t(256)
-                                                                                  << 10);
+    // folder: where the runs are written (beside the base: a reader's system
+    // temporary folder may have no room); blockBytes: the rows gathered before
+    // a run is written; readBytes: the read-back buffer of each run.
+    explicit PuzzleStage(const std::string& folder, size_t blockBytes = size_t(16) << 20,
+                         size_t readBytes = size_t(256) << 10);
     ~PuzzleStage();
     PuzzleStage(const PuzzleStage&) = delete;
     PuzzleStage& operator=(const PuzzleStage&) = delete;
@@ -62,6 +63,7 @@ private:
     // The run's current row, read whole into its buffer; null at its end.
     const char* peek(Run& run);
 
+    std::string m_folder;
     size_t m_blockBytes;
     size_t m_readBytes;
     int m_fd = -1;

@@ -1,6 +1,7 @@
 // PuzzleStage: rows come back by rating, ties in the order they were added,
 // whether they stayed in memory or went through sorted runs on disk.
 #include "base/puzzlestage.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,8 @@ namespace {
 
 std::string order(size_t blockBytes, size_t readBytes, const std::vector<int>& ratings)
 {
-    PuzzleStage stage(blockBytes, readBytes);
+    testsupport::TempDir dir;
+    PuzzleStage stage(dir.path(), blockBytes, readBytes);
     PuzzleImport::Puzzle puzzle;
     for (size_t i = 0; i < ratings.size(); ++i) {
         puzzle.rating = ratings[i];
