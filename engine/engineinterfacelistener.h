@@ -2,6 +2,7 @@
 
 #include <string>
 
+struct EngineInfo;
 struct Move;
 
 // Receiver of what a running engine has to say: its chosen move, that it
@@ -21,4 +22,6 @@ public:
     virtual void engineHasNoMove(const std::string& message) = 0;
     // message: a translated text for the user naming the engine.
     virtual void engineStopped(const std::string& message) = 0;
+    // A UCI engine's progress during a search (only analysis wants it).
+    virtual void engineInfo(const EngineInfo& /*info*/) {}
 };

@@ -117,6 +117,7 @@ EngineProcess::EngineProcess(const EngineDescriptor& descriptor,
     m_protocol->setSink(this);
     m_protocol->setListener(this);
     m_protocol->setFixedDepth(settings.depth);
+    m_protocol->setFixedMoveTime(settings.moveTimeMs);
     m_protocol->setLevel(settings.level);
     m_protocol->start();
     m_greetingTimer.start();
@@ -292,6 +293,12 @@ void EngineProcess::engineResigned(const std::string& result, const std::string&
     m_requestTimer.stop();
     if (m_listener)
         m_listener->engineResigned(result, message);
+}
+
+void EngineProcess::engineInfo(const EngineInfo& info)
+{
+    if (m_listener)
+        m_listener->engineInfo(info);
 }
 
 void EngineProcess::engineHasNoMove(const std::string& message)

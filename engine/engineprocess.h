@@ -77,6 +77,7 @@ private:
     void engineResigned(const std::string& result, const std::string& message) override;
     void engineHasNoMove(const std::string& message) override;
     void engineStopped(const std::string& message) override;
+    void engineInfo(const EngineInfo& info) override;
 
     void readOutput();
     void onFinished(int exitCode, int status);

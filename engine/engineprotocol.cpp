@@ -127,6 +127,12 @@ void EngineProtocol::reportNoMove()
         m_listener->engineHasNoMove(userMessage(translated("The engine %s has no move.")));
 }
 
+void EngineProtocol::reportInfo(const EngineInfo& info)
+{
+    if (m_searching && m_listener)
+        m_listener->engineInfo(info);
+}
+
 void EngineProtocol::fail(const std::string& logText, const std::string& userText)
 {
     if (m_failed)

@@ -6,6 +6,7 @@
 #include <string>
 
 class EngineInterfaceListener;
+struct EngineInfo;
 
 // Where a protocol's command lines go: the engine's process, or a test.
 class EngineLineSink {
@@ -51,6 +52,9 @@ public:
     // A depth searched to instead of the level's (0: the level's).
     void setFixedDepth(int depth) { m_fixedDepth = depth; }
     int getFixedDepth() const { return m_fixedDepth; }
+    // A search time instead of the level's bound (0: the level's).
+    void setFixedMoveTime(int milliseconds) { m_fixedMoveTimeMs = milliseconds; }
+    int getFixedMoveTime() const { return m_fixedMoveTimeMs; }
 
     // How long to wait for the engine to become ready before featureWaitOver
     // is due (0: it says when it is ready).
@@ -95,6 +99,8 @@ protected:
     void reportResult(const std::string& result);
     // The engine has no move for the open request.
     void reportNoMove();
+    // A scored "info" line of the open request.
+    void reportInfo(const EngineInfo& info);
     // The engine cannot go on: logs logText, tells the listener userText.
     void fail(const std::string& logText, const std::string& userText);
     // A translated message naming this engine, from a format with one "%s".
@@ -108,6 +114,7 @@ private:
     EngineInterfaceListener* m_listener = nullptr;
     int m_level = 0;
     int m_fixedDepth = 0;
+    int m_fixedMoveTimeMs = 0;
     bool m_greeted = false;
     bool m_searching = false;
     bool m_failed = false;

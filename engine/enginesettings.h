@@ -11,6 +11,9 @@ struct EngineSettings {
     int level = 0;
     // Above 0: the level's options and time bound, searched to this depth.
     int depth = 0;
+    // Above 0: a UCI engine searches this long ("go movetime"), without the
+    // level's depth; with depth, to that depth within this time.
+    int moveTimeMs = 0;
     // Seconds; 0 or less: no limit.
     int requestTimeoutS = kDefaultRequestTimeout;
     int greetingTimeoutMs = kDefaultGreetingTimeoutMs;

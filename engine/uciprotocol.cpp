@@ -1,6 +1,7 @@
 #include "engine/uciprotocol.h"
 
 #include "core/utils.h"
+#include "engine/engineinfo.h"
 #include "engine/enginelevel.h"
 
 #include <string>
@@ -47,7 +48,14 @@ void UciProtocol::sendRequest(const Board& position, const Move& last)
     if (!last.isNull())
         command += " moves " + last.getAsString();
     write(command);
-    write(level.uciGo());
+    if (getFixedMoveTime() > 0) {
+        std::string go = "go movetime " + std::to_string(getFixedMoveTime());
+        if (getFixedDepth() > 0)
+            go += " depth " + std::to_string(getFixedDepth());
+        write(go);
+    } else {
+        write(level.uciGo());
+    }
 }
 
 void UciProtocol::handleLine(const std::string& line)
@@ -73,6 +81,11 @@ void UciProtocol::handleLine(const std::string& line)
         // The answer opens the line (an "info string" may mention "bestmove").
         std::string first, answer;
         first_words(line, &first, &answer);
+        EngineInfo info;
+        if (first == "info" && parse_uci_info(line, &info)) {
+            reportInfo(info);
+            break;
+        }
         if (first != "bestmove" || answer.empty())
             break;
         if (answer == "(none)" || answer == "0000")

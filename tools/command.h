@@ -58,6 +58,9 @@ public:
     // An engine's settings at level: the file's "engine.timeout" (default
     // 120 s) for an unanswered request.
     EngineSettings settings(int level) const;
+    // The file's "hint_engine" when it names an engine, else the first UCI
+    // entry; -1 when there is none.
+    int hintEngine() const;
 
 private:
     std::unique_ptr<ConfigFileQt> m_settings;

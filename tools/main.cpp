@@ -3,6 +3,7 @@
 #include "core/configfileqt.h"
 #include "core/exception.h"
 #include "core/log.h"
+#include "engine/enginebestmove.h"
 #include "engine/enginefactory.h"
 #include "engine/engineprocess.h"
 #include "engine/enginesettings.h"
@@ -130,6 +131,12 @@ EngineSettings ToolCatalogue::settings(int level) const
     settings.requestTimeoutS =
         m_settings->readInt("engine.timeout", EngineSettings::kDefaultRequestTimeout);
     return settings;
+}
+
+int ToolCatalogue::hintEngine() const
+{
+    return EngineBestMove::hintEngine(m_settings->readInt("hint_engine", -1),
+                                      EngineFactory::instance());
 }
 
 ToolCatalogue::~ToolCatalogue()
