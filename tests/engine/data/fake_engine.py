@@ -34,6 +34,9 @@ def parse_args():
     p.add_argument("--split", action="store_true", help="each line in two writes")
     p.add_argument("--together", action="store_true", help="a reply in one write")
     p.add_argument("--info", action="store_true", help="information lines first")
+    p.add_argument("--script", help="a file whose Nth line answers the Nth search: a score "
+                                    "('cp 51', 'mate -2') and the line of moves, the first one "
+                                    "the answer")
     p.add_argument("--garbage", action="store_true", help="junk before the answer")
     p.add_argument("--ignore-quit", action="store_true")
     p.add_argument("--die-on-go", action="store_true")
@@ -110,7 +113,24 @@ def think():
     return quit_seen
 
 
+searches = 0
+
+
+def scripted():
+    """The info line and answer of the next search from the script."""
+    global searches
+    with open(args.script) as f:
+        rows = [row.split() for row in f if row.strip()]
+    kind, score, *line = rows[min(searches, len(rows) - 1)]
+    searches += 1
+    return ["info depth 12 score %s %s pv %s" % (kind, score, " ".join(line)),
+            "bestmove " + line[0]]
+
+
 def search(move_line):
+    if args.script:
+        send(*scripted())
+        return False
     if args.hang_on_go:
         return False
     quit_seen = think() if args.search_seconds > 0 else False
