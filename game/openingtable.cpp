@@ -63,6 +63,16 @@ bool OpeningTable::loadFile(const std::string& path)
     return true;
 }
 
+std::string OpeningTable::locate(const std::string& folder)
+{
+    for (const std::string& path :
+         {folder + "/openings/eco.pgn", std::string("/usr/share/pgn-extract/eco.pgn")}) {
+        if (std::ifstream(path))
+            return path;
+    }
+    return std::string();
+}
+
 const OpeningName* OpeningTable::find(const Board& position) const
 {
     const auto found = m_names.find(key(position));

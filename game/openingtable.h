@@ -27,6 +27,9 @@ public:
     size_t load(std::istream& in);
     // load from a file; false when it cannot be read.
     bool loadFile(const std::string& path);
+    // The table file of a program folder: "openings/eco.pgn" there, else
+    // pgn-extract's as installed; "" when neither can be read.
+    static std::string locate(const std::string& folder);
     size_t size() const { return m_names.size(); }
 
     // The name of the position, or null.

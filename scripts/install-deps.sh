@@ -4,6 +4,7 @@
 #   install-deps.sh armhf   also the armhf cross toolchain, the armhf (multiarch) Qt 5, SQLite
 #                           and GoogleTest, and qemu (scripts/build-reader.sh, test-armhf.sh)
 #   install-deps.sh qt6     also Qt 6 (the INKMATE_QT6 build)
+# pgn-extract also carries the table of named openings (eco.pgn) that stage.sh stages.
 # Only what is missing is installed; running it again changes nothing.
 set -euo pipefail
 packages=(build-essential cmake pkg-config git qtbase5-dev qtbase5-dev-tools libsqlite3-dev

@@ -14,6 +14,14 @@ mkdir -p "$stage/translate" "$stage/chess" "$stage/fonts" "$stage/engines"
 install -m 644 "$src/assets/translate/messages.lng" "$stage/translate/"
 [ -f "$src/assets/default.qss" ] && install -m 644 "$src/assets/default.qss" "$stage/"
 cp -r "$src/assets/fonts/." "$stage/fonts/"
+# The named opening lines (pgn-extract's eco.pgn, GPL-3+) for the opening names.
+eco=/usr/share/pgn-extract/eco.pgn
+if [ -f "$eco" ]; then
+  mkdir -p "$stage/openings"
+  install -m 644 "$eco" "$stage/openings/eco.pgn"
+else
+  echo "warning: $eco is missing (pgn-extract): games show no opening names" >&2
+fi
 
 # Engines: links below the folder, entries for the catalogue.
 engine_entries=("HUM|Human|-")

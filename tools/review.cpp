@@ -6,6 +6,7 @@
 #include "engine/enginesettings.h"
 #include "game/game.h"
 #include "game/gamereview.h"
+#include "game/openingtable.h"
 #include "tools/command.h"
 
 #include <QEventLoop>
@@ -156,6 +157,15 @@ int run_review(const std::vector<std::string>& args)
         fprintf(stderr, "review: %s\n", e.what());
         return 1;
     }
+    // Games without them get the ECO and Opening tags.
+    OpeningTable openings;
+    const std::string folder = config.find('/') == std::string::npos
+                                   ? std::string(".")
+                                   : config.substr(0, config.rfind('/'));
+    const std::string table = OpeningTable::locate(folder);
+    if (!table.empty())
+        openings.loadFile(table);
+
     const int limitMs =
         (settings.moveTimeMs > 0 ? settings.moveTimeMs
                                  : EngineLevel::forXBoard(EngineLevel::kCount - 1).seconds() * 1000) +
@@ -175,16 +185,22 @@ int run_review(const std::vector<std::string>& args)
             status = 1;
             continue;
         }
-        if (!analysis.isRunning())
-            analysis.start(static_cast<unsigned>(index), settings);
         std::string message;
-        if (!evaluate(analysis, *review, limitMs, pace, number, &message)) {
+        try {
+            if (!analysis.isRunning())
+                analysis.start(static_cast<unsigned>(index), settings);
+        } catch (const Exception& e) {
+            message = e.what();
+        }
+        if (!message.empty() || !evaluate(analysis, *review, limitMs, pace, number, &message)) {
             fprintf(stderr, "%sgame %u: %s; the game is written as far as it was reviewed\n",
                     pace.shown() ? "\n" : "", number, message.c_str());
             analysis.stop();
             status = 1;
         }
-        review->annotated(analysis.engineName()).writePGN(out);
+        Game annotated = review->annotated(analysis.engineName());
+        openings.tag(annotated);
+        annotated.writePGN(out);
     }
     if (pace.shown())
         fprintf(stderr, "\n");

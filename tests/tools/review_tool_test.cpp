@@ -73,6 +73,7 @@ TEST_F(ReviewTool, StockfishFindsTheBlundersOfShortGames)
     EXPECT_TRUE(contains(text, "2. g4 $4 { [%eval #-1]")) << text;
     EXPECT_TRUE(contains(text, "} Nf6 $4 { [%eval #1] Blunder.")) << text;
     EXPECT_TRUE(contains(text, "Qh4# { [%eval #-0] }")) << text;
+    EXPECT_TRUE(contains(text, "[ECO \"C20\"]")) << text;
     EXPECT_TRUE(contains(text, "mistakes 0, blunders 1, average")) << text;
 }
 
