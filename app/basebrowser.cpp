@@ -86,6 +86,8 @@ bool BaseBrowser::storeGame()
     ChessBase& base = m_controller.document().database;
     if (!base.isOpen())
         return true;
+    if (base.game.isOpen() && base.game.errorText.empty())
+        m_controller.openings().tag(base.game);
     try {
         base.closeGame();
     } catch (const Exception& e) {

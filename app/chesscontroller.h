@@ -3,9 +3,11 @@
 #include "app/basebrowser.h"
 #include "app/chessdocument.h"
 #include "app/engineturn.h"
+#include "app/gamereviewer.h"
 #include "app/gamesession.h"
 #include "app/hintsearch.h"
 #include "app/inputrouter.h"
+#include "app/openingnames.h"
 #include "app/platform.h"
 #include "app/puzzletrainer.h"
 #include "app/screenlayout.h"
@@ -25,6 +27,8 @@ class ConfigFileAbstract;
 //   PuzzleTrainer puzzle hints, shown solutions, retries and counts
 //   BaseBrowser   opening and importing bases, moving through the games
 //   InputRouter   keys, the held OK and touches to commands
+//   OpeningNames  the opening of the position on screen and of stored games
+//   GameReviewer  the engine's review of a finished game
 //   ScreenLayout  the views, their fonts, layout and painting
 // Whatever it needs from the window system it asks of the Platform handed
 // in, so tests drive the program's own code. Everything runs on the GUI
@@ -51,6 +55,8 @@ public:
     const PuzzleTrainer& puzzles() const { return m_puzzles; }
     BaseBrowser& bases() { return m_bases; }
     InputRouter& input() { return m_input; }
+    OpeningNames& openings() { return m_openings; }
+    GameReviewer& reviewer() { return m_reviewer; }
 
     // Redraws every view but except (ScreenLayout::updateViews), after
     // dropping a hint that no longer fits the position.
@@ -88,6 +94,8 @@ private:
     PuzzleTrainer m_puzzles;
     BaseBrowser m_bases;
     InputRouter m_input;
+    OpeningNames m_openings;
+    GameReviewer m_reviewer;
 };
 
 // A log line of level 2 (settings, engines, games), formatted like printf.

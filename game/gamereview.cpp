@@ -80,8 +80,10 @@ int mark_nag(MoveMark mark)
 
 GameReview::GameReview(const Game& game) : m_game(game)
 {
-    m_game.open();
-    const PGNMove* node = m_game.root;
+    // A copy of an open game holds its stored move text: its list is read.
+    if (!game.isOpen())
+        m_game.open();
+    const PGNMove* node = game.isOpen() ? game.root : m_game.root;
     m_positions.push_back(node->boardAfter());
     while ((node = node->findNextMove()) != nullptr) {
         m_moves.push_back(node->move);
@@ -243,4 +245,29 @@ std::vector<double> read_eval_curve(const Game& game)
     }
     copy.close(false);
     return curve;
+}
+
+MoveMark move_mark(const PGNMove* node)
+{
+    for (const PGNElement* e = node->next; e != nullptr && e->getType() == PGNElement::TypeNag;
+         e = e->next) {
+        const std::string text = e->getText();
+        for (MoveMark mark : {MoveMark::Inaccuracy, MoveMark::Mistake, MoveMark::Blunder}) {
+            if (text == "$" + std::to_string(mark_nag(mark)))
+                return mark;
+        }
+    }
+    return MoveMark::None;
+}
+
+const PGNMove* next_marked_move(const PGNMove* from, bool forward)
+{
+    const PGNMove* node = from;
+    for (;;) {
+        node = forward ? node->findNextMove() : node->parent;
+        if (node == nullptr || node->parent == nullptr)
+            return nullptr;
+        if (move_mark(node) != MoveMark::None)
+            return node;
+    }
 }

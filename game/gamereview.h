@@ -44,6 +44,8 @@ struct ReviewSummary {
 // and the position after each move), filled in any order; positions without
 // a move (mate, stalemate) are judged at once. From the evaluations follow
 // each move's loss and mark, the summary per side and the annotated game.
+class PGNMove;
+
 class GameReview {
 public:
     // The main line of game (opened on a copy). Throws the game's Exception
@@ -69,6 +71,12 @@ public:
     MoveMark mark(size_t index) const { return mark_for_loss(loss(index)); }
     ReviewSummary summary(Color side) const;
 
+    // Whether the main line is that of game.
+    bool sameMoves(const GameReview& other) const
+    {
+        return m_moves == other.m_moves && m_positions.front() == other.m_positions.front();
+    }
+
     // The game with the main line annotated: after each evaluated move its
     // evaluation ("[%eval 0.35]", White's view), marks as NAGs with the best
     // line as a variation, the summary in a comment at the end; annotator
@@ -89,3 +97,9 @@ std::string eval_text(const Evaluation& evaluation, Color toMove);
 // comments, from White's view in pawns (a mate as +-100); index 0 is the
 // start (0), then one per move; a move without one repeats the value before.
 std::vector<double> read_eval_curve(const Game& game);
+
+// The mark of a move node from its NAGs ("$6", "$2", "$4").
+MoveMark move_mark(const PGNMove* node);
+// The nearest marked move after from in its line (forward) or before it
+// (back to the start), or null.
+const PGNMove* next_marked_move(const PGNMove* from, bool forward);

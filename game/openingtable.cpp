@@ -92,6 +92,12 @@ const OpeningName* OpeningTable::find(const Game& game) const
 {
     if (m_names.empty())
         return nullptr;
+    if (game.isOpen()) {
+        const PGNMove* node = game.root;
+        while (const PGNMove* next = node->findNextMove())
+            node = next;
+        return find(node);
+    }
     Game copy(game);
     try {
         copy.open();

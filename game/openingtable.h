@@ -37,8 +37,8 @@ public:
     // The name of the last named position on the way to node: its own, else
     // its parent's, and so on back to the start; null when none is named.
     const OpeningName* find(const PGNMove* node) const;
-    // The opening of a game's main line (opened on a copy); null for a game
-    // that cannot be read or has no named position.
+    // The opening of a game's main line (a closed game opened on a copy);
+    // null for a game that cannot be read or has no named position.
     const OpeningName* find(const Game& game) const;
     // Sets the tags "ECO" and "Opening" of a game that has neither; true
     // when it did.

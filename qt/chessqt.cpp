@@ -116,6 +116,12 @@ void ChessQt::createMainMenu()
     addStep(m_menu, "Hint", [](ChessController& c) { c.hint(); });
     addStep(m_menu, "Show Solution", [](ChessController& c) { c.puzzles().showSolution(); });
     m_menu->addSeparator();
+    addStep(m_menu, "Review Game", [](ChessController& c) { c.reviewer().toggleReview(); });
+    addStep(m_menu, "Next Marked Move",
+            [](ChessController& c) { c.reviewer().stepMarkedMove(true); });
+    addStep(m_menu, "Previous Marked Move",
+            [](ChessController& c) { c.reviewer().stepMarkedMove(false); });
+    m_menu->addSeparator();
     addStep(m_menu, "Turn Board", [](ChessController& c) { c.session().turnBoard(); });
     m_menu->addSeparator();
 
@@ -272,6 +278,8 @@ void ChessQt::handleKey(QKeyEvent* event)
     static const std::pair<int, Step> steps[] = {
         {Qt::Key_H, [](ChessController& c) { c.showHistory(); }},
         {Qt::Key_I, [](ChessController& c) { c.hint(); }},
+        {Qt::Key_N, [](ChessController& c) { c.reviewer().stepMarkedMove(true); }},
+        {Qt::Key_P, [](ChessController& c) { c.reviewer().stepMarkedMove(false); }},
         {Qt::Key_Backspace, [](ChessController& c) { c.session().takeBack(); }},
         {Qt::Key_M, [](ChessController& c) { c.platform().showMainMenu(); }},
         {Qt::Key_Menu, [](ChessController& c) { c.platform().showMainMenu(); }},

@@ -74,7 +74,8 @@ void GameInfoView::update(RepaintTarget* target)
     const int flags = static_cast<int>(game.flags);
     const int result = static_cast<int>(game.result);
     if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId &&
-        m_state->progress == m_shownProgress)
+        m_state->progress == m_shownProgress && m_state->opening == m_shownOpening &&
+        m_state->reviewMark == m_shownReviewMark)
         return;
     if (target)
         target->invalidate(viewRect());
@@ -82,6 +83,8 @@ void GameInfoView::update(RepaintTarget* target)
     m_shownResult = result;
     m_shownGameId = game.id;
     m_shownProgress = m_state->progress;
+    m_shownOpening = m_state->opening;
+    m_shownReviewMark = m_state->reviewMark;
 }
 
 void GameInfoView::paint(QPainter* painter, const QRect& region)
@@ -95,6 +98,8 @@ void GameInfoView::paint(QPainter* painter, const QRect& region)
         drawBookInfo(painter);
     else
         drawGameInfo(painter);
+    if (!(game.flags & Game::FlagPuzzle))
+        drawOpeningLine(painter);
     painter->restore();
 }
 
@@ -175,4 +180,25 @@ void GameInfoView::drawGameInfo(QPainter* painter) const
         painter->setFont(*m_namesFont);
     draw_line(painter, blackBox, fit_text(painter, to_qt(game.black), s),
               Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void GameInfoView::drawOpeningLine(QPainter* painter) const
+{
+    std::string text = m_state->opening;
+    if (!m_state->reviewMark.empty())
+        text += (text.empty() ? "" : " \u00b7 ") + m_state->reviewMark;
+    if (text.empty())
+        return;
+    if (m_puzzleFont)
+        painter->setFont(*m_puzzleFont);
+    QFont font = painter->font();
+    // A third of the view's height at most.
+    const int pixels = std::max(kLeastTextPixels, m_rect.height / 3);
+    if (font.pixelSize() > pixels || font.pixelSize() <= 0)
+        font.setPixelSize(pixels);
+    painter->setFont(font);
+    const QRect box(m_rect.left + 10, m_rect.top + m_rect.height - pixels - 4, m_rect.width - 20,
+                    pixels + 4);
+    draw_line(painter, box, fit_text(painter, to_qt(text), box.width()),
+              Qt::AlignHCenter | Qt::AlignBottom);
 }

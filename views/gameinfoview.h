@@ -10,9 +10,10 @@ class QFont;
 
 // The one-line header above the board: a puzzle's number, task and the
 // solved/total counts of its heading and its base, a book position's heading,
-// or the players with the result between them. It repaints only when the
-// game's flags, result, row id or the counts change, so ordinary moves leave
-// it alone on the e-ink panel.
+// or the players with the result between them; under a game's line the
+// opening and the mark of a running review. It repaints only when the game's
+// flags, result, row id, the counts, the opening or the review mark change, so
+// ordinary moves leave it alone on the e-ink panel.
 class GameInfoView : public AbstractView {
 public:
     explicit GameInfoView(const ViewState* state);
@@ -28,6 +29,8 @@ public:
     void drawPuzzleInfo(QPainter* painter) const;
     void drawBookInfo(QPainter* painter) const;
     void drawGameInfo(QPainter* painter) const;
+    // The opening and the review mark, in the lower third of the view.
+    void drawOpeningLine(QPainter* painter) const;
 
     void setPuzzleFont(const QFont* font) { m_puzzleFont = font; }
     void setResultFont(const QFont* font) { m_resultFont = font; }
@@ -39,6 +42,8 @@ private:
     int m_shownResult = -1;
     int m_shownGameId = -1;
     ViewState::PuzzleProgress m_shownProgress;
+    std::string m_shownOpening;
+    std::string m_shownReviewMark;
     const QFont* m_puzzleFont = nullptr;
     const QFont* m_resultFont = nullptr;
     const QFont* m_namesFont = nullptr;

@@ -53,6 +53,10 @@ public:
     // The suggested move; the null move when there is none.
     Move hint;
     PuzzleProgress progress;
+    // The opening of the shown position ("B90 Sicilian, Najdorf"; "" for
+    // none) and the mark of a running review ("Review 40%"; "" for none).
+    std::string opening;
+    std::string reviewMark;
     // The contents heading a game row belongs to ("" for none); unset: none.
     std::function<std::string(int gameId)> headingOf;
 
