@@ -27,6 +27,8 @@ public:
     // "Review Game": starts or resumes the review; while one runs, stops it.
     void toggleReview();
     bool isRunning() const { return m_running; }
+    // Positions judged so far of the review on hand.
+    size_t judged() const { return m_review ? m_review->nextPending() : 0; }
     // The move list to the next (or the previous) marked move of the line.
     void stepMarkedMove(bool forward);
 

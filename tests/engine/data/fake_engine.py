@@ -34,9 +34,9 @@ def parse_args():
     p.add_argument("--split", action="store_true", help="each line in two writes")
     p.add_argument("--together", action="store_true", help="a reply in one write")
     p.add_argument("--info", action="store_true", help="information lines first")
-    p.add_argument("--script", help="a file whose Nth line answers the Nth search: a score "
-                                    "('cp 51', 'mate -2') and the line of moves, the first one "
-                                    "the answer")
+    p.add_argument("--script", help="a file whose Nth line answers the search of the position "
+                                    "after N plies (from the FEN's counters): a score ('cp 51', "
+                                    "'mate -2') and the line of moves, the first one the answer")
     p.add_argument("--garbage", action="store_true", help="junk before the answer")
     p.add_argument("--ignore-quit", action="store_true")
     p.add_argument("--die-on-go", action="store_true")
@@ -113,24 +113,33 @@ def think():
     return quit_seen
 
 
-searches = 0
+position = ""
+
+
+def ply_of(line):
+    """Plies from the start to the position of a "position fen ... [moves ...]" line."""
+    words = line.split()
+    if "fen" not in words:
+        return len(words) - 3 if "moves" in words else 0
+    fen = words[words.index("fen") + 1:words.index("fen") + 7]
+    ply = 2 * (int(fen[5]) - 1) + (fen[1] == "b")
+    return ply + (len(words) - words.index("moves") - 1 if "moves" in words else 0)
 
 
 def scripted():
-    """The info line and answer of the next search from the script."""
-    global searches
+    """The info line and answer of the position asked, from the script."""
     with open(args.script) as f:
         rows = [row.split() for row in f if row.strip()]
-    kind, score, *line = rows[min(searches, len(rows) - 1)]
-    searches += 1
+    kind, score, *line = rows[min(ply_of(position), len(rows) - 1)]
     return ["info depth 12 score %s %s pv %s" % (kind, score, " ".join(line)),
             "bestmove " + line[0]]
 
 
 def search(move_line):
     if args.script:
+        quit_seen = think() if args.search_seconds > 0 else False
         send(*scripted())
-        return False
+        return quit_seen
     if args.hang_on_go:
         return False
     quit_seen = think() if args.search_seconds > 0 else False
@@ -166,6 +175,9 @@ def uci(line):
         send("id name Fake", "id author nobody", *options, "uciok")
     elif words[0] == "isready":
         send("readyok")
+    elif words[0] == "position":
+        global position
+        position = line
     elif words[0] == "go":
         prefix = args.prefix if args.prefix is not None else "bestmove "
         return search(prefix + args.answer + " ponder e2e4")
