@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "core/trans.h"
 #include "qt/contentsdialog.h"
+#include "qt/evalgraphdialog.h"
 #include "qt/fileopendialog.h"
 #include "qt/gamesettingsdialog.h"
 #include "qt/newgamedialog.h"
@@ -121,6 +122,7 @@ void ChessQt::createMainMenu()
             [](ChessController& c) { c.reviewer().stepMarkedMove(true); });
     addStep(m_menu, "Previous Marked Move",
             [](ChessController& c) { c.reviewer().stepMarkedMove(false); });
+    m_menu->addAction(menu_text("Evaluation Graph"), this, &ChessQt::onEvalGraph);
     m_menu->addSeparator();
     addStep(m_menu, "Turn Board", [](ChessController& c) { c.session().turnBoard(); });
     m_menu->addSeparator();
@@ -376,6 +378,17 @@ void ChessQt::onGameSettings()
 void ChessQt::onViewSettings()
 {
     settingsCommand<ViewSettingsDialog>();
+}
+
+void ChessQt::onEvalGraph()
+{
+    guard([&] {
+        const Game& game = m_controller.document().game();
+        if (!game.isOpen())
+            return;
+        EvalGraphDialog dialog(this, game);
+        dialog.exec();
+    });
 }
 
 void ChessQt::onContents()

@@ -61,6 +61,7 @@ public slots:
     void onPgnImport();
     void onBaseFirstGame();
     void onContents();
+    void onEvalGraph();
     void onResetGame();
 
 protected:
