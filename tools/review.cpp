@@ -40,16 +40,16 @@ bool evaluate(EngineAnalysis& analysis, GameReview& review, int limitMs, Progres
         const Move last = index > 0 ? review.move(index) : Move();
         QEventLoop loop;
         bool done = false;
-        const auto answered = QObject::connect(
-            &analysis, &EngineAnalysis::analysed, [&](const EngineInfo& info, const Moves& line) {
-                Evaluation evaluation;
-                evaluation.mate = info.mate;
-                evaluation.score = info.score;
-                evaluation.line = line;
-                review.setEvaluation(index, evaluation);
-                done = true;
-                loop.quit();
-            });
+        const auto answered = QObject::connect(&analysis, &EngineAnalysis::analysed,
+                                               [&](const EngineInfo& info, const Moves& line) {
+                                                   Evaluation evaluation;
+                                                   evaluation.mate = info.mate;
+                                                   evaluation.score = info.score;
+                                                   evaluation.line = line;
+                                                   review.setEvaluation(index, evaluation);
+                                                   done = true;
+                                                   loop.quit();
+                                               });
         const auto failed =
             QObject::connect(&analysis, &EngineAnalysis::failed, [&](const QString& text) {
                 *message = text.toStdString();
@@ -166,10 +166,10 @@ int run_review(const std::vector<std::string>& args)
     if (!table.empty())
         openings.loadFile(table);
 
-    const int limitMs =
-        (settings.moveTimeMs > 0 ? settings.moveTimeMs
-                                 : EngineLevel::forXBoard(EngineLevel::kCount - 1).seconds() * 1000) +
-        kGraceMs;
+    const int limitMs = (settings.moveTimeMs > 0
+                             ? settings.moveTimeMs
+                             : EngineLevel::forXBoard(EngineLevel::kCount - 1).seconds() * 1000) +
+                        kGraceMs;
 
     ProgressPace pace;
     Game game;

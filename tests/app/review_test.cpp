@@ -31,10 +31,10 @@ protected:
         const std::string script = env.file("scores.txt");
         testsupport::writeFile(script, "cp 20 e2e4\ncp -20 e7e5\ncp 20 g1f3\ncp -20 b8c6\n"
                                        "cp 20 f1c4\ncp -20 f8c5\ncp 200 e1g1\n");
-        env.config().writeString("engine_07", ("UCI|Reviewer|engines/fake_engine.py --script " +
-                                               script + " --search-seconds " +
-                                               std::to_string(searchSeconds))
-                                                  .c_str());
+        env.config().writeString("engine_07",
+                                 ("UCI|Reviewer|engines/fake_engine.py --script " + script +
+                                  " --search-seconds " + std::to_string(searchSeconds))
+                                     .c_str());
         env.config().writeInt("hint_engine", 7);
         EngineFactory::instance().init(&env.config());
         chess = std::make_unique<TestChess>(env.config());
