@@ -10,12 +10,14 @@ EngineAnalysis::EngineAnalysis(QObject* parent) : QObject(parent) {}
 
 EngineAnalysis::~EngineAnalysis()
 {
-    stop();
+    if (m_engine)
+        m_engine->setListener(nullptr);
+    m_engine.reset();
 }
 
 void EngineAnalysis::start(unsigned index, const EngineSettings& settings)
 {
-    stop();
+    finish();
     m_engine.reset(EngineFactory::instance().createEngine(index, settings));
     if (!m_engine)
         return;
@@ -37,9 +39,7 @@ void EngineAnalysis::analyse(const Board& position, const Move& last)
 
 void EngineAnalysis::stop()
 {
-    if (m_engine)
-        m_engine->setListener(nullptr);
-    m_engine.reset();
+    finish();
 }
 
 std::string EngineAnalysis::engineName() const

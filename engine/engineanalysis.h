@@ -32,7 +32,8 @@ public:
     // Asks for the position reached by playing last on position (last may be
     // the null move).
     void analyse(const Board& position, const Move& last);
-    // Ends the engine without a signal.
+    // Ends the engine without a signal (it may be called from inside a signal
+    // of this object: the process is deleted from the event loop).
     void stop();
     bool isRunning() const { return m_engine != nullptr; }
     std::string engineName() const;

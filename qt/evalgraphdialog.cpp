@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 EvalGraphDialog::EvalGraphDialog(QWidget* parent, const Game& game)
     : Dialog(parent), m_curve(read_eval_curve(game))
 {
