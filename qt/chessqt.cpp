@@ -117,13 +117,6 @@ void ChessQt::createMainMenu()
     addStep(m_menu, "Hint", [](ChessController& c) { c.hint(); });
     addStep(m_menu, "Show Solution", [](ChessController& c) { c.puzzles().showSolution(); });
     m_menu->addSeparator();
-    addStep(m_menu, "Review Game", [](ChessController& c) { c.reviewer().toggleReview(); });
-    addStep(m_menu, "Next Marked Move",
-            [](ChessController& c) { c.reviewer().stepMarkedMove(true); });
-    addStep(m_menu, "Previous Marked Move",
-            [](ChessController& c) { c.reviewer().stepMarkedMove(false); });
-    m_menu->addAction(menu_text("Evaluation Graph"), this, &ChessQt::onEvalGraph);
-    m_menu->addSeparator();
     addStep(m_menu, "Turn Board", [](ChessController& c) { c.session().turnBoard(); });
     m_menu->addSeparator();
 
@@ -146,6 +139,14 @@ void ChessQt::createMainMenu()
     QMenu* settings = m_menu->addMenu(menu_text("Settings"));
     settings->addAction(menu_text("Game"), this, &ChessQt::onGameSettings);
     settings->addAction(menu_text("View"), this, &ChessQt::onViewSettings);
+
+    QMenu* review = m_menu->addMenu(menu_text("Review"));
+    addStep(review, "Review Game", [](ChessController& c) { c.reviewer().toggleReview(); });
+    addStep(review, "Next Marked Move",
+            [](ChessController& c) { c.reviewer().stepMarkedMove(true); });
+    addStep(review, "Previous Marked Move",
+            [](ChessController& c) { c.reviewer().stepMarkedMove(false); });
+    review->addAction(menu_text("Evaluation Graph"), this, &ChessQt::onEvalGraph);
     m_menu->addSeparator();
     m_menu->addAction(menu_text("Redraw Screen"), this, &ChessQt::onRedrawScreen);
     m_menu->addSeparator();

@@ -147,7 +147,8 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
               "History;|New Game;Reset Game;Take back;|Hint;Show Solution;|Turn Board;|[Base:Open;"
               "Import PGN;|Contents;|Next Game;Previous Game;First Game;Last Game;|"
               "Next Unsolved Puzzle;Retry Failed Puzzles;]"
-              "[Settings:Game;View;]|Redraw Screen;|Exit;");
+              "[Settings:Game;View;][Review:Review Game;Next Marked Move;Previous Marked Move;"
+              "Evaluation Graph;]|Redraw Screen;|Exit;");
 
     // A short Return acts on the board; a held one opens the menu.
     send_key(&window, Qt::Key_Return);
