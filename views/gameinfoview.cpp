@@ -92,13 +92,22 @@ void GameInfoView::paint(QPainter* painter, const QRect& region)
     (void)region;
     const Game& game = m_state->game();
     painter->save();
-    if (game.flags & Game::FlagPuzzle)
+    if (game.flags & Game::FlagPuzzle) {
         drawPuzzleInfo(painter);
-    else if (is_missing(game.white) && is_missing(game.black))
+        painter->restore();
+        return;
+    }
+    // Under an opening line the game's line moves up by a sixth.
+    const bool opening = !m_state->opening.empty() || !m_state->reviewMark.empty();
+    painter->save();
+    if (opening)
+        painter->translate(0, -m_rect.height / 6);
+    if (is_missing(game.white) && is_missing(game.black))
         drawBookInfo(painter);
     else
         drawGameInfo(painter);
-    if (!(game.flags & Game::FlagPuzzle))
+    painter->restore();
+    if (opening)
         drawOpeningLine(painter);
     painter->restore();
 }

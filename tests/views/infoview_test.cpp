@@ -204,3 +204,25 @@ TEST_F(InfoViewTest, UpdateOnlyWhenFlagsResultOrGameChange)
 }
 
 } // namespace
+
+TEST_F(InfoViewTest, OpeningAndReviewMarkUnderTheGameLine)
+{
+    doc.opening = "C55 Two knights defence";
+    doc.reviewMark = "Review 40%";
+    std::vector<DrawnText> texts = draw();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[3].text, QStringLiteral("C55 Two knights defence \u00b7 Review 40%"));
+    // The players' line moves up; the opening line sits in the lower third.
+    EXPECT_LT(texts[1].position.y(), 40);
+    EXPECT_GT(texts[3].position.y(), 50);
+    EXPECT_LE(texts[3].position.y(), 60);
+
+    // A new mark repaints the view; the same one does not.
+    view.update(nullptr);
+    RecordingTarget target;
+    doc.reviewMark = "Review 50%";
+    view.update(&target);
+    EXPECT_EQ(target.rects.size(), 1u);
+    view.update(&target);
+    EXPECT_EQ(target.rects.size(), 1u);
+}
