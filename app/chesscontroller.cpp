@@ -91,6 +91,28 @@ void ChessController::hint()
         m_hints.engineHint();
 }
 
+bool ChessController::canHint() const
+{
+    const Game& game = m_document.game();
+    const PGNMove* current = game.current;
+    if (!current || !game.errorText.empty())
+        return false;
+    if (m_document.isPuzzle()) {
+        const PGNMove* next = current->findNextMove();
+        return canShowSolution() && next && next->hidden;
+    }
+    const bool whiteEngine = EngineTurn::isEngineSlot(game.whitePlayer);
+    if (whiteEngine == EngineTurn::isEngineSlot(game.blackPlayer) || !m_session.isGameInPlay())
+        return false;
+    return (current->colorToMove() == White) != whiteEngine;
+}
+
+bool ChessController::canShowSolution() const
+{
+    return m_document.isPuzzle() && !m_document.isSolvedPuzzle() &&
+           !m_puzzles.isShowingSolution() && m_document.game().errorText.empty();
+}
+
 void ChessController::onSettings()
 {
     if (g_pTrans)

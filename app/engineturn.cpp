@@ -178,6 +178,7 @@ void EngineTurn::engineResigned(const std::string& result, const std::string& te
         return;
     m_controller.document().game().result = Game::str_to_game_result(result);
     m_controller.completeAction(false);
+    m_controller.bases().keepGame();
     m_controller.platform().message(Platform::MessageInformation, translated("Engine"),
                                     text.c_str(), 10000);
 }
