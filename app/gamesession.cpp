@@ -311,14 +311,14 @@ void GameSession::offerDraw()
     if (whiteEngine != blackEngine) {
         accepted = engine_accepts_draw(position, whiteEngine ? White : Black);
         if (!accepted)
-            m_controller.platform().message(Platform::MessageInformation,
-                                            translated("Offer Draw"),
+            m_controller.platform().message(Platform::MessageInformation, translated("Offer Draw"),
                                             translated("The engine declines the draw."), 10000);
     } else {
         const Color offering = position.getColorToMove();
         accepted = m_controller.platform().askYesNo(
-            translated("Offer Draw"), translated(offering == White ? "White offers a draw. Accept?"
-                                                             : "Black offers a draw. Accept?"));
+            translated("Offer Draw"),
+            translated(offering == White ? "White offers a draw. Accept?"
+                                         : "Black offers a draw. Accept?"));
     }
     if (accepted)
         endGame(ResultDraw, N_("Draw by agreement"));

@@ -8,8 +8,8 @@
 #include "qt/fileopendialog.h"
 #include "qt/gamesettingsdialog.h"
 #include "qt/newgamedialog.h"
-#include "qt/promotiondialog.h"
 #include "qt/platform.h"
+#include "qt/promotiondialog.h"
 #include "qt/viewsettingsdialog.h"
 
 #include <QCloseEvent>

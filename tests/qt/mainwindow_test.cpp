@@ -144,7 +144,8 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     shell.start();
     ChessQt& window = shell.window();
     EXPECT_EQ(menu_texts(window.mainMenu()),
-              "History;|New Game;Reset Game;Take back;|Hint;Show Solution;|Turn Board;|[Base:Open;"
+              "History;|New Game;Reset Game;Take back;Resign;Offer Draw;|Hint;Show Solution;|"
+              "Turn Board;|[Base:Open;"
               "Import PGN;|Contents;|Next Game;Previous Game;First Game;Last Game;|"
               "Next Unsolved Puzzle;Retry Failed Puzzles;]"
               "[Settings:Game;View;]|Redraw Screen;|Exit;");
@@ -158,6 +159,17 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     send_key(&window, Qt::Key_Return, KeyReleaseOnly);
     send_key(&window, Qt::Key_M);
     EXPECT_TRUE(window.mainMenu()->isVisible());
+    // Between two people: resigning and a draw, no hint and no solution.
+    const auto shown = [&](const char* text) {
+        for (const QAction* action : window.mainMenu()->actions())
+            if (action->text() == QLatin1String(text))
+                return action->isVisible();
+        return false;
+    };
+    EXPECT_TRUE(shown("Resign"));
+    EXPECT_TRUE(shown("Offer Draw"));
+    EXPECT_FALSE(shown("Hint"));
+    EXPECT_FALSE(shown("Show Solution"));
     window.mainMenu()->hide();
     // Keys with a modifier do nothing.
     QKeyEvent shifted(QEvent::KeyPress, Qt::Key_M, Qt::ShiftModifier, QStringLiteral("M"));
