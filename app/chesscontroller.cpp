@@ -13,6 +13,7 @@ ChessController::ChessController(ConfigFileAbstract& config, Platform& platform)
     m_engine.setLevel(m_engine.getLevel());
     m_session.setPromotion(m_session.getPromotion());
     m_screen.setBoardAnnotation();
+    m_document.automaticDraws = m_settings.flag(Settings::DrawAutomatic);
 }
 
 ChessController::~ChessController()
@@ -121,6 +122,7 @@ void ChessController::onSettings()
     m_engine.setOpponent(m_engine.getOpponent());
     m_engine.setLevel(m_engine.getLevel());
     m_screen.setBoardAnnotation();
+    m_document.automaticDraws = m_settings.flag(Settings::DrawAutomatic);
     m_screen.layout(m_platform.getClientRect());
     updateAllViews(nullptr, true);
 }

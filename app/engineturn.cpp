@@ -86,7 +86,7 @@ void EngineTurn::playEngineMove()
         stopEngine();
         slot = opponent;
     }
-    if (slot == 0 || current->result != ResultInProgress)
+    if (slot == 0 || m_controller.document().isOver())
         return;
 
     if (m_session.engine() && m_session.isWaiting()) {
@@ -117,7 +117,7 @@ bool EngineTurn::isEngineTurnDue() const
     const PGNMove* current = game.current;
     // A game ended by its record or a resignation has no engine turn left.
     if (m_session.isWaiting() || !current || !game.errorText.empty() ||
-        game.result != ResultInProgress || current->result != ResultInProgress ||
+        game.result != ResultInProgress || m_controller.document().isOver() ||
         current->findNextMove())
         return false;
     const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;

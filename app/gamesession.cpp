@@ -212,7 +212,7 @@ std::string GameSession::checkGameState()
         return text;
     }
     const GameResult result = current->result;
-    if (result != ResultWhiteWins && result != ResultBlackWins && result != ResultDraw)
+    if (!m_controller.document().isOver())
         return "";
     std::string text = translated(result == ResultWhiteWins   ? "Checkmate: White wins"
                                   : result == ResultBlackWins ? "Checkmate: Black wins"
@@ -272,7 +272,16 @@ bool GameSession::isGameInPlay() const
         return false;
     // A position further on in the record, or one that ended the game, is
     // no game in play.
-    return !current->findNextMove() && current->result == ResultInProgress;
+    return !current->findNextMove() && !document.isOver();
+}
+
+void GameSession::claimDraw()
+{
+    if (!isGameInPlay() || !m_controller.document().isClaimableDraw())
+        return;
+    endGame(ResultDraw, m_controller.document().game().current->drawReason == DrawFiftyMoveRule
+                            ? N_("Draw by the fifty-move rule")
+                            : N_("Draw by threefold repetition"));
 }
 
 void GameSession::endGame(GameResult result, const char* text)

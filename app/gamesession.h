@@ -33,6 +33,9 @@ public:
     // The player offers a draw. An engine accepts by engine_accepts_draw; a
     // person at the device is asked.
     void offerDraw();
+    // A draw by threefold repetition or the fifty-move rule, claimed by the
+    // player where draws are not automatic (Settings::DrawAutomatic).
+    void claimDraw();
     // A game against an engine or a person that has not ended: resigning and
     // offering a draw mean something.
     bool isGameInPlay() const;

@@ -33,6 +33,7 @@ const Settings::IntKey kInts[Settings::IntCount] = {
 const Settings::FlagKey kFlags[Settings::FlagCount] = {
     {"board.font.aa", true},     {"board.annotation", false}, {"board.outer.frame", true},
     {"board.inner.frame", true}, {"header", false},           {"promotion.ask", true},
+    {"draw.automatic", true},
 };
 
 const char kMyName[] = "my_name";

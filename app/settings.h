@@ -41,6 +41,7 @@ public:
         BoardInnerFrame,       // board.inner.frame
         Header,                // header: game information above the board
         PromotionAsk,          // promotion.ask: a pawn on the last rank asks for its piece
+        DrawAutomatic,         // draw.automatic: repetition and fifty moves end the game
         FlagCount
     };
 

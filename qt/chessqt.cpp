@@ -125,6 +125,8 @@ void ChessQt::createMainMenu()
     m_resign = addStep(m_menu, "Resign", [](ChessController& c) { c.session().resign(); });
     m_offerDraw =
         addStep(m_menu, "Offer Draw", [](ChessController& c) { c.session().offerDraw(); });
+    m_claimDraw =
+        addStep(m_menu, "Claim Draw", [](ChessController& c) { c.session().claimDraw(); });
     m_menu->addSeparator();
     m_hint = addStep(m_menu, "Hint", [](ChessController& c) { c.hint(); });
     m_showSolution =
@@ -185,6 +187,8 @@ void ChessQt::showMainMenu()
     // Only the commands that do something here.
     m_resign->setVisible(m_controller.session().isGameInPlay());
     m_offerDraw->setVisible(m_controller.session().isGameInPlay());
+    m_claimDraw->setVisible(m_controller.session().isGameInPlay() &&
+                            m_controller.document().isClaimableDraw());
     m_hint->setVisible(m_controller.canHint());
     m_showSolution->setVisible(m_controller.canShowSolution());
     m_menu->installEventFilter(this);

@@ -88,6 +88,7 @@ private:
     // The entries shown only where they do something.
     QAction* m_resign = nullptr;
     QAction* m_offerDraw = nullptr;
+    QAction* m_claimDraw = nullptr;
     QAction* m_hint = nullptr;
     QAction* m_showSolution = nullptr;
     QLabel* m_progress;

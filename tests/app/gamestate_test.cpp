@@ -87,6 +87,24 @@ TEST_F(GameStateTest, ResignationAndDrawAgreementEndTheGameAndAreStored)
     EXPECT_EQ(base.game.result, ResultDraw);
 }
 
+// Without automatic draws a threefold repetition goes on until it is claimed.
+TEST_F(GameStateTest, RepetitionIsClaimedWhereDrawsAreNotAutomatic)
+{
+    chess->controller().settings().setFlag(Settings::DrawAutomatic, false);
+    chess->controller().onSettings();
+    start(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+    chess->session().claimDraw();
+    EXPECT_TRUE(chess->session().isGameInPlay());
+    play({"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "f6g8"});
+    EXPECT_TRUE(chess->gameTexts().empty());
+    EXPECT_TRUE(chess->document().isClaimableDraw());
+    EXPECT_TRUE(chess->session().isGameInPlay());
+    chess->session().claimDraw();
+    EXPECT_EQ(chess->gameTexts(), std::vector<std::string>{"Draw by threefold repetition"});
+    EXPECT_EQ(chess->game().result, ResultDraw);
+    EXPECT_FALSE(chess->session().isGameInPlay());
+}
+
 TEST(GameSessionRule, EngineAcceptsADrawFromMoveThirtyWhenNotAhead)
 {
     const auto accepts = [](const char* fen, Color engine) {

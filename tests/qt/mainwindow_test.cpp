@@ -143,12 +143,13 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     Shell shell;
     shell.start();
     ChessQt& window = shell.window();
-    EXPECT_EQ(menu_texts(window.mainMenu()),
-              "History;|New Game;Reset Game;Take back;Resign;Offer Draw;|Hint;Show Solution;|"
-              "Turn Board;|[Base:Open;"
-              "Import PGN;|Contents;|Next Game;Previous Game;First Game;Last Game;|"
-              "Next Unsolved Puzzle;Retry Failed Puzzles;]"
-              "[Settings:Game;View;]|Redraw Screen;|Exit;");
+    EXPECT_EQ(
+        menu_texts(window.mainMenu()),
+        "History;|New Game;Reset Game;Take back;Resign;Offer Draw;Claim Draw;|Hint;Show Solution;|"
+        "Turn Board;|[Base:Open;"
+        "Import PGN;|Contents;|Next Game;Previous Game;First Game;Last Game;|"
+        "Next Unsolved Puzzle;Retry Failed Puzzles;]"
+        "[Settings:Game;View;]|Redraw Screen;|Exit;");
 
     // A short Return acts on the board; a held one opens the menu.
     send_key(&window, Qt::Key_Return);
@@ -168,6 +169,7 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     };
     EXPECT_TRUE(shown("Resign"));
     EXPECT_TRUE(shown("Offer Draw"));
+    EXPECT_FALSE(shown("Claim Draw"));
     EXPECT_FALSE(shown("Hint"));
     EXPECT_FALSE(shown("Show Solution"));
     window.mainMenu()->hide();
