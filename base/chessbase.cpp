@@ -48,20 +48,34 @@ int parse_id(const std::string& text)
 // is linked in at the current move for the time of the writing.
 std::string open_move_text(const Game& game)
 {
-    PGNMove* current = game.current;
-    PGNNag marker(current ? current->depth : 0, "$500");
-    const bool marked = current && current != game.root;
-    if (marked)
-        PGNElement::link_after(current, &marker);
+    // Linked for the time of the writing, unlinked on every way out.
+    struct Marker {
+        PGNMove* at;
+        PGNNag nag;
+        Marker(PGNMove* current, bool marked)
+            : at(marked ? current : nullptr), nag(current ? current->depth : 0, "$500")
+        {
+            if (at)
+                PGNElement::link_after(at, &nag);
+        }
+        ~Marker()
+        {
+            if (!at)
+                return;
+            at->next = nag.next;
+            if (nag.next)
+                nag.next->prev = at;
+        }
+        Marker(const Marker&) = delete;
+        Marker& operator=(const Marker&) = delete;
+    };
     std::string text;
-    if (game.root->next) {
-        Game::store_to_string(game.root->next, &text);
-        text += ' ';
-    }
-    if (marked) {
-        current->next = marker.next;
-        if (marker.next)
-            marker.next->prev = current;
+    {
+        const Marker marker(game.current, game.current && game.current != game.root);
+        if (game.root->next) {
+            Game::store_to_string(game.root->next, &text);
+            text += ' ';
+        }
     }
     text += Game::game_result_to_str(game.result);
     return text;
