@@ -57,7 +57,41 @@ void BaseBrowser::loadBase(const char* path)
 
 std::string BaseBrowser::defaultBaseFile() const
 {
-    return m_controller.settings().dataPath() + "/game.cdb";
+    return m_controller.settings().myBase();
+}
+
+bool BaseBrowser::isPlayerBaseOpen() const
+{
+    const ChessBase& base = m_controller.document().database;
+    return base.isOpen() && same_file(base.path(), defaultBaseFile());
+}
+
+void BaseBrowser::keepGame()
+{
+    if (m_keepPending || !isPlayerBaseOpen())
+        return;
+    m_keepPending = true;
+    m_controller.platform().defer(0, [this] {
+        m_keepPending = false;
+        saveGameNow();
+    });
+}
+
+void BaseBrowser::saveGameNow()
+{
+    if (!isPlayerBaseOpen())
+        return;
+    ChessBase& base = m_controller.document().database;
+    const int before = base.game.id;
+    try {
+        base.saveGame();
+        if (before == 0 && base.game.id > 0) {
+            m_controller.engine().gameStored(base.game.id);
+            m_controller.hints().gameStored(base.game.id);
+        }
+    } catch (const Exception& e) {
+        m_controller.showError(e.what());
+    }
 }
 
 void BaseBrowser::closeBase()

@@ -23,9 +23,17 @@ public:
     // Stores the game on screen, which stays open; false, with the error
     // shown, when it cannot be stored.
     bool storeGame();
-    // The default base, "game.cdb" in the data folder: where a new game goes
-    // that a read-only base cannot keep.
+    // The player's base (Settings::myBase, "game.cdb" in the data folder by
+    // default): where every new game is played and kept.
     std::string defaultBaseFile() const;
+    bool isPlayerBaseOpen() const;
+    // Stores the game being played in the player's base once control is back
+    // in the event loop, after the repaint asked for: a kill at any moment
+    // leaves the last move stored. Other bases are written on leaving a game
+    // only, as before.
+    void keepGame();
+    // keepGame's store, at once; errors are shown.
+    void saveGameNow();
     // The game base opened at start: "last_opened", else the default base.
     std::string defaultBasePath() const;
     // Opens path as the game base. On failure the error is shown and the base
@@ -53,4 +61,5 @@ private:
     void showIfMoved(bool moved);
 
     ChessController& m_controller;
+    bool m_keepPending = false;
 };

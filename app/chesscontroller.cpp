@@ -13,6 +13,7 @@ ChessController::ChessController(ConfigFileAbstract& config, Platform& platform)
     m_engine.setLevel(m_engine.getLevel());
     m_session.setPromotion(m_session.getPromotion());
     m_screen.setBoardAnnotation();
+    m_document.automaticDraws = m_settings.flag(Settings::DrawAutomatic);
 }
 
 ChessController::~ChessController()
@@ -92,6 +93,28 @@ void ChessController::hint()
         m_hints.engineHint();
 }
 
+bool ChessController::canHint() const
+{
+    const Game& game = m_document.game();
+    const PGNMove* current = game.current;
+    if (!current || !game.errorText.empty())
+        return false;
+    if (m_document.isPuzzle()) {
+        const PGNMove* next = current->findNextMove();
+        return canShowSolution() && next && next->hidden;
+    }
+    const bool whiteEngine = EngineTurn::isEngineSlot(game.whitePlayer);
+    if (whiteEngine == EngineTurn::isEngineSlot(game.blackPlayer) || !m_session.isGameInPlay())
+        return false;
+    return (current->colorToMove() == White) != whiteEngine;
+}
+
+bool ChessController::canShowSolution() const
+{
+    return m_document.isPuzzle() && !m_document.isSolvedPuzzle() &&
+           !m_puzzles.isShowingSolution() && m_document.game().errorText.empty();
+}
+
 void ChessController::onSettings()
 {
     if (g_pTrans)
@@ -100,6 +123,7 @@ void ChessController::onSettings()
     m_engine.setOpponent(m_engine.getOpponent());
     m_engine.setLevel(m_engine.getLevel());
     m_screen.setBoardAnnotation();
+    m_document.automaticDraws = m_settings.flag(Settings::DrawAutomatic);
     m_screen.layout(m_platform.getClientRect());
     updateAllViews(nullptr, true);
 }

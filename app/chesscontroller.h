@@ -78,6 +78,11 @@ public:
     // A hint for the player to move: in a puzzle PuzzleTrainer::puzzleHint,
     // in a game against an engine HintSearch::engineHint.
     void hint();
+    // Whether the menu's Hint and Show Solution do something here: a hidden
+    // move to hint at in a puzzle, or the player's turn in a game against an
+    // engine; an unsolved puzzle whose solution is not shown yet.
+    bool canHint() const;
+    bool canShowSolution() const;
     // After a settings dialog was accepted.
     void onSettings();
     // Logs "Error: text" at the given severity and shows it in an error box.

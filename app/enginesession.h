@@ -56,6 +56,12 @@ public:
     // waiting ends either way.
     bool accept(int gameId, const Board& position);
     void stop();
+    // A new game (row 0) got its row id when it was first stored.
+    void gameStored(int id)
+    {
+        if (m_gameId == 0)
+            m_gameId = id;
+    }
     // Deletes a retired engine, unless inside a callback.
     void releaseRetired();
 

@@ -86,7 +86,7 @@ void EngineTurn::playEngineMove()
         stopEngine();
         slot = opponent;
     }
-    if (slot == 0 || current->result != ResultInProgress)
+    if (slot == 0 || m_controller.document().isOver())
         return;
 
     if (m_session.engine() && m_session.isWaiting()) {
@@ -117,7 +117,7 @@ bool EngineTurn::isEngineTurnDue() const
     const PGNMove* current = game.current;
     // A game ended by its record or a resignation has no engine turn left.
     if (m_session.isWaiting() || !current || !game.errorText.empty() ||
-        game.result != ResultInProgress || current->result != ResultInProgress ||
+        game.result != ResultInProgress || m_controller.document().isOver() ||
         current->findNextMove())
         return false;
     const int slot = current->colorToMove() == White ? game.whitePlayer : game.blackPlayer;
@@ -178,6 +178,7 @@ void EngineTurn::engineResigned(const std::string& result, const std::string& te
         return;
     m_controller.document().game().result = Game::str_to_game_result(result);
     m_controller.completeAction(false);
+    m_controller.bases().keepGame();
     m_controller.platform().message(Platform::MessageInformation, translated("Engine"),
                                     text.c_str(), 10000);
 }

@@ -34,6 +34,8 @@ public:
     // Gives the turn to the engine if the side to move is one.
     void playEngineMove();
     void stopEngine();
+    // A new game got its row id: an answer asked for it still counts.
+    void gameStored(int id) { m_session.gameStored(id); }
     // The side to move is played by the chosen engine, the game goes on at
     // the end of its line, and nothing has been asked yet.
     bool isEngineTurnDue() const;

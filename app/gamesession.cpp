@@ -13,12 +13,23 @@ namespace {
 const int kPromotionPieces[] = {Piece::TypeQueen, Piece::TypeRook, Piece::TypeBishop,
                                 Piece::TypeKnight};
 
-const char* const kOfferDefaultBase =
-    N_("This game base is read-only. Play the new game in the default base, where it is saved?");
-
 const char* side_name(Color color)
 {
     return color == White ? "White" : "Black";
+}
+
+// Material in pawns, by the usual values.
+int material(const Board& board, Color color)
+{
+    static const int kValue[] = {0, 1, 3, 3, 5, 9, 0};
+    int sum = 0;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const Piece* piece = board.getPiece(x, y);
+            if (piece && piece->getColor() == color)
+                sum += kValue[piece->getType()];
+        }
+    return sum;
 }
 } // namespace
 
@@ -45,30 +56,23 @@ void GameSession::setPromotion(int index)
 void GameSession::newGame(const Board& start, int white, int black, Color user, int parentRow)
 {
     ChessDocument& document = m_controller.document();
-    Platform& platform = m_controller.platform();
     Settings& settings = m_controller.settings();
     BaseBrowser& bases = m_controller.bases();
-    // A game started in a read-only base would be lost when left.
-    const ChessBase& base = document.database;
-    const std::string fallback = bases.defaultBaseFile();
-    if (base.isReadOnly() && base.path() != fallback &&
-        platform.askYesNo(translated("New Game"), translated(kOfferDefaultBase))) {
-        const std::string readOnly = base.path();
+    // A game played is kept in the player's own base, never in a base of
+    // reference games or puzzles; when that base cannot be opened the game is
+    // played where it is but not stored.
+    bool keep = true;
+    if (!bases.isPlayerBaseOpen()) {
+        const std::string open = document.database.path();
         bases.closeBase();
-        try {
-            bases.loadBase(fallback.c_str());
-            settings.setLastOpened(fallback);
-            // The empty game an empty base starts with gives way to this one.
-            if (document.game().id == 0)
-                document.game().flags |= Game::FlagNotStored;
-            parentRow = 0;
-        } catch (const Exception& e) {
-            platform.message(Platform::MessageError, translated("Error"), e.what(), 0);
-            bases.loadBase(readOnly.c_str());
-        }
+        keep = bases.openBaseOrRestore(settings.myBase(), open);
+        parentRow = 0;
     }
     document.newGame(start, white, black, user, parentRow);
     Game& game = document.game();
+    m_ending.clear();
+    if (!keep || document.database.isReadOnly())
+        game.flags |= Game::FlagNotStored;
     const std::string myName = settings.myName();
     const EngineFactory& engines = EngineFactory::instance();
     game.white = (user == White && white == 0)
@@ -136,8 +140,13 @@ bool GameSession::playMove(Move& move)
     if (bits & Piece::MoveInvalid)
         return false;
     if (bits & Piece::MovePromotion) {
-        if (move.promotion == 0)
-            move.promotion = promotion_piece(getPromotion());
+        if (move.promotion == 0) {
+            const bool ask = m_controller.settings().flag(Settings::PromotionAsk);
+            const int index = ask ? m_controller.platform().askPromotion() : getPromotion();
+            if (index < 0)
+                return false;
+            move.promotion = promotion_piece(index);
+        }
         if (move.promotion < Piece::TypeKnight || move.promotion > Piece::TypeQueen)
             return false;
     } else {
@@ -168,6 +177,7 @@ bool GameSession::playMove(Move& move)
     // only written when it was something else.
     if (getPromotion() != 0)
         setPromotion(0);
+    m_controller.bases().keepGame();
     return true;
 }
 
@@ -196,10 +206,17 @@ std::string GameSession::checkGameState()
     const PGNMove* current = game.current;
     if (!current)
         return "";
+    if (!m_ending.empty()) {
+        std::string text;
+        text.swap(m_ending);
+        return text;
+    }
     const GameResult result = current->result;
-    if (result != ResultWhiteWins && result != ResultBlackWins && result != ResultDraw)
+    if (!m_controller.document().isOver())
         return "";
-    std::string text = translated(game_result_to_message(result));
+    std::string text = translated(result == ResultWhiteWins   ? "Checkmate: White wins"
+                                  : result == ResultBlackWins ? "Checkmate: Black wins"
+                                                              : game_result_to_message(result));
     if (result == ResultDraw) {
         text += " (";
         text += translated(draw_reason_to_message(current->drawReason));
@@ -242,6 +259,86 @@ void GameSession::takeBack()
     log_info("Take back from %s, moves %s", first.c_str(), removed ? "removed" : "kept");
     document.selection = Position();
     m_controller.completeAction(false);
+    m_controller.bases().keepGame();
+}
+
+bool GameSession::isGameInPlay() const
+{
+    const ChessDocument& document = m_controller.document();
+    const Game& game = document.game();
+    const PGNMove* current = game.current;
+    if (!current || !game.errorText.empty() || (game.flags & Game::FlagPuzzle) ||
+        game.result != ResultInProgress)
+        return false;
+    // A position further on in the record, or one that ended the game, is
+    // no game in play.
+    return !current->findNextMove() && !document.isOver();
+}
+
+void GameSession::claimDraw()
+{
+    if (!isGameInPlay() || !m_controller.document().isClaimableDraw())
+        return;
+    endGame(ResultDraw, m_controller.document().game().current->drawReason == DrawFiftyMoveRule
+                            ? N_("Draw by the fifty-move rule")
+                            : N_("Draw by threefold repetition"));
+}
+
+void GameSession::endGame(GameResult result, const char* text)
+{
+    Game& game = m_controller.document().game();
+    m_controller.engine().stopEngine();
+    game.result = result;
+    m_ending = translated(text);
+    log_info("Game over: %s", text);
+    m_controller.completeAction(false);
+    m_controller.bases().keepGame();
+}
+
+void GameSession::resign()
+{
+    if (!isGameInPlay())
+        return;
+    const Game& game = m_controller.document().game();
+    Color side = game.current->colorToMove();
+    const bool whiteEngine = EngineTurn::isEngineSlot(game.whitePlayer);
+    if (whiteEngine != EngineTurn::isEngineSlot(game.blackPlayer))
+        side = whiteEngine ? Black : White;
+    endGame(side == White ? ResultBlackWins : ResultWhiteWins,
+            side == White ? N_("White resigns") : N_("Black resigns"));
+}
+
+void GameSession::offerDraw()
+{
+    if (!isGameInPlay())
+        return;
+    const Game& game = m_controller.document().game();
+    const Board position = game.current->boardAfter();
+    const bool whiteEngine = EngineTurn::isEngineSlot(game.whitePlayer);
+    const bool blackEngine = EngineTurn::isEngineSlot(game.blackPlayer);
+    bool accepted = false;
+    if (whiteEngine != blackEngine) {
+        accepted = engine_accepts_draw(position, whiteEngine ? White : Black);
+        if (!accepted)
+            m_controller.platform().message(Platform::MessageInformation, translated("Offer Draw"),
+                                            translated("The engine declines the draw."), 10000);
+    } else {
+        const Color offering = position.getColorToMove();
+        accepted = m_controller.platform().askYesNo(
+            translated("Offer Draw"),
+            translated(offering == White ? "White offers a draw. Accept?"
+                                         : "Black offers a draw. Accept?"));
+    }
+    if (accepted)
+        endGame(ResultDraw, N_("Draw by agreement"));
+}
+
+bool GameSession::engine_accepts_draw(const Board& position, Color engine)
+{
+    if (position.fullMoveNumber < 30)
+        return false;
+    const Color other = engine == White ? Black : White;
+    return material(position, engine) - material(position, other) <= 1;
 }
 
 void GameSession::turnBoard()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chess/color.h"
+#include "core/gameresult.h"
 
 #include <string>
 
@@ -26,6 +27,23 @@ public:
     GameSession(const GameSession&) = delete;
     GameSession& operator=(const GameSession&) = delete;
 
+    // The game being played ends with a resignation: against an engine the
+    // player's, between two people that of the side to move.
+    void resign();
+    // The player offers a draw. An engine accepts by engine_accepts_draw; a
+    // person at the device is asked.
+    void offerDraw();
+    // A draw by threefold repetition or the fifty-move rule, claimed by the
+    // player where draws are not automatic (Settings::DrawAutomatic).
+    void claimDraw();
+    // A game against an engine or a person that has not ended: resigning and
+    // offering a draw mean something.
+    bool isGameInPlay() const;
+    // An engine without a score to go by accepts a draw from move 30 on when
+    // its material is at most one pawn ahead (pawn 1, knight and bishop 3,
+    // rook 5, queen 9).
+    static bool engine_accepts_draw(const Board& position, Color engine);
+
     // Piece type for a "promotion" index 0..3 (Queen, Rook, Bishop, Knight);
     // Queen outside the range.
     static int promotion_piece(int index);
@@ -45,7 +63,9 @@ public:
     // Makes the continuation node current and clears its hidden flag; the
     // layout of the elements from the old current on is recomputed.
     void revealNode(PGNMove* node);
-    // The end-of-game text to show, or "".
+    // The end-of-game text to show, or "": "Checkmate: White wins", a draw
+    // with its reason, or once after it happened "White resigns", "Draw by
+    // agreement".
     std::string checkGameState();
     // Back to the position before the player's last move: against an engine
     // that move and the engine's reply after it, between two people the last
@@ -57,5 +77,9 @@ public:
     void turnBoard();
 
 private:
+    // Ends the game with result; text is shown once by checkGameState.
+    void endGame(GameResult result, const char* text);
+
     ChessController& m_controller;
+    std::string m_ending;
 };

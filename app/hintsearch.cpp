@@ -20,8 +20,7 @@ void HintSearch::engineHint()
     const ChessDocument& document = m_controller.document();
     const Game& game = document.game();
     const PGNMove* current = game.current;
-    if (!current || !game.errorText.empty() || current->result != ResultInProgress ||
-        game.result != ResultInProgress)
+    if (!current || !game.errorText.empty() || document.isOver() || game.result != ResultInProgress)
         return;
     const Board position = current->boardAfter();
     // Only on the player's turn, and once per position.

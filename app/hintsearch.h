@@ -24,6 +24,12 @@ public:
     // Drops a hint (shown or asked for) that no longer fits the position.
     void dropStaleHint();
     void clearHint();
+    // A new game got its row id: the hint asked for it still counts.
+    void gameStored(int id)
+    {
+        if (m_gameId == 0)
+            m_gameId = id;
+    }
 
 private:
     // The hint asked for or shown belongs to the position on screen.

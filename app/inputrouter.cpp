@@ -108,7 +108,7 @@ bool InputRouter::okOnBoard()
 {
     Game& game = m_controller.document().game();
     const PGNMove* current = game.current;
-    if (!current || !game.errorText.empty() || current->result != ResultInProgress)
+    if (!current || !game.errorText.empty() || m_controller.document().isOver())
         return false;
     // The engine's pieces are its own while it thinks; the move list stays open.
     if (m_controller.engine().isEngineThinkingHere())

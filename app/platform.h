@@ -25,6 +25,9 @@ public:
                          int timeoutMs) const = 0;
     // A question answered with Yes (true) or No; No where nobody can answer.
     virtual bool askYesNo(const char* title, const char* text) const = 0;
+    // The piece a pawn on the last rank becomes: 0 Queen, 1 Rook, 2 Bishop,
+    // 3 Knight; -1 when the move is taken back. Queen where nobody can answer.
+    virtual int askPromotion() const { return 0; }
     // Builds the main menu anew (its texts follow the language).
     virtual void createMainMenu() = 0;
     virtual void showMainMenu() = 0;

@@ -32,11 +32,13 @@ const Settings::IntKey kInts[Settings::IntCount] = {
 
 const Settings::FlagKey kFlags[Settings::FlagCount] = {
     {"board.font.aa", true},     {"board.annotation", false}, {"board.outer.frame", true},
-    {"board.inner.frame", true}, {"header", false},
+    {"board.inner.frame", true}, {"header", false},           {"promotion.ask", true},
+    {"draw.automatic", true},
 };
 
 const char kMyName[] = "my_name";
 const char kLastOpened[] = "last_opened";
+const char kMyBase[] = "my_base";
 
 } // namespace
 
@@ -100,6 +102,12 @@ void Settings::setLastOpened(const std::string& path)
 {
     if (m_config)
         m_config->writeString(kLastOpened, path.c_str());
+}
+
+std::string Settings::myBase() const
+{
+    const std::string path = m_config ? m_config->readString(kMyBase, "") : std::string();
+    return path.empty() ? dataPath() + "/game.cdb" : path;
 }
 
 std::string Settings::rootPath() const

@@ -40,6 +40,8 @@ public:
         BoardOuterFrame,       // board.outer.frame
         BoardInnerFrame,       // board.inner.frame
         Header,                // header: game information above the board
+        PromotionAsk,          // promotion.ask: a pawn on the last rank asks for its piece
+        DrawAutomatic,         // draw.automatic: repetition and fifty moves end the game
         FlagCount
     };
 
@@ -73,6 +75,10 @@ public:
     // last_opened: the game base opened last; "" when none is stored.
     std::string lastOpened() const;
     void setLastOpened(const std::string& path);
+
+    // my_base: the player's own game base, where played games are kept;
+    // "game.cdb" in the data folder when none is set.
+    std::string myBase() const;
 
     // The program's folder and its data folder ("." and "./chess" without a
     // configuration).

@@ -7,6 +7,7 @@
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
+#include "game/pgnnag.h"
 
 #include <sqlite3.h>
 
@@ -43,6 +44,51 @@ int parse_id(const std::string& text)
     return static_cast<int>(value);
 }
 
+// The move text Game::close(true) would write, the game left open: "$500"
+// is linked in at the current move for the time of the writing.
+std::string open_move_text(const Game& game)
+{
+    // Linked for the time of the writing, unlinked on every way out.
+    struct Marker {
+        PGNMove* at;
+        PGNNag nag;
+        Marker(PGNMove* current, bool marked)
+            : at(marked ? current : nullptr), nag(current ? current->depth : 0, "$500")
+        {
+            if (at)
+                PGNElement::link_after(at, &nag);
+        }
+        ~Marker()
+        {
+            if (!at)
+                return;
+            at->next = nag.next;
+            if (nag.next)
+                nag.next->prev = at;
+        }
+        Marker(const Marker&) = delete;
+        Marker& operator=(const Marker&) = delete;
+    };
+    std::string text;
+    {
+        const Marker marker(game.current, game.current && game.current != game.root);
+        if (game.root->next) {
+            Game::store_to_string(game.root->next, &text);
+            text += ' ';
+        }
+    }
+    text += Game::game_result_to_str(game.result);
+    return text;
+}
+
+// A new game is stored from its first move on.
+bool has_move(const Game& game)
+{
+    for (const PGNElement* e = game.root ? game.root->next : nullptr; e; e = e->next)
+        if (e->getType() == PGNElement::TypeMove)
+            return true;
+    return false;
+}
 } // namespace
 
 ChessBase::ChessBase() = default;
@@ -349,8 +395,11 @@ bool ChessBase::matches(const StoredState& state) const
 void ChessBase::closeGame()
 {
     const bool wasOpen = game.root != nullptr;
+    // A new game without a move is not stored, also when closed again.
+    if (wasOpen && game.id == 0)
+        m_emptyNewGame = !has_move(game);
     game.close(true);
-    if (!m_db || m_readOnly)
+    if (!m_db || m_readOnly || (game.id == 0 && m_emptyNewGame))
         return;
     if (!game.errorText.empty() || game.id < 0 || (game.flags & Game::FlagNotStored))
         return;
@@ -390,6 +439,42 @@ void ChessBase::closeGame()
     m_haveStored = true;
 }
 
+void ChessBase::saveGame()
+{
+    if (!m_db || m_readOnly || !game.root || !game.errorText.empty() || game.id < 0 ||
+        (game.flags & (Game::FlagNotStored | Game::FlagPuzzle)))
+        return;
+    if (game.id > 0 && (game.flags & Game::FlagReadOnly))
+        return;
+    if (game.id == 0 && !has_move(game))
+        return;
+    const std::string before = game.moveText;
+    game.moveText = open_move_text(game);
+    if (game.id > 0 && m_haveStored && matches(m_stored))
+        return;
+    const int id = game.id;
+    try {
+        mustExecute("begin");
+        writeGame();
+        updateParam("gameid", std::to_string(game.id));
+        mustExecute("commit");
+    } catch (const Exception& e) {
+        execute("rollback");
+        game.id = id;
+        game.moveText = before;
+        if (g_pLog)
+            g_pLog->write(1, Log::Error, "Could not save game %d of %s: %s", game.id,
+                          m_path.c_str(), e.what());
+        throw Exception(false, translated("The game could not be saved: %s"), e.what());
+    }
+    m_haveFailed = false;
+    m_stored.id = game.id;
+    m_stored.result = static_cast<int>(game.result);
+    m_stored.flags = game.flags;
+    m_stored.moveText = game.moveText;
+    m_haveStored = true;
+}
+
 void ChessBase::writeGame()
 {
     if (game.id == 0)
@@ -406,6 +491,7 @@ void ChessBase::newGame(const Board& board)
     game.init(board);
     game.id = 0;
     m_haveStored = false;
+    m_emptyNewGame = true;
     game.open();
 }
 

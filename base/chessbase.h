@@ -84,6 +84,13 @@ public:
 
     // Current game.
     void openGame(int id);
+    // Writes the open game as it stands, "$500" at its current move, and
+    // makes it the game the base opens with, in one transaction; the game
+    // stays open. Nothing for a read-only base or row, a puzzle, a game not
+    // to be stored or a new game without a move; an unchanged game is not
+    // written again. A failure rolls back and raises Exception.
+    void saveGame();
+    // Writes the game back (a new game only once it has a move) and closes it.
     void closeGame();
     void newGame(const Board& board);
     // Opens the row id as the program would, without making it current:
@@ -180,6 +187,8 @@ private:
     // The row as it was read, so that an unchanged game is not written again.
     StoredState m_stored;
     bool m_haveStored = false;
+    // The new game (id 0) was closed without a move.
+    bool m_emptyNewGame = false;
     // The last write that failed; the same content is not tried again.
     StoredState m_failed;
     bool m_haveFailed = false;

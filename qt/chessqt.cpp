@@ -10,6 +10,7 @@
 #include "qt/gamesettingsdialog.h"
 #include "qt/newgamedialog.h"
 #include "qt/platform.h"
+#include "qt/promotiondialog.h"
 #include "qt/viewsettingsdialog.h"
 
 #include <QCloseEvent>
@@ -105,6 +106,15 @@ bool ChessQt::askYesNo(const char* title, const char* text) const
                       QMessageBox::Yes | QMessageBox::No, nullptr) == QMessageBox::Yes;
 }
 
+int ChessQt::askPromotion() const
+{
+    if (is_noninteractive())
+        return 0;
+    PromotionDialog dialog(const_cast<ChessQt*>(this));
+    dialog.exec();
+    return dialog.choice();
+}
+
 void ChessQt::createMainMenu()
 {
     m_menu->clear();
@@ -113,9 +123,15 @@ void ChessQt::createMainMenu()
     m_menu->addAction(menu_text("New Game"), this, &ChessQt::onNewGame);
     addStep(m_menu, "Reset Game", [](ChessController& c) { c.session().resetGame(); });
     addStep(m_menu, "Take back", [](ChessController& c) { c.session().takeBack(); });
+    m_resign = addStep(m_menu, "Resign", [](ChessController& c) { c.session().resign(); });
+    m_offerDraw =
+        addStep(m_menu, "Offer Draw", [](ChessController& c) { c.session().offerDraw(); });
+    m_claimDraw =
+        addStep(m_menu, "Claim Draw", [](ChessController& c) { c.session().claimDraw(); });
     m_menu->addSeparator();
-    addStep(m_menu, "Hint", [](ChessController& c) { c.hint(); });
-    addStep(m_menu, "Show Solution", [](ChessController& c) { c.puzzles().showSolution(); });
+    m_hint = addStep(m_menu, "Hint", [](ChessController& c) { c.hint(); });
+    m_showSolution =
+        addStep(m_menu, "Show Solution", [](ChessController& c) { c.puzzles().showSolution(); });
     m_menu->addSeparator();
     addStep(m_menu, "Turn Board", [](ChessController& c) { c.session().turnBoard(); });
     m_menu->addSeparator();
@@ -153,9 +169,9 @@ void ChessQt::createMainMenu()
     m_menu->addAction(menu_text("Exit"), this, &QWidget::close);
 }
 
-void ChessQt::addStep(QMenu* menu, const char* text, Step step)
+QAction* ChessQt::addStep(QMenu* menu, const char* text, Step step)
 {
-    menu->addAction(menu_text(text), this, [this, step] { runStep(step); });
+    return menu->addAction(menu_text(text), this, [this, step] { runStep(step); });
 }
 
 void ChessQt::runStep(const Step& step)
@@ -177,6 +193,13 @@ bool ChessQt::eventFilter(QObject* watched, QEvent* event)
 
 void ChessQt::showMainMenu()
 {
+    // Only the commands that do something here.
+    m_resign->setVisible(m_controller.session().isGameInPlay());
+    m_offerDraw->setVisible(m_controller.session().isGameInPlay());
+    m_claimDraw->setVisible(m_controller.session().isGameInPlay() &&
+                            m_controller.document().isClaimableDraw());
+    m_hint->setVisible(m_controller.canHint());
+    m_showSolution->setVisible(m_controller.canShowSolution());
     m_menu->installEventFilter(this);
     for (QMenu* submenu : m_menu->findChildren<QMenu*>())
         submenu->installEventFilter(this);

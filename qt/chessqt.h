@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+class QAction;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -34,6 +35,7 @@ public:
     void message(MessageType type, const char* title, const char* text,
                  int timeoutMs) const override;
     bool askYesNo(const char* title, const char* text) const override;
+    int askPromotion() const override;
     void createMainMenu() override;
     void showMainMenu() override;
     void fullRefresh() override;
@@ -76,7 +78,7 @@ private:
     using Step = std::function<void(ChessController&)>;
     // A controller step run inside the error handler, and a menu entry for it.
     void runStep(const Step& step);
-    void addStep(QMenu* menu, const char* text, Step step);
+    QAction* addStep(QMenu* menu, const char* text, Step step);
     void handleKey(QKeyEvent* event);
     // The file chosen below the data folder, "" when none.
     std::string chooseFile(const QString& filter);
@@ -84,6 +86,12 @@ private:
     template <typename Dialog> void settingsCommand();
 
     QMenu* m_menu;
+    // The entries shown only where they do something.
+    QAction* m_resign = nullptr;
+    QAction* m_offerDraw = nullptr;
+    QAction* m_claimDraw = nullptr;
+    QAction* m_hint = nullptr;
+    QAction* m_showSolution = nullptr;
     QLabel* m_progress;
     // Runs while OK is down; its expiry makes the press a hold.
     QTimer* m_okHold;

@@ -73,12 +73,25 @@ public:
     bool hasError() const { return !game().errorText.empty(); }
     // The node of the shown position, or null while no game is open.
     const PGNMove* currentNode() const { return game().current; }
-    // Whether the shown position ends the game (mate or a draw by rule).
+    // Whether the shown position ends the game (mate or a draw by rule; a
+    // threefold repetition or the fifty-move rule only with automatic draws).
     bool isOver() const
     {
         const PGNMove* node = currentNode();
-        return node && node->result != ResultInProgress;
+        return node && node->result != ResultInProgress && !isClaimableDraw();
     }
+    // A threefold repetition or the fifty-move rule that the player may
+    // claim, automatic draws being off.
+    bool isClaimableDraw() const
+    {
+        const PGNMove* node = currentNode();
+        return !automaticDraws && node && node->result == ResultDraw &&
+               (node->drawReason == DrawThreefoldRepetition ||
+                node->drawReason == DrawFiftyMoveRule);
+    }
+
+    // Settings::DrawAutomatic, set by the controller.
+    bool automaticDraws = true;
 
 private:
     const Game* m_shown;

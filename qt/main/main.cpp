@@ -9,6 +9,7 @@
 #include "qt/chessqt.h"
 #include "qt/einkrefresh.h"
 #include "qt/main/options.h"
+#include "qt/main/testinput.h"
 #include "qt/platform.h"
 
 #include <QApplication>
@@ -68,6 +69,7 @@ int main(int argc, char** argv)
         EinkRefresh::initForPanel();
 
         std::unique_ptr<ChessQt> window = open_main_window(options.windowSize);
+        install_test_input(window->controller());
         QApplication::exec();
         window.reset();
     } catch (const Exception& e) {

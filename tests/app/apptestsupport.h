@@ -91,6 +91,12 @@ public:
                  int timeoutMs) const override;
     // Recorded as a MessageQuestion; answered with `answer`.
     bool askYesNo(const char* title, const char* text) const override;
+    // Counted in promotionAsked; answered with promotionAnswer.
+    int askPromotion() const override
+    {
+        ++promotionAsked;
+        return promotionAnswer;
+    }
     void createMainMenu() override { ++menuBuilt; }
     void showMainMenu() override { ++menuShown; }
     void fullRefresh() override { ++fullRefreshes; }
@@ -144,6 +150,8 @@ public:
     Rect client;
     mutable std::vector<Message> messages;
     bool answer = false;
+    int promotionAnswer = 0;
+    mutable int promotionAsked = 0;
     std::vector<QRect> invalidated;
     std::vector<std::string> progress;
     int menuBuilt = 0;

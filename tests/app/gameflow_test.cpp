@@ -336,7 +336,8 @@ TEST(GameFlow, HumanEntryAtAnEngineSlotAsksNobody)
     start_as_white(chess, env, apptest::SlotNamedHuman);
     ASSERT_TRUE(chess.enterMove("e2e4"));
     ASSERT_TRUE(chess.settle());
-    EXPECT_EQ(chess.deferredRun, 1);
+    // The game's store and the engine turn.
+    EXPECT_EQ(chess.deferredRun, 2);
     EXPECT_TRUE(chess.turnErrors.empty());
     EXPECT_EQ(chess.engine().getEngine(), nullptr);
     ASSERT_TRUE(chess.enterMove("e7e5"));
@@ -353,7 +354,7 @@ TEST(GameFlow, RecordedContinuationIsReplayedWithoutEngine)
     game.firstPosition();
     chess.controller().onSelectGame();
     ASSERT_TRUE(chess.enterMove("e2e4"));
-    ASSERT_TRUE(TestChess::waitUntil([&] { return chess.deferredRun == 1; }));
+    ASSERT_TRUE(TestChess::waitUntil([&] { return chess.deferredRun >= 2; }));
     EXPECT_EQ(chess.lineToCurrent(), (std::vector<std::string>{"e2e4", "c7c5"}));
     EXPECT_EQ(chess.engine().getEngine(), nullptr);
     EXPECT_TRUE(chess.messages.empty());
@@ -373,7 +374,10 @@ TEST(GameFlow, AnswerArrivingAfterAnotherGameWasOpenedIsIgnored)
     ASSERT_TRUE(chess.session().playMove(e4));
     chess.engine().playEngineMove();
     ASSERT_TRUE(chess.engine().isWaitingForEngine());
+    // The new game is played in the player's base.
+    EXPECT_EQ(chess.document().database.path(), env.file("chess/game.cdb"));
     // Another game, shown at the very position the engine was asked about.
+    chess.bases().openBase(base);
     chess.bases().firstGame();
     ASSERT_EQ(chess.game().id, 1);
     chess.game().current = chess.game().root->findNextMove();
@@ -381,12 +385,13 @@ TEST(GameFlow, AnswerArrivingAfterAnotherGameWasOpenedIsIgnored)
     EXPECT_EQ(chess.current(), chess.game().root->findNextMove());
     EXPECT_EQ(env.logCount("Engine move e7e5 ignored"), 1);
     // The new game was stored with the user's move only.
+    chess.bases().openBase(env.file("chess/game.cdb"));
     chess.bases().lastGame();
     EXPECT_EQ(chess.game().event, "inkmate match");
     EXPECT_EQ(chess.lineToCurrent(), std::vector<std::string>{"e2e4"});
 }
 
-TEST(GameFlow, ReadOnlyBaseIsSaidOnceAndANewGameMovesToTheDefaultBase)
+TEST(GameFlow, ReadOnlyBaseIsSaidOnceAndANewGameMovesToThePlayersBase)
 {
     Environment env;
     const std::string cards = env.file("card.pgn");
@@ -401,26 +406,18 @@ TEST(GameFlow, ReadOnlyBaseIsSaidOnceAndANewGameMovesToTheDefaultBase)
     ASSERT_EQ(chess.messages.size(), 1u);
     EXPECT_EQ(chess.messages[0].text,
               "The game base " + card + " is read-only: games and solved puzzles are not saved.");
-    // Declined: the game is played in the read-only base, and not kept.
+    // Without a question the new game goes on in the player's base and is
+    // stored there from its first move.
     chess.messages.clear();
     chess.session().newGame(classic(), 0, 0, White, 1);
-    ASSERT_EQ(chess.messages.size(), 1u);
-    EXPECT_EQ(chess.messages[0].type, TestChess::MessageQuestion);
-    EXPECT_EQ(chess.document().database.path(), card);
-    ASSERT_TRUE(chess.enterMove("d2d4"));
-
-    // Accepted: the new game goes on in the default base and is stored there.
-    chess.answer = true;
-    chess.session().newGame(classic(), 0, 0, White, 1);
-    const std::string fallback = env.file("chess/game.cdb");
-    EXPECT_EQ(chess.document().database.path(), fallback);
-    EXPECT_EQ(env.config().readString("last_opened", ""), fallback);
+    EXPECT_TRUE(chess.messages.empty());
+    const std::string mine = env.file("chess/game.cdb");
+    EXPECT_EQ(chess.document().database.path(), mine);
+    EXPECT_EQ(env.config().readString("last_opened", ""), mine);
+    EXPECT_EQ(chess.game().parent, 0);
     ASSERT_TRUE(chess.enterMove("c2c4"));
+    ASSERT_TRUE(chess.settle());
+    EXPECT_EQ(chess.game().id, 1);
     ASSERT_TRUE(chess.bases().closeBaseNoThrow());
     EXPECT_EQ(testsupport::readFile(card), before);
-    ChessBase stored;
-    stored.open(fallback, ChessBase::ReadOnly);
-    ASSERT_EQ(stored.rowIds().size(), 1u);
-    EXPECT_EQ(stored.game.parent, 0);
-    EXPECT_EQ(stored.game.moveText.rfind("1.c4", 0), 0u) << stored.game.moveText;
 }

@@ -48,6 +48,77 @@ protected:
 
 } // namespace
 
+// Resigning and a draw by agreement end the game, say so once and are stored
+// with their result.
+TEST_F(GameStateTest, ResignationAndDrawAgreementEndTheGameAndAreStored)
+{
+    start(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+    // Between two people there is no hint.
+    EXPECT_FALSE(chess->controller().canHint());
+    play({"e2e4", "e7e5"});
+    chess->session().resign();
+    EXPECT_EQ(chess->gameTexts(), std::vector<std::string>{"White resigns"});
+    EXPECT_EQ(chess->game().result, ResultBlackWins);
+    EXPECT_FALSE(chess->session().isGameInPlay());
+    chess->session().resign();
+    EXPECT_EQ(chess->gameTexts().size(), 1u);
+    ASSERT_TRUE(chess->settle());
+    const int resigned = chess->game().id;
+    ASSERT_GT(resigned, 0);
+
+    start(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+    play({"d2d4"});
+    chess->answer = false;
+    chess->session().offerDraw();
+    EXPECT_TRUE(chess->session().isGameInPlay());
+    EXPECT_EQ(chess->messages.back().type, TestChess::MessageQuestion);
+    EXPECT_EQ(chess->messages.back().text, "Black offers a draw. Accept?");
+    chess->answer = true;
+    chess->session().offerDraw();
+    EXPECT_EQ(chess->gameTexts(), std::vector<std::string>{"Draw by agreement"});
+    EXPECT_EQ(chess->game().result, ResultDraw);
+    ASSERT_TRUE(chess->settle());
+
+    ChessBase& base = chess->document().database;
+    base.openGame(resigned);
+    EXPECT_EQ(base.game.result, ResultBlackWins);
+    EXPECT_EQ(base.game.moveText, "1.e4 e5 $500 0-1");
+    base.lastGame();
+    EXPECT_EQ(base.game.result, ResultDraw);
+}
+
+// Without automatic draws a threefold repetition goes on until it is claimed.
+TEST_F(GameStateTest, RepetitionIsClaimedWhereDrawsAreNotAutomatic)
+{
+    chess->controller().settings().setFlag(Settings::DrawAutomatic, false);
+    chess->controller().onSettings();
+    start(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+    chess->session().claimDraw();
+    EXPECT_TRUE(chess->session().isGameInPlay());
+    play({"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "f6g8"});
+    EXPECT_TRUE(chess->gameTexts().empty());
+    EXPECT_TRUE(chess->document().isClaimableDraw());
+    EXPECT_TRUE(chess->session().isGameInPlay());
+    chess->session().claimDraw();
+    EXPECT_EQ(chess->gameTexts(), std::vector<std::string>{"Draw by threefold repetition"});
+    EXPECT_EQ(chess->game().result, ResultDraw);
+    EXPECT_FALSE(chess->session().isGameInPlay());
+}
+
+TEST(GameSessionRule, EngineAcceptsADrawFromMoveThirtyWhenNotAhead)
+{
+    const auto accepts = [](const char* fen, Color engine) {
+        return GameSession::engine_accepts_draw(from_fen(fen), engine);
+    };
+    // Level material.
+    EXPECT_FALSE(accepts("4k3/pppp4/8/8/8/8/PPPP4/4K3 w - - 0 29", Black));
+    EXPECT_TRUE(accepts("4k3/pppp4/8/8/8/8/PPPP4/4K3 w - - 0 30", Black));
+    // One pawn ahead still agrees, two do not; behind it always agrees.
+    EXPECT_TRUE(accepts("4k3/pppp4/8/8/8/8/PPP5/4K3 w - - 0 40", Black));
+    EXPECT_FALSE(accepts("4k3/pppp4/8/8/8/8/PP6/4K3 w - - 0 40", Black));
+    EXPECT_TRUE(accepts("4k3/pppp4/8/8/8/8/PP6/4K3 w - - 0 40", White));
+}
+
 TEST_F(GameStateTest, ThreefoldRepetitionEndsTheGameWithItsReason)
 {
     start(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
@@ -78,7 +149,7 @@ TEST_F(GameStateTest, MateShowsTheWinner)
 {
     start(from_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
     play({"f2f3", "e7e5", "g2g4", "d8h4"});
-    ASSERT_EQ(chess->gameTexts(), std::vector<std::string>{"Black wins"});
+    ASSERT_EQ(chess->gameTexts(), std::vector<std::string>{"Checkmate: Black wins"});
     EXPECT_EQ(chess->game().result, ResultBlackWins);
 }
 
@@ -99,13 +170,27 @@ TEST_F(GameStateTest, ResultInASideVariationLeavesTheGameResult)
     play({"f1f8"});
     EXPECT_EQ(chess->current()->depth, 1u);
     ASSERT_EQ(chess->gameTexts().size(), 2u);
-    EXPECT_EQ(chess->gameTexts()[1], "White wins");
+    EXPECT_EQ(chess->gameTexts()[1], "Checkmate: White wins");
     EXPECT_EQ(chess->game().result, ResultDraw);
+}
+
+// A pawn on the last rank asks for its piece; taken back, nothing is played.
+TEST_F(GameStateTest, PromotionAsksForThePiece)
+{
+    start(from_fen("8/3PP3/8/8/8/8/k7/4K3 w - - 0 1"));
+    chess->promotionAnswer = -1;
+    EXPECT_FALSE(chess->enterMove("e7e8"));
+    EXPECT_EQ(chess->current(), chess->game().root);
+    chess->promotionAnswer = 3;
+    ASSERT_TRUE(chess->enterMove("e7e8"));
+    EXPECT_EQ(chess->current()->move.promotion, Piece::TypeKnight);
+    EXPECT_EQ(chess->promotionAsked, 2);
 }
 
 TEST_F(GameStateTest, PromotionUsesTheStoredChoiceThenQueenAgain)
 {
     start(from_fen("8/3PP3/8/8/8/8/k7/4K3 w - - 0 1"));
+    chess->controller().settings().setFlag(Settings::PromotionAsk, false);
     chess->session().setPromotion(2);
     play({"e7e8"});
     EXPECT_EQ(chess->current()->move.promotion, Piece::TypeBishop);

@@ -144,7 +144,7 @@ TEST_F(InputTest, UpAndDownMoveThroughVariations)
     // OK in history mode goes back to the board; the game over stays quiet.
     chess->controller().continueGame();
     EXPECT_EQ(chess->document().mode, ViewState::BoardMode);
-    EXPECT_EQ(chess->gameTexts(), std::vector<std::string>{"White wins"});
+    EXPECT_EQ(chess->gameTexts(), std::vector<std::string>{"Checkmate: White wins"});
 }
 
 TEST_F(InputTest, SwipesOfMoreThanThirtyPixelsStepAndShorterOnesTap)

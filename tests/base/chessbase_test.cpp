@@ -194,17 +194,63 @@ TEST(ChessBaseGames, NewGamesAreInsertedWithParentAndFen)
         EXPECT_EQ(base.game.id, 0);
         base.game.parent = 1;
         base.game.flags = Game::FlagViewAsBlack;
+        base.game.addMove(std::string("Rh8+"));
         base.closeGame();
         EXPECT_EQ(base.game.id, 2);
         // Closing again writes nothing new.
         base.closeGame();
+        // A game without a move is not stored.
+        base.newGame(classic);
+        base.closeGame();
+        EXPECT_EQ(base.game.id, 0);
     }
     RawBase raw(path);
     EXPECT_EQ(raw.rows("select rowid, Parent, White, FEN, Result, Flags, MoveText from games"),
               (std::vector<std::string>{"1|0|Me|NULL|0|0|1.e4 $500 *",
-                                        "2|1||4k3/8/8/8/8/8/8/4K2R w K - 0 1|0|32|*"}));
-    // The new game closed last is remembered by its id.
-    EXPECT_EQ(raw.value("select value from params where name = 'gameid'"), "2");
+                                        "2|1||4k3/8/8/8/8/8/8/4K2R w K - 0 1|0|32|1.Rh8+ $500 *"}));
+    // The empty game left no row: the base opens with its first game.
+    EXPECT_EQ(raw.value("select value from params where name = 'gameid'"), "1");
+}
+
+// The game being played is written as it stands, from its first move on, and
+// is the game the base opens with even when the program never closed it.
+TEST(ChessBaseGames, SavedGameSurvivesWithoutClose)
+{
+    TempDir dir;
+    const std::string path = dir.file("mine.cdb");
+    {
+        ChessBase base;
+        base.open(path);
+        Board classic;
+        classic.create_classic_board();
+        base.newGame(classic);
+        base.saveGame();
+        EXPECT_EQ(base.game.id, 0);
+        base.game.addMove(std::string("e4"));
+        base.saveGame();
+        EXPECT_EQ(base.game.id, 1);
+        base.game.addMove(std::string("e5"));
+        base.game.addMove(std::string("Nf3"));
+        ASSERT_TRUE(base.game.prevPosition());
+        base.saveGame();
+        // Still open, where it was.
+        ASSERT_NE(base.game.root, nullptr);
+        EXPECT_EQ(base.game.current->text, "e5");
+        EXPECT_EQ(base.game.current->next->next, nullptr) << "no marker left in the list";
+        base.game.result = ResultWhiteWins;
+        base.saveGame();
+        RawBase raw(path);
+        EXPECT_EQ(raw.rows("select rowid, Result, MoveText from games"),
+                  (std::vector<std::string>{"1|1|1.e4 e5 $500 2.Nf3 1-0"}));
+        EXPECT_EQ(raw.value("select value from params where name = 'gameid'"), "1");
+        // As a kill would leave it: nothing written on the way out.
+        base.discard();
+    }
+    ChessBase base;
+    base.open(path);
+    EXPECT_EQ(base.game.id, 1);
+    EXPECT_EQ(base.game.current->text, "e5");
+    EXPECT_EQ(base.game.result, ResultWhiteWins);
 }
 
 TEST(ChessBaseGames, FlagsDecideWhatIsWrittenBack)
@@ -289,6 +335,7 @@ TEST(ChessBaseGames, NavigationStopsAtTheEnds)
     classic.create_classic_board();
     base.newGame(classic);
     base.game.parent = 2;
+    base.game.addMove(std::string("d4"));
     EXPECT_TRUE(base.prevGame());
     EXPECT_EQ(base.game.id, 2);
     EXPECT_EQ(base.getLastRowID(), 6);

@@ -11,6 +11,7 @@
 #include "qt/gamesettingsdialog.h"
 #include "qt/newgamedialog.h"
 #include "qt/platform.h"
+#include "qt/promotiondialog.h"
 #include "qt/viewsettingsdialog.h"
 
 #include <QAbstractItemView>
@@ -488,4 +489,39 @@ TEST(DialogKeys, TextFieldIsLeftWithUpAndDownAndConfirmedWithOk)
     press_key(&dialog, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(g_pConfig->readString("my_name", ""), "Ann");
+}
+
+// The piece of a promotion: Queen first; Down and OK pick another, a touch
+// picks its button, Right takes the one with the focus, Left takes it back.
+TEST(PromotionDialog, KeysAndTouchChooseThePiece)
+{
+    Shell shell(kEngines);
+    shell.start();
+    {
+        PromotionDialog dialog(&shell.window());
+        dialog.show();
+        EXPECT_EQ(dialog.focusWidget(), dialog.button(0));
+        press_key(&dialog, Qt::Key_Right);
+        EXPECT_EQ(dialog.choice(), 0);
+    }
+    {
+        PromotionDialog dialog(&shell.window());
+        dialog.show();
+        press_key(&dialog, Qt::Key_Down);
+        press_key(&dialog, Qt::Key_Down);
+        press_key(&dialog, Qt::Key_Return);
+        EXPECT_EQ(dialog.choice(), 2);
+    }
+    {
+        PromotionDialog dialog(&shell.window());
+        dialog.show();
+        dialog.button(3)->click();
+        EXPECT_EQ(dialog.choice(), 3);
+    }
+    {
+        PromotionDialog dialog(&shell.window());
+        dialog.show();
+        press_key(&dialog, Qt::Key_Left);
+        EXPECT_EQ(dialog.choice(), -1);
+    }
 }

@@ -143,12 +143,14 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     Shell shell;
     shell.start();
     ChessQt& window = shell.window();
-    EXPECT_EQ(menu_texts(window.mainMenu()),
-              "History;|New Game;Reset Game;Take back;|Hint;Show Solution;|Turn Board;|[Base:Open;"
-              "Import PGN;|Contents;|Next Game;Previous Game;First Game;Last Game;|"
-              "Next Unsolved Puzzle;Retry Failed Puzzles;]"
-              "[Settings:Game;View;][Review:Review Game;Next Marked Move;Previous Marked Move;"
-              "Evaluation Graph;]|Redraw Screen;|Exit;");
+    EXPECT_EQ(
+        menu_texts(window.mainMenu()),
+        "History;|New Game;Reset Game;Take back;Resign;Offer Draw;Claim Draw;|Hint;Show Solution;|"
+        "Turn Board;|[Base:Open;"
+        "Import PGN;|Contents;|Next Game;Previous Game;First Game;Last Game;|"
+        "Next Unsolved Puzzle;Retry Failed Puzzles;]"
+        "[Settings:Game;View;][Review:Review Game;Next Marked Move;Previous Marked Move;"
+        "Evaluation Graph;]|Redraw Screen;|Exit;");
 
     // A short Return acts on the board; a held one opens the menu.
     send_key(&window, Qt::Key_Return);
@@ -159,6 +161,18 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     send_key(&window, Qt::Key_Return, KeyReleaseOnly);
     send_key(&window, Qt::Key_M);
     EXPECT_TRUE(window.mainMenu()->isVisible());
+    // Between two people: resigning and a draw, no hint and no solution.
+    const auto shown = [&](const char* text) {
+        for (const QAction* action : window.mainMenu()->actions())
+            if (action->text() == QLatin1String(text))
+                return action->isVisible();
+        return false;
+    };
+    EXPECT_TRUE(shown("Resign"));
+    EXPECT_TRUE(shown("Offer Draw"));
+    EXPECT_FALSE(shown("Claim Draw"));
+    EXPECT_FALSE(shown("Hint"));
+    EXPECT_FALSE(shown("Show Solution"));
     window.mainMenu()->hide();
     // Keys with a modifier do nothing.
     QKeyEvent shifted(QEvent::KeyPress, Qt::Key_M, Qt::ShiftModifier, QStringLiteral("M"));
