@@ -121,10 +121,23 @@ PanelDevice::PanelDevice(int fd, unsigned char* memory, size_t size, const FbFor
     m_mapping = memory;
 }
 
+std::unique_ptr<PanelDevice> PanelDevice::overMemory(unsigned char* memory, const FbFormat& format,
+                                                     int turns)
+{
+    PanelFamily none;
+    panel_family_by_name("none", none);
+    std::unique_ptr<PanelDevice> device(
+        new PanelDevice(-1, nullptr, 0, format, turns, std::move(none)));
+    device->m_memory = memory;
+    return device;
+}
+
 PanelDevice::~PanelDevice()
 {
-    munmap(m_mapping, m_size);
-    ::close(m_fd);
+    if (m_mapping)
+        munmap(m_mapping, m_size);
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 std::string PanelDevice::describe() const

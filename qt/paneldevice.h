@@ -24,6 +24,9 @@ public:
     static std::unique_ptr<PanelDevice> open(const std::string& path, const std::string& sysroot,
                                              const std::string& familyName, int turns,
                                              std::string& error, bool& frameBuffer);
+    // A panel without a driver over memory laid out as format (tests).
+    static std::unique_ptr<PanelDevice> overMemory(unsigned char* memory, const FbFormat& format,
+                                                   int turns);
     ~PanelDevice() override;
     PanelDevice(const PanelDevice&) = delete;
     PanelDevice& operator=(const PanelDevice&) = delete;

@@ -7,6 +7,7 @@
 #include "qt/suspender.h"
 
 #include <QByteArray>
+#include <QWidget>
 #include <QtGlobal>
 
 namespace {
@@ -79,4 +80,14 @@ void Reader::stop()
 {
     m_suspender.reset();
     m_input.reset();
+}
+
+void place_on_panel(QWidget* window)
+{
+    // Without a frame: the off-screen platform keeps a frame on the screen.
+    window->setWindowFlag(Qt::FramelessWindowHint);
+    window->show();
+    window->move(window->pos() - window->geometry().topLeft());
+    window->activateWindow();
+    window->setFocus();
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 class PanelDevice;
+class QWidget;
 class ReaderInput;
 class Suspender;
 
@@ -44,3 +45,7 @@ private:
     QSize m_screen;
     bool m_started = false;
 };
+
+// Moves a window's inside to the screen's top left corner, the part of the
+// off-screen desktop the panel shows.
+void place_on_panel(QWidget* window);

@@ -79,8 +79,7 @@ int main(int argc, char** argv)
 
         std::unique_ptr<ChessQt> window = open_main_window(options.windowSize);
         if (reader.onPanel()) {
-            // The panel shows the screen's top left corner.
-            window->move(0, 0);
+            place_on_panel(window.get());
             eink_full_update();
         }
         QApplication::exec();
