@@ -64,7 +64,15 @@ void Reader::start()
                                                             : m_panel->noDriverReason().c_str());
     }
     m_started = true;
+    m_family = family;
     EinkRefresh::init(std::move(m_panel));
+}
+
+void Reader::listen()
+{
+    if (!m_started)
+        return;
+    const PanelFamily& family = m_family;
     m_input = std::make_unique<ReaderInput>(env("INKMATE_INPUT_KEYS", family.keysDevices),
                                             env("INKMATE_INPUT_TOUCH", family.touchDevices),
                                             family.touch, m_screen);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "qt/panelfamily.h"
+
 #include <QSize>
 
 #include <memory>
@@ -14,7 +16,7 @@ class Suspender;
 // looks for the frame buffer ($INKMATE_FB, default /dev/fb0) where no
 // desktop is named (QT_QPA_PLATFORM unset without a display, or "linuxfb")
 // and, finding one it can draw, has Qt draw off screen; start() then puts the
-// panel behind the e-ink refresh and reads the device's keys and touch
+// panel behind the e-ink refresh and listen() reads the device's keys and touch
 // ($INKMATE_INPUT_KEYS, $INKMATE_INPUT_TOUCH) and sleeps on Power and the
 // cover ($INKMATE_SUSPEND_HOOK, default the family's own way). The family is
 // detected ($INKMATE_SYSROOT prefixes the identification files) or named by
@@ -33,14 +35,17 @@ public:
     bool onPanel() const { return m_panel != nullptr || m_started; }
     QSize screenSize() const { return m_screen; }
 
-    // After the application object and the log.
+    // After the application object and the log: the panel.
     void start();
+    // Once the main window is shown: the input devices and sleep.
+    void listen();
     void stop();
 
 private:
     std::unique_ptr<PanelDevice> m_panel;
     std::unique_ptr<ReaderInput> m_input;
     std::unique_ptr<Suspender> m_suspender;
+    PanelFamily m_family;
     std::string m_error;
     QSize m_screen;
     bool m_started = false;

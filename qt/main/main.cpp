@@ -81,6 +81,7 @@ int main(int argc, char** argv)
         if (reader.onPanel()) {
             place_on_panel(window.get());
             eink_full_update();
+            reader.listen();
         }
         QApplication::exec();
         window.reset();
