@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-#include <cstring>
+#include <cstddef>
 
 bool fb_format_supported(const FbFormat& f)
 {
@@ -76,29 +76,60 @@ QRect fb_rect_on_buffer(const QRect& r, const QSize& screen, int turns)
     return QRect(QPoint(qMin(x1, x2), qMin(y1, y2)), QPoint(qMax(x1, x2), qMax(y1, y2)));
 }
 
+namespace {
+
+// Writes one row of screen pixels, stepping through the buffer.
+template <int Bytes>
+void blit_row(const QRgb* line, int from, int to, unsigned char* pixel, ptrdiff_t step,
+              const uint32_t* lut)
+{
+    for (int x = from; x <= to; ++x, pixel += step) {
+        const uint32_t value = lut[qGray(line[x])];
+        // The buffer holds native-endian pixels; the readers are little-endian.
+        for (int i = 0; i < Bytes; ++i)
+            pixel[i] = static_cast<unsigned char>(value >> (8 * i));
+    }
+}
+
+} // namespace
+
 void fb_blit(const QImage& screen, const QRect& rect, const FbFormat& f, int turns,
              unsigned char* memory)
 {
     const QRect area = rect & screen.rect();
+    if (area.isEmpty())
+        return;
     const int bytes = f.bitsPerPixel / 8;
-    const bool inverted = f.grayscale == 2;
+    // Every grey the screen can hold, as the buffer stores it.
+    uint32_t lut[256];
+    for (int grey = 0; grey < 256; ++grey) {
+        const uint8_t shown = panel_grey(grey);
+        lut[grey] = bytes == 1 ? (f.grayscale == 2 ? 255u - shown : shown)
+                               : channel(shown, f.red) | channel(shown, f.green) |
+                                     channel(shown, f.blue) | channel(0xFF, f.transp);
+    }
+    // One step right on the screen, in the buffer.
+    const ptrdiff_t steps[4] = {bytes, f.lineLength, -bytes, -f.lineLength};
+    const ptrdiff_t step = steps[turns & 3];
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(screen.constScanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            uint8_t grey = panel_grey(qGray(line[x]));
-            int bx = 0;
-            int by = 0;
-            to_buffer(x, y, screen.width(), screen.height(), turns, bx, by);
-            unsigned char* pixel = memory + by * f.lineLength + bx * bytes;
-            if (bytes == 1) {
-                *pixel = inverted ? static_cast<uint8_t>(255 - grey) : grey;
-                continue;
-            }
-            const uint32_t value = channel(grey, f.red) | channel(grey, f.green) |
-                                   channel(grey, f.blue) | channel(0xFF, f.transp);
-            // The buffer holds native-endian pixels; the readers are little-endian.
-            for (int i = 0; i < bytes; ++i)
-                pixel[i] = static_cast<unsigned char>(value >> (8 * i));
+        int bx = 0;
+        int by = 0;
+        to_buffer(area.left(), y, screen.width(), screen.height(), turns, bx, by);
+        unsigned char* pixel = memory + static_cast<ptrdiff_t>(by) * f.lineLength + bx * bytes;
+        switch (bytes) {
+        case 1:
+            blit_row<1>(line, area.left(), area.right(), pixel, step, lut);
+            break;
+        case 2:
+            blit_row<2>(line, area.left(), area.right(), pixel, step, lut);
+            break;
+        case 3:
+            blit_row<3>(line, area.left(), area.right(), pixel, step, lut);
+            break;
+        default:
+            blit_row<4>(line, area.left(), area.right(), pixel, step, lut);
+            break;
         }
     }
 }
