@@ -78,10 +78,11 @@ void Reader::listen()
                                             family.touch, m_screen);
     m_suspender = std::make_unique<Suspender>(env("INKMATE_SUSPEND_HOOK", family.sleepCommand),
                                               QRect(QPoint(0, 0), m_screen));
+    // Queued: the suspend refreshes the screen, outside the input's reading.
     QObject::connect(m_input.get(), &ReaderInput::powerPressed, m_suspender.get(),
-                     &Suspender::powerPressed);
+                     &Suspender::powerPressed, Qt::QueuedConnection);
     QObject::connect(m_input.get(), &ReaderInput::coverChanged, m_suspender.get(),
-                     &Suspender::coverChanged);
+                     &Suspender::coverChanged, Qt::QueuedConnection);
 }
 
 void Reader::stop()
