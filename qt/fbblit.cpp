@@ -58,7 +58,7 @@ inline void to_buffer(int x, int y, int w, int h, int turns, int& bx, int& by)
 
 inline uint32_t channel(uint8_t value, const FbFormat::Field& field)
 {
-    if (field.length <= 0)
+    if (field.length <= 0 || field.offset < 0 || field.offset > 31)
         return 0;
     return (static_cast<uint32_t>(value) >> (8 - qMin(field.length, 8))) << field.offset;
 }
