@@ -63,8 +63,14 @@ protected:
     {
         if (event->type() == QEvent::KeyPress)
             keys.push_back(static_cast<QKeyEvent*>(event)->key());
-        if (event->type() == QEvent::MouseButtonPress)
-            presses.push_back(static_cast<QMouseEvent*>(event)->globalPos());
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+            presses.push_back(mouse->globalPosition().toPoint());
+#else
+            presses.push_back(mouse->globalPos());
+#endif
+        }
         return false;
     }
 };
