@@ -3,7 +3,6 @@
 #include "app/settings.h"
 #include "core/configfileabstract.h"
 #include "core/log.h"
-#include "qt/mxcfbdevice.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -12,19 +11,6 @@
 
 namespace {
 EinkRefresh* g_refresh = nullptr;
-}
-
-void EinkRefresh::initForPanel()
-{
-    if (QGuiApplication::platformName() != QLatin1String("linuxfb"))
-        return;
-    std::unique_ptr<EinkDevice> device = open_mxc_epdc("/dev/fb0");
-    if (!device)
-        return;
-    if (g_pLog)
-        g_pLog->write(2, Log::Info, "E-ink panel: i.MX EPDC, %dx%d", device->screenSize().width(),
-                      device->screenSize().height());
-    init(std::move(device));
 }
 
 void EinkRefresh::init(std::unique_ptr<EinkDevice> device)
@@ -49,8 +35,19 @@ EinkRefresh::EinkRefresh(std::unique_ptr<EinkDevice> device) : m_device(std::mov
 
 void EinkRefresh::requestPartial(const QRect& screenRect)
 {
-    m_pending |= screenRect & QRect(QPoint(0, 0), m_device->screenSize());
+    if (screenRect.isEmpty())
+        return;
+    // Whole 8-pixel blocks: the controllers' alignment, and no 1-pixel sliver.
+    const QRect blocks(QPoint(screenRect.left() & ~7, screenRect.top() & ~7),
+                       QPoint(screenRect.right() | 7, screenRect.bottom() | 7));
+    m_pending |= blocks & QRect(QPoint(0, 0), m_device->screenSize());
     schedule();
+}
+
+void EinkRefresh::flushNow()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    flush();
 }
 
 void EinkRefresh::requestFull()
@@ -65,6 +62,9 @@ bool EinkRefresh::eventFilter(QObject* watched, QEvent* event)
         const QWidget* widget = static_cast<QWidget*>(watched);
         const QRect rect = static_cast<QPaintEvent*>(event)->rect();
         requestPartial(rect.translated(widget->mapToGlobal(QPoint(0, 0))));
+    } else if (event->type() == QEvent::Hide && watched->isWidgetType() &&
+               static_cast<QWidget*>(watched)->isWindow()) {
+        requestPartial(static_cast<QWidget*>(watched)->frameGeometry());
     }
     return false;
 }

@@ -11,9 +11,11 @@
 #include "qt/main/options.h"
 #include "qt/main/testinput.h"
 #include "qt/platform.h"
+#include "qt/reader.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -39,9 +41,17 @@ void dress_application(const std::string& rootPath)
 
 int main(int argc, char** argv)
 {
+    // On a reader the panel is found before Qt chooses its platform.
+    Reader reader;
+    if (!reader.prepare()) {
+        fprintf(stderr, "inkmate: %s\n", reader.error().c_str());
+        return 2;
+    }
     QApplication app(argc, argv);
     hide_pointer_on_panel();
-    const StartOptions options = parse_start_options(argc, argv);
+    StartOptions options = parse_start_options(argc, argv);
+    if (reader.onPanel() && !options.windowSize.isValid())
+        options.windowSize = reader.screenSize();
     // A terminate or interrupt signal closes the windows through the event
     // loop, so the teardown below stores the game and the settings.
     SignalWatcher watcher;
@@ -66,10 +76,15 @@ int main(int argc, char** argv)
 
         assemble_services();
         dress_application(root);
-        EinkRefresh::initForPanel();
+        reader.start();
 
         std::unique_ptr<ChessQt> window = open_main_window(options.windowSize);
         install_test_input(window->controller());
+        if (reader.onPanel()) {
+            place_on_panel(window.get());
+            eink_full_update();
+            reader.listen();
+        }
         QApplication::exec();
         window.reset();
     } catch (const Exception& e) {
@@ -78,6 +93,7 @@ int main(int argc, char** argv)
                    QMessageBox::Ok, nullptr);
     }
 
+    reader.stop();
     EinkRefresh::destroy();
     release_catalogues();
     delete g_pConfig;
