@@ -2,6 +2,7 @@
 
 #include "app/basebrowser.h"
 #include "app/chessdocument.h"
+#include "app/clockkeeper.h"
 #include "app/engineturn.h"
 #include "app/gamesession.h"
 #include "app/hintsearch.h"
@@ -26,6 +27,7 @@ class ConfigFileAbstract;
 //   BaseBrowser   opening and importing bases, moving through the games
 //   InputRouter   keys, the held OK and touches to commands
 //   ScreenLayout  the views, their fonts, layout and painting
+//   ClockKeeper   the game's clocks: charged per move, shown, flag fall
 // Whatever it needs from the window system it asks of the Platform handed
 // in, so tests drive the program's own code. Everything runs on the GUI
 // thread; the engine's answers arrive through the event loop.
@@ -51,6 +53,8 @@ public:
     const PuzzleTrainer& puzzles() const { return m_puzzles; }
     BaseBrowser& bases() { return m_bases; }
     InputRouter& input() { return m_input; }
+    ClockKeeper& clock() { return m_clock; }
+    const ClockKeeper& clock() const { return m_clock; }
 
     // Redraws every view but except (ScreenLayout::updateViews), after
     // dropping a hint that no longer fits the position.
@@ -88,6 +92,7 @@ private:
     PuzzleTrainer m_puzzles;
     BaseBrowser m_bases;
     InputRouter m_input;
+    ClockKeeper m_clock;
 };
 
 // A log line of level 2 (settings, engines, games), formatted like printf.

@@ -2,6 +2,7 @@
 
 #include "chess/board.h"
 #include "chess/move.h"
+#include "engine/engineclock.h"
 
 #include <string>
 
@@ -51,6 +52,9 @@ public:
     // A depth searched to instead of the level's (0: the level's).
     void setFixedDepth(int depth) { m_fixedDepth = depth; }
     int getFixedDepth() const { return m_fixedDepth; }
+    // The game clocks told with the next requests (unset: the level's time).
+    void setClock(const EngineClock& clock) { m_clock = clock; }
+    const EngineClock& getClock() const { return m_clock; }
 
     // How long to wait for the engine to become ready before featureWaitOver
     // is due (0: it says when it is ready).
@@ -108,6 +112,7 @@ private:
     EngineInterfaceListener* m_listener = nullptr;
     int m_level = 0;
     int m_fixedDepth = 0;
+    EngineClock m_clock;
     bool m_greeted = false;
     bool m_searching = false;
     bool m_failed = false;

@@ -47,7 +47,8 @@ void UciProtocol::sendRequest(const Board& position, const Move& last)
     if (!last.isNull())
         command += " moves " + last.getAsString();
     write(command);
-    write(level.uciGo());
+    const EngineClock& clock = getClock();
+    write(clock.isSet() ? clock.uciGo(level, askedSide()) : level.uciGo());
 }
 
 void UciProtocol::handleLine(const std::string& line)

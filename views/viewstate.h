@@ -53,6 +53,9 @@ public:
     // The suggested move; the null move when there is none.
     Move hint;
     PuzzleProgress progress;
+    // The game's clocks as the header shows them ("4:50"), by colour.
+    bool clockShown = false;
+    std::string clockText[2];
     // The contents heading a game row belongs to ("" for none); unset: none.
     std::function<std::string(int gameId)> headingOf;
 
