@@ -13,7 +13,8 @@ int64_t shownSeconds(int64_t ms)
 }
 } // namespace
 
-void ChessClock::reset(const TimeControl& control, int64_t whiteMs, int64_t blackMs, Color toMove)
+void ChessClock::reset(const GameTimeControl& control, int64_t whiteMs, int64_t blackMs,
+                       Color toMove)
 {
     m_control = control;
     m_left[White] = whiteMs;
@@ -42,7 +43,7 @@ int64_t ChessClock::moveMade(Color mover)
 {
     settle();
     if (m_left[mover] > 0)
-        m_left[mover] += m_control.incrementMs;
+        m_left[mover] += m_control.side[mover].incrementMs;
     m_toMove = opposite_color(mover);
     return m_left[mover];
 }
@@ -71,7 +72,7 @@ std::string ChessClock::text(int64_t ms)
 
 int64_t ChessClock::untilShownChange() const
 {
-    if (!m_running)
+    if (!m_running || !hasClock(m_toMove))
         return -1;
     const int64_t left = remaining(m_toMove);
     if (left <= 0)

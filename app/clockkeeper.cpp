@@ -60,11 +60,12 @@ void ClockKeeper::setTimeSource(ChessClock::Now now)
 
 void ClockKeeper::load(const Game& game)
 {
-    const TimeControl control = game_time_control(game);
+    const GameTimeControl control = game_time_control(game);
     const PGNMove* node = game.current;
     const int64_t white = lastClock(node, White);
     const int64_t black = lastClock(node, Black);
-    m_clock.reset(control, white >= 0 ? white : control.baseMs, black >= 0 ? black : control.baseMs,
+    m_clock.reset(control, white >= 0 ? white : control.side[White].baseMs,
+                  black >= 0 ? black : control.side[Black].baseMs,
                   node ? node->colorToMove() : White);
 }
 
@@ -112,8 +113,9 @@ void ClockKeeper::show()
 {
     ChessDocument& document = m_controller.document();
     document.clockShown = m_clock.enabled();
-    document.clockText[White] = ChessClock::text(m_clock.remaining(White));
-    document.clockText[Black] = ChessClock::text(m_clock.remaining(Black));
+    for (Color side : {White, Black})
+        document.clockText[side] =
+            m_clock.hasClock(side) ? ChessClock::text(m_clock.remaining(side)) : "-";
 }
 
 void ClockKeeper::schedule()

@@ -116,11 +116,15 @@ void EngineTurn::playEngineMove()
     current->engineRequest(&asked, &last);
     EngineClock clock;
     const ChessClock& clocks = m_controller.clock().clock();
-    if (clocks.enabled()) {
-        clock.baseMs = clocks.control().baseMs;
-        clock.incrementMs = clocks.control().incrementMs;
-        clock.whiteMs = clocks.remaining(White);
-        clock.blackMs = clocks.remaining(Black);
+    const Color side = asked.getColorToMove();
+    if (clocks.hasClock(side)) {
+        // An opponent without a clock is told the engine's own time.
+        const Color other = opposite_color(side);
+        const Color opponent = clocks.hasClock(other) ? other : side;
+        clock.baseMs = clocks.control().side[side].baseMs;
+        clock.incrementMs = clocks.control().side[side].incrementMs;
+        clock.whiteMs = clocks.remaining(side == White ? side : opponent);
+        clock.blackMs = clocks.remaining(side == Black ? side : opponent);
     }
     m_session.ask(game.id, asked, last, clock);
 }

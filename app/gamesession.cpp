@@ -43,7 +43,7 @@ void GameSession::setPromotion(int index)
 }
 
 void GameSession::newGame(const Board& start, int white, int black, Color user, int parentRow,
-                          const TimeControl& timeControl)
+                          const GameTimeControl& timeControl)
 {
     ChessDocument& document = m_controller.document();
     Platform& platform = m_controller.platform();

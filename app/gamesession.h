@@ -22,7 +22,7 @@ public:
         bool fromCurrentPosition = false;
         bool addToBase = true;
         // The clock of each side; none when not enabled.
-        TimeControl timeControl;
+        GameTimeControl timeControl;
     };
 
     explicit GameSession(ChessController& controller);
@@ -38,7 +38,7 @@ public:
     // A game started in a read-only base may move to the default base first
     // (when the user agrees), where it is kept.
     void newGame(const Board& start, int white, int black, Color user, int parentRow,
-                 const TimeControl& timeControl = TimeControl());
+                 const GameTimeControl& timeControl = GameTimeControl());
     // A new game as chosen in the dialog; two engines are refused with a message.
     void newGame(const NewGameChoice& choice);
     // The game back at its start; a puzzle is unsolved again.

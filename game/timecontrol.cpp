@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <regex>
+#include <vector>
 
 std::string TimeControl::toTag() const
 {
@@ -74,16 +75,17 @@ std::string comment_after(const PGNMove* move)
     return comment;
 }
 
-// Puts "{first second}" right after the move.
-void put_comment(PGNMove* move, const std::string& first, const std::string& second)
+// Puts "{words...}" right after the move.
+void put_comment(PGNMove* move, const std::vector<std::string>& words)
 {
-    PGNElement* where = move;
-    for (PGNElement* e : std::initializer_list<PGNElement*>{
-             new PGNCommentBegin(move->depth), new PGNCommentElement(move->depth, first),
-             new PGNCommentElement(move->depth, second), new PGNCommentEnd(move->depth)}) {
+    PGNElement* where = new PGNCommentBegin(move->depth);
+    PGNElement::link_after(move, where);
+    for (const std::string& word : words) {
+        PGNElement* e = new PGNCommentElement(move->depth, word);
         PGNElement::link_after(where, e);
         where = e;
     }
+    PGNElement::link_after(where, new PGNCommentEnd(move->depth));
 }
 
 } // namespace
@@ -97,24 +99,40 @@ void set_node_clock(PGNMove* move, int64_t ms)
 {
     const std::string text = clock_comment(ms);
     const size_t space = text.find(' ');
-    put_comment(move, text.substr(0, space), text.substr(space + 1));
+    put_comment(move, {text.substr(0, space), text.substr(space + 1)});
 }
 
-TimeControl game_time_control(const Game& game)
+GameTimeControl game_time_control(const Game& game)
 {
+    GameTimeControl control;
     const auto tag = game.headers.find("TimeControl");
-    if (tag != game.headers.end())
-        return TimeControl::fromTag(tag->second);
-    static const std::regex pattern("\\[%timecontrol ([0-9+]+)\\]");
+    if (tag != game.headers.end()) {
+        const auto black = game.headers.find("BlackTimeControl");
+        control.side[White] = TimeControl::fromTag(tag->second);
+        control.side[Black] =
+            black != game.headers.end() ? TimeControl::fromTag(black->second) : control.side[White];
+        return control;
+    }
+    static const std::regex pattern("\\[%timecontrol ([-0-9+]+)(?: ([-0-9+]+))?\\]");
     const std::string comment = comment_after(game.root);
     std::smatch match;
-    return std::regex_search(comment, match, pattern) ? TimeControl::fromTag(match[1].str())
-                                                      : TimeControl();
+    if (std::regex_search(comment, match, pattern)) {
+        control.side[White] = TimeControl::fromTag(match[1].str());
+        control.side[Black] =
+            match[2].matched ? TimeControl::fromTag(match[2].str()) : control.side[White];
+    }
+    return control;
 }
 
-void set_game_time_control(Game& game, const TimeControl& control)
+void set_game_time_control(Game& game, const GameTimeControl& control)
 {
-    game.headers["TimeControl"] = control.toTag();
+    const std::string white = control.side[White].toTag();
+    const std::string black = control.side[Black].toTag();
+    game.headers["TimeControl"] = white;
+    if (black != white)
+        game.headers["BlackTimeControl"] = black;
     if (game.root && control.enabled())
-        put_comment(game.root, "[%timecontrol", control.toTag() + "]");
+        put_comment(game.root, black == white
+                                   ? std::vector<std::string>{"[%timecontrol", white + "]"}
+                                   : std::vector<std::string>{"[%timecontrol", white, black + "]"});
 }

@@ -24,6 +24,19 @@ struct TimeControl {
     static TimeControl fromTag(const std::string& text);
 };
 
+// The time controls of both sides, by colour.
+struct GameTimeControl {
+    TimeControl side[2];
+
+    bool enabled() const { return side[0].enabled() || side[1].enabled(); }
+    bool operator==(const GameTimeControl& o) const
+    {
+        return side[0] == o.side[0] && side[1] == o.side[1];
+    }
+    // Both sides the same.
+    static GameTimeControl both(const TimeControl& control) { return {{control, control}}; }
+};
+
 // The "[%clk 0:04:59]" comment word pair: a clock's remaining time in
 // whole seconds, rounded down.
 std::string clock_comment(int64_t ms);
@@ -33,11 +46,12 @@ int64_t parse_clock_comment(const std::string& text);
 class Game;
 class PGNMove;
 
-// The game's time control: its TimeControl tag, else the "[%timecontrol]"
-// comment that opens its move text (game bases keep no other tags).
-TimeControl game_time_control(const Game& game);
+// The game's time controls: the "TimeControl" tag (Black's from
+// "BlackTimeControl" when they differ), else the "[%timecontrol W B]"
+// comment that opens the move text (game bases keep no other tags).
+GameTimeControl game_time_control(const Game& game);
 // Sets both on an open game.
-void set_game_time_control(Game& game, const TimeControl& control);
+void set_game_time_control(Game& game, const GameTimeControl& control);
 
 // The time a "[%clk]" comment right after the move records; -1 if none.
 int64_t node_clock(const PGNMove* move);

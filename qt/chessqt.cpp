@@ -11,6 +11,7 @@
 #include "qt/platform.h"
 #include "qt/viewsettingsdialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -57,6 +58,12 @@ ChessQt::ChessQt(const QSize& windowSize)
     m_progress->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_progress->setLineWidth(3);
     m_progress->hide();
+
+    // The clocks run only while the program is in the foreground.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                m_controller.clock().setActive(state == Qt::ApplicationActive);
+            });
 
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QStringLiteral("inkmate"));
@@ -395,6 +402,7 @@ void ChessQt::onNewGame()
             choice.black = dialog.blackPlayer();
             choice.fromCurrentPosition = dialog.fromCurrentPosition();
             choice.addToBase = dialog.addToBase();
+            choice.timeControl = dialog.timeControl();
         }
         m_controller.session().newGame(choice);
     });

@@ -32,7 +32,7 @@ protected:
     {
         Board board;
         board.importFromFEN(fen);
-        chess->session().newGame(board, 0, 0, White, 0, control);
+        chess->session().newGame(board, 0, 0, White, 0, GameTimeControl::both(control));
         chess->paint();
         chess->clearRecords();
     }
@@ -128,7 +128,7 @@ TEST_F(ClockTest, RestartKeepsTheTimes)
     again.bases().loadBase(env.file("chess/game.cdb").c_str());
     again.controller().onSelectGame();
     ASSERT_EQ(again.lineToCurrent(), (std::vector<std::string>{"d2d4", "d7d5"}));
-    EXPECT_EQ(game_time_control(again.game()), (TimeControl{300000, 3000}));
+    EXPECT_EQ(game_time_control(again.game()), GameTimeControl::both({300000, 3000}));
     const ChessClock& clock = again.controller().clock().clock();
     // Written in whole seconds: 283 s for White, 261 s for Black.
     EXPECT_EQ(clock.remaining(White), 283000);
