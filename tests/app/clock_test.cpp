@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using apptest::Environment;
 using apptest::TestChess;
 
@@ -136,4 +138,30 @@ TEST_F(ClockTest, RestartKeepsTheTimes)
     EXPECT_TRUE(clock.isRunning());
     now += 2000;
     EXPECT_EQ(clock.remaining(White), 281000);
+}
+
+// Below level 9 an engine's first moves come from the book in the program's
+// folder, without starting the engine; above, the engine is asked.
+TEST(EngineBook, LowLevelsPlayBookMoves)
+{
+    const char* book = "/usr/share/games/gnuchess/book.bin";
+    if (!std::ifstream(book))
+        GTEST_SKIP() << "gnuchess-book is not installed";
+    Environment env;
+    testsupport::writeFile(env.file("book.bin"), testsupport::readFile(book));
+    TestChess chess(env.config());
+    chess.bases().loadBase(env.file("chess/game.cdb").c_str());
+    chess.engine().setOpponent(apptest::SlotFake);
+    chess.engine().setLevel(0);
+    Board start;
+    start.create_classic_board();
+    chess.session().newGame(start, apptest::SlotFake, 0, Black, 0);
+    ASSERT_EQ(chess.lineToCurrent().size(), 1u);
+    EXPECT_EQ(chess.engine().getEngine(), nullptr);
+    EXPECT_EQ(env.logCount("Book move: " + chess.lineToCurrent()[0]), 1);
+
+    chess.engine().setLevel(EngineTurn::kBookLevels);
+    chess.session().newGame(start, apptest::SlotFake, 0, Black, 0);
+    EXPECT_TRUE(chess.lineToCurrent().empty());
+    EXPECT_TRUE(chess.engine().isWaitingForEngine());
 }
