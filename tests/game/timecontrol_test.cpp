@@ -56,3 +56,17 @@ TEST(TimeControl, KeptInTheMoveText)
     fresh.headers.clear();
     EXPECT_EQ(game_time_control(fresh), GameTimeControl::both({900000, 10000}));
 }
+
+// The move list shows a comment's words, not its commands.
+TEST(TimeControl, CommandsAreHiddenInTheMoveList)
+{
+    Game game;
+    game.moveText = "1. e4 {good [%clk 0:04:58] [%timecontrol 60 60] move} *";
+    game.open();
+    std::string shown;
+    for (const PGNElement* e = game.root; e; e = e->next) {
+        if (e->getType() == PGNElement::TypeCommentElement && e->isVisible())
+            shown += e->getText() + " ";
+    }
+    EXPECT_EQ(shown, "good move ");
+}
