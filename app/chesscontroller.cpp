@@ -8,7 +8,7 @@
 ChessController::ChessController(ConfigFileAbstract& config, Platform& platform)
     : m_settings(&config), m_platform(platform), m_screen(m_settings, m_document, platform),
       m_engine(*this), m_hints(*this), m_session(*this), m_puzzles(*this), m_bases(*this),
-      m_input(*this), m_openings(*this), m_reviewer(*this)
+      m_input(*this), m_openings(*this), m_reviewer(*this), m_clock(*this)
 {
     m_engine.setLevel(m_engine.getLevel());
     m_session.setPromotion(m_session.getPromotion());
@@ -31,6 +31,7 @@ void ChessController::updateAllViews(const AbstractView* except, bool full)
 void ChessController::completeAction(bool full)
 {
     const std::string text = m_session.checkGameState();
+    m_clock.sync();
     updateAllViews(nullptr, full);
     if (!text.empty())
         m_platform.message(Platform::MessageInformation, translated("Game"), text.c_str(), 60000);

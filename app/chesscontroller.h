@@ -2,6 +2,7 @@
 
 #include "app/basebrowser.h"
 #include "app/chessdocument.h"
+#include "app/clockkeeper.h"
 #include "app/engineturn.h"
 #include "app/gamereviewer.h"
 #include "app/gamesession.h"
@@ -30,6 +31,7 @@ class ConfigFileAbstract;
 //   OpeningNames  the opening of the position on screen and of stored games
 //   GameReviewer  the engine's review of a finished game
 //   ScreenLayout  the views, their fonts, layout and painting
+//   ClockKeeper   the game's clocks: charged per move, shown, flag fall
 // Whatever it needs from the window system it asks of the Platform handed
 // in, so tests drive the program's own code. Everything runs on the GUI
 // thread; the engine's answers arrive through the event loop.
@@ -57,6 +59,8 @@ public:
     InputRouter& input() { return m_input; }
     OpeningNames& openings() { return m_openings; }
     GameReviewer& reviewer() { return m_reviewer; }
+    ClockKeeper& clock() { return m_clock; }
+    const ClockKeeper& clock() const { return m_clock; }
 
     // Redraws every view but except (ScreenLayout::updateViews), after
     // dropping a hint that no longer fits the position.
@@ -101,6 +105,7 @@ private:
     InputRouter m_input;
     OpeningNames m_openings;
     GameReviewer m_reviewer;
+    ClockKeeper m_clock;
 };
 
 // A log line of level 2 (settings, engines, games), formatted like printf.

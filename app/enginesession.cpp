@@ -50,7 +50,7 @@ void EngineSession::setLevel(int level)
         m_engine->setLevel(level);
 }
 
-void EngineSession::ask(int gameId, const Board& board, const Move& last)
+void EngineSession::ask(int gameId, const Board& board, const Move& last, const EngineClock& clock)
 {
     if (!m_engine)
         return;
@@ -59,6 +59,7 @@ void EngineSession::ask(int gameId, const Board& board, const Move& last)
         m_position.doMove(last);
     m_gameId = gameId;
     m_waiting = true;
+    m_engine->protocol().setClock(clock);
     m_engine->playMove(board, last);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chess/board.h"
+#include "engine/engineclock.h"
 
 #include <memory>
 
@@ -50,8 +51,9 @@ public:
     bool start(unsigned index, int level, int requestTimeoutS, EngineInterfaceListener& listener);
     void setLevel(int level);
     // Asks for the move after last is played on board (the null move: none,
-    // board is the position), in game gameId.
-    void ask(int gameId, const Board& board, const Move& last);
+    // board is the position), in game gameId, telling the game clocks.
+    void ask(int gameId, const Board& board, const Move& last,
+             const EngineClock& clock = EngineClock());
     // An answer arrived: true when it is for game gameId at position. The
     // waiting ends either way.
     bool accept(int gameId, const Board& position);

@@ -97,13 +97,52 @@ void EngineTurn::playEngineMove()
         stopEngine();
     }
     // A human entry at a non-zero slot: nobody to ask.
+    if (!isEngineSlot(slot))
+        return;
+    const Move fromBook = bookMove(position);
+    if (!fromBook.isNull()) {
+        Move played = fromBook;
+        if (m_controller.session().playMove(played)) {
+            log_info("Book move: %s", fromBook.getAsString().c_str());
+            m_controller.completeAction(false);
+            return;
+        }
+    }
     if (!m_session.start(static_cast<unsigned>(slot), getLevel(),
                          m_controller.settings().value(Settings::EngineTimeout), *this))
         return;
     Board asked;
     Move last;
     current->engineRequest(&asked, &last);
-    m_session.ask(game.id, asked, last);
+    EngineClock clock;
+    const ChessClock& clocks = m_controller.clock().clock();
+    const Color side = asked.getColorToMove();
+    if (clocks.hasClock(side)) {
+        // An opponent without a clock is told the engine's own time.
+        const Color other = opposite_color(side);
+        const Color opponent = clocks.hasClock(other) ? other : side;
+        clock.baseMs = clocks.control().side[side].baseMs;
+        clock.incrementMs = clocks.control().side[side].incrementMs;
+        clock.whiteMs = clocks.remaining(side == White ? side : opponent);
+        clock.blackMs = clocks.remaining(side == Black ? side : opponent);
+    }
+    m_session.ask(game.id, asked, last, clock);
+}
+
+Move EngineTurn::bookMove(const Board& position)
+{
+    if (getLevel() >= kBookLevels)
+        return Move();
+    const std::string path = m_controller.settings().rootPath() + "/book.bin";
+    if (path != m_bookTried) {
+        m_bookTried = path;
+        std::string error;
+        if (!m_book.open(path, &error) && g_pLog)
+            g_pLog->write(2, Log::Warning, "No opening book: %s", error.c_str());
+    }
+    if (!m_book.isOpen())
+        return Move();
+    return m_book.pick(position, std::uniform_real_distribution<double>(0.0, 1.0)(m_random));
 }
 
 void EngineTurn::stopEngine()

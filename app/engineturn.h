@@ -1,7 +1,10 @@
 #pragma once
 
 #include "app/enginesession.h"
+#include "chess/polyglot.h"
 #include "engine/engineinterfacelistener.h"
+
+#include <random>
 
 #include <string>
 #include <vector>
@@ -11,8 +14,10 @@ class EngineProcess;
 struct Move;
 
 // The engine's turn: which side the chosen engine ("opponent") plays, at
-// which level, asking it for its move and playing its answers, which count
-// only for the position on screen.
+// which level, asking it for its move (with the game clocks, when the game
+// has them) and playing its answers, which count only for the position on
+// screen. At the lower levels the opening book ("book.bin" in the program's
+// folder) answers first, by weight, so that games vary.
 class EngineTurn : public EngineInterfaceListener {
 public:
     explicit EngineTurn(ChessController& controller);
@@ -24,6 +29,8 @@ public:
     static const std::vector<std::string>& get_levels();
     // A catalogue entry that is an engine (not a human).
     static bool isEngineSlot(int slot);
+    // Levels below this one take their first moves from the book.
+    static constexpr int kBookLevels = 8;
 
     int getOpponent() const;
     int getLevel() const;
@@ -52,10 +59,16 @@ public:
     void engineStopped(const std::string& message) override;
 
 private:
+    // The book's move for the position, or the null move.
+    Move bookMove(const Board& position);
     void playAnswer(const Move& move);
     // An answer for the position on screen (else it ends the waiting only).
     bool acceptAnswer();
 
     ChessController& m_controller;
     EngineSession m_session;
+    PolyglotBook m_book;
+    // The book's path as last opened ("": not tried yet).
+    std::string m_bookTried;
+    std::mt19937 m_random{std::random_device{}()};
 };

@@ -53,7 +53,8 @@ void GameSession::setPromotion(int index)
     log_info("Set Promotion: %d", index);
 }
 
-void GameSession::newGame(const Board& start, int white, int black, Color user, int parentRow)
+void GameSession::newGame(const Board& start, int white, int black, Color user, int parentRow,
+                          const GameTimeControl& timeControl)
 {
     ChessDocument& document = m_controller.document();
     Settings& settings = m_controller.settings();
@@ -81,6 +82,8 @@ void GameSession::newGame(const Board& start, int white, int black, Color user, 
     game.black = (user == Black && black == 0)
                      ? myName
                      : engines.getEngineName(static_cast<unsigned>(black));
+    if (timeControl.enabled())
+        set_game_time_control(game, timeControl);
     m_controller.engine().stopEngine();
     log_info("New game is started. White: %d (%s), Black %d (%s)", white, game.white.c_str(), black,
              game.black.c_str());
@@ -109,7 +112,8 @@ void GameSession::newGame(const NewGameChoice& choice)
     const int parentRow = current.id >= 1 ? current.id : current.parent;
 
     m_controller.engine().setOpponent(choice.white != 0 ? choice.white : choice.black);
-    newGame(start, choice.white, choice.black, choice.white != 0 ? Black : White, parentRow);
+    newGame(start, choice.white, choice.black, choice.white != 0 ? Black : White, parentRow,
+            choice.timeControl);
     if (!choice.addToBase)
         m_controller.document().game().flags |= Game::FlagNotStored;
 }

@@ -2,6 +2,7 @@
 
 #include "chess/color.h"
 #include "core/gameresult.h"
+#include "game/timecontrol.h"
 
 #include <string>
 
@@ -21,6 +22,8 @@ public:
         int black = 0;
         bool fromCurrentPosition = false;
         bool addToBase = true;
+        // The clock of each side; none when not enabled.
+        GameTimeControl timeControl;
     };
 
     explicit GameSession(ChessController& controller);
@@ -52,7 +55,8 @@ public:
 
     // A game started in a read-only base may move to the default base first
     // (when the user agrees), where it is kept.
-    void newGame(const Board& start, int white, int black, Color user, int parentRow);
+    void newGame(const Board& start, int white, int black, Color user, int parentRow,
+                 const GameTimeControl& timeControl = GameTimeControl());
     // A new game as chosen in the dialog; two engines are refused with a message.
     void newGame(const NewGameChoice& choice);
     // The game back at its start; a puzzle is unsolved again.

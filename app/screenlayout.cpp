@@ -62,10 +62,21 @@ void ScreenLayout::paint(QPainter& painter, const QRect& area)
     }
 }
 
+bool ScreenLayout::setClockHeader(bool shown)
+{
+    if (shown == m_clockHeader)
+        return false;
+    m_clockHeader = shown;
+    if (m_settings.flag(Settings::Header))
+        return false;
+    layout(m_platform.getClientRect());
+    return true;
+}
+
 void ScreenLayout::layout(const Rect& client)
 {
     m_laidOut = client;
-    const bool header = m_settings.flag(Settings::Header);
+    const bool header = m_settings.flag(Settings::Header) || m_clockHeader;
     const int width = std::max(0, client.width);
     const int height = std::max(0, client.height);
     m_infoView.setRect(

@@ -36,8 +36,12 @@ public:
     // whole client area without except), otherwise each view invalidates
     // what changed.
     void updateViews(const AbstractView* except, bool full);
-    // Divides the client rectangle among the info, board and history views.
+    // Divides the client rectangle among the info, board and history views;
+    // the header is there when the setting asks or the game has clocks.
     void layout(const Rect& client);
+    // The game has clocks (they show in the header); true when that laid the
+    // screen out anew.
+    bool setClockHeader(bool shown);
     // Paints the views' parts of area, laying them out first when the client
     // rectangle changed since.
     void paint(QPainter& painter, const QRect& area);
@@ -53,6 +57,7 @@ private:
     Platform& m_platform;
     // The client rectangle of the last layout.
     Rect m_laidOut{0, 0, 0, 0};
+    bool m_clockHeader = false;
     ViewFonts m_fonts;
     GameInfoView m_infoView;
     ChessBoardView m_boardView;

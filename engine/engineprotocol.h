@@ -2,6 +2,7 @@
 
 #include "chess/board.h"
 #include "chess/move.h"
+#include "engine/engineclock.h"
 
 #include <string>
 
@@ -55,6 +56,9 @@ public:
     // A search time instead of the level's bound (0: the level's).
     void setFixedMoveTime(int milliseconds) { m_fixedMoveTimeMs = milliseconds; }
     int getFixedMoveTime() const { return m_fixedMoveTimeMs; }
+    // The game clocks told with the next requests (unset: the level's time).
+    void setClock(const EngineClock& clock) { m_clock = clock; }
+    const EngineClock& getClock() const { return m_clock; }
 
     // How long to wait for the engine to become ready before featureWaitOver
     // is due (0: it says when it is ready).
@@ -115,6 +119,7 @@ private:
     int m_level = 0;
     int m_fixedDepth = 0;
     int m_fixedMoveTimeMs = 0;
+    EngineClock m_clock;
     bool m_greeted = false;
     bool m_searching = false;
     bool m_failed = false;

@@ -48,13 +48,14 @@ void UciProtocol::sendRequest(const Board& position, const Move& last)
     if (!last.isNull())
         command += " moves " + last.getAsString();
     write(command);
+    const EngineClock& clock = getClock();
     if (getFixedMoveTime() > 0) {
         std::string go = "go movetime " + std::to_string(getFixedMoveTime());
         if (getFixedDepth() > 0)
             go += " depth " + std::to_string(getFixedDepth());
         write(go);
     } else {
-        write(level.uciGo());
+        write(clock.isSet() ? clock.uciGo(level, askedSide()) : level.uciGo());
     }
 }
 

@@ -83,6 +83,15 @@ void XBoardProtocol::sendRequest(const Board& position, const Move& last)
         m_lastSent = last.getAsString();
         write(m_lastSent);
     }
+    const EngineClock& clock = getClock();
+    if (clock.isSet()) {
+        for (const std::string& line : clock.xboardLines(askedSide()))
+            write(line);
+    } else if (m_clockSent) {
+        // Back from a clock to the level's time per move.
+        sendLevel();
+    }
+    m_clockSent = clock.isSet();
     write("go");
 }
 

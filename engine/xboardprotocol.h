@@ -11,8 +11,9 @@
 // asked something). Each request is "force", "setboard FEN", the last move
 // and "go"; the level's depth and time lines go out at once whenever the
 // level changes ("depth N" instead of "sd N" to an engine that refuses "sd").
-// The answer is a "move" line (castling may come as "O-O"), "resign" or a
-// result line. A search is ended with "?" and "force".
+// With the game clocks set, "level", "time" and "otim" go before "go" (the
+// level's depth still bounds the search). The answer is a "move" line (castling may come as "O-O"),
+// "resign" or a result line. A search is ended with "?" and "force".
 class XBoardProtocol : public EngineProtocol {
 public:
     enum State { WaitingFeature = 0, Ready = 1 };
@@ -49,4 +50,5 @@ private:
     RegExpSearcher m_resultPattern;
     std::string m_lastSent;
     std::string m_depthCommand = "sd";
+    bool m_clockSent = false;
 };

@@ -13,6 +13,7 @@
 #include "qt/promotiondialog.h"
 #include "qt/viewsettingsdialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -59,6 +60,12 @@ ChessQt::ChessQt(const QSize& windowSize)
     m_progress->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_progress->setLineWidth(3);
     m_progress->hide();
+
+    // The clocks run only while the program is in the foreground.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                m_controller.clock().setActive(state == Qt::ApplicationActive);
+            });
 
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QStringLiteral("inkmate"));
@@ -440,6 +447,7 @@ void ChessQt::onNewGame()
             choice.black = dialog.blackPlayer();
             choice.fromCurrentPosition = dialog.fromCurrentPosition();
             choice.addToBase = dialog.addToBase();
+            choice.timeControl = dialog.timeControl();
         }
         m_controller.session().newGame(choice);
     });

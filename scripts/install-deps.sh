@@ -9,7 +9,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config git qtbase5-dev qtbase5-dev-tools libsqlite3-dev
           libzstd-dev zstd sqlite3 libgtest-dev googletest fonts-dejavu-core clang-format
-          python3 stockfish gnuchess hoichess phalanx fairymax pgn-extract valgrind)
+          python3 stockfish gnuchess gnuchess-book hoichess phalanx fairymax pgn-extract valgrind)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 for group in "$@"; do

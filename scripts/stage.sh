@@ -34,6 +34,12 @@ if [ -x "$src/scripts/find-engines.sh" ]; then
   done < <("$src/scripts/find-engines.sh")
 fi
 
+# The opening book the engines take their first moves from at the lower
+# levels: Debian's gnuchess-book where it is installed.
+for book in /usr/share/games/gnuchess/book.bin; do
+  [ -f "$book" ] && install -m 644 "$book" "$stage/book.bin"
+done
+
 font_entries=("TTF|DejaVu Chess|Inkmate Chess|fonts/inkmate-chess.ttf"
               "BMP|DejaVu Pieces|-|fonts/inkmate-pieces-75.png")
 

@@ -1,3 +1,4 @@
+#include "chess/polyglot.h"
 #include "core/exception.h"
 #include "core/gameresult.h"
 #include "engine/engineanswer.h"
@@ -17,13 +18,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 
 namespace {
 
 const char kUsage[] =
     "usage: inkmate-tool match --config FILE --white I[:LEVEL] --black J[:LEVEL] --games N "
-    "[--openings FILE.pgn] [--pgn OUT.pgn] [--max-plies P] [--log FILE]\n";
+    "[--openings FILE.pgn | --book FILE.bin [--book-plies N]] [--pgn OUT.pgn] [--max-plies P] "
+    "[--log FILE]\n";
 
 // Short lines so that the games differ; each game starts from the next.
 const char kOpenings[] = "[Event \"?\"]\n\n1. e4 e5 2. Nf3 Nc6 *\n\n"
@@ -79,6 +82,24 @@ struct Opening {
     Board start;
     std::vector<Move> moves;
 };
+
+// An opening drawn from a Polyglot book: up to plies moves from the start,
+// each chosen by weight, ending early where the book has no move.
+Opening book_opening(const PolyglotBook& book, long plies, std::mt19937& random)
+{
+    Opening opening;
+    opening.start.create_classic_board();
+    Board board = opening.start;
+    std::uniform_real_distribution<double> draw(0.0, 1.0);
+    for (long i = 0; i < plies; ++i) {
+        const Move move = book.pick(board, draw(random));
+        if (move.isNull())
+            break;
+        opening.moves.push_back(move);
+        board.doMove(move);
+    }
+    return opening;
+}
 
 // The main lines of the games of a PGN text, each from its start position.
 std::vector<Opening> read_openings(std::istream& in, const std::string& source)
@@ -224,8 +245,8 @@ int usage_error(const char* format, const std::string& a)
 
 int run_match(const std::vector<std::string>& args)
 {
-    std::string config, openingsFile, pgnFile, whiteText, blackText, logFile;
-    long games = -1, maxPlies = 400;
+    std::string config, openingsFile, bookFile, pgnFile, whiteText, blackText, logFile;
+    long games = -1, maxPlies = 400, bookPlies = 8;
     Player white, black;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
@@ -243,6 +264,10 @@ int run_match(const std::vector<std::string>& args)
             ok = read_number(value, 1, 100000, &games);
         else if (option == "--openings")
             openingsFile = value;
+        else if (option == "--book")
+            bookFile = value;
+        else if (option == "--book-plies")
+            ok = read_number(value, 1, 200, &bookPlies);
         else if (option == "--pgn")
             pgnFile = value;
         else if (option == "--max-plies")
@@ -256,6 +281,14 @@ int run_match(const std::vector<std::string>& args)
     }
     if (config.empty() || whiteText.empty() || blackText.empty() || games < 0)
         return usage_error("%s", "--config, --white, --black and --games are required");
+    if (!openingsFile.empty() && !bookFile.empty())
+        return usage_error("%s", "--openings and --book exclude each other");
+    PolyglotBook book;
+    std::string bookError;
+    if (!bookFile.empty() && !book.open(bookFile, &bookError))
+        return usage_error("%s", bookError);
+    // The same book lines in every run.
+    std::mt19937 bookRandom(20261209);
 
     std::vector<Opening> openings;
     try {
@@ -310,6 +343,9 @@ int run_match(const std::vector<std::string>& args)
         // The --white entry has White in the odd-numbered games.
         const bool swapped = g % 2 == 1;
         Player* players[2] = {swapped ? &black : &white, swapped ? &white : &black};
+        // From a book both games of a pair play the same line.
+        if (book.isOpen() && !swapped)
+            openings.assign(1, book_opening(book, bookPlies, bookRandom));
         const Opening& opening = openings[static_cast<size_t>(g) % openings.size()];
         Game game(opening.start);
         game.open();
@@ -360,7 +396,8 @@ int run_match(const std::vector<std::string>& args)
 
 ToolCommand g_matchCommand("match",
                            "--config FILE --white I[:LEVEL] --black J[:LEVEL] --games N "
-                           "[--openings FILE.pgn] [--pgn OUT.pgn] [--max-plies P] [--log FILE]",
+                           "[--openings FILE.pgn | --book FILE.bin [--book-plies N]] "
+                           "[--pgn OUT.pgn] [--max-plies P] [--log FILE]",
                            "play N games between two engines of a configuration at levels 0 to "
                            "14 (default 14), colours swapped every game; result per game and "
                            "the score of --white",

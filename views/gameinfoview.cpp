@@ -68,17 +68,41 @@ void GameInfoView::setRect(const Rect& rect)
     m_rect = rect;
 }
 
+QRect GameInfoView::clockBox(int side) const
+{
+    const QFont font = m_resultFont ? *m_resultFont : QFont();
+    const QFontMetrics metrics(font);
+    const int result = metrics.horizontalAdvance(QStringLiteral("[1/2-1/2]"));
+    const int clock = metrics.horizontalAdvance(QStringLiteral("0:00:00"));
+    const int centre = m_rect.left + m_rect.width / 2;
+    const int left = side == 0 ? centre - result / 2 - clock - 10 : centre + result / 2 + 10;
+    return QRect(left, m_rect.top, clock, m_rect.height);
+}
+
 void GameInfoView::update(RepaintTarget* target)
 {
     const Game& game = m_state->game();
     const int flags = static_cast<int>(game.flags);
     const int result = static_cast<int>(game.result);
+    const bool clock = m_state->clockShown && !(game.flags & Game::FlagPuzzle);
     if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId &&
         m_state->progress == m_shownProgress && m_state->opening == m_shownOpening &&
-        m_state->reviewMark == m_shownReviewMark)
+        m_state->reviewMark == m_shownReviewMark && clock == m_shownClock) {
+        // Only a clock that shows another value is repainted, in its own box.
+        for (int side = 0; side < 2 && clock; ++side) {
+            if (m_state->clockText[side] == m_shownClockText[side])
+                continue;
+            m_shownClockText[side] = m_state->clockText[side];
+            if (target)
+                target->invalidate(clockBox(side));
+        }
         return;
+    }
     if (target)
         target->invalidate(viewRect());
+    m_shownClock = clock;
+    m_shownClockText[0] = m_state->clockText[0];
+    m_shownClockText[1] = m_state->clockText[1];
     m_shownFlags = flags;
     m_shownResult = result;
     m_shownGameId = game.id;
@@ -172,8 +196,15 @@ void GameInfoView::drawGameInfo(QPainter* painter) const
     const QString result = QLatin1Char('[') +
                            QString::fromLatin1(Game::game_result_to_str(game.result)) +
                            QLatin1Char(']');
-    const int r = painter->fontMetrics().horizontalAdvance(result);
+    int r = painter->fontMetrics().horizontalAdvance(result);
     draw_line(painter, viewRect(), result, Qt::AlignHCenter | Qt::AlignVCenter);
+    if (m_state->clockShown) {
+        draw_line(painter, clockBox(0), to_qt(m_state->clockText[0]),
+                  Qt::AlignRight | Qt::AlignVCenter);
+        draw_line(painter, clockBox(1), to_qt(m_state->clockText[1]),
+                  Qt::AlignLeft | Qt::AlignVCenter);
+        r = clockBox(1).right() - clockBox(0).left();
+    }
 
     // Each name stays in its box, clear of the result.
     const int w = m_rect.width;

@@ -7,13 +7,15 @@
 #include <string>
 
 class QFont;
+class QRect;
 
 // The one-line header above the board: a puzzle's number, task and the
 // solved/total counts of its heading and its base, a book position's heading,
-// or the players with the result between them; under a game's line the
-// opening and the mark of a running review. It repaints only when the game's
-// flags, result, row id, the counts, the opening or the review mark change, so
-// ordinary moves leave it alone on the e-ink panel.
+// or the players with the result between them and the clocks beside the
+// result; under a game's line the opening and the mark of a running review.
+// It repaints only when the game's flags, result, row id, the counts, the
+// opening or the review mark change, so ordinary moves leave it alone on the
+// e-ink panel; a clock repaints its own box alone.
 class GameInfoView : public AbstractView {
 public:
     explicit GameInfoView(const ViewState* state);
@@ -36,14 +38,22 @@ public:
     void setResultFont(const QFont* font) { m_resultFont = font; }
     void setNamesFont(const QFont* font) { m_namesFont = font; }
 
+    // Where a side's clock is drawn: beside the result, White's on the left.
+    QRect clockBox(int side) const;
+
 private:
     const ViewState* m_state;
     int m_shownFlags = -1;
     int m_shownResult = -1;
     int m_shownGameId = -1;
     ViewState::PuzzleProgress m_shownProgress;
+<<<<<<< HEAD
     std::string m_shownOpening;
     std::string m_shownReviewMark;
+=======
+    bool m_shownClock = false;
+    std::string m_shownClockText[2];
+>>>>>>> h-clock
     const QFont* m_puzzleFont = nullptr;
     const QFont* m_resultFont = nullptr;
     const QFont* m_namesFont = nullptr;

@@ -57,6 +57,9 @@ public:
     // none) and the mark of a running review ("Review 40%"; "" for none).
     std::string opening;
     std::string reviewMark;
+    // The game's clocks as the header shows them ("4:50"), by colour.
+    bool clockShown = false;
+    std::string clockText[2];
     // The contents heading a game row belongs to ("" for none); unset: none.
     std::function<std::string(int gameId)> headingOf;
 

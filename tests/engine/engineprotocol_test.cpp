@@ -340,3 +340,49 @@ TEST(EngineProtocols, AnswerWithoutListenerIsDropped)
     EXPECT_TRUE(t.listener.moves.empty());
     EXPECT_TRUE(t.listener.stops.empty());
 }
+
+// With the game clocks the engine gets its time and the opponent's; the
+// level's time per move still caps a UCI search, and a short clock caps it
+// harder. An XBoard engine gets "level", "time" and "otim", and back
+// without clocks its level's "st" again.
+TEST(EngineProtocols, ClocksGoWithTheRequest)
+{
+    const Board start = startPosition();
+    const std::string fen = start.exportToFEN();
+    EngineClock clock;
+    clock.baseMs = 300000;
+    clock.incrementMs = 3000;
+    clock.whiteMs = 283000;
+    clock.blackMs = 20000;
+
+    Uci uci;
+    makeReady(uci);
+    uci.protocol.setClock(clock);
+    uci.protocol.playMove(start, moveOf("e2e4"));
+    EXPECT_EQ(uci.sent(), "position fen " + fen +
+                              " moves e2e4\ngo depth 3 wtime 283000 btime 20000 winc 3000 "
+                              "binc 3000 movetime 1000\n");
+    uci.engine({"bestmove e7e5"});
+    // Black to move with 20 s: a twentieth of it and three quarters of the increment.
+    Uci deep(14);
+    makeReady(deep);
+    deep.protocol.setClock(clock);
+    deep.protocol.playMove(start, moveOf("e2e4"));
+    EXPECT_NE(deep.sent().find("movetime 3250\n"), std::string::npos);
+
+    XBoard xb;
+    makeReady(xb);
+    xb.protocol.setClock(clock);
+    xb.protocol.playMove(start, moveOf("e2e4"));
+    EXPECT_EQ(xb.sent(),
+              "force\nsetboard " + fen + "\ne2e4\nlevel 0 5 3\ntime 2000\notim 28300\ngo\n");
+    xb.engine({"move e7e5"});
+    clock.baseMs = 90000;
+    xb.protocol.setClock(clock);
+    xb.protocol.playMove(start, Move());
+    EXPECT_NE(xb.sent().find("level 0 1:30 3\ntime 28300\notim 2000\ngo\n"), std::string::npos);
+    xb.engine({"move e2e4"});
+    xb.protocol.setClock(EngineClock());
+    xb.protocol.playMove(start, Move());
+    EXPECT_EQ(xb.sent(), "force\nsetboard " + fen + "\nsd 3\nst 1\ngo\n");
+}

@@ -22,6 +22,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -244,7 +245,7 @@ TEST(SettingsDialogs, ConfirmedAsShownChangeNothing)
     EXPECT_TRUE(window.grab().toImage() == screen);
 }
 
-TEST(NewGameDialog, SwapsPlayersAndKeepsControlsDisabled)
+TEST(NewGameDialog, SwapsPlayersAndSetsEachSidesClock)
 {
     Shell shell(kEngines);
     shell.start();
@@ -261,12 +262,25 @@ TEST(NewGameDialog, SwapsPlayersAndKeepsControlsDisabled)
     dialog.onSwap();
     EXPECT_EQ(dialog.whitePlayer(), 2);
     EXPECT_EQ(dialog.blackPlayer(), 2);
-    for (QWidget* w : std::initializer_list<QWidget*>{form<QComboBox>(&dialog, "cbControlWhite"),
-                                                      form<QComboBox>(&dialog, "cbControlBlack"),
-                                                      form<QCheckBox>(&dialog, "chkChess960")}) {
-        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    }
-    EXPECT_EQ(form<QComboBox>(&dialog, "cbControlWhite")->count(), 0);
+    EXPECT_FALSE(form<QCheckBox>(&dialog, "chkChess960")->isEnabled());
+
+    // None, the presets, custom minutes and increment.
+    QComboBox* white = form<QComboBox>(&dialog, "cbControlWhite");
+    QComboBox* black = form<QComboBox>(&dialog, "cbControlBlack");
+    EXPECT_EQ(white->count(), 8);
+    EXPECT_FALSE(dialog.timeControl().enabled());
+    white->setCurrentIndex(1);
+    EXPECT_EQ(white->currentText(), QStringLiteral("5 + 3"));
+    black->setCurrentIndex(black->count() - 1);
+    auto spins = dialog.findChildren<QSpinBox*>();
+    ASSERT_EQ(spins.size(), 4);
+    EXPECT_FALSE(spins[0]->isEnabled());
+    ASSERT_TRUE(spins[2]->isEnabled());
+    spins[2]->setValue(12);
+    spins[3]->setValue(7);
+    const GameTimeControl control = dialog.timeControl();
+    EXPECT_EQ(control.side[White], (TimeControl{300000, 3000}));
+    EXPECT_EQ(control.side[Black], (TimeControl{720000, 7000}));
 }
 
 TEST(FileOpenDialog, FoldersOpenInTheTreeAndOnlyFilesAreChosen)
@@ -419,8 +433,11 @@ TEST(DialogKeys, FormsAreUsableWithArrowsAndOk)
     {
         NewGameDialog dialog(&shell.window(), 1);
         ASSERT_EQ(dialog.focusWidget(), form<QComboBox>(&dialog, "cbPlayerWhite"));
-        press_key(&dialog, Qt::Key_Down); // the disabled Controls are passed over
+        press_key(&dialog, Qt::Key_Down);
+        EXPECT_EQ(dialog.focusWidget(), form<QComboBox>(&dialog, "cbControlWhite"));
+        press_key(&dialog, Qt::Key_Down); // no clock: its fields are passed over
         EXPECT_EQ(dialog.focusWidget(), form<QComboBox>(&dialog, "cbPlayerBlack"));
+        press_key(&dialog, Qt::Key_Down);
         press_key(&dialog, Qt::Key_Down);
         EXPECT_EQ(dialog.focusWidget(), form<QCheckBox>(&dialog, "chkAddToBase"));
         press_key(&dialog, Qt::Key_Return);

@@ -160,6 +160,37 @@ TEST_F(MatchTool, NullMoveInTheOpeningAsksTheSideToMove)
               std::string::npos);
 }
 
+// From a Polyglot book each pair of games plays one line of book moves.
+TEST_F(MatchTool, OpeningsFromABook)
+{
+    const char* book = "/usr/share/games/gnuchess/book.bin";
+    if (!std::ifstream(book))
+        GTEST_SKIP() << "gnuchess-book is not installed";
+    entries({"HUM|Human|-", "UCI|Fake|fake_engine.py"});
+    const std::string pgn = m_dir.file("games.pgn");
+    const tooltest::ToolRun r = run({"--white", "1", "--black", "1", "--games", "4", "--book", book,
+                                     "--book-plies", "6", "--max-plies", "6", "--pgn", pgn});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> lines;
+    std::istringstream in(testsupport::readFile(pgn));
+    for (std::string line; std::getline(in, line);) {
+        if (line.compare(0, 3, "1. ") == 0 || line.compare(0, 2, "1.") == 0)
+            lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], lines[1]);
+    EXPECT_EQ(lines[2], lines[3]);
+    // Six plies: three moves of each side.
+    EXPECT_NE(lines[0].find("3."), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[0].find("4."), std::string::npos) << lines[0];
+
+    writeFile(m_dir.file("odd.bin"), std::string(17, 'x'));
+    const tooltest::ToolRun broken =
+        run({"--white", "1", "--black", "1", "--games", "1", "--book", m_dir.file("odd.bin")});
+    EXPECT_EQ(broken.status, 2);
+    EXPECT_NE(broken.err.find("odd.bin"), std::string::npos) << broken.err;
+}
+
 TEST_F(MatchTool, BadArgumentsAndOpeningsAreRefused)
 {
     entries({"HUM|Human|-", "UCI|Fake|fake_engine.py"});
