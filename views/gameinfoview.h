@@ -47,13 +47,10 @@ private:
     int m_shownResult = -1;
     int m_shownGameId = -1;
     ViewState::PuzzleProgress m_shownProgress;
-<<<<<<< HEAD
     std::string m_shownOpening;
     std::string m_shownReviewMark;
-=======
     bool m_shownClock = false;
     std::string m_shownClockText[2];
->>>>>>> h-clock
     const QFont* m_puzzleFont = nullptr;
     const QFont* m_resultFont = nullptr;
     const QFont* m_namesFont = nullptr;
