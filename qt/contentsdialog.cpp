@@ -32,7 +32,7 @@ ContentsDialog::ContentsDialog(QWidget* parent, const ChessBase* base)
 
     routeArrowKeys(m_view);
     m_view->setFocus();
-    showFullScreen();
+    showOnScreen();
 }
 
 void ContentsDialog::accept()

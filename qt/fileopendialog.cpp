@@ -43,7 +43,7 @@ FileOpenDialog::FileOpenDialog(QWidget* parent, const QString& directory, const 
 
     routeArrowKeys(m_view);
     m_view->setFocus();
-    showFullScreen();
+    showOnScreen();
 }
 
 void FileOpenDialog::accept()

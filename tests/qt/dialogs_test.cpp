@@ -452,6 +452,14 @@ TEST(DialogKeys, FormsAreUsableWithArrowsAndOk)
         ASSERT_TRUE(wait_until([&] { return !list->isVisible(); }, 2000));
         EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentIndex(), level + 2);
         EXPECT_TRUE(dialog.isVisible());
+        // Back (Escape) in an open list closes the list, not the dialog.
+        press_key(&dialog, Qt::Key_Return);
+        ASSERT_TRUE(wait_until([&] { return list->isVisible(); }, 2000));
+        send_key(list, Qt::Key_Escape, KeyPressOnly);
+        ASSERT_TRUE(wait_until([&] { return !list->isVisible(); }, 2000));
+        send_key(dialog.focusWidget(), Qt::Key_Escape, KeyReleaseOnly);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentIndex(), level + 2);
         // Left and Right edit the name, not the dialog.
         press_key(&dialog, Qt::Key_Down);
         press_key(&dialog, Qt::Key_Down);
