@@ -13,6 +13,7 @@ ChessController::ChessController(ConfigFileAbstract& config, Platform& platform)
     m_engine.setLevel(m_engine.getLevel());
     m_session.setPromotion(m_session.getPromotion());
     m_screen.setBoardAnnotation();
+    m_document.engineThinking = [this] { return m_engine.isEngineThinkingHere(); };
 }
 
 ChessController::~ChessController()
@@ -97,6 +98,7 @@ void ChessController::onSettings()
         g_pTrans->load(static_cast<unsigned>(m_settings.value(Settings::Lang)));
     m_platform.createMainMenu();
     m_engine.setOpponent(m_engine.getOpponent());
+    m_engine.followOpponent();
     m_engine.setLevel(m_engine.getLevel());
     m_screen.setBoardAnnotation();
     m_screen.layout(m_platform.getClientRect());

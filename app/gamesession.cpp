@@ -70,13 +70,8 @@ void GameSession::newGame(const Board& start, int white, int black, Color user, 
     document.newGame(start, white, black, user, parentRow);
     Game& game = document.game();
     const std::string myName = settings.myName();
-    const EngineFactory& engines = EngineFactory::instance();
-    game.white = (user == White && white == 0)
-                     ? myName
-                     : engines.getEngineName(static_cast<unsigned>(white));
-    game.black = (user == Black && black == 0)
-                     ? myName
-                     : engines.getEngineName(static_cast<unsigned>(black));
+    game.white = (user == White && white == 0) ? myName : EngineTurn::playerName(white);
+    game.black = (user == Black && black == 0) ? myName : EngineTurn::playerName(black);
     m_controller.engine().stopEngine();
     log_info("New game is started. White: %d (%s), Black %d (%s)", white, game.white.c_str(), black,
              game.black.c_str());

@@ -1,6 +1,7 @@
 #include "views/gameinfoview.h"
 
 #include "core/trans.h"
+#include "game/pgnmove.h"
 #include "views/viewstate.h"
 
 #include <QFont>
@@ -73,9 +74,18 @@ void GameInfoView::update(RepaintTarget* target)
     const Game& game = m_state->game();
     const int flags = static_cast<int>(game.flags);
     const int result = static_cast<int>(game.result);
+    const Mark marks[2] = {markOf(White), markOf(Black)};
     if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId &&
-        m_state->progress == m_shownProgress)
+        m_state->progress == m_shownProgress) {
+        for (const Color side : {White, Black}) {
+            if (marks[side] != m_shownMarks[side] && target)
+                target->invalidate(markRect(side));
+            m_shownMarks[side] = marks[side];
+        }
         return;
+    }
+    m_shownMarks[White] = marks[White];
+    m_shownMarks[Black] = marks[Black];
     if (target)
         target->invalidate(viewRect());
     m_shownFlags = flags;
@@ -167,12 +177,59 @@ void GameInfoView::drawGameInfo(QPainter* painter) const
     const QRect whiteBox(m_rect.left + 10, m_rect.top, s, m_rect.height);
     if (m_namesFont)
         painter->setFont(*m_namesFont);
-    draw_line(painter, whiteBox, fit_text(painter, to_qt(game.white), s),
-              Qt::AlignLeft | Qt::AlignVCenter);
+
+    const QString white = fit_text(painter, to_qt(game.white), s);
+    draw_line(painter, whiteBox, white, Qt::AlignLeft | Qt::AlignVCenter);
+    drawMark(painter, White, whiteBox.left(),
+             std::min(s, painter->fontMetrics().horizontalAdvance(white)));
 
     const QRect blackBox(m_rect.left + 10 + (r + w) / 2, m_rect.top, s, m_rect.height);
     if (m_namesFont)
         painter->setFont(*m_namesFont);
-    draw_line(painter, blackBox, fit_text(painter, to_qt(game.black), s),
-              Qt::AlignRight | Qt::AlignVCenter);
+    const QString black = fit_text(painter, to_qt(game.black), s);
+    draw_line(painter, blackBox, black, Qt::AlignRight | Qt::AlignVCenter);
+    const int blackWidth = std::min(s, painter->fontMetrics().horizontalAdvance(black));
+    drawMark(painter, Black, blackBox.left() + s - blackWidth, blackWidth);
+}
+
+// The bars: 5 pixels high, 5 above the header's bottom edge, in strips that
+// are fixed halves of the header (so their repaint does not depend on the
+// names or the result).
+namespace {
+constexpr int kMarkHeight = 5;
+constexpr int kMarkBottom = 5;
+constexpr int kDash = 12;
+} // namespace
+
+QRect GameInfoView::markRect(Color side) const
+{
+    const int half = m_rect.width / 2;
+    const int top = m_rect.top + m_rect.height - kMarkBottom - kMarkHeight;
+    return side == White ? QRect(m_rect.left, top, half, kMarkHeight)
+                         : QRect(m_rect.left + half, top, m_rect.width - half, kMarkHeight);
+}
+
+GameInfoView::Mark GameInfoView::markOf(Color side) const
+{
+    const Game& game = m_state->game();
+    const PGNMove* node = m_state->currentNode();
+    // Only the players' layout has names to mark.
+    if (!node || node->result != ResultInProgress || game.result != ResultInProgress ||
+        (game.flags & Game::FlagPuzzle) || (is_missing(game.white) && is_missing(game.black)) ||
+        node->colorToMove() != side)
+        return NoMark;
+    return m_state->isEngineThinking() ? Thinking : ToMove;
+}
+
+void GameInfoView::drawMark(QPainter* painter, Color side, int left, int width) const
+{
+    const Mark mark = markOf(side);
+    if (mark == NoMark || width <= 0)
+        return;
+    const QRect strip = markRect(side);
+    const QColor ink = painter->pen().color();
+    for (int x = left; x < left + width; x += mark == Thinking ? 2 * kDash : width) {
+        const int length = mark == Thinking ? std::min(kDash, left + width - x) : width;
+        painter->fillRect(QRect(x, strip.top(), length, kMarkHeight) & strip, ink);
+    }
 }

@@ -10,9 +10,10 @@ class QFont;
 
 // The one-line header above the board: a puzzle's number, task and the
 // solved/total counts of its heading and its base, a book position's heading,
-// or the players with the result between them. It repaints only when the
-// game's flags, result, row id or the counts change, so ordinary moves leave
-// it alone on the e-ink panel.
+// or the players with the result between them, a bar under the name of the
+// side to move (dashed while its engine thinks). It repaints only when the
+// game's flags, result, row id or the counts change; a move repaints only the
+// strips of the two bars on the e-ink panel.
 class GameInfoView : public AbstractView {
 public:
     explicit GameInfoView(const ViewState* state);
@@ -28,13 +29,20 @@ public:
     void drawPuzzleInfo(QPainter* painter) const;
     void drawBookInfo(QPainter* painter) const;
     void drawGameInfo(QPainter* painter) const;
+    // The strip under a player's name that holds its bar.
+    QRect markRect(Color side) const;
 
     void setPuzzleFont(const QFont* font) { m_puzzleFont = font; }
     void setResultFont(const QFont* font) { m_resultFont = font; }
     void setNamesFont(const QFont* font) { m_namesFont = font; }
 
 private:
+    enum Mark { NoMark = 0, ToMove = 1, Thinking = 2 };
+    Mark markOf(Color side) const;
+    void drawMark(QPainter* painter, Color side, int left, int width) const;
+
     const ViewState* m_state;
+    Mark m_shownMarks[2] = {NoMark, NoMark};
     int m_shownFlags = -1;
     int m_shownResult = -1;
     int m_shownGameId = -1;

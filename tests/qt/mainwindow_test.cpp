@@ -809,3 +809,30 @@ TEST(MainWindow, EveryTrueTypeEntryIsRegisteredAndBitmapsAreNot)
     EXPECT_EQ(log.find("Add application font: " + shell.root().file("pieces.png")),
               std::string::npos);
 }
+
+// The header follows a new opponent at once, and the default name the
+// language: "Human" is stored in English and shown translated.
+TEST(MainWindow, HeaderFollowsTheOpponentAndNamesTheLanguage)
+{
+    Shell shell("lang=2\nlang_1=de:Deutsch\nlang_2=ru:Русский\n"
+                "engine_00=HUM|Human|-\nengine_01=UCI|Alpha|alpha\n");
+    QDir().mkpath(QString::fromStdString(shell.root().file("translate")));
+    testsupport::writeFile(
+        shell.root().file("translate/messages.lng"),
+        testsupport::readFile(testsupport::sourcePath("assets/translate/messages.lng")));
+    shell.start();
+    ChessQt& window = shell.window();
+    const Game& game = window.controller().document().game();
+    EXPECT_EQ(game.white, "Человек");
+    EXPECT_EQ(game.black, "Человек");
+    {
+        GameSettingsDialog dialog(&window);
+        form<QComboBox>(&dialog, "cbOpponent")->setCurrentIndex(1);
+        dialog.accept();
+    }
+    EXPECT_EQ(g_pConfig->readString("my_name", ""), "Human");
+    window.controller().onSettings();
+    EXPECT_EQ(game.white, "Человек");
+    EXPECT_EQ(game.black, "Alpha");
+    EXPECT_EQ(game.blackPlayer, 1);
+}
