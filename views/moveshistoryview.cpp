@@ -215,6 +215,13 @@ void MovesHistoryView::paint(QPainter* painter, const QRect& region)
     const auto [textFont, moveFont] = list_fonts(painter, m_textFont, m_moveFont);
     const int textAscent = QFontMetrics(textFont).ascent();
     const int moveAscent = QFontMetrics(moveFont).ascent();
+    if (!root->next && !m_state->tip.empty()) {
+        const int width = m_rect.width - 2 * m_innerMargin;
+        painter->drawText(m_rect.left + m_innerMargin, m_rect.top + m_innerMargin + textAscent,
+                          painter->fontMetrics().elidedText(QString::fromUtf8(m_state->tip.c_str()),
+                                                            Qt::ElideRight, width));
+        return;
+    }
 
     const QPen pen = painter->pen();
     const QBrush brush = painter->brush();

@@ -57,6 +57,9 @@ public:
     std::function<std::string(int gameId)> headingOf;
     // Whether an engine's answer for the side to move is awaited; unset: no.
     std::function<bool()> engineThinking;
+    // One line the move list shows while it is empty (at the first start:
+    // how to reach the menu); "" for none.
+    std::string tip;
 
     const Game& game() const { return *m_shown; }
     std::string heading(int gameId) const { return headingOf ? headingOf(gameId) : std::string(); }

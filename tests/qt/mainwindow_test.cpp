@@ -825,6 +825,8 @@ TEST(MainWindow, HeaderFollowsTheOpponentAndNamesTheLanguage)
     const Game& game = window.controller().document().game();
     EXPECT_EQ(game.white, "Человек");
     EXPECT_EQ(game.black, "Человек");
+    // The first start tells how to reach the menu.
+    EXPECT_EQ(window.controller().document().tip, "Меню: держите OK или клавиша «Меню»");
     {
         GameSettingsDialog dialog(&window);
         form<QComboBox>(&dialog, "cbOpponent")->setCurrentIndex(1);
@@ -835,4 +837,7 @@ TEST(MainWindow, HeaderFollowsTheOpponentAndNamesTheLanguage)
     EXPECT_EQ(game.white, "Человек");
     EXPECT_EQ(game.black, "Alpha");
     EXPECT_EQ(game.blackPlayer, 1);
+    shell.stop();
+    shell.start();
+    EXPECT_EQ(shell.window().controller().document().tip, "");
 }

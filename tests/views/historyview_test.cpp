@@ -104,6 +104,14 @@ TEST_F(HistoryViewTest, EmptyGameDrawsNothing)
     EXPECT_EQ(view.getPageCount(), 1);
     EXPECT_EQ(view.getMeasuredWords(), 0);
     EXPECT_EQ(doc.game().root->page, 0);
+    // The first start's tip, while the list is empty.
+    doc.tip = "Menu: hold OK or press the Menu key";
+    const std::vector<DrawnText> tip = drawnWords();
+    ASSERT_EQ(tip.size(), 1u);
+    EXPECT_EQ(tip[0].text, QStringLiteral("Menu: hold OK or press the Menu key"));
+    open_game(doc, "1. e4 *");
+    EXPECT_EQ(drawnWords().size(), 1u);
+    EXPECT_EQ(drawnWords()[0].text, QStringLiteral("1.e4"));
 }
 
 // With a line height of 30 and a 200-pixel rectangle, lines start at 10, 40,
