@@ -133,8 +133,8 @@ void EngineTurn::playEngineMove()
     Move last;
     current->engineRequest(&asked, &last);
     m_session.ask(game.id, asked, last);
-    // The header marks the engine thinking.
-    m_controller.updateAllViews(nullptr, false);
+    // The header marks the engine thinking (its bar alone is repainted).
+    m_controller.screen().infoView().update(&m_controller.platform());
 }
 
 void EngineTurn::stopEngine()
