@@ -42,8 +42,7 @@ void BaseBrowser::loadBase(const char* path)
         start.create_classic_board();
         document.newGame(start, 0, m_controller.engine().getOpponent(), White, 0);
         game.white = m_controller.settings().myName();
-        game.black =
-            EngineFactory::instance().getEngineName(static_cast<unsigned>(game.blackPlayer));
+        game.black = EngineTurn::playerName(game.blackPlayer);
     }
     if (g_pLog)
         g_pLog->write(1, Log::Info, "Base %s is loaded", path);

@@ -14,6 +14,7 @@ ChessController::ChessController(ConfigFileAbstract& config, Platform& platform)
     m_session.setPromotion(m_session.getPromotion());
     m_screen.setBoardAnnotation();
     m_document.automaticDraws = m_settings.flag(Settings::DrawAutomatic);
+    m_document.engineThinking = [this] { return m_engine.isEngineThinkingHere(); };
 }
 
 ChessController::~ChessController()
@@ -122,6 +123,7 @@ void ChessController::onSettings()
         g_pTrans->load(static_cast<unsigned>(m_settings.value(Settings::Lang)));
     m_platform.createMainMenu();
     m_engine.setOpponent(m_engine.getOpponent());
+    m_engine.followOpponent();
     m_engine.setLevel(m_engine.getLevel());
     m_screen.setBoardAnnotation();
     m_document.automaticDraws = m_settings.flag(Settings::DrawAutomatic);

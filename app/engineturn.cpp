@@ -54,6 +54,35 @@ void EngineTurn::setOpponent(int index)
         stopEngine();
 }
 
+std::string EngineTurn::playerName(int slot)
+{
+    const EngineFactory& engines = EngineFactory::instance();
+    if (slot < 0 || static_cast<unsigned>(slot) >= engines.getEngineCount())
+        return std::string();
+    return translated(engines.getEngineName(static_cast<unsigned>(slot)));
+}
+
+void EngineTurn::followOpponent()
+{
+    Game& game = m_controller.document().game();
+    if (!game.current || (game.flags & Game::FlagPuzzle))
+        return;
+    const bool engineWhite = m_controller.document().isFlipped();
+    int& slot = engineWhite ? game.whitePlayer : game.blackPlayer;
+    std::string& name = engineWhite ? game.white : game.black;
+    const int opponent = getOpponent();
+    if (slot == opponent)
+        return;
+    // The side's name must be its entry's, in this language or as listed.
+    const EngineFactory& engines = EngineFactory::instance();
+    if (slot < 0 || static_cast<unsigned>(slot) >= engines.getEngineCount() ||
+        (name != playerName(slot) && name != engines.getEngineName(static_cast<unsigned>(slot))))
+        return;
+    stopEngine();
+    slot = opponent;
+    name = playerName(opponent);
+}
+
 void EngineTurn::setLevel(int level)
 {
     m_controller.settings().setValue(Settings::Level, level);
@@ -127,6 +156,8 @@ void EngineTurn::playEngineMove()
         clock.blackMs = clocks.remaining(side == Black ? side : opponent);
     }
     m_session.ask(game.id, asked, last, clock);
+    // The header marks the engine thinking (its bar alone is repainted).
+    m_controller.screen().infoView().update(&m_controller.platform());
 }
 
 Move EngineTurn::bookMove(const Board& position)

@@ -36,6 +36,12 @@ public:
     int getLevel() const;
     // Opponent 0 (a human) stops the engine.
     void setOpponent(int index);
+    // The name a catalogue entry plays under, translated ("Human" too).
+    static std::string playerName(int slot);
+    // A changed opponent takes the side of the game on screen that is not
+    // the user's (the top of the board) at once, with its name, unless that
+    // side bears another name (a stored game's player).
+    void followOpponent();
     void setLevel(int level);
 
     // Gives the turn to the engine if the side to move is one.

@@ -75,13 +75,8 @@ void GameSession::newGame(const Board& start, int white, int black, Color user, 
     if (!keep || document.database.isReadOnly())
         game.flags |= Game::FlagNotStored;
     const std::string myName = settings.myName();
-    const EngineFactory& engines = EngineFactory::instance();
-    game.white = (user == White && white == 0)
-                     ? myName
-                     : engines.getEngineName(static_cast<unsigned>(white));
-    game.black = (user == Black && black == 0)
-                     ? myName
-                     : engines.getEngineName(static_cast<unsigned>(black));
+    game.white = (user == White && white == 0) ? myName : EngineTurn::playerName(white);
+    game.black = (user == Black && black == 0) ? myName : EngineTurn::playerName(black);
     if (timeControl.enabled())
         set_game_time_control(game, timeControl);
     m_controller.engine().stopEngine();

@@ -81,21 +81,36 @@ void InputRouter::keyOk()
         keyOkReleased();
 }
 
-bool InputRouter::okKeyDown(bool autoRepeat)
+int InputRouter::okKeyDown(bool autoRepeat)
 {
-    return m_okKey.press(autoRepeat);
+    return m_okKey.press(autoRepeat).timer;
 }
 
-void InputRouter::okKeyUp(bool autoRepeat)
+int InputRouter::okKeyUp(bool autoRepeat)
 {
-    if (m_okKey.release(autoRepeat) == KeyHold::ShortPress)
+    const KeyHold::Step step = m_okKey.release(autoRepeat);
+    if (step.action == KeyHold::ShortPress)
         keyOk();
+    return step.timer;
 }
 
-void InputRouter::okKeyHoldTime()
+int InputRouter::okKeyTimer()
 {
-    if (m_okKey.timeout() == KeyHold::Hold)
+    const KeyHold::Step step = m_okKey.timeout();
+    if (step.action == KeyHold::Hold)
         m_controller.platform().showMainMenu();
+    return step.timer;
+}
+
+void InputRouter::keyBack()
+{
+    ChessDocument& document = m_controller.document();
+    if (document.mode != ViewState::BoardMode) {
+        m_controller.continueGame();
+    } else if (document.selection.isValid()) {
+        document.selection = Position();
+        m_controller.screen().boardView().update(&m_controller.platform());
+    }
 }
 
 void InputRouter::keyOkReleased()
@@ -133,8 +148,14 @@ bool InputRouter::okOnBoard()
         m_controller.screen().boardView().update(&m_controller.platform());
         return false;
     }
-    if (!cursor.isValid() || selection == cursor)
+    if (!cursor.isValid())
         return false;
+    if (selection == cursor) {
+        // OK on the picked-up piece puts it down.
+        selection = Position();
+        m_controller.screen().boardView().update(&m_controller.platform());
+        return false;
+    }
     if (isPieceOfSideToMove(cursor)) {
         selection = cursor;
         m_controller.screen().boardView().update(&m_controller.platform());
@@ -248,7 +269,7 @@ void InputRouter::onPointerDown(int x, int y)
         if (!engineDue && !m_controller.document().isOver() &&
             m_controller.document().cursor.isValid()) {
             const Position square = m_controller.screen().boardView().positionFromXY(x, y);
-            if (isPieceOfSideToMove(square)) {
+            if (isPieceOfSideToMove(square) && square != m_controller.document().selection) {
                 m_controller.document().cursor = square;
                 keyOkReleased();
             }

@@ -31,11 +31,15 @@ public:
     void keyOk();
     // The OK key by press and release: a short press acts as keyOk on its
     // release, one held for KeyHold::kHoldMs opens the menu and does nothing
-    // else. okKeyDown is true when the window is to start the hold timer,
-    // whose expiry calls okKeyHoldTime.
-    bool okKeyDown(bool autoRepeat);
-    void okKeyUp(bool autoRepeat);
-    void okKeyHoldTime();
+    // else until its real release (KeyHold). Each returns what to do with the
+    // window's OK timer (a delay in ms, KeyHold::kStopTimer or kLeaveTimer),
+    // whose expiry calls okKeyTimer.
+    int okKeyDown(bool autoRepeat);
+    int okKeyUp(bool autoRepeat);
+    int okKeyTimer();
+    bool isOkKeyHeld() const { return m_okKey.isHeld(); }
+    // Back: puts a picked-up piece down; in the move list, back to the board.
+    void keyBack();
     // OK in board mode: selects a piece, or plays the move and completes the
     // action; the engine's turn follows through startEngineTurn.
     void keyOkReleased();

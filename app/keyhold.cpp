@@ -1,26 +1,47 @@
 #include "app/keyhold.h"
 
-bool KeyHold::press(bool autoRepeat)
+KeyHold::Step KeyHold::press(bool autoRepeat)
 {
-    if (autoRepeat)
-        return false;
-    m_state = Down;
-    return true;
+    switch (m_state) {
+    case Up:
+        if (autoRepeat)
+            return {};
+        m_state = Down;
+        return {None, kHoldMs};
+    case HeldUp:
+        m_state = Held;
+        return {None, kStopTimer};
+    default:
+        return {};
+    }
 }
 
-KeyHold::Action KeyHold::release(bool autoRepeat)
+KeyHold::Step KeyHold::release(bool autoRepeat)
 {
     if (autoRepeat)
-        return None;
-    const State was = m_state;
-    m_state = Up;
-    return was == Down ? ShortPress : None;
+        return {};
+    switch (m_state) {
+    case Down:
+        m_state = Up;
+        return {ShortPress, kStopTimer};
+    case Held:
+        m_state = HeldUp;
+        return {None, kSettleMs};
+    default:
+        return {};
+    }
 }
 
-KeyHold::Action KeyHold::timeout()
+KeyHold::Step KeyHold::timeout()
 {
-    if (m_state != Down)
-        return None;
-    m_state = Held;
-    return Hold;
+    switch (m_state) {
+    case Down:
+        m_state = Held;
+        return {Hold, kStopTimer};
+    case HeldUp:
+        m_state = Up;
+        return {};
+    default:
+        return {};
+    }
 }

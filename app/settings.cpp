@@ -81,16 +81,22 @@ void Settings::setFlag(Flag which, bool on)
         m_config->writeInt(kFlags[which].key, on ? 1 : 0);
 }
 
+namespace {
+// The default name, stored in English so that it follows the language.
+const char kDefaultName[] = "Human";
+} // namespace
+
 std::string Settings::myName() const
 {
-    const char* fallback = translated("Human");
-    return m_config ? m_config->readString(kMyName, fallback) : std::string(fallback);
+    const std::string name = m_config ? m_config->readString(kMyName, "") : std::string();
+    return name.empty() || name == kDefaultName ? std::string(translated(kDefaultName)) : name;
 }
 
 void Settings::setMyName(const std::string& name)
 {
     if (m_config)
-        m_config->writeString(kMyName, name.c_str());
+        m_config->writeString(kMyName,
+                              name == translated(kDefaultName) ? kDefaultName : name.c_str());
 }
 
 std::string Settings::lastOpened() const

@@ -30,6 +30,9 @@ std::unique_ptr<ChessQt> open_main_window(const QSize& windowSize)
     // A last base that cannot be opened any more (removed, damaged) is
     // reported and the default base is opened instead.
     ChessController& controller = window->controller();
+    // The first start (no base opened before) tells how to reach the menu.
+    if (controller.settings().lastOpened().empty())
+        controller.document().tip = translated("Menu: hold OK or press the Menu key");
     controller.bases().openBaseOrRestore(controller.bases().defaultBasePath(), std::string());
     controller.onSelectGame();
     eink_full_update();

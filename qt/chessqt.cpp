@@ -53,7 +53,7 @@ ChessQt::ChessQt(const QSize& windowSize)
     m_okHold->setSingleShot(true);
     m_okHold->setInterval(KeyHold::kHoldMs);
     connect(m_okHold, &QTimer::timeout, this,
-            [this] { runStep([](ChessController& c) { c.input().okKeyHoldTime(); }); });
+            [this] { guard([this] { applyOkTimer(m_controller.input().okKeyTimer()); }); });
 
     m_progress->setAlignment(Qt::AlignCenter);
     m_progress->setAutoFillBackground(true);
@@ -186,16 +186,41 @@ void ChessQt::runStep(const Step& step)
     guard([&] { step(m_controller); });
 }
 
+namespace {
+bool is_ok_key(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+           event->key() == Qt::Key_Select;
+}
+} // namespace
+
 bool ChessQt::eventFilter(QObject* watched, QEvent* event)
 {
-    // The repeats of the OK that opened the menu are no choice in it.
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<const QKeyEvent*>(event);
-        if (key->isAutoRepeat() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
-                                    key->key() == Qt::Key_Select))
-            return true;
+    // The OK that opened the menu is part of the hold until its real
+    // release: its repeats reach the hold, not the menu.
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        is_ok_key(static_cast<const QKeyEvent*>(event)) && m_controller.input().isOkKeyHeld()) {
+        okKeyEvent(static_cast<QKeyEvent*>(event));
+        return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ChessQt::okKeyEvent(QKeyEvent* event)
+{
+    guard([&] {
+        InputRouter& input = m_controller.input();
+        applyOkTimer(event->type() == QEvent::KeyPress ? input.okKeyDown(event->isAutoRepeat())
+                                                       : input.okKeyUp(event->isAutoRepeat()));
+    });
+}
+
+void ChessQt::applyOkTimer(int timer)
+{
+    if (timer == KeyHold::kStopTimer)
+        m_okHold->stop();
+    else if (timer >= 0)
+        m_okHold->start(timer);
 }
 
 void ChessQt::showMainMenu()
@@ -211,6 +236,10 @@ void ChessQt::showMainMenu()
     for (QMenu* submenu : m_menu->findChildren<QMenu*>())
         submenu->installEventFilter(this);
     m_menu->popup(mapToGlobal(QPoint(0, 0)));
+    // Opened on its first entry, so the panel shows where the focus is.
+    const QList<QAction*> entries = m_menu->actions();
+    if (!entries.isEmpty())
+        m_menu->setActiveAction(entries.first());
 }
 
 void ChessQt::fullRefresh()
@@ -299,10 +328,10 @@ void ChessQt::handleKey(QKeyEvent* event)
         close();
         return;
     case Qt::Key_Return:
+    case Qt::Key_Enter:
     case Qt::Key_Select:
         // OK acts on its release; held down it opens the menu instead.
-        if (m_controller.input().okKeyDown(event->isAutoRepeat()))
-            m_okHold->start();
+        applyOkTimer(m_controller.input().okKeyDown(event->isAutoRepeat()));
         return;
     default:
         break;
@@ -314,6 +343,8 @@ void ChessQt::handleKey(QKeyEvent* event)
         {Qt::Key_N, [](ChessController& c) { c.reviewer().stepMarkedMove(true); }},
         {Qt::Key_P, [](ChessController& c) { c.reviewer().stepMarkedMove(false); }},
         {Qt::Key_Backspace, [](ChessController& c) { c.session().takeBack(); }},
+        {Qt::Key_Escape, [](ChessController& c) { c.input().keyBack(); }},
+        {Qt::Key_Back, [](ChessController& c) { c.input().keyBack(); }},
         {Qt::Key_M, [](ChessController& c) { c.platform().showMainMenu(); }},
         {Qt::Key_Menu, [](ChessController& c) { c.platform().showMainMenu(); }},
         {Qt::Key_Left, [](ChessController& c) { c.input().keyLeft(); }},
@@ -332,11 +363,8 @@ void ChessQt::handleKey(QKeyEvent* event)
 
 void ChessQt::keyReleaseEvent(QKeyEvent* event)
 {
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Select)
-        return;
-    if (!event->isAutoRepeat())
-        m_okHold->stop();
-    guard([&] { m_controller.input().okKeyUp(event->isAutoRepeat()); });
+    if (is_ok_key(event))
+        okKeyEvent(event);
 }
 
 void ChessQt::mousePressEvent(QMouseEvent* event)

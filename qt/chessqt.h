@@ -80,6 +80,9 @@ private:
     void runStep(const Step& step);
     QAction* addStep(QMenu* menu, const char* text, Step step);
     void handleKey(QKeyEvent* event);
+    // An OK press or release for the hold, and its timer instruction.
+    void okKeyEvent(QKeyEvent* event);
+    void applyOkTimer(int timer);
     // The file chosen below the data folder, "" when none.
     std::string chooseFile(const QString& filter);
     // Opens a settings dialog; accepted settings are applied.
@@ -93,7 +96,7 @@ private:
     QAction* m_hint = nullptr;
     QAction* m_showSolution = nullptr;
     QLabel* m_progress;
-    // Runs while OK is down; its expiry makes the press a hold.
+    // The OK key's timer: the hold, then the wait for its real release.
     QTimer* m_okHold;
     // Last: built when the window's parts are there, gone before them.
     ChessController m_controller;

@@ -4,15 +4,17 @@
 
 class ChessBase;
 class ChessBaseModel;
+class GameListModel;
 class QTreeView;
 
-// The table of contents of the open game base as a tree; opens with the
-// entry covering the current game selected. The result is the first game of
-// the chosen entry, 0 when nothing was chosen.
+// The table of contents of the open game base as a tree, or, for a base
+// without headings, the list of its games; opens with the entry covering the
+// current game selected. The result is the first game of the chosen entry, 0
+// when nothing was chosen.
 class ContentsDialog : public Dialog {
     Q_OBJECT
 public:
-    ContentsDialog(QWidget* parent, const ChessBase* base);
+    ContentsDialog(QWidget* parent, ChessBase* base);
 
     int gameId() const { return m_gameId; }
     QTreeView* view() const { return m_view; }
@@ -23,5 +25,7 @@ public slots:
 private:
     int m_gameId = 0;
     QTreeView* m_view;
-    ChessBaseModel* m_model;
+    // One of the two: the headings, or the games of a base without them.
+    ChessBaseModel* m_contents = nullptr;
+    GameListModel* m_games = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "qt/platform.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -31,7 +32,10 @@ void Dialog::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     case Qt::Key_Escape:
-        // Cancelled on release, so the release does not reach the window below.
+    case Qt::Key_Back:
+        // Cancelled on release, so the release does not reach the window
+        // below; a Back that closed an open list is not seen here.
+        m_backDown = true;
         event->accept();
         return;
     default:
@@ -41,8 +45,10 @@ void Dialog::keyPressEvent(QKeyEvent* event)
 
 void Dialog::keyReleaseEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape) {
-        reject();
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Back) {
+        if (m_backDown && !event->isAutoRepeat())
+            reject();
+        m_backDown = false;
         event->accept();
         return;
     }
@@ -70,6 +76,26 @@ QDialogButtonBox* Dialog::makeOkCancelButtons()
     connect(buttons, &QDialogButtonBox::accepted, this, &Dialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &Dialog::reject);
     return buttons;
+}
+
+void Dialog::showOnScreen()
+{
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setWordWrap(true);
+    for (QComboBox* box : findChildren<QComboBox*>()) {
+        // Sized by a few characters, not by its longest item; the open list
+        // is as wide as its items (the toolkit keeps it on the screen).
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(4);
+        box->view()->setTextElideMode(Qt::ElideRight);
+    }
+    QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+    if (main && main->isVisible() && !main->isFullScreen()) {
+        setGeometry(main->geometry());
+        show();
+    } else {
+        showFullScreen();
+    }
 }
 
 void Dialog::routeArrowKeys(QWidget* widget)

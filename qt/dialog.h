@@ -5,7 +5,7 @@
 class QDialogButtonBox;
 
 // Base of every dialog of the shell. The reader's keys drive it: Left
-// cancels, Right confirms, Escape cancels when it is released. Inside a text
+// cancels, Right confirms, Escape (Back) cancels when it is released. Inside a text
 // field Left and Right move its cursor; Up and Down leave the field and OK
 // confirms the dialog. Closing a dialog asks the e-ink panel for a full
 // refresh to clear its ghost.
@@ -21,6 +21,11 @@ protected:
     void translateTexts();
     // "OK" and "Cancel", translated, wired to accept() and reject().
     QDialogButtonBox* makeOkCancelButtons();
+    // Shows the dialog over the whole screen: full screen, or over the main
+    // window when that is a desktop window of a reader's size. Long texts
+    // fit a narrow screen: labels wrap, lists are as narrow as the screen
+    // needs and open wider than their box.
+    void showOnScreen();
     // Lets Left and Right reach the dialog even while a widget that would
     // use them itself (a tree or list view) has the focus.
     void routeArrowKeys(QWidget* widget);
@@ -40,4 +45,6 @@ private:
     void focusNeighbour(QWidget* field, bool next);
 
     QList<QWidget*> m_fields;
+    // Escape or Back went down in the dialog itself (not in an open list).
+    bool m_backDown = false;
 };

@@ -7,6 +7,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -38,12 +39,21 @@ FileOpenDialog::FileOpenDialog(QWidget* parent, const QString& directory, const 
         for (QModelIndex up = open.parent(); up.isValid(); up = up.parent())
             m_view->expand(up);
         m_view->setCurrentIndex(open);
-        m_view->scrollTo(open);
     }
 
     routeArrowKeys(m_view);
     m_view->setFocus();
-    showFullScreen();
+    showOnScreen();
+    // The folders are read in the background: the open file is brought into
+    // view once its folder is there and sorted.
+    const QPersistentModelIndex shown(open);
+    const auto showOpen = [this, shown] {
+        if (shown.isValid())
+            m_view->scrollTo(shown, QAbstractItemView::PositionAtCenter);
+    };
+    connect(m_model, &QFileSystemModel::directoryLoaded, this,
+            [showOpen] { QTimer::singleShot(0, showOpen); });
+    showOpen();
 }
 
 void FileOpenDialog::accept()

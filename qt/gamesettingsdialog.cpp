@@ -24,7 +24,7 @@ GameSettingsDialog::GameSettingsDialog(QWidget* parent)
     connect(m_ui->btnOk, &QPushButton::clicked, this, &GameSettingsDialog::accept);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &GameSettingsDialog::reject);
     m_ui->cbOpponent->setFocus();
-    showFullScreen();
+    showOnScreen();
 }
 
 GameSettingsDialog::~GameSettingsDialog() = default;

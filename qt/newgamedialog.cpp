@@ -28,7 +28,7 @@ NewGameDialog::NewGameDialog(QWidget* parent, int blackPlayer)
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &NewGameDialog::reject);
     connect(m_ui->btnSwap, &QPushButton::clicked, this, &NewGameDialog::onSwap);
     m_ui->cbPlayerWhite->setFocus();
-    showFullScreen();
+    showOnScreen();
 }
 
 NewGameDialog::~NewGameDialog() = default;

@@ -57,7 +57,7 @@ ViewSettingsDialog::ViewSettingsDialog(QWidget* parent)
     connect(m_ui->btnOk, &QPushButton::clicked, this, &ViewSettingsDialog::accept);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &ViewSettingsDialog::reject);
     m_ui->cbHistorySize->setFocus();
-    showFullScreen();
+    showOnScreen();
 }
 
 ViewSettingsDialog::~ViewSettingsDialog() = default;

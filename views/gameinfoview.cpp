@@ -1,6 +1,7 @@
 #include "views/gameinfoview.h"
 
 #include "core/trans.h"
+#include "game/pgnmove.h"
 #include "views/viewstate.h"
 
 #include <QFont>
@@ -85,19 +86,26 @@ void GameInfoView::update(RepaintTarget* target)
     const int flags = static_cast<int>(game.flags);
     const int result = static_cast<int>(game.result);
     const bool clock = m_state->clockShown && !(game.flags & Game::FlagPuzzle);
+    const Mark marks[2] = {markOf(White), markOf(Black)};
     if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId &&
         m_state->progress == m_shownProgress && m_state->opening == m_shownOpening &&
         m_state->reviewMark == m_shownReviewMark && clock == m_shownClock) {
-        // Only a clock that shows another value is repainted, in its own box.
-        for (int side = 0; side < 2 && clock; ++side) {
-            if (m_state->clockText[side] == m_shownClockText[side])
-                continue;
-            m_shownClockText[side] = m_state->clockText[side];
-            if (target)
-                target->invalidate(clockBox(side));
+        // Only a clock that shows another value, or a bar that changed, is
+        // repainted, in its own box.
+        for (const Color side : {White, Black}) {
+            if (clock && m_state->clockText[side] != m_shownClockText[side]) {
+                m_shownClockText[side] = m_state->clockText[side];
+                if (target)
+                    target->invalidate(clockBox(side));
+            }
+            if (marks[side] != m_shownMarks[side] && target)
+                target->invalidate(markRect(side));
+            m_shownMarks[side] = marks[side];
         }
         return;
     }
+    m_shownMarks[White] = marks[White];
+    m_shownMarks[Black] = marks[Black];
     if (target)
         target->invalidate(viewRect());
     m_shownClock = clock;
@@ -122,7 +130,7 @@ void GameInfoView::paint(QPainter* painter, const QRect& region)
         return;
     }
     // Under an opening line the game's line moves up by a sixth.
-    const bool opening = !m_state->opening.empty() || !m_state->reviewMark.empty();
+    const bool opening = hasOpeningLine();
     painter->save();
     if (opening)
         painter->translate(0, -m_rect.height / 6);
@@ -212,14 +220,87 @@ void GameInfoView::drawGameInfo(QPainter* painter) const
     const QRect whiteBox(m_rect.left + 10, m_rect.top, s, m_rect.height);
     if (m_namesFont)
         painter->setFont(*m_namesFont);
-    draw_line(painter, whiteBox, fit_text(painter, to_qt(game.white), s),
-              Qt::AlignLeft | Qt::AlignVCenter);
+
+    const QString white = fit_text(painter, to_qt(game.white), s);
+    draw_line(painter, whiteBox, white, Qt::AlignLeft | Qt::AlignVCenter);
+    drawMark(painter, White, whiteBox.left(),
+             std::min(s, painter->fontMetrics().horizontalAdvance(white)));
 
     const QRect blackBox(m_rect.left + 10 + (r + w) / 2, m_rect.top, s, m_rect.height);
     if (m_namesFont)
         painter->setFont(*m_namesFont);
-    draw_line(painter, blackBox, fit_text(painter, to_qt(game.black), s),
-              Qt::AlignRight | Qt::AlignVCenter);
+    const QString black = fit_text(painter, to_qt(game.black), s);
+    draw_line(painter, blackBox, black, Qt::AlignRight | Qt::AlignVCenter);
+    const int blackWidth = std::min(s, painter->fontMetrics().horizontalAdvance(black));
+    drawMark(painter, Black, blackBox.left() + s - blackWidth, blackWidth);
+}
+
+// The bars: 5 pixels high, 5 above the header's bottom edge, in strips that
+// are fixed halves of the header (so their repaint does not depend on the
+// names or the result).
+namespace {
+constexpr int kMarkHeight = 5;
+constexpr int kMarkBottom = 5;
+constexpr int kDash = 12;
+} // namespace
+
+QRect GameInfoView::markRect(Color side) const
+{
+    const int half = m_rect.width / 2;
+    // Over an opening line the bars sit just above it.
+    const int bottom =
+        hasOpeningLine() ? openingLineBox().top() - 1 : m_rect.top + m_rect.height - kMarkBottom;
+    const int top = bottom - kMarkHeight;
+    return side == White ? QRect(m_rect.left, top, half, kMarkHeight)
+                         : QRect(m_rect.left + half, top, m_rect.width - half, kMarkHeight);
+}
+
+GameInfoView::Mark GameInfoView::markOf(Color side) const
+{
+    const Game& game = m_state->game();
+    const PGNMove* node = m_state->currentNode();
+    // Only the players' layout has names to mark.
+    if (!node || node->result != ResultInProgress || game.result != ResultInProgress ||
+        (game.flags & Game::FlagPuzzle) || (is_missing(game.white) && is_missing(game.black)) ||
+        node->colorToMove() != side)
+        return NoMark;
+    return m_state->isEngineThinking() ? Thinking : ToMove;
+}
+
+void GameInfoView::drawMark(QPainter* painter, Color side, int left, int width) const
+{
+    const Mark mark = markOf(side);
+    if (mark == NoMark || width <= 0)
+        return;
+    const QRect strip = markRect(side);
+    const QColor ink = painter->pen().color();
+    painter->save();
+    // The names are drawn moved up over an opening line; the bars are not.
+    if (hasOpeningLine())
+        painter->translate(0, m_rect.height / 6);
+    for (int x = left; x < left + width; x += mark == Thinking ? 2 * kDash : width) {
+        const int length = mark == Thinking ? std::min(kDash, left + width - x) : width;
+        painter->fillRect(QRect(x, strip.top(), length, kMarkHeight) & strip, ink);
+    }
+    painter->restore();
+}
+
+bool GameInfoView::hasOpeningLine() const
+{
+    return !m_state->opening.empty() || !m_state->reviewMark.empty();
+}
+
+int GameInfoView::openingLinePixels() const
+{
+    // A third of the view's height at most.
+    return std::max(kLeastTextPixels, m_rect.height / 3);
+}
+
+QRect GameInfoView::openingLineBox() const
+{
+    const int pixels = openingLinePixels();
+    return QRect(m_rect.left + 10, m_rect.top + m_rect.height - pixels - 4, m_rect.width - 20,
+                 pixels + 4);
 }
 
 void GameInfoView::drawOpeningLine(QPainter* painter) const
@@ -232,13 +313,11 @@ void GameInfoView::drawOpeningLine(QPainter* painter) const
     if (m_puzzleFont)
         painter->setFont(*m_puzzleFont);
     QFont font = painter->font();
-    // A third of the view's height at most.
-    const int pixels = std::max(kLeastTextPixels, m_rect.height / 3);
+    const int pixels = openingLinePixels();
     if (font.pixelSize() > pixels || font.pixelSize() <= 0)
         font.setPixelSize(pixels);
     painter->setFont(font);
-    const QRect box(m_rect.left + 10, m_rect.top + m_rect.height - pixels - 4, m_rect.width - 20,
-                    pixels + 4);
+    const QRect box = openingLineBox();
     draw_line(painter, box, fit_text(painter, to_qt(text), box.width()),
               Qt::AlignHCenter | Qt::AlignBottom);
 }

@@ -11,11 +11,12 @@ class QRect;
 
 // The one-line header above the board: a puzzle's number, task and the
 // solved/total counts of its heading and its base, a book position's heading,
-// or the players with the result between them and the clocks beside the
-// result; under a game's line the opening and the mark of a running review.
+// or the players with the result between them, the clocks beside the result
+// and a bar under the name of the side to move (dashed while its engine
+// thinks); under a game's line the opening and the mark of a running review.
 // It repaints only when the game's flags, result, row id, the counts, the
 // opening or the review mark change, so ordinary moves leave it alone on the
-// e-ink panel; a clock repaints its own box alone.
+// e-ink panel; a clock or a bar repaints its own strip alone.
 class GameInfoView : public AbstractView {
 public:
     explicit GameInfoView(const ViewState* state);
@@ -33,6 +34,11 @@ public:
     void drawGameInfo(QPainter* painter) const;
     // The opening and the review mark, in the lower third of the view.
     void drawOpeningLine(QPainter* painter) const;
+    // The strip under a player's name that holds its bar.
+    QRect markRect(Color side) const;
+    bool hasOpeningLine() const;
+    int openingLinePixels() const;
+    QRect openingLineBox() const;
 
     void setPuzzleFont(const QFont* font) { m_puzzleFont = font; }
     void setResultFont(const QFont* font) { m_resultFont = font; }
@@ -42,7 +48,12 @@ public:
     QRect clockBox(int side) const;
 
 private:
+    enum Mark { NoMark = 0, ToMove = 1, Thinking = 2 };
+    Mark markOf(Color side) const;
+    void drawMark(QPainter* painter, Color side, int left, int width) const;
+
     const ViewState* m_state;
+    Mark m_shownMarks[2] = {NoMark, NoMark};
     int m_shownFlags = -1;
     int m_shownResult = -1;
     int m_shownGameId = -1;

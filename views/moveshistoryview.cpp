@@ -14,22 +14,64 @@
 
 namespace {
 
-// What the reader sees of an element: the usual NAGs as their symbols.
-std::string shown_text(const PGNElement* e)
+// The element shown before e (with a text, visible), or null.
+const PGNElement* shown_before(const PGNElement* e)
 {
-    std::string text = e->getText();
-    if (e->getType() != PGNElement::TypeNag)
-        return text;
+    for (const PGNElement* p = e->prev; p; p = p->prev) {
+        if (p->isVisible() && !p->getText().empty())
+            return p;
+    }
+    return nullptr;
+}
+
+// A usual NAG's symbol, or null.
+const char* nag_symbol(const std::string& text)
+{
     static const char* const symbols[] = {
         nullptr, "!",     "?",     "!!",     "??", "!?", "?!",     nullptr,  nullptr, nullptr,
         "=",     nullptr, nullptr, "\u221E", "+=", "=+", "\u00B1", "\u2213", "+-",    "-+"};
     if (text.size() >= 2 && text.size() <= 3 && text[0] == '$' &&
         text.find_first_not_of("0123456789", 1) == std::string::npos) {
         const int number = std::stoi(text.substr(1));
-        if (number < static_cast<int>(sizeof symbols / sizeof symbols[0]) && symbols[number])
-            text = symbols[number];
+        if (number < static_cast<int>(sizeof symbols / sizeof symbols[0]))
+            return symbols[number];
     }
-    return text;
+    return nullptr;
+}
+
+// What the reader sees of an element: the usual NAGs as their symbols, and
+// a Black move that opens a line (the game, a variation, the text after a
+// variation or a comment) with its number, "18...Qxa1+".
+std::string shown_text(const PGNElement* e)
+{
+    std::string text = e->getText();
+    if (e->getType() == PGNElement::TypeNag) {
+        if (const char* symbol = nag_symbol(text))
+            text = symbol;
+        return text;
+    }
+    if (e->getType() != PGNElement::TypeMove || text.empty())
+        return text;
+    const auto* move = static_cast<const PGNMove*>(e);
+    if (!move->parent || move->parent->colorToMove() != Black)
+        return text;
+    const PGNElement* before = shown_before(e);
+    const int type = before ? before->getType() : PGNElement::TypeVariantBegin;
+    if (type == PGNElement::TypeMove || type == PGNElement::TypeNag)
+        return text;
+    return std::to_string(move->parent->boardAfter().fullMoveNumber) + "..." + text;
+}
+
+// Written without a space before it: a move's symbol ("!?"), a variation's
+// closing bracket, and the first word inside its opening one.
+bool is_glued(const PGNElement* e)
+{
+    if (e->getType() == PGNElement::TypeVariantEnd)
+        return true;
+    if (e->getType() == PGNElement::TypeNag && nag_symbol(e->getText()))
+        return true;
+    const PGNElement* before = shown_before(e);
+    return before && before->getType() == PGNElement::TypeVariantBegin;
 }
 
 struct ListFonts {
@@ -137,6 +179,8 @@ void MovesHistoryView::layout(QPainter* painter)
             }
             const bool newLine =
                 e->getType() == PGNElement::TypeVariantBegin || e->depth != prevDepth;
+            if (!newLine && is_glued(e))
+                x -= space;
             Rect out;
             bool newPage = false;
             layoutWord(painter, x, y, text.c_str(), space, &out, newPage, newLine,
@@ -171,6 +215,13 @@ void MovesHistoryView::paint(QPainter* painter, const QRect& region)
     const auto [textFont, moveFont] = list_fonts(painter, m_textFont, m_moveFont);
     const int textAscent = QFontMetrics(textFont).ascent();
     const int moveAscent = QFontMetrics(moveFont).ascent();
+    if (!root->next && !m_state->tip.empty()) {
+        const int width = m_rect.width - 2 * m_innerMargin;
+        painter->drawText(m_rect.left + m_innerMargin, m_rect.top + m_innerMargin + textAscent,
+                          painter->fontMetrics().elidedText(QString::fromUtf8(m_state->tip.c_str()),
+                                                            Qt::ElideRight, width));
+        return;
+    }
 
     const QPen pen = painter->pen();
     const QBrush brush = painter->brush();

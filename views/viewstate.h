@@ -62,9 +62,15 @@ public:
     std::string clockText[2];
     // The contents heading a game row belongs to ("" for none); unset: none.
     std::function<std::string(int gameId)> headingOf;
+    // Whether an engine's answer for the side to move is awaited; unset: no.
+    std::function<bool()> engineThinking;
+    // One line the move list shows while it is empty (at the first start:
+    // how to reach the menu); "" for none.
+    std::string tip;
 
     const Game& game() const { return *m_shown; }
     std::string heading(int gameId) const { return headingOf ? headingOf(gameId) : std::string(); }
+    bool isEngineThinking() const { return engineThinking && engineThinking(); }
 
     bool isFlipped() const { return (game().flags & Game::FlagViewAsBlack) != 0; }
     bool isPuzzle() const { return (game().flags & Game::FlagPuzzle) != 0; }

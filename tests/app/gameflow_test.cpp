@@ -7,9 +7,11 @@
 #include "engine/engineprocess.h"
 #include "game/game.h"
 #include "game/pgnmove.h"
+#include "views/gameinfoview.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <sys/stat.h>
@@ -420,4 +422,32 @@ TEST(GameFlow, ReadOnlyBaseIsSaidOnceAndANewGameMovesToThePlayersBase)
     EXPECT_EQ(chess.game().id, 1);
     ASSERT_TRUE(chess.bases().closeBaseNoThrow());
     EXPECT_EQ(testsupport::readFile(card), before);
+}
+
+// The header's bar follows the side to move and is dashed while the engine
+// thinks; each change repaints the bar's strip alone, never the header.
+TEST(GameFlow, HeaderBarFollowsTheMoveAndTheEngineThinkingInItsStripAlone)
+{
+    if (!Environment::haveEngine("stockfish"))
+        GTEST_SKIP() << "stockfish is not installed";
+    Environment env;
+    env.config().writeInt("header", 1);
+    TestChess chess(env.config());
+    start_as_white(chess, env, apptest::SlotStockfish);
+    chess.screen().layout(chess.client);
+    chess.screen().infoView().update(nullptr);
+    const GameInfoView& info = chess.screen().infoView();
+    const Rect header = info.getRect();
+    ASSERT_GT(header.height, 0);
+    chess.invalidated.clear();
+    ASSERT_TRUE(chess.enterMove("e2e4"));
+    ASSERT_TRUE(wait_for_reply(chess));
+    EXPECT_FALSE(chess.document().isEngineThinking());
+    // The move, the engine asked (thinking), its answer.
+    const auto count = [&](const QRect& rect) {
+        return std::count(chess.invalidated.begin(), chess.invalidated.end(), rect);
+    };
+    EXPECT_EQ(count(info.markRect(White)), 2);
+    EXPECT_EQ(count(info.markRect(Black)), 3);
+    EXPECT_EQ(count(QRect(header.left, header.top, header.width, header.height)), 0);
 }

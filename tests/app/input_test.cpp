@@ -228,6 +228,9 @@ TEST_F(InputTest, TouchDragsAndTapsEnterMoves)
     chess->input().onPointerDown(g8.x(), g8.y());
     chess->input().onPointerUp(g8.x(), g8.y());
     EXPECT_EQ(chess->document().selection, Position(6, 7));
+    // A touch on the picked-up piece keeps it up (a drag may start there).
+    chess->input().onPointerDown(g8.x(), g8.y());
+    EXPECT_EQ(chess->document().selection, Position(6, 7));
     chess->input().onPointerDown(f6.x(), f6.y());
     chess->input().onPointerUp(f6.x(), f6.y());
     EXPECT_EQ(chess->lineToCurrent(), (std::vector<std::string>{"e2e4", "g8f6"}));
@@ -251,8 +254,6 @@ TEST_F(InputTest, OkSelectsReselectsAndKeepsTheSelectionOnIllegalTargets)
     const QRect e2 = chess->screen().boardView().cellRect(Position(4, 1));
     EXPECT_NE(std::find(chess->invalidated.begin(), chess->invalidated.end(), e2),
               chess->invalidated.end());
-    chess->input().keyOkReleased();
-    EXPECT_EQ(doc.selection, Position(4, 1));
     chess->moveCursorTo(Position(4, 4));
     chess->input().keyOkReleased();
     EXPECT_EQ(doc.selection, Position(4, 1));
@@ -283,48 +284,92 @@ TEST_F(InputTest, OkSelectsReselectsAndKeepsTheSelectionOnIllegalTargets)
 }
 
 // OK by press and release, as the window reports them: a short press acts on
-// its release, a held one (the hold timer ran out) only opens the menu;
-// auto-repeats and a release without its own press act on nothing.
+// its release, a held one (the hold timer ran out) only opens the menu, and
+// its repeats act on nothing until the real release (no press within the
+// settle time); a release without its own press acts on nothing.
 TEST_F(InputTest, ShortOkActsOnReleaseAndHeldOkOnlyOpensTheMenu)
 {
     newHumanGame();
     ChessDocument& doc = chess->document();
+    InputRouter& input = chess->input();
     chess->moveCursorTo(Position(4, 1));
-    EXPECT_TRUE(chess->input().okKeyDown(false));
-    for (int i = 0; i < 3; ++i) {
-        chess->input().okKeyUp(true);
-        EXPECT_FALSE(chess->input().okKeyDown(true));
+    // Repeats flagged, as plain pairs, or none at all.
+    for (const int repeats : {0, 1, 2}) {
+        EXPECT_EQ(input.okKeyDown(false), KeyHold::kHoldMs);
+        for (int i = 0; repeats == 1 && i < 3; ++i) {
+            input.okKeyUp(true);
+            EXPECT_EQ(input.okKeyDown(true), KeyHold::kLeaveTimer);
+        }
+        EXPECT_FALSE(doc.selection.isValid());
+        input.okKeyTimer();
+        EXPECT_EQ(chess->menuShown, repeats + 1);
+        EXPECT_TRUE(input.isOkKeyHeld());
+        for (int i = 0; i < 3; ++i) {
+            input.okKeyUp(repeats == 1);
+            input.okKeyDown(repeats == 1);
+        }
+        EXPECT_EQ(input.okKeyUp(false), KeyHold::kSettleMs);
+        if (repeats == 2) {
+            // A press within the settle time is one more repeat.
+            input.okKeyDown(false);
+            EXPECT_EQ(input.okKeyUp(false), KeyHold::kSettleMs);
+        }
+        EXPECT_TRUE(input.isOkKeyHeld());
+        input.okKeyTimer();
+        EXPECT_FALSE(input.isOkKeyHeld());
+        EXPECT_FALSE(doc.selection.isValid());
+        EXPECT_EQ(chess->menuShown, repeats + 1);
     }
-    EXPECT_FALSE(doc.selection.isValid());
-    chess->input().okKeyHoldTime();
-    EXPECT_EQ(chess->menuShown, 1);
-    chess->input().okKeyUp(false);
-    EXPECT_FALSE(doc.selection.isValid());
 
-    EXPECT_TRUE(chess->input().okKeyDown(false));
+    input.okKeyDown(false);
     EXPECT_FALSE(doc.selection.isValid());
-    chess->input().okKeyUp(false);
+    EXPECT_EQ(input.okKeyUp(false), KeyHold::kStopTimer);
     EXPECT_EQ(doc.selection, Position(4, 1));
-    chess->input().okKeyHoldTime(); // a timer that was not stopped in time
-    EXPECT_EQ(chess->menuShown, 1);
+    input.okKeyTimer(); // a timer that was not stopped in time
+    EXPECT_EQ(chess->menuShown, 3);
 
     chess->moveCursorTo(Position(4, 3));
-    chess->input().okKeyUp(false);
+    input.okKeyUp(false);
     EXPECT_EQ(chess->current(), chess->game().root);
-    chess->input().okKeyDown(false);
-    chess->input().okKeyUp(false);
+    input.okKeyDown(false);
+    input.okKeyUp(false);
     EXPECT_EQ(chess->lineToCurrent(), std::vector<std::string>{"e2e4"});
 
     // In the move list a short OK goes back to the board; a held one does not.
     chess->controller().showHistory();
-    chess->input().okKeyDown(false);
-    chess->input().okKeyHoldTime();
-    chess->input().okKeyUp(false);
+    input.okKeyDown(false);
+    input.okKeyTimer();
+    input.okKeyUp(false);
+    input.okKeyTimer();
     EXPECT_EQ(chess->document().mode, ViewState::HistoryMode);
-    EXPECT_EQ(chess->menuShown, 2);
-    chess->input().okKeyDown(false);
-    chess->input().okKeyUp(false);
+    EXPECT_EQ(chess->menuShown, 4);
+    input.okKeyDown(false);
+    input.okKeyUp(false);
     EXPECT_EQ(chess->document().mode, ViewState::BoardMode);
+}
+
+// A picked-up piece goes back down by OK on its own square or by Back.
+TEST_F(InputTest, APickedUpPieceIsPutDownByOkOnItsSquareOrBack)
+{
+    newHumanGame();
+    ChessDocument& doc = chess->document();
+    chess->moveCursorTo(Position(6, 0));
+    chess->input().keyOkReleased();
+    EXPECT_EQ(doc.selection, Position(6, 0));
+    chess->input().keyOkReleased();
+    EXPECT_FALSE(doc.selection.isValid());
+    chess->input().keyOkReleased();
+    chess->input().keyBack();
+    EXPECT_FALSE(doc.selection.isValid());
+    // The piece can be picked up again and played.
+    chess->input().keyOkReleased();
+    chess->moveCursorTo(Position(5, 2));
+    chess->input().keyOkReleased();
+    EXPECT_EQ(chess->lineToCurrent(), std::vector<std::string>{"g1f3"});
+    // Back in the move list returns to the board.
+    chess->controller().showHistory();
+    chess->input().keyBack();
+    EXPECT_EQ(doc.mode, ViewState::BoardMode);
 }
 
 TEST_F(InputTest, UpAndDownAtAFinishedGameChangeTheGame)

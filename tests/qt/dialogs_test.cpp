@@ -331,7 +331,9 @@ TEST(FileOpenDialog, StartsAtTheOpenBaseWithTranslatedButtons)
     testsupport::writeFile(
         shell.root().file("translate/messages.lng"),
         testsupport::readFile(testsupport::sourcePath("assets/translate/messages.lng")));
-    testsupport::writeFile(shell.dataPath() + "/a.cdb", "");
+    QDir().mkpath(QString::fromStdString(shell.dataPath()));
+    for (int i = 0; i < 40; ++i)
+        testsupport::writeFile(shell.dataPath() + "/a" + std::to_string(10 + i) + ".cdb", "");
     shell.start();
     const QString open =
         QString::fromStdString(shell.window().controller().document().database.path());
@@ -351,6 +353,15 @@ TEST(FileOpenDialog, StartsAtTheOpenBaseWithTranslatedButtons)
     ASSERT_TRUE(current.isValid());
     EXPECT_EQ(files.model()->filePath(current), open);
     EXPECT_TRUE(files.view()->selectionModel()->isSelected(current));
+    // The list takes the window's height, the open base in view below many others.
+    EXPECT_EQ(files.height(), shell.window().height());
+    const auto inView = [](const QAbstractItemView* view, const QModelIndex& index) {
+        const QRect rect = view->visualRect(index);
+        return rect.top() >= 0 && rect.bottom() < view->viewport()->height();
+    };
+    EXPECT_TRUE(wait_until([&] {
+        return files.model()->rowCount(current.parent()) == 41 && inView(files.view(), current);
+    }));
     EXPECT_EQ(buttonTexts(files), german);
     press_key(&files, Qt::Key_Right);
     EXPECT_EQ(files.path(), open);
@@ -414,7 +425,32 @@ TEST(ContentsDialog, ShowsTheTreeWithTheCurrentEntrySelected)
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         EXPECT_EQ(dialog.gameId(), 0);
     }
-    // A base without contents: an empty tree, and accepting yields 0.
+    // A base without contents: its games, the current one in view.
+    std::string pgn;
+    for (int i = 1; i <= 60; ++i)
+        pgn += "[White \"W" + std::to_string(i) + "\"]\n[Black \"B" + std::to_string(i) +
+               "\"]\n[Result \"" + (i % 2 ? "1-0" : "1/2-1/2") + "\"]\n\n1. e4 e5 " +
+               (i % 2 ? "1-0" : "1/2-1/2") + "\n\n";
+    testsupport::writeFile(shell.root().file("games.pgn"), pgn);
+    ChessBase::importPgn(shell.root().file("games.cdb"), shell.root().file("games.pgn"));
+    ChessBase games;
+    games.open(shell.root().file("games.cdb"));
+    games.openGame(45);
+    {
+        ContentsDialog dialog(&shell.window(), &games);
+        pump();
+        const QModelIndex current = dialog.view()->currentIndex();
+        EXPECT_EQ(current.data().toString(), QStringLiteral("45. W45 - B45  1-0"));
+        EXPECT_EQ(dialog.view()->model()->rowCount(QModelIndex()), 60);
+        const QRect rect = dialog.view()->visualRect(current);
+        EXPECT_TRUE(rect.top() >= 0 && rect.bottom() < dialog.view()->viewport()->height());
+        press_key(&dialog, Qt::Key_Down);
+        EXPECT_EQ(dialog.view()->currentIndex().data().toString(),
+                  QStringLiteral("46. W46 - B46  1/2-1/2"));
+        press_key(&dialog, Qt::Key_Right);
+        EXPECT_EQ(dialog.gameId(), 46);
+    }
+    // An empty base: an empty list, and accepting yields 0.
     ChessBase plain;
     plain.open(shell.root().file("plain.cdb"));
     ContentsDialog dialog(&shell.window(), &plain);
@@ -470,6 +506,14 @@ TEST(DialogKeys, FormsAreUsableWithArrowsAndOk)
         ASSERT_TRUE(wait_until([&] { return !list->isVisible(); }, 2000));
         EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentIndex(), level + 2);
         EXPECT_TRUE(dialog.isVisible());
+        // Back (Escape) in an open list closes the list, not the dialog.
+        press_key(&dialog, Qt::Key_Return);
+        ASSERT_TRUE(wait_until([&] { return list->isVisible(); }, 2000));
+        send_key(list, Qt::Key_Escape, KeyPressOnly);
+        ASSERT_TRUE(wait_until([&] { return !list->isVisible(); }, 2000));
+        send_key(dialog.focusWidget(), Qt::Key_Escape, KeyReleaseOnly);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(form<QComboBox>(&dialog, "cbLevel")->currentIndex(), level + 2);
         // Left and Right edit the name, not the dialog.
         press_key(&dialog, Qt::Key_Down);
         press_key(&dialog, Qt::Key_Down);

@@ -185,8 +185,9 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
 }
 
 // OK as a reader's or a desktop's keyboard sends it: held, it opens the menu
-// by time (with or without auto-repeats) and picks nothing up; a short press
-// acts on its release.
+// on its first entry by time and does nothing else, whether the driver repeats
+// it flagged, as plain press/release pairs or not at all, until its real
+// release; a short press acts on its release.
 TEST(MainWindow, HeldOkOnlyOpensTheMenuAndAShortOkActsOnRelease)
 {
     Shell shell;
@@ -195,33 +196,47 @@ TEST(MainWindow, HeldOkOnlyOpensTheMenuAndAShortOkActsOnRelease)
     ChessDocument& document = window.controller().document();
     QMenu* menu = window.mainMenu();
     document.cursor = Position(4, 1);
-    for (const bool repeats : {false, true}) {
+    enum Repeats { Flagged, Plain, NoRepeats };
+    for (const Repeats repeats : {Flagged, Plain, NoRepeats}) {
+        const bool flagged = repeats == Flagged;
         send_key(&window, Qt::Key_Return, KeyPressOnly);
         EXPECT_FALSE(menu->isVisible());
-        for (int i = 0; repeats && i < 3; ++i) {
+        for (int i = 0; flagged && i < 3; ++i) {
             send_key(&window, Qt::Key_Return, KeyReleaseOnly, true);
             send_key(&window, Qt::Key_Return, KeyPressOnly, true);
         }
-        EXPECT_FALSE(document.selection.isValid()) << repeats;
         EXPECT_TRUE(wait_until([&] { return menu->isVisible(); }, 5000)) << repeats;
-        EXPECT_FALSE(document.selection.isValid()) << repeats;
-        // Repeats of the still held OK choose nothing in the open menu.
-        for (int i = 0; repeats && i < 3; ++i) {
-            send_key(menu, Qt::Key_Return, KeyReleaseOnly, true);
-            send_key(menu, Qt::Key_Return, KeyPressOnly, true);
+        ASSERT_NE(menu->activeAction(), nullptr);
+        EXPECT_EQ(menu->activeAction()->text(), QStringLiteral("History"));
+        // The repeats of the still held OK reach the menu and choose nothing.
+        for (int i = 0; repeats != NoRepeats && i < 5; ++i) {
+            send_key(menu, Qt::Key_Return, KeyReleaseOnly, flagged);
+            send_key(menu, Qt::Key_Return, KeyPressOnly, flagged);
         }
+        send_key(menu, Qt::Key_Return, KeyReleaseOnly);
+        EXPECT_TRUE(wait_until([&] { return !window.controller().input().isOkKeyHeld(); }, 5000));
         EXPECT_TRUE(menu->isVisible()) << repeats;
-        EXPECT_EQ(menu->activeAction(), nullptr) << repeats;
-        EXPECT_EQ(window.controller().document().mode, ViewState::BoardMode) << repeats;
-        menu->hide();
-        send_key(&window, Qt::Key_Return, KeyReleaseOnly);
+        EXPECT_EQ(document.mode, ViewState::BoardMode) << repeats;
         EXPECT_FALSE(document.selection.isValid()) << repeats;
+        if (repeats != NoRepeats) {
+            menu->hide();
+            continue;
+        }
+        // After the real release OK chooses the highlighted entry.
+        send_key(menu, Qt::Key_Return);
+        EXPECT_TRUE(wait_until([&] { return !menu->isVisible(); }, 2000));
+        EXPECT_EQ(document.mode, ViewState::HistoryMode);
+        send_key(&window, Qt::Key_Return);
+        EXPECT_EQ(document.mode, ViewState::BoardMode);
     }
     send_key(&window, Qt::Key_Return, KeyPressOnly);
     EXPECT_FALSE(document.selection.isValid());
     send_key(&window, Qt::Key_Return, KeyReleaseOnly);
     EXPECT_EQ(document.selection, Position(4, 1));
     EXPECT_FALSE(wait_until([&] { return menu->isVisible(); }, KeyHold::kHoldMs + 300));
+    // Back puts the piece down again.
+    send_key(&window, Qt::Key_Escape);
+    EXPECT_FALSE(document.selection.isValid());
 }
 
 TEST(MainWindow, MessageWithATimeOutClosesItself)
@@ -761,8 +776,11 @@ TEST(MainWindow, SettingsReachedThroughTheMenuWithKeys)
     send_key(&window, Qt::Key_Return, KeyPressOnly); // OK held
     QMenu* menu = window.mainMenu();
     ASSERT_TRUE(wait_until([&] { return menu->isVisible(); }, 5000));
-    // History, New Game, Reset Game, Take back, Hint, Show Solution, Turn Board, Base, Settings.
-    for (int i = 0; i < 9; ++i)
+    send_key(menu, Qt::Key_Return, KeyReleaseOnly);
+    ASSERT_TRUE(wait_until([&] { return !window.controller().input().isOkKeyHeld(); }, 5000));
+    // From History: New Game, Reset Game, Take back, Hint, Show Solution, Turn Board, Base,
+    // Settings.
+    for (int i = 0; i < 8; ++i)
         send_key(menu, Qt::Key_Down);
     ASSERT_NE(menu->activeAction(), nullptr);
     EXPECT_EQ(menu->activeAction()->text(), QStringLiteral("Settings"));
@@ -805,4 +823,36 @@ TEST(MainWindow, EveryTrueTypeEntryIsRegisteredAndBitmapsAreNot)
     EXPECT_NE(log.find(line, first + 1), std::string::npos) << log;
     EXPECT_EQ(log.find("Add application font: " + shell.root().file("pieces.png")),
               std::string::npos);
+}
+
+// The header follows a new opponent at once, and the default name the
+// language: "Human" is stored in English and shown translated.
+TEST(MainWindow, HeaderFollowsTheOpponentAndNamesTheLanguage)
+{
+    Shell shell("lang=2\nlang_1=de:Deutsch\nlang_2=ru:Русский\n"
+                "engine_00=HUM|Human|-\nengine_01=UCI|Alpha|alpha\n");
+    QDir().mkpath(QString::fromStdString(shell.root().file("translate")));
+    testsupport::writeFile(
+        shell.root().file("translate/messages.lng"),
+        testsupport::readFile(testsupport::sourcePath("assets/translate/messages.lng")));
+    shell.start();
+    ChessQt& window = shell.window();
+    const Game& game = window.controller().document().game();
+    EXPECT_EQ(game.white, "Человек");
+    EXPECT_EQ(game.black, "Человек");
+    // The first start tells how to reach the menu.
+    EXPECT_EQ(window.controller().document().tip, "Меню: держите OK или клавиша «Меню»");
+    {
+        GameSettingsDialog dialog(&window);
+        form<QComboBox>(&dialog, "cbOpponent")->setCurrentIndex(1);
+        dialog.accept();
+    }
+    EXPECT_EQ(g_pConfig->readString("my_name", ""), "Human");
+    window.controller().onSettings();
+    EXPECT_EQ(game.white, "Человек");
+    EXPECT_EQ(game.black, "Alpha");
+    EXPECT_EQ(game.blackPlayer, 1);
+    shell.stop();
+    shell.start();
+    EXPECT_EQ(shell.window().controller().document().tip, "");
 }

@@ -104,6 +104,14 @@ TEST_F(HistoryViewTest, EmptyGameDrawsNothing)
     EXPECT_EQ(view.getPageCount(), 1);
     EXPECT_EQ(view.getMeasuredWords(), 0);
     EXPECT_EQ(doc.game().root->page, 0);
+    // The first start's tip, while the list is empty.
+    doc.tip = "Menu: hold OK or press the Menu key";
+    const std::vector<DrawnText> tip = drawnWords();
+    ASSERT_EQ(tip.size(), 1u);
+    EXPECT_EQ(tip[0].text, QStringLiteral("Menu: hold OK or press the Menu key"));
+    open_game(doc, "1. e4 *");
+    EXPECT_EQ(drawnWords().size(), 1u);
+    EXPECT_EQ(drawnWords()[0].text, QStringLiteral("1.e4"));
 }
 
 // With a line height of 30 and a 200-pixel rectangle, lines start at 10, 40,
@@ -192,7 +200,7 @@ TEST_F(HistoryViewTest, VariationsStartIndentedLines)
     bool sharpDrawn = false;
     for (const DrawnText& word : drawnWords()) {
         EXPECT_NE(word.text, QStringLiteral("{"));
-        if (word.text == QStringLiteral("Sharp")) {
+        if (word.text == QStringLiteral("Sharp)")) { // the bracket hugs the comment
             sharpDrawn = true;
             EXPECT_FALSE(word.font.bold());
         }
@@ -364,12 +372,44 @@ TEST_F(HistoryViewTest, UsualNagsAreShownAsSymbols)
     std::vector<QString> words;
     for (const DrawnText& t : drawnWords())
         words.push_back(t.text);
-    const std::vector<QString> expected{QStringLiteral("1.e4"),  QStringLiteral("!"),
-                                        QStringLiteral("e5"),    QStringLiteral("!?"),
-                                        QStringLiteral("2.Nf3"), QString::fromUtf8("\u00B1"),
-                                        QStringLiteral("Nc6"),   QStringLiteral("$99"),
-                                        QStringLiteral("3.Bb5"), QStringLiteral("$")};
+    // A symbol follows its move without a space (the recording joins them).
+    const std::vector<QString> expected{
+        QStringLiteral("1.e4!"), QStringLiteral("e5!?"), QString::fromUtf8("2.Nf3\u00B1"),
+        QStringLiteral("Nc6"),   QStringLiteral("$99"),  QStringLiteral("3.Bb5"),
+        QStringLiteral("$")};
     EXPECT_EQ(words, expected);
     // The stored text keeps the NAG numbers.
     EXPECT_EQ(find("$5")->getText(), "$5");
+}
+
+// Brackets hug their variation; a line that opens with Black's move (a
+// variation, the main line after one, a comment, a puzzle from a position)
+// shows its number. The stored move text stays as it was.
+TEST_F(HistoryViewTest, BracketsHugVariationsAndBlackLinesStartWithTheirNumber)
+{
+    const std::string text =
+        "1. e4 e5 2. Nf3 (2. f4 exf4) 2... Nc6 (2... d6 {Philidor}) 3. Bb5 $1 {Spanish} a6 *";
+    open_game(doc, text);
+    std::vector<QString> words;
+    for (const DrawnText& t : drawnWords())
+        words.push_back(t.text);
+    const std::vector<QString> expected{
+        QStringLiteral("1.e4"),    QStringLiteral("e5"),        QStringLiteral("2.Nf3"),
+        QStringLiteral("(2.f4"),   QStringLiteral("exf4)"),     QStringLiteral("2...Nc6"),
+        QStringLiteral("(2...d6"), QStringLiteral("Philidor)"), QStringLiteral("3.Bb5!"),
+        QStringLiteral("Spanish"), QStringLiteral("3...a6")};
+    EXPECT_EQ(words, expected);
+    EXPECT_EQ(find("Nc6")->getText(), "Nc6");
+
+    // A puzzle from a position with Black to move.
+    Game& game = doc.game();
+    game = Game();
+    game.startBoard.importFromFEN("6k1/5ppp/8/8/8/8/q4PPP/1Q4K1 b - - 0 18");
+    game.setUp = true;
+    game.moveText = "18... Qxb1+ *";
+    game.open();
+    view.resetLayout();
+    const std::vector<DrawnText> drawn = drawnWords();
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn[0].text, QStringLiteral("18...Qxb1#"));
 }

@@ -203,6 +203,65 @@ TEST_F(InfoViewTest, UpdateOnlyWhenFlagsResultOrGameChange)
     EXPECT_EQ(target.rects.size(), 4u);
 }
 
+// A bar under the name of the side to move, dashed while its engine thinks;
+// a move or the engine's thinking repaints only the bars' strips.
+TEST_F(InfoViewTest, BarUnderTheSideToMoveRepaintsOnlyItsStrip)
+{
+    open_game(doc, "1. e4 e5 *", false);
+    Game& game = doc.game();
+    game.id = 12;
+    game.white = "Anderssen";
+    game.black = "Kieseritzky";
+    bool thinking = false;
+    doc.engineThinking = [&] { return thinking; };
+    const auto bars = [&] {
+        RecordingDevice device;
+        QPainter painter(&device);
+        view.paint(&painter, view.viewRect());
+        painter.end();
+        std::vector<QRect> rects;
+        for (const QRect& r : device.engine.rects) {
+            if (r.height() == 5)
+                rects.push_back(r);
+        }
+        return rects;
+    };
+    RecordingTarget target;
+    view.update(&target);
+    EXPECT_EQ(target.rects, std::vector<QRect>{QRect(0, 0, 600, 60)});
+
+    std::vector<QRect> drawn = bars();
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0], QRect(10, 50, width(boldFont, QStringLiteral("Anderssen")), 5));
+    EXPECT_TRUE(view.markRect(White).contains(drawn[0]));
+
+    target.rects.clear();
+    game.nextPosition();
+    view.update(&target);
+    EXPECT_EQ(target.rects, (std::vector<QRect>{view.markRect(White), view.markRect(Black)}));
+    EXPECT_EQ(view.markRect(Black), QRect(300, 50, 300, 5));
+    drawn = bars();
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0].right(), view.markRect(Black).right() - 10);
+
+    target.rects.clear();
+    thinking = true;
+    view.update(&target);
+    EXPECT_EQ(target.rects, std::vector<QRect>{view.markRect(Black)});
+    drawn = bars();
+    EXPECT_GT(drawn.size(), 2u) << "dashed";
+    for (const QRect& dash : drawn)
+        EXPECT_TRUE(view.markRect(Black).contains(dash));
+
+    // A finished game marks nobody.
+    target.rects.clear();
+    thinking = false;
+    game.result = ResultDraw;
+    view.update(&target);
+    EXPECT_EQ(target.rects, std::vector<QRect>{QRect(0, 0, 600, 60)});
+    EXPECT_TRUE(bars().empty());
+}
+
 } // namespace
 
 TEST_F(InfoViewTest, OpeningAndReviewMarkUnderTheGameLine)
