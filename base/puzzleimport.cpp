@@ -5,10 +5,12 @@
 #include "base/basefile.h"
 #include "base/chessbase.h"
 #include "base/puzzlestage.h"
+#include "base/puzzletables.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -32,7 +34,13 @@ bool PuzzleImport::open(const std::string& path)
     }
     const char* text = nullptr;
     size_t length = 0;
-    if (!m_source.readLine(&text, &length) || std::string(text, length) != kHeader) {
+    const bool read = m_source.readLine(&text, &length);
+    // A byte-order mark some editors put in front is no part of the header.
+    if (read && length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
+        text += 3;
+        length -= 3;
+    }
+    if (!read || std::string(text, length) != kHeader) {
         m_error = m_source.error().empty()
                       ? path + ": " + translated("not a puzzle file (the first line must be ") +
                             kHeader + ")"
@@ -58,9 +66,14 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
     state.bytesTotal = m_source.size();
     basefile::Temporary temporary(cdbPath);
     ChessBase base;
+    // The filter's theme names not yet met in any row.
+    std::vector<std::string> absent = filter.excludedThemes;
+    for (const std::vector<std::string>& group : filter.themeGroups)
+        absent.insert(absent.end(), group.begin(), group.end());
     try {
         base.open(temporary.path());
         base.beginImport();
+        PuzzleTables tables(base.games().database());
 
         // The kept rows wait in file order until they can be stored by rating.
         PuzzleStage stage(basefile::folderOf(cdbPath));
@@ -78,6 +91,11 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
             if (!m_source.readLine(&text, &length))
                 break;
             ++m_line;
+            if (m_source.overlong()) {
+                ++report.read;
+                malformed("longer than 1 MiB");
+                continue;
+            }
             if (length == 0)
                 continue;
             ++report.read;
@@ -91,6 +109,12 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
                 malformed("expected 10 columns, found " + std::to_string(columns.size()));
                 continue;
             }
+            for (size_t i = 0; i < absent.size();) {
+                if (hasTheme(columns[ColThemes], absent[i]))
+                    absent.erase(absent.begin() + static_cast<std::ptrdiff_t>(i));
+                else
+                    ++i;
+            }
             int rating = 0;
             if (!readInt(columns[ColRating], &rating)) {
                 malformed("rating is not a number: \"" + columns[ColRating] + "\"");
@@ -102,22 +126,42 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
                 malformed(message);
                 continue;
             }
+            if (const int64_t first = tables.firstLine(columns[ColId], m_line)) {
+                ++report.duplicates;
+                if (report.duplicateMessages.size() < kReportedMessages)
+                    report.duplicateMessages.push_back(
+                        "line " + std::to_string(m_line) + ": puzzle " + columns[ColId] +
+                        " came before on line " + std::to_string(first));
+                continue;
+            }
+            tables.themeBits(puzzle.themes, &puzzle.themeLo, &puzzle.themeHi);
             stage.add(puzzle);
             ++report.kept;
         }
         if (!m_source.error().empty())
             throw Exception(false, translated("Failed to read %s: %s"), m_path.c_str(),
                             m_source.error().c_str());
+        tables.endReading();
+        std::sort(absent.begin(), absent.end());
+        absent.erase(std::unique(absent.begin(), absent.end()), absent.end());
+        report.absentThemes = absent;
+        if (report.kept == 0) {
+            // An empty base would only replace a good one.
+            base.discard();
+            return report;
+        }
 
         // Ascending rating, ties in file order, with a heading in front of
         // the first game of each band.
         stage.finish();
+        tables.beginStoring();
         state.read = report.read;
         state.kept = report.kept;
         GamesTable::Appender games(base.games());
         GamesTable::NewRow row;
         row.hasFen = true;
         PuzzleStage::Row staged;
+        PuzzleTables::Info info;
         bool banded = false;
         long band = 0;
         int64_t stored = 0;
@@ -135,6 +179,16 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
                 banded = true;
                 base.insertHeader(0, static_cast<int>(gameId), bandText(staged.rating));
             }
+            info.id = staged.round;
+            info.rating = staged.rating;
+            info.deviation = staged.deviation;
+            info.popularity = staged.popularity;
+            info.plays = staged.plays;
+            info.themes = staged.themes;
+            info.themeLo = staged.themeLo;
+            info.themeHi = staged.themeHi;
+            info.opening = staged.opening;
+            tables.add(gameId, info);
             ++stored;
             if (progress && stored % kProgressEvery == 0) {
                 state.stored = stored;
@@ -142,6 +196,7 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
             }
         }
         games.finish();
+        tables.finish();
         state.stored = report.kept;
         base.addPuzzleIndexes();
         base.finishImport();
@@ -150,6 +205,7 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
         throw temporary.failure(e.what(), m_path, basePath);
     }
     temporary.replace(cdbPath);
+    report.written = true;
     state.bytesDone = state.bytesTotal;
     state.read = report.read;
     state.kept = report.kept;

@@ -22,8 +22,15 @@ public:
         std::string_view round;
         std::string_view fen;
         std::string_view moveText;
+        std::string_view themes;
+        std::string_view opening;
         int result = 0;
         unsigned flags = 0;
+        int deviation = 0;
+        int popularity = 0;
+        int plays = 0;
+        uint64_t themeLo = 0;
+        uint64_t themeHi = 0;
     };
 
     // folder: where the runs are written (beside the base: a reader's system

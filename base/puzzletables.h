@@ -1,0 +1,59 @@
+#pragma once
+
+#include "base/sqlitestatement.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+
+// The tables an import writes beside the games of a puzzle base: each
+// puzzle's data ("puzzle_info", by the games row), the theme names by bit
+// ("puzzle_themes"), and while the file is read, the ids seen so far.
+class PuzzleTables {
+public:
+    static constexpr int kThemeBits = 128;
+
+    // Creates the tables on the connection of a base being built.
+    explicit PuzzleTables(sqlite3* db);
+
+    // 0 for an id not seen before (it is remembered with its line), else the
+    // line it was first seen on.
+    int64_t firstLine(std::string_view id, int64_t line);
+    // The bits of the space-separated theme names; a name gets the next free
+    // bit when first met. A name past the 128th gets none.
+    void themeBits(std::string_view themes, uint64_t* lo, uint64_t* hi);
+    // The ids are no longer needed: their room is used by what follows.
+    void endReading();
+    // Then the puzzles are added in the order of their games rows.
+    void beginStoring();
+
+    struct Info {
+        std::string_view id;
+        int rating = 0;
+        int deviation = 0;
+        int popularity = 0;
+        int plays = 0;
+        std::string_view themes;
+        uint64_t themeLo = 0;
+        uint64_t themeHi = 0;
+        std::string_view opening;
+    };
+    void add(int64_t game, const Info& info);
+    // Writes the theme names and builds the rating index.
+    void finish();
+
+private:
+    void execute(const char* sql);
+
+    sqlite3* m_db;
+    SQLiteStatement m_seen;
+    SQLiteStatement m_firstLine;
+    SQLiteStatement m_insert;
+    std::unordered_map<std::string, int> m_bits;
+    std::vector<std::string> m_names;
+    std::string m_key;
+};
