@@ -1,6 +1,7 @@
 // The puzzle import: the CSV file read row by row into a stage, then stored
 // by rating into a new base.
 #include "base/puzzleimport.h"
+#include "base/puzzleids.h"
 
 #include "base/basefile.h"
 #include "base/chessbase.h"
@@ -77,6 +78,7 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
 
         // The kept rows wait in file order until they can be stored by rating.
         PuzzleStage stage(basefile::folderOf(cdbPath));
+        PuzzleIds ids(basefile::folderOf(cdbPath));
         std::vector<std::string> columns;
         Puzzle puzzle;
         std::string message;
@@ -126,14 +128,8 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
                 malformed(message);
                 continue;
             }
-            if (const int64_t first = tables.firstLine(columns[ColId], m_line)) {
-                ++report.duplicates;
-                if (report.duplicateMessages.size() < kReportedMessages)
-                    report.duplicateMessages.push_back(
-                        "line " + std::to_string(m_line) + ": puzzle " + columns[ColId] +
-                        " came before on line " + std::to_string(first));
-                continue;
-            }
+            ids.add(columns[ColId], m_line);
+            puzzle.line = m_line;
             tables.themeBits(puzzle.themes, &puzzle.themeLo, &puzzle.themeHi);
             stage.add(puzzle);
             ++report.kept;
@@ -141,7 +137,11 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
         if (!m_source.error().empty())
             throw Exception(false, translated("Failed to read %s: %s"), m_path.c_str(),
                             m_source.error().c_str());
-        tables.endReading();
+        // Only the first row of each puzzle id is stored.
+        const std::vector<std::pair<int64_t, int64_t>> repeats = ids.repeats();
+        report.duplicates = static_cast<int64_t>(repeats.size());
+        report.kept -= report.duplicates;
+        std::vector<std::string> repeatIds(std::min(repeats.size(), kReportedMessages));
         std::sort(absent.begin(), absent.end());
         absent.erase(std::unique(absent.begin(), absent.end()), absent.end());
         report.absentThemes = absent;
@@ -166,6 +166,14 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
         long band = 0;
         int64_t stored = 0;
         while (stage.next(&staged)) {
+            const auto repeat = std::lower_bound(repeats.begin(), repeats.end(),
+                                                 std::make_pair(staged.line, int64_t(0)));
+            if (repeat != repeats.end() && repeat->first == staged.line) {
+                const size_t index = static_cast<size_t>(repeat - repeats.begin());
+                if (index < repeatIds.size())
+                    repeatIds[index] = staged.round;
+                continue;
+            }
             row.event = staged.event;
             row.site = staged.site;
             row.round = staged.round;
@@ -197,6 +205,10 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
         }
         games.finish();
         tables.finish();
+        for (size_t i = 0; i < repeatIds.size(); ++i)
+            report.duplicateMessages.push_back(
+                "line " + std::to_string(repeats[i].first) + ": puzzle " + repeatIds[i] +
+                " came before on line " + std::to_string(repeats[i].second));
         state.stored = report.kept;
         base.addPuzzleIndexes();
         base.finishImport();

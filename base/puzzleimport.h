@@ -58,6 +58,8 @@ public:
     // One row turned into a puzzle game.
     struct Puzzle {
         int rating = 0;
+        // The line of the file it was read from.
+        int64_t line = 0;
         int deviation = 0;
         int popularity = 0;
         int plays = 0;

@@ -14,10 +14,10 @@
 namespace {
 
 // A row: rating and total length, the text lengths, result, flags,
-// deviation, popularity, plays, the two halves of each theme mask, then the
-// texts.
+// deviation, popularity, plays, the two halves of each theme mask and of the
+// line, then the texts.
 constexpr size_t kTexts = 7;
-constexpr size_t kHeader = (2 + kTexts + 9) * sizeof(uint32_t);
+constexpr size_t kHeader = (2 + kTexts + 11) * sizeof(uint32_t);
 // Bytes written to the file at once.
 constexpr size_t kWriteBuffer = size_t(256) << 10;
 
@@ -90,7 +90,7 @@ void PuzzleStage::add(const PuzzleImport::Puzzle& puzzle)
     put(out, static_cast<uint32_t>(puzzle.deviation));
     put(out, static_cast<uint32_t>(puzzle.popularity));
     put(out, static_cast<uint32_t>(puzzle.plays));
-    for (uint64_t mask : {puzzle.themeLo, puzzle.themeHi}) {
+    for (uint64_t mask : {puzzle.themeLo, puzzle.themeHi, static_cast<uint64_t>(puzzle.line)}) {
         put(out, static_cast<uint32_t>(mask));
         put(out, static_cast<uint32_t>(mask >> 32));
     }
@@ -236,10 +236,12 @@ bool PuzzleStage::next(Row* row)
     row->deviation = static_cast<int32_t>(get(in));
     row->popularity = static_cast<int32_t>(get(in));
     row->plays = static_cast<int32_t>(get(in));
-    for (uint64_t* mask : {&row->themeLo, &row->themeHi}) {
+    uint64_t line = 0;
+    for (uint64_t* mask : {&row->themeLo, &row->themeHi, &line}) {
         const uint64_t low = get(in);
         *mask = low | uint64_t(get(in)) << 32;
     }
+    row->line = static_cast<int64_t>(line);
     std::string_view* texts[kTexts] = {&row->event,    &row->site,   &row->round,  &row->fen,
                                        &row->moveText, &row->themes, &row->opening};
     for (size_t i = 0; i < kTexts; ++i) {

@@ -31,6 +31,7 @@ public:
         int plays = 0;
         uint64_t themeLo = 0;
         uint64_t themeHi = 0;
+        int64_t line = 0;
     };
 
     // folder: where the runs are written (beside the base: a reader's system

@@ -9,29 +9,12 @@ PuzzleTables::PuzzleTables(sqlite3* db) : m_db(db)
   "opening" text not null))");
     execute(R"(create table if not exists "puzzle_themes"(
   "bit" integer primary key, "name" text not null unique))");
-    execute(R"(create table "puzzle_seen"("id" text primary key, "line" integer) without rowid)");
-    m_seen.prepare(db, R"(insert or ignore into "puzzle_seen" values(?, ?) returning 1)");
-    m_firstLine.prepare(db, R"(select "line" from "puzzle_seen" where "id" = ?)");
 }
 
 void PuzzleTables::execute(const char* sql)
 {
     SQLiteStatement statement(m_db, sql);
     statement.step();
-}
-
-int64_t PuzzleTables::firstLine(std::string_view id, int64_t line)
-{
-    {
-        SQLiteStatement::Use use(m_seen);
-        m_seen.bind(1, id);
-        m_seen.bind(2, line);
-        if (m_seen.step())
-            return 0;
-    }
-    SQLiteStatement::Use use(m_firstLine);
-    m_firstLine.bind(1, id);
-    return m_firstLine.step() ? m_firstLine.columnInt64(0) : 0;
 }
 
 void PuzzleTables::themeBits(std::string_view themes, uint64_t* lo, uint64_t* hi)
@@ -59,13 +42,6 @@ void PuzzleTables::themeBits(std::string_view themes, uint64_t* lo, uint64_t* hi
         else if (bit >= 0)
             *lo |= uint64_t(1) << bit;
     }
-}
-
-void PuzzleTables::endReading()
-{
-    m_seen.finalize();
-    m_firstLine.finalize();
-    execute(R"(drop table "puzzle_seen")");
 }
 
 void PuzzleTables::beginStoring()

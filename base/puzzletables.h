@@ -11,8 +11,8 @@
 struct sqlite3;
 
 // The tables an import writes beside the games of a puzzle base: each
-// puzzle's data ("puzzle_info", by the games row), the theme names by bit
-// ("puzzle_themes"), and while the file is read, the ids seen so far.
+// puzzle's data ("puzzle_info", by the games row) and the theme names by bit
+// ("puzzle_themes").
 class PuzzleTables {
 public:
     static constexpr int kThemeBits = 128;
@@ -20,14 +20,9 @@ public:
     // Creates the tables on the connection of a base being built.
     explicit PuzzleTables(sqlite3* db);
 
-    // 0 for an id not seen before (it is remembered with its line), else the
-    // line it was first seen on.
-    int64_t firstLine(std::string_view id, int64_t line);
     // The bits of the space-separated theme names; a name gets the next free
     // bit when first met. A name past the 128th gets none.
     void themeBits(std::string_view themes, uint64_t* lo, uint64_t* hi);
-    // The ids are no longer needed: their room is used by what follows.
-    void endReading();
     // Then the puzzles are added in the order of their games rows.
     void beginStoring();
 
@@ -50,8 +45,6 @@ private:
     void execute(const char* sql);
 
     sqlite3* m_db;
-    SQLiteStatement m_seen;
-    SQLiteStatement m_firstLine;
     SQLiteStatement m_insert;
     std::unordered_map<std::string, int> m_bits;
     std::vector<std::string> m_names;
