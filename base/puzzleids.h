@@ -14,7 +14,7 @@
 class PuzzleIds {
 public:
     // folder: where the runs are written; blockRecords: ids kept in memory.
-    explicit PuzzleIds(const std::string& folder, size_t blockRecords = size_t(1) << 18);
+    explicit PuzzleIds(const std::string& folder, size_t blockRecords = size_t(1) << 17);
     ~PuzzleIds();
     PuzzleIds(const PuzzleIds&) = delete;
     PuzzleIds& operator=(const PuzzleIds&) = delete;

@@ -18,6 +18,8 @@ namespace {
 // line, then the texts.
 constexpr size_t kTexts = 7;
 constexpr size_t kHeader = (2 + kTexts + 11) * sizeof(uint32_t);
+// The least read-back buffer of a run.
+constexpr size_t kMinReadBytes = size_t(16) << 10;
 // Bytes written to the file at once.
 constexpr size_t kWriteBuffer = size_t(256) << 10;
 
@@ -161,6 +163,13 @@ void PuzzleStage::finish()
         writeRun();
     else
         sortBlock();
+    if (!m_runs.empty()) {
+        // The block's memory goes to the runs' read buffers: the total stays
+        // the same however many runs there are.
+        std::vector<char>().swap(m_block);
+        std::vector<Key>().swap(m_keys);
+        m_readBytes = std::min(m_readBytes, std::max(kMinReadBytes, m_blockBytes / m_runs.size()));
+    }
     m_finished = true;
 }
 

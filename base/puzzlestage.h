@@ -36,7 +36,8 @@ public:
 
     // folder: where the runs are written (beside the base: a reader's system
     // temporary folder may have no room); blockBytes: the rows gathered before
-    // a run is written; readBytes: the read-back buffer of each run.
+    // a run is written; readBytes: the read-back buffer of each run, at most
+    // (the runs share about blockBytes).
     explicit PuzzleStage(const std::string& folder, size_t blockBytes = size_t(16) << 20,
                          size_t readBytes = size_t(256) << 10);
     ~PuzzleStage();

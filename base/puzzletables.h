@@ -37,15 +37,31 @@ public:
         uint64_t themeHi = 0;
         std::string_view opening;
     };
+    // Rows wait to be written many to a statement; their texts are copied.
     void add(int64_t game, const Info& info);
     // Writes the theme names and builds the rating index.
     void finish();
 
 private:
+    // Rows written by one statement.
+    static constexpr size_t kBatchRows = 32;
+    struct Pending {
+        int64_t game;
+        int numbers[4]; // rating, deviation, popularity, plays
+        uint64_t themeLo;
+        uint64_t themeHi;
+        size_t texts[3][2]; // offset and length: id, themes, opening
+    };
+
     void execute(const char* sql);
+    // The waiting rows, count to a run of the statement.
+    void write(SQLiteStatement& statement, size_t count);
 
     sqlite3* m_db;
+    SQLiteStatement m_batch;
     SQLiteStatement m_insert;
+    std::vector<Pending> m_pending;
+    std::vector<char> m_texts;
     std::unordered_map<std::string, int> m_bits;
     std::vector<std::string> m_names;
     std::string m_key;

@@ -409,32 +409,35 @@ void Board::importFromFEN(const std::string& fen)
 
 std::string Board::impossibility() const
 {
-    for (Color color : {White, Black}) {
-        int kings = 0;
-        int pawns = 0;
-        int pieces = 0;
-        for (int square = 0; square < 64; ++square) {
-            const Piece* piece = Piece::of(squares[square]);
-            if (!piece || piece->color != color)
-                continue;
-            ++pieces;
-            if (piece->type == Piece::TypeKing)
-                ++kings;
-            if (piece->type != Piece::TypePawn)
-                continue;
-            ++pawns;
-            if (square < 8 || square >= 56)
-                return std::string("a ") + (color == White ? "white" : "black") +
-                       " pawn stands on rank " + (square < 8 ? "1" : "8");
-        }
-        const std::string name = color == White ? "white" : "black";
-        if (kings != 1)
-            return kings == 0 ? "no " + name + " king"
-                              : std::to_string(kings) + " " + name + " kings";
-        if (pawns > 8)
-            return std::to_string(pawns) + " " + name + " pawns";
-        if (pieces > 16)
-            return std::to_string(pieces) + " " + name + " pieces";
+    // Square codes: the type in the low three bits, 8 for Black.
+    int kings[2] = {0, 0};
+    int pawns[2] = {0, 0};
+    int pieces[2] = {0, 0};
+    for (int square = 0; square < 64; ++square) {
+        const uint8_t code = squares[square];
+        if (code == 0)
+            continue;
+        const int side = (code & 8) ? 1 : 0;
+        ++pieces[side];
+        const int type = code & 7;
+        if (type == Piece::TypeKing)
+            ++kings[side];
+        if (type != Piece::TypePawn)
+            continue;
+        ++pawns[side];
+        if (square < 8 || square >= 56)
+            return std::string("a ") + (side ? "black" : "white") + " pawn stands on rank " +
+                   (square < 8 ? "1" : "8");
+    }
+    for (int side = 0; side < 2; ++side) {
+        const std::string name = side ? "black" : "white";
+        if (kings[side] != 1)
+            return kings[side] == 0 ? "no " + name + " king"
+                                    : std::to_string(kings[side]) + " " + name + " kings";
+        if (pawns[side] > 8)
+            return std::to_string(pawns[side]) + " " + name + " pawns";
+        if (pieces[side] > 16)
+            return std::to_string(pieces[side]) + " " + name + " pieces";
     }
     const Color waiting = opposite_color(getColorToMove());
     if (isCheck(waiting))
