@@ -82,8 +82,10 @@ std::vector<std::string> sample_rows()
 }
 
 // The sample repeated to rows lines, each with a new id and a moved rating.
+// With spread, the ratings are drawn from 400..3199 whatever the row, so that
+// each theme is found at every rating, as in the real file.
 bool write_input(const std::string& path, const std::vector<std::string>& sample, long rows,
-                 std::vector<int>* ratings = nullptr)
+                 std::vector<int>* ratings = nullptr, bool spread = false)
 {
     FILE* out = fopen(path.c_str(), "wb");
     if (!out)
@@ -93,8 +95,10 @@ bool write_input(const std::string& path, const std::vector<std::string>& sample
     for (long i = 0; i < rows; ++i) {
         const std::string& row = sample[static_cast<size_t>(i) % sample.size()];
         PuzzleImport::splitRow(row.c_str(), row.size(), &columns);
-        const int rating = atoi(columns[PuzzleImport::ColRating].c_str()) +
-                           static_cast<int>((i * 7919) % 201) - 100;
+        const uint64_t mixed = static_cast<uint64_t>(i) * 0x9E3779B97F4A7C15ull;
+        const int rating = spread ? 400 + static_cast<int>((mixed >> 32) % 2800)
+                                  : atoi(columns[PuzzleImport::ColRating].c_str()) +
+                                        static_cast<int>((i * 7919) % 201) - 100;
         if (ratings)
             ratings->push_back(rating);
         fprintf(out, "r%07lx", static_cast<unsigned long>(i));
@@ -241,7 +245,7 @@ std::string scratch_folder()
 std::string big_base(const std::vector<std::string>& sample, long rows)
 {
     const std::string dir = scratch_folder();
-    const std::string cdb = dir + "/puzzles-" + std::to_string(rows) + ".cdb";
+    const std::string cdb = dir + "/spread-" + std::to_string(rows) + ".cdb";
     struct stat info;
     if (stat(cdb.c_str(), &info) == 0)
         return cdb;
@@ -249,7 +253,8 @@ std::string big_base(const std::vector<std::string>& sample, long rows)
     printf("building %s (once)...\n", cdb.c_str());
     fflush(stdout);
     const Clock::time_point start = Clock::now();
-    const bool ok = write_input(csv, sample, rows) && in_child([&] { return import(csv, cdb); }).ok;
+    const bool ok = write_input(csv, sample, rows, nullptr, true) &&
+                    in_child([&] { return import(csv, cdb); }).ok;
     unlink(csv.c_str());
     if (!ok)
         return std::string();
