@@ -132,6 +132,8 @@ public:
 
     // Every row in id order: the row id, then the columns from column 1.
     SQLiteStatement selectAll();
+    // The connection, for the tables that sit beside games.
+    sqlite3* database() const { return m_db; }
 
 private:
     int64_t readId(const char* sql, int64_t parameter, bool bound);

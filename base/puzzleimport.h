@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Builds a puzzle base from the public puzzle CSV file
@@ -21,8 +22,10 @@ public:
     struct Filter {
         int minRating = INT_MIN;
         int maxRating = INT_MAX;
-        // Every one must be among the row's themes.
-        std::vector<std::string> themes;
+        // Rows with every theme of one of the groups (any row when there are
+        // none) and none of the excluded themes; names match whatever their case.
+        std::vector<std::vector<std::string>> themeGroups;
+        std::vector<std::string> excludedThemes;
         int minPopularity = INT_MIN;
         // Keep the first rows that match, in file order; negative: all.
         int64_t limit = -1;
@@ -34,6 +37,13 @@ public:
         int64_t malformed = 0;
         // "line N: MESSAGE" for the first malformed rows.
         std::vector<std::string> messages;
+        // Rows whose puzzle id came before: only the first is stored.
+        int64_t duplicates = 0;
+        std::vector<std::string> duplicateMessages;
+        // False when no row was kept: the base was left as it was.
+        bool written = false;
+        // The filter's theme names that no row of the file has.
+        std::vector<std::string> absentThemes;
     };
 
     struct Progress {
@@ -48,6 +58,13 @@ public:
     // One row turned into a puzzle game.
     struct Puzzle {
         int rating = 0;
+        // The line of the file it was read from.
+        int64_t line = 0;
+        int deviation = 0;
+        int popularity = 0;
+        int plays = 0;
+        uint64_t themeLo = 0;
+        uint64_t themeHi = 0;
         std::string event;
         std::string site;
         std::string round;
@@ -55,6 +72,9 @@ public:
         GameResult result = ResultInProgress;
         unsigned flags = 0;
         std::string moveText;
+        // The source's theme names and opening tags, space separated.
+        std::string themes;
+        std::string opening;
     };
 
     // The columns of a row, in the order of the header line.
@@ -82,9 +102,9 @@ public:
     const std::string& error() const { return m_error; }
 
     // Builds basePath in a temporary file and renames it over basePath (or
-    // the file a link there names) when complete. Malformed rows are skipped
-    // and reported. Throws Exception when the base cannot be written; any file
-    // at basePath then stays as it was.
+    // the file a link there names) when complete and not empty. Malformed
+    // rows are skipped and reported, as are repeated puzzle ids. Throws Exception when the base
+    // cannot be written; any file at basePath then stays as it was.
     Report run(const std::string& basePath, const Filter& filter,
                const ProgressFunction& progress = nullptr);
 
@@ -93,11 +113,13 @@ public:
     // Splits a data row into its ten columns; false when the count differs.
     static bool splitRow(const char* text, size_t length, std::vector<std::string>* columns);
     // Turns the ten columns into a puzzle; false with a message when they do
-    // not make one (FEN, moves or rating).
+    // not make one (FEN, moves or a number).
     static bool convert(const std::vector<std::string>& columns, Puzzle* puzzle,
                         std::string* message);
     // Whether a row's columns, with its rating, pass the filter.
     static bool matches(const Filter& filter, const std::vector<std::string>& columns, int rating);
+    // Whether the space-separated names include the name, whatever its case.
+    static bool hasTheme(std::string_view themes, std::string_view name);
     // The Event text: "Black to move · mate in 2 · 1853".
     static std::string eventText(bool whiteSolves, const std::string& themes, int rating);
     // "1200-1399" for ratings 1200 to 1399; bandStart gives 1200.

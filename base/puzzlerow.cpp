@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <strings.h>
 #include <utility>
 
 const char* const PuzzleImport::kHeader =
@@ -32,17 +33,6 @@ bool PuzzleImport::readInt(const std::string& text, int* out)
 namespace {
 
 const char kDot[] = " \xC2\xB7 "; // " · "
-
-// Whether word is one of the space-separated words of list.
-bool has_word(const std::string& list, const std::string& word)
-{
-    for (size_t at = list.find(word); at != std::string::npos; at = list.find(word, at + 1)) {
-        const size_t end = at + word.size();
-        if ((at == 0 || list[at - 1] == ' ') && (end == list.size() || list[end] == ' '))
-            return true;
-    }
-    return false;
-}
 
 // "hangingPiece" becomes "hanging piece", "mateIn2" "mate in 2".
 void append_theme_words(std::string& out, std::string_view theme)
@@ -143,6 +133,21 @@ bool PuzzleImport::splitRow(const char* text, size_t length, std::vector<std::st
     return index == ColCount;
 }
 
+bool PuzzleImport::hasTheme(std::string_view themes, std::string_view name)
+{
+    size_t start = 0;
+    while (start < themes.size()) {
+        size_t end = themes.find(' ', start);
+        if (end == std::string_view::npos)
+            end = themes.size();
+        if (end - start == name.size() &&
+            strncasecmp(themes.data() + start, name.data(), name.size()) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 bool PuzzleImport::matches(const Filter& filter, const std::vector<std::string>& columns,
                            int rating)
 {
@@ -153,25 +158,41 @@ bool PuzzleImport::matches(const Filter& filter, const std::vector<std::string>&
         if (!readInt(columns[ColPopularity], &popularity) || popularity < filter.minPopularity)
             return false;
     }
-    for (const std::string& theme : filter.themes) {
-        if (!has_word(columns[ColThemes], theme))
+    const std::string& themes = columns[ColThemes];
+    for (const std::string& theme : filter.excludedThemes) {
+        if (hasTheme(themes, theme))
             return false;
     }
-    return true;
+    if (filter.themeGroups.empty())
+        return true;
+    for (const std::vector<std::string>& group : filter.themeGroups) {
+        bool all = true;
+        for (const std::string& theme : group)
+            all = all && hasTheme(themes, theme);
+        if (all)
+            return true;
+    }
+    return false;
 }
 
 bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzzle,
                            std::string* message)
 {
-    if (!readInt(columns[ColRating], &puzzle->rating)) {
-        *message = "rating is not a number: \"" + columns[ColRating] + "\"";
-        return false;
+    static const char* const names[] = {"rating", "rating deviation", "popularity",
+                                        "number of plays"};
+    const Column columnOf[] = {ColRating, ColDeviation, ColPopularity, ColPlays};
+    int* const out[] = {&puzzle->rating, &puzzle->deviation, &puzzle->popularity, &puzzle->plays};
+    for (size_t i = 0; i < 4; ++i) {
+        if (!readInt(columns[columnOf[i]], out[i])) {
+            *message = std::string(names[i]) + " is not a number: \"" + columns[columnOf[i]] + "\"";
+            return false;
+        }
     }
     Board board;
     try {
         board.importFromFEN(columns[ColFen]);
     } catch (const Exception& e) {
-        *message = std::string("FEN: ") + e.what();
+        *message = e.what();
         return false;
     }
     const Color solver = board.getColorToMove() == White ? Black : White;
@@ -252,5 +273,7 @@ bool PuzzleImport::convert(const std::vector<std::string>& columns, Puzzle* puzz
     puzzle->flags = Game::FlagPuzzle | (solver == White ? 0u : unsigned(Game::FlagViewAsBlack));
     puzzle->site = columns[ColUrl];
     puzzle->round = columns[ColId];
+    puzzle->themes = columns[ColThemes];
+    puzzle->opening = columns[ColOpenings];
     return true;
 }

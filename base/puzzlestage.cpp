@@ -13,10 +13,13 @@
 
 namespace {
 
-// A row: rating and total length, five text lengths, result and flags, then
-// the five texts.
-constexpr size_t kTexts = 5;
-constexpr size_t kHeader = (2 + kTexts + 2) * sizeof(uint32_t);
+// A row: rating and total length, the text lengths, result, flags,
+// deviation, popularity, plays, the two halves of each theme mask and of the
+// line, then the texts.
+constexpr size_t kTexts = 7;
+constexpr size_t kHeader = (2 + kTexts + 11) * sizeof(uint32_t);
+// The least read-back buffer of a run.
+constexpr size_t kMinReadBytes = size_t(16) << 10;
 // Bytes written to the file at once.
 constexpr size_t kWriteBuffer = size_t(256) << 10;
 
@@ -67,8 +70,9 @@ PuzzleStage::~PuzzleStage()
 
 void PuzzleStage::add(const PuzzleImport::Puzzle& puzzle)
 {
-    const std::string* texts[kTexts] = {&puzzle.event, &puzzle.site, &puzzle.round, &puzzle.fen,
-                                        &puzzle.moveText};
+    const std::string* texts[kTexts] = {&puzzle.event,  &puzzle.site,     &puzzle.round,
+                                        &puzzle.fen,    &puzzle.moveText, &puzzle.themes,
+                                        &puzzle.opening};
     size_t length = kHeader;
     for (const std::string* text : texts)
         length += text->size();
@@ -85,6 +89,13 @@ void PuzzleStage::add(const PuzzleImport::Puzzle& puzzle)
         put(out, static_cast<uint32_t>(text->size()));
     put(out, static_cast<uint32_t>(puzzle.result));
     put(out, puzzle.flags);
+    put(out, static_cast<uint32_t>(puzzle.deviation));
+    put(out, static_cast<uint32_t>(puzzle.popularity));
+    put(out, static_cast<uint32_t>(puzzle.plays));
+    for (uint64_t mask : {puzzle.themeLo, puzzle.themeHi, static_cast<uint64_t>(puzzle.line)}) {
+        put(out, static_cast<uint32_t>(mask));
+        put(out, static_cast<uint32_t>(mask >> 32));
+    }
     for (const std::string* text : texts) {
         memcpy(out, text->data(), text->size());
         out += text->size();
@@ -152,6 +163,13 @@ void PuzzleStage::finish()
         writeRun();
     else
         sortBlock();
+    if (!m_runs.empty()) {
+        // The block's memory goes to the runs' read buffers: the total stays
+        // the same however many runs there are.
+        std::vector<char>().swap(m_block);
+        std::vector<Key>().swap(m_keys);
+        m_readBytes = std::min(m_readBytes, std::max(kMinReadBytes, m_blockBytes / m_runs.size()));
+    }
     m_finished = true;
 }
 
@@ -224,8 +242,17 @@ bool PuzzleStage::next(Row* row)
         length = get(in);
     row->result = static_cast<int>(get(in));
     row->flags = get(in);
-    std::string_view* texts[kTexts] = {&row->event, &row->site, &row->round, &row->fen,
-                                       &row->moveText};
+    row->deviation = static_cast<int32_t>(get(in));
+    row->popularity = static_cast<int32_t>(get(in));
+    row->plays = static_cast<int32_t>(get(in));
+    uint64_t line = 0;
+    for (uint64_t* mask : {&row->themeLo, &row->themeHi, &line}) {
+        const uint64_t low = get(in);
+        *mask = low | uint64_t(get(in)) << 32;
+    }
+    row->line = static_cast<int64_t>(line);
+    std::string_view* texts[kTexts] = {&row->event,    &row->site,   &row->round,  &row->fen,
+                                       &row->moveText, &row->themes, &row->opening};
     for (size_t i = 0; i < kTexts; ++i) {
         *texts[i] = std::string_view(in, lengths[i]);
         in += lengths[i];

@@ -22,13 +22,22 @@ public:
         std::string_view round;
         std::string_view fen;
         std::string_view moveText;
+        std::string_view themes;
+        std::string_view opening;
         int result = 0;
         unsigned flags = 0;
+        int deviation = 0;
+        int popularity = 0;
+        int plays = 0;
+        uint64_t themeLo = 0;
+        uint64_t themeHi = 0;
+        int64_t line = 0;
     };
 
     // folder: where the runs are written (beside the base: a reader's system
     // temporary folder may have no room); blockBytes: the rows gathered before
-    // a run is written; readBytes: the read-back buffer of each run.
+    // a run is written; readBytes: the read-back buffer of each run, at most
+    // (the runs share about blockBytes).
     explicit PuzzleStage(const std::string& folder, size_t blockBytes = size_t(16) << 20,
                          size_t readBytes = size_t(256) << 10);
     ~PuzzleStage();

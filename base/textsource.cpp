@@ -9,7 +9,7 @@
 namespace {
 
 constexpr size_t kChunk = 1u << 18;
-// A longer line is an error: the memory for a line is bounded.
+// A longer line is skipped: the memory for a line is bounded.
 constexpr size_t kMaxLine = 1u << 20;
 const unsigned char kZstdMagic[4] = {0x28, 0xB5, 0x2F, 0xFD};
 
@@ -115,6 +115,9 @@ bool TextSource::fill()
             m_inPos = 0;
             m_inEnd = got;
             if (got == 0) {
+                // The input may end between frames, never inside one.
+                if (m_inFrame)
+                    m_error = "the compressed data ends inside a frame: the file is cut off";
                 m_eof = true;
                 return false;
             }
@@ -123,6 +126,7 @@ bool TextSource::fill()
         ZSTD_outBuffer output = {out, room, 0};
         const size_t status = ZSTD_decompressStream(m_zstd, &output, &input);
         m_inPos = input.pos;
+        m_inFrame = status != 0;
         if (ZSTD_isError(status)) {
             m_error = ZSTD_getErrorName(status);
             m_eof = true;
@@ -137,6 +141,7 @@ bool TextSource::fill()
 
 bool TextSource::readLine(const char** text, size_t* length)
 {
+    m_overlong = false;
     size_t searched = m_start;
     for (;;) {
         const char* begin = m_buffer.data() + m_start;
@@ -145,7 +150,7 @@ bool TextSource::readLine(const char** text, size_t* length)
             const char* stop = static_cast<const char*>(lf);
             m_start = static_cast<size_t>(stop - m_buffer.data()) + 1;
             *text = begin;
-            *length = static_cast<size_t>(stop - begin);
+            *length = m_overlong ? 0 : static_cast<size_t>(stop - begin);
             if (*length > 0 && begin[*length - 1] == '\r')
                 --*length;
             return true;
@@ -159,18 +164,20 @@ bool TextSource::readLine(const char** text, size_t* length)
         }
         if (m_end == m_buffer.size()) {
             if (m_buffer.size() >= kMaxLine) {
-                m_error = "line longer than 1 MiB";
-                return false;
+                // Too long to keep: the rest of the line is read and dropped.
+                m_overlong = true;
+                m_end = 0;
+            } else {
+                m_buffer.resize(m_buffer.size() * 2);
             }
-            m_buffer.resize(m_buffer.size() * 2);
         }
         searched = m_end;
         if (!fill()) {
-            if (!m_error.empty() || m_end == 0)
+            if (!m_error.empty() || (m_end == 0 && !m_overlong))
                 return false;
             // The last line without an end.
             *text = m_buffer.data();
-            *length = m_end;
+            *length = m_overlong ? 0 : m_end;
             if (*length > 0 && m_buffer[*length - 1] == '\r')
                 --*length;
             m_start = m_end = 0;

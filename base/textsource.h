@@ -8,8 +8,9 @@
 struct ZSTD_DCtx_s;
 
 // Lines of a text file, of standard input ("-") or of either compressed with
-// zstd (recognised by its magic number, decompressed as a stream). A line
-// ends at LF; a CR before it is dropped.
+// zstd (recognised by its magic number, decompressed as a stream; input that
+// ends inside a frame is an error). A line ends at LF; a CR before it is
+// dropped.
 class TextSource {
 public:
     TextSource() = default;
@@ -21,7 +22,10 @@ public:
     bool open(const std::string& path);
     // The next line without its end; false at the end of the input or on an
     // error (see error()). The view stays valid until the next call.
+    // A line longer than 1 MiB is read to its end and given empty, with
+    // overlong() true.
     bool readLine(const char** text, size_t* length);
+    bool overlong() const { return m_overlong; }
     const std::string& error() const { return m_error; }
     // Bytes of the file consumed so far, and its size (0 when unknown).
     uint64_t consumed() const { return m_consumed; }
@@ -44,6 +48,9 @@ private:
     size_t m_start = 0;
     size_t m_end = 0;
     bool m_eof = false;
+    // Inside a zstd frame: its magic number or part of its data was read.
+    bool m_inFrame = true;
+    bool m_overlong = false;
     uint64_t m_consumed = 0;
     uint64_t m_size = 0;
     uint64_t m_device = 0;

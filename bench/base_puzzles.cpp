@@ -1,7 +1,13 @@
 // Puzzle CSV import against the sqlite3 shell's ".import --csv" of the same
-// file, and the peak memory of the import at two sizes.
+// file, storing every row and with a filter that keeps a tenth, the peak
+// memory of the import, and the choice of a puzzle near a rating with a theme
+// on a big base.
 //
-//   bench_base_puzzles [--repeat N] [ROWS...]   (default: 3, 100000 1000000)
+//   bench_base_puzzles [--repeat N] [--choose ROWS] [ROWS...]
+//   (default: 3, --choose 0, 300000)
+//
+// --choose builds a base of ROWS puzzles once in bench-scratch/ beside bin/
+// (kept for the next run) and times the choice there.
 //
 // Each step runs N times, the steps taking turns, and the fastest run of
 // each counts: on a shared machine the other runs measure the neighbours.
@@ -13,6 +19,7 @@
 // measurement runs in a child process: its peak memory is its own.
 #include "base/chessbase.h"
 #include "base/puzzleimport.h"
+#include "base/sqlitestatement.h"
 #include "base/textsource.h"
 #include "core/exception.h"
 
@@ -75,7 +82,10 @@ std::vector<std::string> sample_rows()
 }
 
 // The sample repeated to rows lines, each with a new id and a moved rating.
-bool write_input(const std::string& path, const std::vector<std::string>& sample, long rows)
+// With spread, the ratings are drawn from 400..3199 whatever the row, so that
+// each theme is found at every rating, as in the real file.
+bool write_input(const std::string& path, const std::vector<std::string>& sample, long rows,
+                 std::vector<int>* ratings = nullptr, bool spread = false)
 {
     FILE* out = fopen(path.c_str(), "wb");
     if (!out)
@@ -85,8 +95,12 @@ bool write_input(const std::string& path, const std::vector<std::string>& sample
     for (long i = 0; i < rows; ++i) {
         const std::string& row = sample[static_cast<size_t>(i) % sample.size()];
         PuzzleImport::splitRow(row.c_str(), row.size(), &columns);
-        const int rating = atoi(columns[PuzzleImport::ColRating].c_str()) +
-                           static_cast<int>((i * 7919) % 201) - 100;
+        const uint64_t mixed = static_cast<uint64_t>(i) * 0x9E3779B97F4A7C15ull;
+        const int rating = spread ? 400 + static_cast<int>((mixed >> 32) % 2800)
+                                  : atoi(columns[PuzzleImport::ColRating].c_str()) +
+                                        static_cast<int>((i * 7919) % 201) - 100;
+        if (ratings)
+            ratings->push_back(rating);
         fprintf(out, "r%07lx", static_cast<unsigned long>(i));
         for (size_t c = 1; c < columns.size(); ++c) {
             if (c == PuzzleImport::ColRating)
@@ -145,13 +159,14 @@ bool read_and_convert(const std::string& path)
     return kept > 0;
 }
 
-bool import(const std::string& csv, const std::string& cdb)
+bool import(const std::string& csv, const std::string& cdb,
+            const PuzzleImport::Filter& filter = PuzzleImport::Filter())
 {
     try {
         PuzzleImport puzzles;
         if (!puzzles.open(csv))
             return false;
-        return puzzles.run(cdb, PuzzleImport::Filter()).kept > 0;
+        return puzzles.run(cdb, filter).kept > 0;
     } catch (const Exception& e) {
         fprintf(stderr, "%s\n", e.what());
         return false;
@@ -186,7 +201,7 @@ void time_counts(const std::string& cdb, const char* label)
     auto ms = [](Clock::time_point a, Clock::time_point b) {
         return std::chrono::duration<double, std::milli>(b - a).count();
     };
-    printf("%9s %8s | %-28s | base %d/%d in %.1f ms, heading %d/%d in %.1f ms, failed row %d in "
+    printf("%9s %8s | %-30s | base %d/%d in %.1f ms, heading %d/%d in %.1f ms, failed row %d in "
            "%.1f ms\n",
            "", "", label, all.solved, all.total, ms(start, counted), band.solved, band.total,
            ms(counted, banded), failed, ms(banded, found));
@@ -211,20 +226,119 @@ double mb(const std::string& path)
     return stat(path.c_str(), &info) == 0 ? static_cast<double>(info.st_size) / 1e6 : 0;
 }
 
+// The folder bench-scratch beside the program's bin folder.
+std::string scratch_folder()
+{
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string path = length > 0 ? std::string(self, static_cast<size_t>(length)) : ".";
+    for (int up = 0; up < 2; ++up) {
+        const size_t slash = path.rfind('/');
+        path = slash == std::string::npos ? "." : path.substr(0, slash);
+    }
+    path += "/bench-scratch";
+    mkdir(path.c_str(), 0755);
+    return path;
+}
+
+// A base of rows puzzles, built once; empty on failure.
+std::string big_base(const std::vector<std::string>& sample, long rows)
+{
+    const std::string dir = scratch_folder();
+    const std::string cdb = dir + "/spread-" + std::to_string(rows) + ".cdb";
+    struct stat info;
+    if (stat(cdb.c_str(), &info) == 0)
+        return cdb;
+    const std::string csv = dir + "/puzzles.csv";
+    printf("building %s (once)...\n", cdb.c_str());
+    fflush(stdout);
+    const Clock::time_point start = Clock::now();
+    const bool ok = write_input(csv, sample, rows, nullptr, true) &&
+                    in_child([&] { return import(csv, cdb); }).ok;
+    unlink(csv.c_str());
+    if (!ok)
+        return std::string();
+    printf("built in %.0f s\n", std::chrono::duration<double>(Clock::now() - start).count());
+    return cdb;
+}
+
+// The puzzle with the theme nearest to the rating, as the trainer looks for
+// it: the rating index walked up and down from the rating, the theme bit
+// tested in the index itself. Milliseconds, the game row in *found.
+double choose(sqlite3* db, int rating, int bit, int64_t* found)
+{
+    const Clock::time_point start = Clock::now();
+    const int64_t lo = bit < 64 ? int64_t(uint64_t(1) << bit) : 0;
+    const int64_t hi = bit >= 64 ? int64_t(uint64_t(1) << (bit - 64)) : 0;
+    SQLiteStatement up(db, R"(select game, rating from puzzle_info where rating >= ?1
+                              and (theme_lo & ?2 != 0 or theme_hi & ?3 != 0)
+                              order by rating limit 1)");
+    SQLiteStatement down(db, R"(select game, rating from puzzle_info where rating < ?1
+                                and (theme_lo & ?2 != 0 or theme_hi & ?3 != 0)
+                                order by rating desc limit 1)");
+    int64_t best = 0;
+    int64_t distance = INT64_MAX;
+    for (SQLiteStatement* walk : {&up, &down}) {
+        walk->bind(1, rating);
+        walk->bind(2, lo);
+        walk->bind(3, hi);
+        if (walk->step() && std::llabs(walk->columnInt64(1) - rating) < distance) {
+            distance = std::llabs(walk->columnInt64(1) - rating);
+            best = walk->columnInt64(0);
+        }
+    }
+    *found = best;
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+int time_choice(const std::vector<std::string>& sample, long rows)
+{
+    const std::string cdb = big_base(sample, rows);
+    if (cdb.empty())
+        return 1;
+    ChessBase base;
+    base.open(cdb, ChessBase::ReadOnly);
+    sqlite3* db = base.games().database();
+    SQLiteStatement themes(db, R"(select t.bit, t.name, (select count(1) from puzzle_info
+        where (case when t.bit < 64 then theme_lo >> t.bit else theme_hi >> (t.bit - 64) end) & 1)
+        from puzzle_themes t order by bit)");
+    printf("\nchoice of a puzzle near a rating with a theme, %ld puzzles (%.0f MB):\n", rows,
+           mb(cdb));
+    printf("%-22s %9s | %s\n", "theme", "puzzles", "ms at rating 600 / 1500 / 2400 / 3200");
+    double worst = 0;
+    while (themes.step()) {
+        const int bit = static_cast<int>(themes.columnInt64(0));
+        printf("%-22s %9lld |", themes.columnText(1).c_str(),
+               static_cast<long long>(themes.columnInt64(2)));
+        for (int rating : {600, 1500, 2400, 3200}) {
+            int64_t found = 0;
+            const double ms = choose(db, rating, bit, &found);
+            worst = std::max(worst, ms);
+            printf(" %7.2f", ms);
+        }
+        printf("\n");
+    }
+    printf("slowest choice: %.2f ms\n", worst);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<long> sizes;
     int repeat = 3;
+    long choiceRows = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--repeat" && i + 1 < argc)
             repeat = std::max(1, atoi(argv[++i]));
+        else if (std::string(argv[i]) == "--choose" && i + 1 < argc)
+            choiceRows = atol(argv[++i]);
         else
             sizes.push_back(atol(argv[i]));
     }
     if (sizes.empty())
-        sizes = {100000, 1000000};
+        sizes = {300000};
     const std::vector<std::string> sample = sample_rows();
     if (sample.empty()) {
         fprintf(stderr, "no sample rows in assets/chess/puzzles.csv\n");
@@ -237,13 +351,18 @@ int main(int argc, char** argv)
     printf("sample: %zu rows of assets/chess/puzzles.csv, repeated with new ids\n\n",
            sample.size());
     // The machine may be shared: rows per CPU second are the steadier figure.
-    printf("%9s %8s | %-28s | %11s | %11s | %8s | %7s | %s\n", "rows", "CSV MB", "step", "rows/s",
+    printf("%9s %8s | %-30s | %11s | %11s | %8s | %7s | %s\n", "rows", "CSV MB", "step", "rows/s",
            "rows/cpu-s", "peak MB", "wall s", "cpu s");
     int failures = 0;
     for (long rows : sizes) {
         const std::string csv = dir + "/puzzles.csv";
-        if (!write_input(csv, sample, rows))
+        std::vector<int> ratings;
+        if (!write_input(csv, sample, rows, &ratings))
             return 1;
+        // The best tenth by rating.
+        std::sort(ratings.begin(), ratings.end());
+        PuzzleImport::Filter tenth;
+        tenth.minRating = ratings[ratings.size() * 9 / 10];
         long kept = 0;
         const std::string cdb = dir + "/puzzles.cdb";
         const std::string db = dir + "/shell.db";
@@ -255,6 +374,8 @@ int main(int argc, char** argv)
             {"read + filter", [&] { return read_and_filter(csv, &kept); }, Run()},
             {"read + convert (no base)", [&] { return read_and_convert(csv); }, Run()},
             {"inkmate-tool puzzles (all)", [&] { return import(csv, cdb); }, Run()},
+            {"inkmate-tool puzzles (a tenth)", [&] { return import(csv, cdb + "10", tenth); },
+             Run()},
             {"sqlite3 .import --csv", [&] { return sqlite_shell(csv, db); }, Run()},
         };
         for (int round = 0; round < repeat; ++round) {
@@ -272,7 +393,7 @@ int main(int argc, char** argv)
         }
         for (const Step& step : steps) {
             failures += step.run.ok ? 0 : 1;
-            printf("%9ld %8.1f | %-28s | %11.0f | %11.0f | %8.1f | %7.2f | %.2f%s\n", rows, mb(csv),
+            printf("%9ld %8.1f | %-30s | %11.0f | %11.0f | %8.1f | %7.2f | %.2f%s\n", rows, mb(csv),
                    step.name, static_cast<double>(rows) / step.run.seconds,
                    static_cast<double>(rows) / step.run.cpu,
                    static_cast<double>(step.run.peakKb) / 1024.0, step.run.seconds, step.run.cpu,
@@ -280,8 +401,15 @@ int main(int argc, char** argv)
         }
         printf("%9s %8s | base %.1f MB, shell table %.1f MB\n", "", "", mb(cdb), mb(db));
         printf("%9s %8s | import / sqlite3 shell speed: %.2f by wall time, %.2f by CPU time\n", "",
-               "", steps[3].run.seconds / steps[2].run.seconds,
-               steps[3].run.cpu / steps[2].run.cpu);
+               "", steps[4].run.seconds / steps[2].run.seconds,
+               steps[4].run.cpu / steps[2].run.cpu);
+        printf("%9s %8s | a tenth / sqlite3 shell speed: %.2f by wall time, %.2f by CPU time\n", "",
+               "", steps[4].run.seconds / steps[3].run.seconds,
+               steps[4].run.cpu / steps[3].run.cpu);
+        printf("%9s %8s | projected for 5.4 million rows: all %.0f s, shell %.0f s (by wall "
+               "time)\n",
+               "", "", steps[2].run.seconds * 5.4e6 / static_cast<double>(rows),
+               steps[4].run.seconds * 5.4e6 / static_cast<double>(rows));
         try {
             mark_progress(cdb);
             time_counts(cdb, "counts, Flags index");
@@ -294,9 +422,12 @@ int main(int argc, char** argv)
         }
         unlink(csv.c_str());
         unlink(cdb.c_str());
+        unlink((cdb + "10").c_str());
         unlink(db.c_str());
     }
     rmdir(folder);
+    if (choiceRows > 0)
+        failures += time_choice(sample, choiceRows);
     printf("\n(the sqlite3 row is the shell run through system(): its peak and time are the "
            "shell's own)\n");
     return failures == 0 ? 0 : 1;

@@ -8,19 +8,16 @@
 #include <vector>
 
 namespace {
-const char* source_name(const char* path)
+// "Error parsing FEN: TEXT (REASON)".
+[[noreturn]] void fen_error(const std::string& fen, const std::string& reason)
 {
-    const char* slash = strrchr(path, '/');
-    return slash ? slash + 1 : path;
+    throw Exception(false, "Error parsing FEN: %s (%s)", fen.c_str(), reason.c_str());
 }
 
-[[noreturn]] void fen_error(const std::string& fen, int line)
+const char* color_name(Color color)
 {
-    throw Exception(false, "Error parsing FEN: %s [File: %s, Line: %d]", fen.c_str(),
-                    source_name(__FILE__), line);
+    return color == White ? "White" : "Black";
 }
-
-#define FEN_ERROR() fen_error(fen, __LINE__)
 
 // The square code of a FEN piece letter; 0 for any other character.
 uint8_t piece_from_letter(char c)
@@ -312,27 +309,28 @@ void Board::importFromFEN(const std::string& fen)
         const size_t end = fen.find(' ', pos);
         const size_t stop = end == std::string::npos ? fen.size() : end;
         if (fields.size() == 6)
-            FEN_ERROR(); // more than six fields
+            fen_error(fen, "more than 6 fields");
         fields.push_back(fen.substr(pos, stop - pos));
         pos = stop;
     }
     if (fields.size() != 6)
-        FEN_ERROR();
+        fen_error(fen, std::to_string(fields.size()) + " fields instead of 6");
 
     int file = 0;
     int rank = 7;
     for (char c : fields[0]) {
         if (c == '/') {
             if (rank == 0)
-                FEN_ERROR(); // a ninth rank
-            if (file < 8)
-                FEN_ERROR(); // rank not complete
+                fen_error(fen, "more than 8 ranks");
+            if (file != 8)
+                fen_error(fen, "rank " + std::to_string(rank + 1) + " has " + std::to_string(file) +
+                                   " squares instead of 8");
             --rank;
             file = 0;
             continue;
         }
         if (file >= 8)
-            FEN_ERROR(); // only "/" may follow a complete rank
+            fen_error(fen, "rank " + std::to_string(rank + 1) + " has more than 8 squares");
         const uint8_t piece = piece_from_letter(c);
         if (c >= '1' && c <= '8') {
             file += c - '0';
@@ -340,21 +338,23 @@ void Board::importFromFEN(const std::string& fen)
             board.squares[rank * 8 + file] = piece;
             ++file;
         } else {
-            FEN_ERROR(); // unrecognised placement character
+            fen_error(fen, std::string("'") + c + "' is not a piece letter");
         }
     }
+    if (rank != 0)
+        fen_error(fen, std::to_string(8 - rank) + " ranks instead of 8");
+    if (file != 8)
+        fen_error(fen, "rank 1 has " + std::to_string(file) + " squares instead of 8");
 
     const std::string& side = fields[1];
-    if (side.size() != 1)
-        FEN_ERROR();
-    if (side[0] == 'b')
+    if (side == "b")
         board.flags |= BlackToMove;
-    else if (side[0] != 'w')
-        FEN_ERROR();
+    else if (side != "w")
+        fen_error(fen, "the side to move is \"" + side + "\", not w or b");
 
     const std::string& castling = fields[2];
     if (castling.size() > 4)
-        FEN_ERROR();
+        fen_error(fen, "castling \"" + castling + "\" has more than 4 letters");
     if (castling != "-") {
         for (char c : castling) {
             switch (c) {
@@ -371,7 +371,7 @@ void Board::importFromFEN(const std::string& fen)
                 board.flags |= BlackLongCastle;
                 break;
             default:
-                FEN_ERROR(); // unrecognised castling character
+                fen_error(fen, std::string("'") + c + "' is not a castling letter");
             }
         }
     }
@@ -383,10 +383,9 @@ void Board::importFromFEN(const std::string& fen)
     board.enPassantX = -1;
     board.enPassantY = -1;
     if (enPassant != "-") {
-        if (enPassant.size() != 2)
-            FEN_ERROR();
-        if (enPassant[0] < 'a' || enPassant[0] > 'h' || enPassant[1] < '1' || enPassant[1] > '8')
-            FEN_ERROR();
+        if (enPassant.size() != 2 || enPassant[0] < 'a' || enPassant[0] > 'h' ||
+            enPassant[1] < '1' || enPassant[1] > '8')
+            fen_error(fen, "\"" + enPassant + "\" is not an en-passant square");
         // Kept only where a double step of the opponent can just have crossed
         // it; any other square is dropped, as common in the wild.
         const int x = enPassant[0] - 'a';
@@ -402,7 +401,49 @@ void Board::importFromFEN(const std::string& fen)
 
     board.halfMoveClock = read_counter(fields[4]);
     board.fullMoveNumber = read_counter(fields[5]);
+    const std::string impossible = board.impossibility();
+    if (!impossible.empty())
+        fen_error(fen, impossible);
     *this = board;
+}
+
+std::string Board::impossibility() const
+{
+    // Square codes: the type in the low three bits, 8 for Black.
+    int kings[2] = {0, 0};
+    int pawns[2] = {0, 0};
+    int pieces[2] = {0, 0};
+    for (int square = 0; square < 64; ++square) {
+        const uint8_t code = squares[square];
+        if (code == 0)
+            continue;
+        const int side = (code & 8) ? 1 : 0;
+        ++pieces[side];
+        const int type = code & 7;
+        if (type == Piece::TypeKing)
+            ++kings[side];
+        if (type != Piece::TypePawn)
+            continue;
+        ++pawns[side];
+        if (square < 8 || square >= 56)
+            return std::string("a ") + (side ? "black" : "white") + " pawn stands on rank " +
+                   (square < 8 ? "1" : "8");
+    }
+    for (int side = 0; side < 2; ++side) {
+        const std::string name = side ? "black" : "white";
+        if (kings[side] != 1)
+            return kings[side] == 0 ? "no " + name + " king"
+                                    : std::to_string(kings[side]) + " " + name + " kings";
+        if (pawns[side] > 8)
+            return std::to_string(pawns[side]) + " " + name + " pawns";
+        if (pieces[side] > 16)
+            return std::to_string(pieces[side]) + " " + name + " pieces";
+    }
+    const Color waiting = opposite_color(getColorToMove());
+    if (isCheck(waiting))
+        return std::string(color_name(waiting)) + " is in check with " +
+               color_name(getColorToMove()) + " to move";
+    return std::string();
 }
 
 std::string Board::exportToFEN() const

@@ -60,8 +60,13 @@ public:
     bool operator==(const Board& other) const;
     bool operator!=(const Board& other) const { return !(*this == other); }
 
-    // Replaces the whole position; throws Exception on a malformed text.
+    // Replaces the whole position; throws Exception, saying what is wrong,
+    // on a malformed text or a position that cannot arise in a game.
     void importFromFEN(const std::string& fen);
+    // Why the position cannot arise in a game (a king missing or doubled, a
+    // pawn on rank 1 or 8, too many pawns or pieces, the side not to move in
+    // check); empty when it can.
+    std::string impossibility() const;
     std::string exportToFEN() const;
 
     // Conveniences.

@@ -10,8 +10,46 @@
 
 namespace {
 
-const char kUsage[] = "usage: inkmate-tool puzzles FILE [BASE.cdb] [--rating MIN-MAX] "
-                      "[--themes T1,T2,...] [--min-popularity P] [--limit N]\n";
+const char kUsage[] =
+    "usage: inkmate-tool puzzles FILE [BASE.cdb] [--rating MIN-MAX] [--themes T1,T2+T3,-T4] "
+    "[--min-popularity P] [--limit N]\n"
+    "  --themes a,b   puzzles with any of the themes\n"
+    "  --themes a+b   puzzles with all of them\n"
+    "  --themes -a    puzzles without the theme (with others: a,b+c,-d)\n"
+    "  theme names match whatever their case\n";
+
+// "a,b+c,-d": groups of themes all of which a row must have, any group
+// will do; names after "-" a row must not have. False on an empty name.
+bool parse_themes(const std::string& value, PuzzleImport::Filter* filter)
+{
+    size_t start = 0;
+    while (start <= value.size()) {
+        size_t end = value.find(',', start);
+        if (end == std::string::npos)
+            end = value.size();
+        const std::string term = value.substr(start, end - start);
+        start = end + 1;
+        if (!term.empty() && term[0] == '-') {
+            if (term.size() == 1 || term.find('+') != std::string::npos)
+                return false;
+            filter->excludedThemes.push_back(term.substr(1));
+            continue;
+        }
+        std::vector<std::string> group;
+        size_t at = 0;
+        while (at <= term.size()) {
+            size_t plus = term.find('+', at);
+            if (plus == std::string::npos)
+                plus = term.size();
+            if (plus == at)
+                return false;
+            group.push_back(term.substr(at, plus - at));
+            at = plus + 1;
+        }
+        filter->themeGroups.push_back(group);
+    }
+    return true;
+}
 
 // FILE without ".zst" and ".csv", plus ".cdb".
 std::string default_base(std::string path)
@@ -49,16 +87,7 @@ bool parse_options(const std::vector<std::string>& args, std::string* file, std:
             filter->minRating = static_cast<int>(a);
             filter->maxRating = static_cast<int>(b);
         } else if (arg == "--themes") {
-            size_t start = 0;
-            while (start <= value.size()) {
-                size_t end = value.find(',', start);
-                if (end == std::string::npos)
-                    end = value.size();
-                if (end > start)
-                    filter->themes.push_back(value.substr(start, end - start));
-                start = end + 1;
-            }
-            ok = !filter->themes.empty();
+            ok = parse_themes(value, filter);
         } else if (arg == "--min-popularity") {
             ok = read_number(value, INT32_MIN + 1L, INT32_MAX, &a);
             filter->minPopularity = static_cast<int>(a);
@@ -119,9 +148,32 @@ int run_puzzles(const std::vector<std::string>& args)
         const PuzzleImport::Report report = import.run(base, filter, progress);
         if (pace.shown())
             fprintf(stderr, "\n");
+        if (!report.absentThemes.empty()) {
+            fprintf(stderr, "inkmate-tool puzzles: themes that no puzzle of %s has:", file.c_str());
+            for (const std::string& theme : report.absentThemes)
+                fprintf(stderr, " %s", theme.c_str());
+            fprintf(stderr, "\n");
+        }
+        int status = report_skipped(report.malformed, "rows", report.messages);
+        if (report.duplicates > 0) {
+            fprintf(stderr, "%lld repeated puzzles skipped (the first of each is kept):\n",
+                    static_cast<long long>(report.duplicates));
+            for (const std::string& message : report.duplicateMessages)
+                fprintf(stderr, "%s\n", message.c_str());
+            if (static_cast<size_t>(report.duplicates) > report.duplicateMessages.size())
+                fprintf(stderr, "...\n");
+            status = 1;
+        }
+        if (!report.written) {
+            fprintf(stderr,
+                    "inkmate-tool puzzles: no puzzle matched (%lld read); %s was left as it "
+                    "was\n",
+                    static_cast<long long>(report.read), base.c_str());
+            return 1;
+        }
         printf("%s: %lld puzzles (%lld read)\n", base.c_str(), static_cast<long long>(report.kept),
                static_cast<long long>(report.read));
-        return report_skipped(report.malformed, "rows", report.messages);
+        return status;
     } catch (const Exception& e) {
         if (pace.shown())
             fprintf(stderr, "\n");
@@ -131,7 +183,7 @@ int run_puzzles(const std::vector<std::string>& args)
 }
 
 ToolCommand command("puzzles",
-                    "FILE [BASE.cdb] [--rating MIN-MAX] [--themes T1,T2,...] "
+                    "FILE [BASE.cdb] [--rating MIN-MAX] [--themes T1,T2+T3,-T4] "
                     "[--min-popularity P] [--limit N]",
                     "build a puzzle base from the puzzle CSV file (.csv, .csv.zst or - for "
                     "standard input; default: FILE.cdb)",

@@ -1,9 +1,15 @@
 // PuzzleStage: rows come back by rating, ties in the order they were added,
-// whether they stayed in memory or went through sorted runs on disk.
+// whether they stayed in memory or went through sorted runs on disk; PuzzleIds
+// finds repeated ids the same way.
+#include "base/puzzleids.h"
 #include "base/puzzlestage.h"
 #include "tests/support/test_support.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
+
+#include <iterator>
 
 #include <string>
 #include <vector>
@@ -45,4 +51,22 @@ TEST(PuzzleStage, RowsComeBackByRatingTiesInOrderInMemoryAndFromRuns)
     // A block of a few rows: several runs merged; reads shorter than a row.
     EXPECT_EQ(order(400, 50, ratings), expected);
     EXPECT_EQ(order(400, 50, {}), "");
+}
+
+TEST(PuzzleIds, RepeatsAreFoundAcrossRunsWithTheirFirstLine)
+{
+    // Blocks of 3 ids: the repeats sit in the same run and in later ones.
+    for (size_t block : {size_t(3), size_t(1000)}) {
+        testsupport::TempDir dir;
+        PuzzleIds ids(dir.path(), block);
+        const char* const names[] = {"a", "b", "c", "a", "d", "b", "e", "f", "a", "g"};
+        for (size_t i = 0; i < std::size(names); ++i)
+            ids.add(names[i], static_cast<int64_t>(i + 2));
+        using Repeats = std::vector<std::pair<int64_t, int64_t>>;
+        EXPECT_EQ(ids.repeats(), (Repeats{{5, 2}, {7, 3}, {10, 2}})) << block;
+        // Nothing is left in the folder.
+        EXPECT_TRUE(QDir(QString::fromStdString(dir.path()))
+                        .entryList(QDir::Hidden | QDir::Files)
+                        .isEmpty());
+    }
 }

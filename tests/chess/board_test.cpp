@@ -185,7 +185,9 @@ TEST(Board, CheckMateStalemateBits)
 
 TEST(Board, NoKingNeverFailsTheOwnKingTest)
 {
-    const Board b = fen("4k3/8/8/8/8/8/8/R6r w - - 0 1");
+    // No FEN gives such a board; an editor may.
+    Board b = fen("4k3/8/8/8/8/8/8/R3K2r w - - 0 1");
+    b.squares[4] = 0;
     EXPECT_EQ(b.getKingPosition(White), Position(-1, -1));
     EXPECT_EQ(b.validateMove(mv("a1a2"), false) & Piece::MoveInvalid, 0);
     EXPECT_FALSE(b.isCheck(White));

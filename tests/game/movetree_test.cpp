@@ -56,7 +56,7 @@ TEST(MoveTree, MateAndStalemateDecideFirst)
 
 TEST(MoveTree, FiftyMoveRuleFiresAtExactlyOneHundred)
 {
-    Played game(from_fen("k7/8/8/8/8/8/8/R6K w - - 98 80"), "Ra2");
+    Played game(from_fen("k7/8/8/8/8/8/8/2R4K w - - 98 80"), "Rc2");
     EXPECT_EQ(game.current()->boardAfter().halfMoveClock, 99);
     EXPECT_EQ(game.current()->result, ResultInProgress);
     game.game.addMove(std::string("Kb8"));

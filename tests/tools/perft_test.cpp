@@ -26,9 +26,9 @@ TEST(PerftTool, PrintsTheCountAlone)
     run = run_perft({"2", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "2039\n");
-    run = run_perft({"0", "8/8/8/8/8/8/8/8 w - - 0 1"});
+    run = run_perft({"0", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"});
     EXPECT_EQ(run.out, "1\n");
-    run = run_perft({"3", "8/8/8/8/8/8/8/8 w - - 0 1"});
+    run = run_perft({"3", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"}); // stalemate
     EXPECT_EQ(run.out, "0\n");
 }
 
@@ -37,7 +37,10 @@ TEST(PerftTool, BadFenOrDepthIsStatusTwo)
     ToolRun run = run_perft({"2", "8/8/8/8/8/8/8/8 w - e9 0 1"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.rfind("Error parsing FEN: 8/8/8/8/8/8/8/8 w - e9 0 1 [File: ", 0), 0u)
+    EXPECT_EQ(run.err.rfind("Error parsing FEN: 8/8/8/8/8/8/8/8 w - e9 0 1 (\"e9\" is not an "
+                            "en-passant square)",
+                            0),
+              0u)
         << run.err;
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {}, {"x"}, {"-1"}, {"3x"}, {"99"}, {"1", "8/8/8/8/8/8/8/8 w - - 0 1", "extra"}}) {

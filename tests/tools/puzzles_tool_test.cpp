@@ -72,7 +72,7 @@ TEST(ToolPuzzles, RowsBecomePuzzlesByRatingWithBandHeadings)
                            "line 4: expected 10 columns, found 5\n"
                            "line 6: move 2 (e1f8) is not legal\n"
                            "line 7: rating is not a number: \"15x0\"\n"
-                           "line 8: FEN: "),
+                           "line 8: Error parsing FEN: nonsense (1 fields instead of 6)\n"),
               std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("line 9: move 2 (e7e8) is not legal: the promotion piece is missing\n"),
@@ -101,6 +101,20 @@ TEST(ToolPuzzles, RowsBecomePuzzlesByRatingWithBandHeadings)
     EXPECT_EQ(raw.rows("select parent, gameid, text from contents order by rowid"),
               (std::vector<std::string>{"0|1|800-999", "0|2|1200-1399", "0|3|1400-1599"}));
     EXPECT_EQ(raw.value("select value from params where name = 'gameid'"), "1");
+    // Each puzzle's data by its games row; theme bits in order of first
+    // appearance among the kept rows.
+    EXPECT_EQ(raw.rows("select * from puzzle_info order by game"),
+              (std::vector<std::string>{"1|pN|900|80|10|10|underPromotion endgame|" +
+                                            std::to_string(64 | 8) + "|0|",
+                                        "2|mB|1399|80|50|10|mate mateIn1 oneMove endgame|15|0|",
+                                        "3|mA|1500|80|90|10|mate mateIn1 oneMove endgame|15|0|",
+                                        "4|pQ|1500|80|-20|10|advancedPawn promotion endgame|" +
+                                            std::to_string(16 | 32 | 8) + "|0|"}));
+    EXPECT_EQ(raw.rows("select * from puzzle_themes order by bit"),
+              (std::vector<std::string>{"0|mate", "1|mateIn1", "2|oneMove", "3|endgame",
+                                        "4|advancedPawn", "5|promotion", "6|underPromotion"}));
+    EXPECT_EQ(raw.value("select count(1) from sqlite_master where name = 'puzzle_info_rating'"),
+              "1");
 
     // The puzzle opens after the opponent's move with the solver's move hidden.
     ChessBase base;
@@ -138,11 +152,10 @@ TEST(ToolPuzzles, CompressedAndStandardInputGiveTheSameBaseAndFiltersApply)
         return RawBase(dir.file("f.cdb")).rows("select Round from games");
     };
     using Ids = std::vector<std::string>;
-    EXPECT_EQ(ids({"--rating", "1399-1500", "--themes", "mate,oneMove"}), (Ids{"mB", "mA"}));
+    EXPECT_EQ(ids({"--rating", "1399-1500", "--themes", "mate+oneMove"}), (Ids{"mB", "mA"}));
     EXPECT_EQ(ids({"--min-popularity", "10"}), (Ids{"pN", "mB", "mA"}));
     // The first matching rows of the file, then sorted.
     EXPECT_EQ(ids({"--limit", "2", "--themes", "endgame"}), (Ids{"mB", "mA"}));
-    EXPECT_EQ(ids({"--themes", "mateIn"}), Ids{});
 }
 
 TEST(ToolPuzzles, LinesAcrossReadBuffersArriveWhole)
@@ -224,4 +237,141 @@ TEST(ToolPuzzles, TheShippedSampleImportsWhole)
         EXPECT_EQ(base.game.result, solver == White ? ResultWhiteWins : ResultBlackWins)
             << base.game.event;
     }
+}
+
+namespace {
+
+// Rows numbered from first, ratings rising, each a mate in one.
+std::string mate_rows(int first, int count)
+{
+    std::string text;
+    for (int i = first; i < first + count; ++i)
+        text += row("m" + std::to_string(i), kBackRank, "a7a6 e1e8", std::to_string(1000 + i), "50",
+                    "mate mateIn1 short") +
+                "\n";
+    return text;
+}
+
+} // namespace
+
+TEST(ToolPuzzles, ACompressedFileCutInsideAFrameLeavesTheBaseAlone)
+{
+    // Two frames; a download cut anywhere inside one is an error.
+    const std::string first = std::string(kHeader) + "\n" + mate_rows(0, 300);
+    const std::string frames = zstd(first) + zstd(mate_rows(300, 300));
+    const size_t boundary = zstd(first).size();
+    TempDir dir;
+    writeFile(dir.file("p.csv"), sample_csv());
+    ASSERT_EQ(tool({"puzzles", dir.file("p.csv"), dir.file("out.cdb")}).status, 1);
+    const std::string before = readFile(dir.file("out.cdb"));
+    for (size_t cut : {size_t(6), boundary / 2, boundary - 1, boundary + 6, frames.size() - 1}) {
+        writeFile(dir.file("cut.csv.zst"), frames.substr(0, cut));
+        ToolRun run = tool({"puzzles", dir.file("cut.csv.zst"), dir.file("out.cdb")});
+        EXPECT_EQ(run.status, 2) << cut;
+        EXPECT_NE(run.err.find("the file is cut off"), std::string::npos) << cut << run.err;
+        EXPECT_EQ(run.out, "") << cut;
+        run = tool({"puzzles", "-", dir.file("out.cdb")}, frames.substr(0, cut));
+        EXPECT_EQ(run.status, 2) << cut;
+        EXPECT_EQ(readFile(dir.file("out.cdb")), before) << cut;
+    }
+    // Between the frames the stream is whole.
+    ToolRun run = tool({"puzzles", "-", dir.file("out.cdb")}, frames.substr(0, boundary));
+    EXPECT_EQ(run.out, dir.file("out.cdb") + ": 300 puzzles (300 read)\n") << run.err;
+    run = tool({"puzzles", "-", dir.file("out.cdb")}, frames);
+    EXPECT_EQ(run.out, dir.file("out.cdb") + ": 600 puzzles (600 read)\n") << run.err;
+}
+
+TEST(ToolPuzzles, AnImportThatKeepsNothingLeavesTheBaseAlone)
+{
+    TempDir dir;
+    writeFile(dir.file("p.csv"), sample_csv());
+    ASSERT_EQ(tool({"puzzles", dir.file("p.csv"), dir.file("out.cdb")}).status, 1);
+    const std::string before = readFile(dir.file("out.cdb"));
+
+    writeFile(dir.file("empty.csv"), std::string(kHeader) + "\n");
+    ToolRun run = tool({"puzzles", dir.file("empty.csv"), dir.file("out.cdb")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(
+        run.err.find("no puzzle matched (0 read); " + dir.file("out.cdb") + " was left as it was"),
+        std::string::npos)
+        << run.err;
+    // A misspelt theme: the names that no row has are given.
+    run = tool({"puzzles", dir.file("p.csv"), dir.file("out.cdb"), "--themes",
+                "forks,mate+nosuch,-ENDGAME,-zugzwang"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("themes that no puzzle of " + dir.file("p.csv") +
+                           " has: forks nosuch zugzwang\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("no puzzle matched (9 read)"), std::string::npos) << run.err;
+    EXPECT_EQ(readFile(dir.file("out.cdb")), before);
+}
+
+TEST(ToolPuzzles, ImpossiblePositionsAreRefusedWithWhatIsWrong)
+{
+    TempDir dir;
+    writeFile(dir.file("p.csv"),
+              std::string(kHeader) + "\n" +
+                  row("r4", "4k3/8/8/4K3 w - - 0 1", "e5e4 e8e7", "1500", "0", "mate") + "\n" +
+                  row("chk", "4k3/8/8/8/8/8/8/4RK2 w - - 0 1", "f1g1 e8d8", "1500", "0", "x") +
+                  "\n" + row("nok", "8/8/8/8/8/8/8/4RK2 w - - 0 1", "f1g1 e1e2", "1500", "0", "x") +
+                  "\n" + row("ok", kBackRank, "a7a6 e1e8", "1500", "0", "mate") + "\n");
+    ToolRun run = tool({"puzzles", dir.file("p.csv"), dir.file("p.cdb")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("3 malformed rows skipped:\n"
+                           "line 2: Error parsing FEN: 4k3/8/8/4K3 w - - 0 1 (4 ranks instead "
+                           "of 8)\n"
+                           "line 3: Error parsing FEN: 4k3/8/8/8/8/8/8/4RK2 w - - 0 1 (Black is "
+                           "in check with White to move)\n"
+                           "line 4: Error parsing FEN: 8/8/8/8/8/8/8/4RK2 w - - 0 1 (no black "
+                           "king)\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find(".cpp"), std::string::npos) << run.err;
+    // A base written by another program: check names the fault.
+    RawBase(dir.file("p.cdb")).exec("update games set FEN = '4k3/8/8/4K3 w - - 0 1'");
+    run = tool({"check", dir.file("p.cdb")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "game 1: Error parsing FEN: 4k3/8/8/4K3 w - - 0 1 (4 ranks instead of 8)\n");
+}
+
+TEST(ToolPuzzles, MarkLongRowsRepeatedIdsAndThemeFilters)
+{
+    const std::string rows =
+        row("a", kBackRank, "a7a6 e1e8", "1500", "0", "mate mateIn1 short") + "\n" +
+        row("huge", kBackRank, "a7a6 e1e8", "1500", "0", std::string(size_t(3) << 19, 'y')) + "\n" +
+        row("b", kBlackMates, "a2a3 e8e1", "1400", "0", "Mate long") + "\n" +
+        row("a", kBlackMates, "a2a3 e8e1", "1300", "0", "mate mateIn1 short") + "\n" +
+        row("c", kPromotion, "a2a1 e7e8q", "1200", "0", "promotion long") + "\n";
+    TempDir dir;
+    writeFile(dir.file("p.csv"), "\xEF\xBB\xBF" + std::string(kHeader) + "\r\n" + rows);
+    ToolRun run = tool({"puzzles", dir.file("p.csv")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, dir.file("p.cdb") + ": 3 puzzles (5 read)\n");
+    EXPECT_NE(run.err.find("1 malformed rows skipped:\nline 3: longer than 1 MiB\n"),
+              std::string::npos)
+        << run.err.substr(0, 500);
+    EXPECT_NE(run.err.find("1 repeated puzzles skipped (the first of each is kept):\n"
+                           "line 5: puzzle a came before on line 2\n"),
+              std::string::npos)
+        << run.err.substr(0, 500);
+    EXPECT_EQ(RawBase(dir.file("p.cdb")).rows("select Round, Site from games"),
+              (std::vector<std::string>{"c|https://example.org/c#3", "b|https://example.org/b#3",
+                                        "a|https://example.org/a#3"}));
+
+    auto ids = [&](const std::string& themes) {
+        tool({"puzzles", dir.file("p.csv"), dir.file("f.cdb"), "--themes", themes});
+        return RawBase(dir.file("f.cdb")).rows("select Round from games");
+    };
+    using Ids = std::vector<std::string>;
+    EXPECT_EQ(ids("MATE"), (Ids{"b", "a"}));
+    EXPECT_EQ(ids("mateIn1,promotion"), (Ids{"c", "a"}));
+    EXPECT_EQ(ids("mate+long"), (Ids{"b"}));
+    EXPECT_EQ(ids("-long"), (Ids{"a"}));
+    EXPECT_EQ(ids("mate,promotion,-short"), (Ids{"c", "b"}));
+    for (const char* bad : {"", "a,", "a++b", "-", "-a+b"})
+        EXPECT_EQ(tool({"puzzles", dir.file("p.csv"), dir.file("f.cdb"), "--themes", bad}).status,
+                  2)
+            << bad;
 }
