@@ -5,8 +5,8 @@
 
 #include "base/basefile.h"
 #include "base/chessbase.h"
+#include "base/puzzleinfowriter.h"
 #include "base/puzzlestage.h"
-#include "base/puzzletables.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
@@ -74,7 +74,7 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
     try {
         base.open(temporary.path());
         base.beginImport();
-        PuzzleTables tables(base.games().database());
+        PuzzleInfoWriter tables(base.games().database());
 
         // The kept rows wait in file order until they can be stored by rating.
         PuzzleStage stage(basefile::folderOf(cdbPath));
@@ -161,7 +161,7 @@ PuzzleImport::Report PuzzleImport::run(const std::string& basePath, const Filter
         GamesTable::NewRow row;
         row.hasFen = true;
         PuzzleStage::Row staged;
-        PuzzleTables::Info info;
+        PuzzleInfoWriter::Info info;
         bool banded = false;
         long band = 0;
         int64_t stored = 0;

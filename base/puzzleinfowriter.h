@@ -13,12 +13,12 @@ struct sqlite3;
 // The tables an import writes beside the games of a puzzle base: each
 // puzzle's data ("puzzle_info", by the games row) and the theme names by bit
 // ("puzzle_themes").
-class PuzzleTables {
+class PuzzleInfoWriter {
 public:
     static constexpr int kThemeBits = 128;
 
     // Creates the tables on the connection of a base being built.
-    explicit PuzzleTables(sqlite3* db);
+    explicit PuzzleInfoWriter(sqlite3* db);
 
     // The bits of the space-separated theme names; a name gets the next free
     // bit when first met. A name past the 128th gets none.

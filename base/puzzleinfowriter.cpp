@@ -1,6 +1,6 @@
-#include "base/puzzletables.h"
+#include "base/puzzleinfowriter.h"
 
-PuzzleTables::PuzzleTables(sqlite3* db) : m_db(db)
+PuzzleInfoWriter::PuzzleInfoWriter(sqlite3* db) : m_db(db)
 {
     execute(R"(create table if not exists "puzzle_info"(
   "game" integer primary key, "puzzle" text not null, "rating" integer not null,
@@ -11,13 +11,13 @@ PuzzleTables::PuzzleTables(sqlite3* db) : m_db(db)
   "bit" integer primary key, "name" text not null unique))");
 }
 
-void PuzzleTables::execute(const char* sql)
+void PuzzleInfoWriter::execute(const char* sql)
 {
     SQLiteStatement statement(m_db, sql);
     statement.step();
 }
 
-void PuzzleTables::themeBits(std::string_view themes, uint64_t* lo, uint64_t* hi)
+void PuzzleInfoWriter::themeBits(std::string_view themes, uint64_t* lo, uint64_t* hi)
 {
     *lo = *hi = 0;
     size_t start = 0;
@@ -44,7 +44,7 @@ void PuzzleTables::themeBits(std::string_view themes, uint64_t* lo, uint64_t* hi
     }
 }
 
-void PuzzleTables::beginStoring()
+void PuzzleInfoWriter::beginStoring()
 {
     std::string sql = R"(insert into "puzzle_info" values)";
     for (size_t i = 0; i < kBatchRows; ++i)
@@ -53,7 +53,7 @@ void PuzzleTables::beginStoring()
     m_insert.prepare(m_db, R"(insert into "puzzle_info" values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?))");
 }
 
-void PuzzleTables::add(int64_t game, const Info& info)
+void PuzzleInfoWriter::add(int64_t game, const Info& info)
 {
     Pending pending;
     pending.game = game;
@@ -74,7 +74,7 @@ void PuzzleTables::add(int64_t game, const Info& info)
         write(m_batch, m_pending.size());
 }
 
-void PuzzleTables::write(SQLiteStatement& statement, size_t count)
+void PuzzleInfoWriter::write(SQLiteStatement& statement, size_t count)
 {
     // Rows one by one with the single-row statement, else all in one.
     for (size_t first = 0; first < m_pending.size(); first += count) {
@@ -101,7 +101,7 @@ void PuzzleTables::write(SQLiteStatement& statement, size_t count)
     m_texts.clear();
 }
 
-void PuzzleTables::finish()
+void PuzzleInfoWriter::finish()
 {
     write(m_insert, 1);
     m_batch.finalize();
