@@ -131,7 +131,7 @@ void ChessQt::createMainMenu()
     addStep(base, "Last Game", [](ChessController& c) { c.bases().lastGame(); });
     base->addSeparator();
     addStep(base, "Next Unsolved Puzzle",
-            [](ChessController& c) { c.bases().nextUnsolvedPuzzle(); });
+            [](ChessController& c) { c.puzzles().nextPuzzle(); });
     addStep(base, "Retry Failed Puzzles",
             [](ChessController& c) { c.puzzles().retryFailedPuzzles(); });
 

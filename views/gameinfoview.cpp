@@ -51,6 +51,26 @@ QString fit_text(QPainter* painter, const QString& text, int width)
     return painter->fontMetrics().elidedText(text, Qt::ElideRight, width);
 }
 
+// The stored heading "White to move · mate in 3 · 513" in the user's
+// language, part by part; other text as a whole.
+std::string puzzle_heading(const std::string& event)
+{
+    static const std::string dot = " \u00b7 ";
+    std::string out;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = event.find(dot, start);
+        const std::string part = event.substr(start, end - start);
+        if (!out.empty())
+            out += dot;
+        out += translated(part.c_str());
+        if (end == std::string::npos)
+            break;
+        start = end + dot.size();
+    }
+    return out;
+}
+
 void draw_line(QPainter* painter, const QRect& box, const QString& text, Qt::Alignment alignment)
 {
     // One line, never wrapped.
@@ -74,7 +94,7 @@ void GameInfoView::update(RepaintTarget* target)
     const int flags = static_cast<int>(game.flags);
     const int result = static_cast<int>(game.result);
     if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId &&
-        m_state->progress == m_shownProgress)
+        m_state->progress == m_shownProgress && m_state->playerRating == m_shownRating)
         return;
     if (target)
         target->invalidate(viewRect());
@@ -82,6 +102,7 @@ void GameInfoView::update(RepaintTarget* target)
     m_shownResult = result;
     m_shownGameId = game.id;
     m_shownProgress = m_state->progress;
+    m_shownRating = m_state->playerRating;
 }
 
 void GameInfoView::paint(QPainter* painter, const QRect& region)
@@ -104,8 +125,7 @@ std::string GameInfoView::puzzleText() const
     char number[16];
     std::snprintf(number, sizeof number, "%d. ", game.id);
     std::string text = number;
-    text +=
-        is_missing(game.event) ? translated("Find the best move") : translated(game.event.c_str());
+    text += is_missing(game.event) ? translated("Find the best move") : puzzle_heading(game.event);
     // Solved/total under the heading, then in the whole base.
     const ViewState::PuzzleProgress& progress = m_state->progress;
     if (progress.known) {
@@ -119,9 +139,16 @@ std::string GameInfoView::puzzleText() const
                           progress.base.total);
         text += counts;
     }
+    if (m_state->playerRating > 0) {
+        char rating[48];
+        std::snprintf(rating, sizeof rating, translated("rating %d"), m_state->playerRating);
+        text += " \u00b7 ";
+        text += rating;
+    }
     if (game.flags & Game::FlagSolved) {
         text += " - ";
-        text += translated("solved!");
+        // Finished with a hint or after a shown solution: not a clean solve.
+        text += translated((game.flags & Game::FlagHelped) ? "solved with help" : "solved!");
     }
     return text;
 }

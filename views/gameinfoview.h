@@ -39,6 +39,7 @@ private:
     int m_shownResult = -1;
     int m_shownGameId = -1;
     ViewState::PuzzleProgress m_shownProgress;
+    int m_shownRating = 0;
     const QFont* m_puzzleFont = nullptr;
     const QFont* m_resultFont = nullptr;
     const QFont* m_namesFont = nullptr;

@@ -53,6 +53,8 @@ public:
     // The suggested move; the null move when there is none.
     Move hint;
     PuzzleProgress progress;
+    // The player's puzzle rating; 0 while there is none.
+    int playerRating = 0;
     // The contents heading a game row belongs to ("" for none); unset: none.
     std::function<std::string(int gameId)> headingOf;
 
