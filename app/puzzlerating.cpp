@@ -14,15 +14,27 @@ constexpr double kPi = 3.14159265358979323846;
 
 PuzzleRating PuzzleRating::after(bool win, double puzzleRating, double puzzleDeviation) const
 {
+    return after({Result{win ? 1.0 : 0.0, puzzleRating, puzzleDeviation}});
+}
+
+PuzzleRating PuzzleRating::after(const std::vector<Result>& results) const
+{
     const double mu = (rating - 1500.0) / kScale;
     const double phi = deviation / kScale;
-    const double muJ = (puzzleRating - 1500.0) / kScale;
-    const double phiJ = puzzleDeviation / kScale;
-    const double g = 1.0 / std::sqrt(1.0 + 3.0 * phiJ * phiJ / (kPi * kPi));
-    const double expected = 1.0 / (1.0 + std::exp(-g * (mu - muJ)));
-    const double score = win ? 1.0 : 0.0;
-    const double v = 1.0 / (g * g * expected * (1.0 - expected));
-    const double delta = v * g * (score - expected);
+    double vInverse = 0.0;
+    double sum = 0.0;
+    for (const Result& result : results) {
+        const double muJ = (result.rating - 1500.0) / kScale;
+        const double phiJ = result.deviation / kScale;
+        const double g = 1.0 / std::sqrt(1.0 + 3.0 * phiJ * phiJ / (kPi * kPi));
+        const double expected = 1.0 / (1.0 + std::exp(-g * (mu - muJ)));
+        vInverse += g * g * expected * (1.0 - expected);
+        sum += g * (result.score - expected);
+    }
+    if (results.empty())
+        return *this;
+    const double v = 1.0 / vInverse;
+    const double delta = v * sum;
 
     // The new volatility by the Illinois method.
     const double a = std::log(volatility * volatility);
@@ -59,7 +71,7 @@ PuzzleRating PuzzleRating::after(bool win, double puzzleRating, double puzzleDev
     out.volatility = std::exp(lo / 2.0);
     const double phiStar = std::sqrt(phi * phi + out.volatility * out.volatility);
     const double phiNew = 1.0 / std::sqrt(1.0 / (phiStar * phiStar) + 1.0 / v);
-    const double muNew = mu + phiNew * phiNew * g * (score - expected);
+    const double muNew = mu + phiNew * phiNew * sum;
     out.rating = muNew * kScale + 1500.0;
     // The deviation never drops below 45 nor rises above the start.
     out.deviation = std::clamp(phiNew * kScale, 45.0, 350.0);
