@@ -88,7 +88,8 @@ void PuzzleTrainer::syncBase()
     m_streakRating = 0;
     PuzzleTables tables(base.handle());
     m_writable = base.isOpen() && !base.isReadOnly() && tables.create();
-    for (const PuzzleTables::Attempt& attempt : tables.attempts()) {
+    m_attempts = tables.attempts();
+    for (const PuzzleTables::Attempt& attempt : m_attempts) {
         if (attempt.puzzleRating > 0) {
             m_rating.rating = attempt.rating;
             m_rating.deviation = attempt.deviation;
@@ -105,15 +106,23 @@ int64_t PuzzleTrainer::today() const
     return m_now() / 86400;
 }
 
-bool PuzzleTrainer::puzzleRating(int* rating) const
+bool PuzzleTrainer::puzzleRating(int* rating, std::string* themes) const
 {
     ChessBase& base = m_controller.document().database;
     PuzzleTables::Info info;
     if (PuzzleTables(base.handle()).info(base.game.id, &info)) {
         *rating = info.rating;
+        *themes = info.themes;
         return true;
     }
+    *themes = m_themes;
     return rating_of_heading(base.game.event, rating);
+}
+
+PuzzleDashboard PuzzleTrainer::dashboard()
+{
+    syncBase();
+    return PuzzleDashboard::of(m_attempts, m_bestStreak);
 }
 
 void PuzzleTrainer::score(bool win)
@@ -128,7 +137,7 @@ void PuzzleTrainer::score(bool win)
     attempt.at = m_now();
     attempt.game = game;
     attempt.win = win;
-    if (puzzleRating(&attempt.puzzleRating))
+    if (puzzleRating(&attempt.puzzleRating, &attempt.themes))
         m_rating = m_rating.after(win, attempt.puzzleRating);
     attempt.rating = m_rating.rating;
     attempt.deviation = m_rating.deviation;
@@ -137,6 +146,7 @@ void PuzzleTrainer::score(bool win)
     m_streakRating = win ? attempt.puzzleRating : 0;
     m_bestStreak = std::max(m_bestStreak, m_streak);
     document.playerRating = static_cast<int>(std::lround(m_rating.rating));
+    m_attempts.push_back(attempt);
     if (!m_writable || game <= 0)
         return;
     PuzzleTables tables(base.handle());

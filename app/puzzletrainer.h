@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/puzzledashboard.h"
 #include "app/puzzlerating.h"
 
 #include <cstdint>
@@ -71,6 +72,8 @@ public:
     const PuzzleRating& rating() const { return m_rating; }
     int streak() const { return m_streak; }
     int bestStreak() const { return m_bestStreak; }
+    // The player's puzzles of the shown base so far.
+    PuzzleDashboard dashboard();
 
     // The difficulty offsets of puzzle.difficulty, easiest to hardest.
     static const int kDifficultyOffsets[5];
@@ -78,8 +81,9 @@ public:
 private:
     void syncBase();
     void score(bool win);
-    // The puzzle's rating; false when the base does not tell it.
-    bool puzzleRating(int* rating) const;
+    // The puzzle's rating and raw themes; false when the base does not tell
+    // the rating.
+    bool puzzleRating(int* rating, std::string* themes) const;
     void hideThemes();
     void showThemes();
     int64_t today() const;
@@ -101,6 +105,8 @@ private:
     bool m_baseReadOnly = false;
     bool m_writable = false;
     PuzzleRating m_rating;
+    // Every scored try in the base, also where it cannot be stored.
+    std::vector<PuzzleTables::Attempt> m_attempts;
     int m_streak = 0;
     int m_bestStreak = 0;
     // The rating of the last puzzle of the streak.

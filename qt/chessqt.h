@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QMenu;
@@ -61,6 +62,7 @@ public slots:
     void onPgnImport();
     void onBaseFirstGame();
     void onContents();
+    void onDashboard();
     void onResetGame();
 
 protected:
@@ -76,6 +78,10 @@ private:
     // A controller step run inside the error handler, and a menu entry for it.
     void runStep(const Step& step);
     void addStep(QMenu* menu, const char* text, Step step);
+    // Checkable entries, one for each value of the setting from 0.
+    void addChoice(QMenu* menu, const std::vector<const char*>& texts, Settings::Int which);
+    // The puzzle trainer's choices: dashboard, next puzzle, difficulty, theme.
+    void addPuzzleTraining(QMenu* menu);
     void handleKey(QKeyEvent* event);
     // The file chosen below the data folder, "" when none.
     std::string chooseFile(const QString& filter);
