@@ -146,7 +146,9 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
     EXPECT_EQ(menu_texts(window.mainMenu()),
               "History;|New Game;Reset Game;Take back;|Hint;Show Solution;|Turn Board;|[Base:Open;"
               "Import PGN;|Contents;|Next Game;Previous Game;First Game;Last Game;|"
-              "Next Unsolved Puzzle;Retry Failed Puzzles;]"
+              "Next Unsolved Puzzle;Retry Failed Puzzles;[Puzzle Training:Dashboard;"
+              "[Next Puzzle:By Rating;Near My Rating;Streak;]"
+              "[Difficulty:Easiest;Easier;Normal;Harder;Hardest;][Theme:]]]"
               "[Settings:Game;View;]|Redraw Screen;|Exit;");
 
     // A short Return acts on the board; a held one opens the menu.
