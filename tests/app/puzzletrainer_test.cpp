@@ -9,6 +9,7 @@
 #include "game/game.h"
 #include "game/pgnmove.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -176,6 +177,18 @@ TEST_F(PuzzleTrainerTest, SolvesMissesRepetitionAndStreak)
     EXPECT_NEAR(chess->puzzles().rating().deviation, kept.deviation, 1e-5);
     EXPECT_EQ(chess->puzzles().bestStreak(), 1);
     EXPECT_EQ(chess->puzzles().streak(), 1);
+
+    // The dashboard: five scored tries, two wins, average rating 1282.
+    const PuzzleDashboard dashboard = chess->puzzles().dashboard();
+    EXPECT_EQ(dashboard.total.solved, 2);
+    EXPECT_EQ(dashboard.total.missed, 3);
+    EXPECT_EQ(dashboard.total.performance, 1282 - 500 + 400);
+    EXPECT_EQ(dashboard.ratings.size(), 5u);
+    const auto mateIn3 =
+        std::find_if(dashboard.themes.begin(), dashboard.themes.end(),
+                     [](const PuzzleDashboard::Row& row) { return row.theme == "mateIn3"; });
+    ASSERT_NE(mateIn3, dashboard.themes.end());
+    EXPECT_EQ(mateIn3->performance, 900);
 }
 
 TEST(PuzzleRating, GlickmansExample)
