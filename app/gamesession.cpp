@@ -154,15 +154,16 @@ bool GameSession::playMove(Move& move)
 
     PGNMove* next = current->findNextMove();
     if (next && next->hidden) {
-        if (next->move != move) {
+        if (next->move == move) {
+            revealNode(next);
+        } else if (!m_controller.puzzles().playOtherSolution(next, move)) {
             // Still unsolved, and among the puzzles to retry.
             if (document.isPuzzle())
-                m_controller.puzzles().setPuzzleFlags(Game::FlagFailed);
+                m_controller.puzzles().missed();
             m_controller.platform().message(Platform::MessageInformation, translated("Puzzle"),
                                             translated("Incorrect move!"), 60000);
             return false;
         }
-        revealNode(next);
     } else {
         game.addMove(move);
     }

@@ -28,6 +28,8 @@ const Settings::IntKey kInts[Settings::IntCount] = {
     {"eink.full_every", 20, 0, 10000},
     {"engine.timeout", EngineSettings::kDefaultRequestTimeout, 0, 86400},
     {"hint_engine", -1, -1, static_cast<int>(EngineFactory::kMaxEntries) - 1},
+    {"puzzle.order", 1, 0, 2},
+    {"puzzle.difficulty", 2, 0, 4},
 };
 
 const Settings::FlagKey kFlags[Settings::FlagCount] = {
@@ -39,6 +41,7 @@ const Settings::FlagKey kFlags[Settings::FlagCount] = {
 const char kMyName[] = "my_name";
 const char kLastOpened[] = "last_opened";
 const char kMyBase[] = "my_base";
+const char kPuzzleTheme[] = "puzzle.theme";
 
 } // namespace
 
@@ -97,6 +100,17 @@ void Settings::setMyName(const std::string& name)
     if (m_config)
         m_config->writeString(kMyName,
                               name == translated(kDefaultName) ? kDefaultName : name.c_str());
+}
+
+std::string Settings::puzzleTheme() const
+{
+    return m_config ? m_config->readString(kPuzzleTheme, "") : std::string();
+}
+
+void Settings::setPuzzleTheme(const std::string& theme)
+{
+    if (m_config)
+        m_config->writeString(kPuzzleTheme, theme.c_str());
 }
 
 std::string Settings::lastOpened() const

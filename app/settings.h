@@ -32,6 +32,8 @@ public:
         EinkFullEvery,      // eink.full_every: partial updates per full refresh
         EngineTimeout,      // engine.timeout: seconds an engine may think, 0 = no limit
         HintEngine,         // hint_engine: catalogue slot of the hint engine, -1 = first UCI
+        PuzzleOrder,        // puzzle.order: next puzzle 0 by rating, 1 near mine, 2 streak
+        PuzzleDifficulty,   // puzzle.difficulty: easiest .. hardest, 0..4
         IntCount
     };
     enum Flag {
@@ -74,6 +76,9 @@ public:
     void setMyName(const std::string& name);
     // last_opened: the game base opened last; "" when none is stored.
     std::string lastOpened() const;
+    // puzzle.theme: the raw theme name the next puzzle must have; "" for any.
+    std::string puzzleTheme() const;
+    void setPuzzleTheme(const std::string& theme);
     void setLastOpened(const std::string& path);
 
     // my_base: the player's own game base, where played games are kept;

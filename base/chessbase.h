@@ -70,6 +70,9 @@ public:
     void discard();
     bool isOpen() const { return m_db != nullptr; }
     bool isReadOnly() const { return m_readOnly; }
+    // The connection, for the tables beside the games (PuzzleTables); null
+    // while closed.
+    sqlite3* handle() const { return m_db; }
     const std::string& path() const { return m_path; }
     // Every statement on the games table.
     GamesTable& games() { return m_games; }

@@ -83,7 +83,9 @@ std::string solved_flags()
     std::string text = "Flags in (";
     const char* separator = "";
     for (unsigned flags = 0; flags < 2 * Game::FlagHelped; ++flags) {
-        if ((flags & GamesTable::kPuzzleState) == GamesTable::kSolved) {
+        // A puzzle solved with help is not counted.
+        if ((flags & GamesTable::kPuzzleState) == GamesTable::kSolved &&
+            !(flags & Game::FlagHelped)) {
             text += separator + number(flags);
             separator = ",";
         }
@@ -252,11 +254,14 @@ int64_t GamesTable::nextUnsolvedPuzzle(int64_t after)
 
 int64_t GamesTable::nextPuzzleToRetry(int64_t after)
 {
-    // Failed rows have Flags of FlagFailed and above: a seek into the Flags
-    // index past the unsolved ones.
+    // Failed and helped rows have Flags of FlagFailed and above: a seek into
+    // the Flags index past the unsolved ones. Failed unsolved puzzles and
+    // those solved with help are retried.
+    static const unsigned helpedSolved = Game::FlagPuzzle | Game::FlagSolved | Game::FlagHelped;
     static const std::string sql =
         "select min(+rowid) from games where Flags >= " + number(Game::FlagFailed) +
-        " and Flags & " + number(kRetryState) + " = " + number(kToRetry) + " and +rowid > ?";
+        " and (Flags & " + number(kRetryState) + " = " + number(kToRetry) + " or Flags & " +
+        number(helpedSolved) + " = " + number(helpedSolved) + ") and +rowid > ?";
     return readId(sql.c_str(), after, true);
 }
 

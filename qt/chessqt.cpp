@@ -1,10 +1,12 @@
 #include "qt/chessqt.h"
 
+#include "base/puzzletables.h"
 #include "core/configfileabstract.h"
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
 #include "qt/contentsdialog.h"
+#include "qt/dashboarddialog.h"
 #include "qt/evalgraphdialog.h"
 #include "qt/fileopendialog.h"
 #include "qt/gamesettingsdialog.h"
@@ -12,7 +14,9 @@
 #include "qt/platform.h"
 #include "qt/promotiondialog.h"
 #include "qt/viewsettingsdialog.h"
+#include "views/puzzlethemes.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -154,10 +158,10 @@ void ChessQt::createMainMenu()
     addStep(base, "First Game", [](ChessController& c) { c.bases().firstGame(); });
     addStep(base, "Last Game", [](ChessController& c) { c.bases().lastGame(); });
     base->addSeparator();
-    addStep(base, "Next Unsolved Puzzle",
-            [](ChessController& c) { c.bases().nextUnsolvedPuzzle(); });
+    addStep(base, "Next Unsolved Puzzle", [](ChessController& c) { c.puzzles().nextPuzzle(); });
     addStep(base, "Retry Failed Puzzles",
             [](ChessController& c) { c.puzzles().retryFailedPuzzles(); });
+    addPuzzleTraining(base);
 
     QMenu* settings = m_menu->addMenu(menu_text("Settings"));
     settings->addAction(menu_text("Game"), this, &ChessQt::onGameSettings);
@@ -179,6 +183,53 @@ void ChessQt::createMainMenu()
 QAction* ChessQt::addStep(QMenu* menu, const char* text, Step step)
 {
     return menu->addAction(menu_text(text), this, [this, step] { runStep(step); });
+}
+
+void ChessQt::addChoice(QMenu* menu, const std::vector<const char*>& texts, Settings::Int which)
+{
+    auto* group = new QActionGroup(menu);
+    const int chosen = m_controller.settings().value(which);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        QAction* action = menu->addAction(menu_text(texts[i]));
+        action->setCheckable(true);
+        action->setChecked(static_cast<int>(i) == chosen);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, which, i] { m_controller.settings().setValue(which, static_cast<int>(i)); });
+    }
+}
+
+void ChessQt::addPuzzleTraining(QMenu* menu)
+{
+    QMenu* training = menu->addMenu(menu_text("Puzzle Training"));
+    training->addAction(menu_text("Dashboard"), this, &ChessQt::onDashboard);
+    addChoice(training->addMenu(menu_text("Next Puzzle")),
+              {N_("By Rating"), N_("Near My Rating"), N_("Streak")}, Settings::PuzzleOrder);
+    addChoice(training->addMenu(menu_text("Difficulty")),
+              {N_("Easiest"), N_("Easier"), N_("Normal"), N_("Harder"), N_("Hardest")},
+              Settings::PuzzleDifficulty);
+    // The themes of the base shown when the menu opens, in words.
+    QMenu* themes = training->addMenu(menu_text("Theme"));
+    connect(themes, &QMenu::aboutToShow, this, [this, themes] {
+        themes->clear();
+        auto* group = new QActionGroup(themes);
+        const std::string chosen = m_controller.settings().puzzleTheme();
+        std::vector<std::string> names{std::string()};
+        const std::vector<std::string> present =
+            PuzzleTables(m_controller.document().database.handle()).themeNames();
+        names.insert(names.end(), present.begin(), present.end());
+        for (const std::string& name : names) {
+            const QString text =
+                name.empty() ? menu_text("Any")
+                             : QString::fromUtf8(translated(puzzlethemes::words(name).c_str()));
+            QAction* action = themes->addAction(text);
+            action->setCheckable(true);
+            action->setChecked(name == chosen);
+            group->addAction(action);
+            connect(action, &QAction::triggered, this,
+                    [this, name] { m_controller.settings().setPuzzleTheme(name); });
+        }
+    });
 }
 
 void ChessQt::runStep(const Step& step)
@@ -446,6 +497,14 @@ void ChessQt::onEvalGraph()
         if (!game.isOpen())
             return;
         EvalGraphDialog dialog(this, game);
+        dialog.exec();
+    });
+}
+
+void ChessQt::onDashboard()
+{
+    guard([&] {
+        DashboardDialog dialog(this, m_controller.puzzles().dashboard());
         dialog.exec();
     });
 }

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -64,6 +65,7 @@ public slots:
     void onBaseFirstGame();
     void onContents();
     void onEvalGraph();
+    void onDashboard();
     void onResetGame();
 
 protected:
@@ -79,6 +81,10 @@ private:
     // A controller step run inside the error handler, and a menu entry for it.
     void runStep(const Step& step);
     QAction* addStep(QMenu* menu, const char* text, Step step);
+    // Checkable entries, one for each value of the setting from 0.
+    void addChoice(QMenu* menu, const std::vector<const char*>& texts, Settings::Int which);
+    // The puzzle trainer's choices: dashboard, next puzzle, difficulty, theme.
+    void addPuzzleTraining(QMenu* menu);
     void handleKey(QKeyEvent* event);
     // An OK press or release for the hold, and its timer instruction.
     void okKeyEvent(QKeyEvent* event);

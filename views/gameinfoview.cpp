@@ -52,6 +52,26 @@ QString fit_text(QPainter* painter, const QString& text, int width)
     return painter->fontMetrics().elidedText(text, Qt::ElideRight, width);
 }
 
+// The stored heading "White to move · mate in 3 · 513" in the user's
+// language, part by part; other text as a whole.
+std::string puzzle_heading(const std::string& event)
+{
+    static const std::string dot = " \u00b7 ";
+    std::string out;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = event.find(dot, start);
+        const std::string part = event.substr(start, end - start);
+        if (!out.empty())
+            out += dot;
+        out += translated(part.c_str());
+        if (end == std::string::npos)
+            break;
+        start = end + dot.size();
+    }
+    return out;
+}
+
 void draw_line(QPainter* painter, const QRect& box, const QString& text, Qt::Alignment alignment)
 {
     // One line, never wrapped.
@@ -89,7 +109,8 @@ void GameInfoView::update(RepaintTarget* target)
     const Mark marks[2] = {markOf(White), markOf(Black)};
     if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId &&
         m_state->progress == m_shownProgress && m_state->opening == m_shownOpening &&
-        m_state->reviewMark == m_shownReviewMark && clock == m_shownClock) {
+        m_state->reviewMark == m_shownReviewMark && clock == m_shownClock &&
+        m_state->playerRating == m_shownRating) {
         // Only a clock that shows another value, or a bar that changed, is
         // repainted, in its own box.
         for (const Color side : {White, Black}) {
@@ -117,6 +138,7 @@ void GameInfoView::update(RepaintTarget* target)
     m_shownProgress = m_state->progress;
     m_shownOpening = m_state->opening;
     m_shownReviewMark = m_state->reviewMark;
+    m_shownRating = m_state->playerRating;
 }
 
 void GameInfoView::paint(QPainter* painter, const QRect& region)
@@ -150,8 +172,7 @@ std::string GameInfoView::puzzleText() const
     char number[16];
     std::snprintf(number, sizeof number, "%d. ", game.id);
     std::string text = number;
-    text +=
-        is_missing(game.event) ? translated("Find the best move") : translated(game.event.c_str());
+    text += is_missing(game.event) ? translated("Find the best move") : puzzle_heading(game.event);
     // Solved/total under the heading, then in the whole base.
     const ViewState::PuzzleProgress& progress = m_state->progress;
     if (progress.known) {
@@ -165,9 +186,16 @@ std::string GameInfoView::puzzleText() const
                           progress.base.total);
         text += counts;
     }
+    if (m_state->playerRating > 0) {
+        char rating[48];
+        std::snprintf(rating, sizeof rating, translated("rating %d"), m_state->playerRating);
+        text += " \u00b7 ";
+        text += rating;
+    }
     if (game.flags & Game::FlagSolved) {
         text += " - ";
-        text += translated("solved!");
+        // Finished with a hint or after a shown solution: not a clean solve.
+        text += translated((game.flags & Game::FlagHelped) ? "solved with help" : "solved!");
     }
     return text;
 }

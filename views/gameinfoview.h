@@ -62,6 +62,7 @@ private:
     std::string m_shownReviewMark;
     bool m_shownClock = false;
     std::string m_shownClockText[2];
+    int m_shownRating = 0;
     const QFont* m_puzzleFont = nullptr;
     const QFont* m_resultFont = nullptr;
     const QFont* m_namesFont = nullptr;

@@ -60,6 +60,8 @@ public:
     // The game's clocks as the header shows them ("4:50"), by colour.
     bool clockShown = false;
     std::string clockText[2];
+    // The player's puzzle rating; 0 while there is none.
+    int playerRating = 0;
     // The contents heading a game row belongs to ("" for none); unset: none.
     std::function<std::string(int gameId)> headingOf;
     // Whether an engine's answer for the side to move is awaited; unset: no.

@@ -54,8 +54,12 @@ TEST(PuzzleProgress, FlagsLifeCycleCountsAndRetry)
         ASSERT_TRUE(base.nextFailedPuzzle());
         EXPECT_EQ(base.game.id, 3);
 
-        // Solved on the retry with a hint: counted at once, no longer retried.
+        // Solved on the retry with a hint: not counted, still retried.
         base.setPuzzleFlags(Game::FlagSolved | Game::FlagHelped);
+        EXPECT_EQ(text(base.countPuzzles()), "0/4");
+        EXPECT_EQ(base.getNextFailedPuzzleRowID(0), 3);
+        // Solved clean: counted at once, no longer retried.
+        base.setPuzzleFlags(0, Game::FlagHelped);
         EXPECT_EQ(text(base.countPuzzles()), "1/4");
         EXPECT_EQ(base.getNextFailedPuzzleRowID(0), 0);
         EXPECT_FALSE(base.nextFailedPuzzle());
@@ -79,7 +83,7 @@ TEST(PuzzleProgress, FlagsLifeCycleCountsAndRetry)
     }
     RawBase raw(path);
     EXPECT_EQ(raw.rows("select rowid, Flags from games where Flags != 2 order by rowid"),
-              (std::vector<std::string>{"3|386", "4|130"}));
+              (std::vector<std::string>{"3|130", "4|130"}));
     // The retry and the counts read the plain Flags index, not every row.
     for (const char* query :
          {"select min(+rowid) from games where Flags >= 128 and Flags & 134 = 130 and +rowid > 1",

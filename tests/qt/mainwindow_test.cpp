@@ -148,7 +148,9 @@ TEST(MainWindow, MenuHeldOnReturnWithEveryEntry)
         "History;|New Game;Reset Game;Take back;Resign;Offer Draw;Claim Draw;|Hint;Show Solution;|"
         "Turn Board;|[Base:Open;"
         "Import PGN;|Contents;|Next Game;Previous Game;First Game;Last Game;|"
-        "Next Unsolved Puzzle;Retry Failed Puzzles;]"
+        "Next Unsolved Puzzle;Retry Failed Puzzles;[Puzzle Training:Dashboard;"
+        "[Next Puzzle:By Rating;Near My Rating;Streak;]"
+        "[Difficulty:Easiest;Easier;Normal;Harder;Hardest;][Theme:]]]"
         "[Settings:Game;View;][Review:Review Game;Next Marked Move;Previous Marked Move;"
         "Evaluation Graph;]|Redraw Screen;|Exit;");
 
