@@ -155,6 +155,12 @@ void GameReviewer::apply()
     game.close(false);
     game.moveText = annotated.moveText;
     game.headers = annotated.headers;
+    // Opened again first, so the base sees the moves of a game never stored.
+    try {
+        game.open();
+    } catch (const Exception& e) {
+        game.invalidate(e.what());
+    }
     m_controller.bases().storeGame();
     if (!game.isOpen()) {
         try {
