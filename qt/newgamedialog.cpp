@@ -85,13 +85,17 @@ void NewGameDialog::setUpClock(ClockFields& fields, QComboBox* list, QGridLayout
     fields.increment = new QSpinBox(this);
     fields.increment->setRange(0, 120);
     fields.increment->setSuffix(QStringLiteral(" s"));
-    const int row = layout->rowCount();
-    layout->addWidget(new QLabel(QString::fromUtf8(translated("Minutes, increment")), this), row,
-                      0);
+    // The custom fields share the list's row and show for "Custom" only, so
+    // the dialog keeps its height on a small screen.
+    int row = 0;
+    int column = 0;
+    int rows = 0;
+    int columns = 0;
+    layout->getItemPosition(layout->indexOf(list), &row, &column, &rows, &columns);
     auto* both = new QHBoxLayout();
     both->addWidget(fields.minutes);
     both->addWidget(fields.increment);
-    layout->addLayout(both, row, 1);
+    layout->addLayout(both, row, column + 1);
 
     // A preset fills the fields; the fields are edited for "Custom" only.
     auto follow = [fields](int index) {
@@ -103,6 +107,8 @@ void NewGameDialog::setUpClock(ClockFields& fields, QComboBox* list, QGridLayout
         }
         fields.minutes->setEnabled(custom);
         fields.increment->setEnabled(custom);
+        fields.minutes->setVisible(custom);
+        fields.increment->setVisible(custom);
     };
     connect(list, QOverload<int>::of(&QComboBox::currentIndexChanged), this, follow);
     fields.minutes->setValue(5);

@@ -107,10 +107,21 @@ void GameInfoView::update(RepaintTarget* target)
     const int result = static_cast<int>(game.result);
     const bool clock = m_state->clockShown && !(game.flags & Game::FlagPuzzle);
     const Mark marks[2] = {markOf(White), markOf(Black)};
-    if (flags == m_shownFlags && result == m_shownResult && game.id == m_shownGameId &&
-        m_state->progress == m_shownProgress && m_state->opening == m_shownOpening &&
-        m_state->reviewMark == m_shownReviewMark && clock == m_shownClock &&
+    // A new game given its row when its first move is stored stays the game shown.
+    const std::string names = game.white + '\n' + game.black;
+    const bool sameGame =
+        game.id == m_shownGameId || (m_shownGameId == 0 && game.id > 0 && names == m_shownNames);
+    if (flags == m_shownFlags && result == m_shownResult && sameGame &&
+        m_state->progress == m_shownProgress && clock == m_shownClock &&
         m_state->playerRating == m_shownRating) {
+        m_shownGameId = game.id;
+        // A new opening name or review mark repaints its own line alone.
+        if (m_state->opening != m_shownOpening || m_state->reviewMark != m_shownReviewMark) {
+            m_shownOpening = m_state->opening;
+            m_shownReviewMark = m_state->reviewMark;
+            if (target && hasOpeningLine())
+                target->invalidate(openingLineBox());
+        }
         // Only a clock that shows another value, or a bar that changed, is
         // repainted, in its own box.
         for (const Color side : {White, Black}) {
@@ -135,6 +146,7 @@ void GameInfoView::update(RepaintTarget* target)
     m_shownFlags = flags;
     m_shownResult = result;
     m_shownGameId = game.id;
+    m_shownNames = names;
     m_shownProgress = m_state->progress;
     m_shownOpening = m_state->opening;
     m_shownReviewMark = m_state->reviewMark;
@@ -315,7 +327,9 @@ void GameInfoView::drawMark(QPainter* painter, Color side, int left, int width) 
 
 bool GameInfoView::hasOpeningLine() const
 {
-    return !m_state->opening.empty() || !m_state->reviewMark.empty();
+    // A game's header keeps the line for the opening and the review mark, so
+    // a new name repaints the line alone.
+    return !(m_state->game().flags & Game::FlagPuzzle);
 }
 
 int GameInfoView::openingLinePixels() const

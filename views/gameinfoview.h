@@ -57,6 +57,7 @@ private:
     int m_shownFlags = -1;
     int m_shownResult = -1;
     int m_shownGameId = -1;
+    std::string m_shownNames;
     ViewState::PuzzleProgress m_shownProgress;
     std::string m_shownOpening;
     std::string m_shownReviewMark;

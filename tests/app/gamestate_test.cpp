@@ -181,8 +181,12 @@ TEST_F(GameStateTest, PromotionAsksForThePiece)
     chess->promotionAnswer = -1;
     EXPECT_FALSE(chess->enterMove("e7e8"));
     EXPECT_EQ(chess->current(), chess->game().root);
+    // The pawn stays picked up: the last rank again, and the knight.
     chess->promotionAnswer = 3;
-    ASSERT_TRUE(chess->enterMove("e7e8"));
+    Move move;
+    ASSERT_TRUE(move.setFromString("e7e8"));
+    chess->moveCursorTo(move.getTo());
+    chess->input().keyOkReleased();
     EXPECT_EQ(chess->current()->move.promotion, Piece::TypeKnight);
     EXPECT_EQ(chess->promotionAsked, 2);
 }

@@ -232,14 +232,15 @@ TEST_F(InfoViewTest, BarUnderTheSideToMoveRepaintsOnlyItsStrip)
 
     std::vector<QRect> drawn = bars();
     ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_EQ(drawn[0], QRect(10, 50, width(boldFont, QStringLiteral("Anderssen")), 5));
+    EXPECT_EQ(drawn[0], QRect(10, view.markRect(White).top(),
+                              width(boldFont, QStringLiteral("Anderssen")), 5));
     EXPECT_TRUE(view.markRect(White).contains(drawn[0]));
 
     target.rects.clear();
     game.nextPosition();
     view.update(&target);
     EXPECT_EQ(target.rects, (std::vector<QRect>{view.markRect(White), view.markRect(Black)}));
-    EXPECT_EQ(view.markRect(Black), QRect(300, 50, 300, 5));
+    EXPECT_EQ(view.markRect(Black), QRect(300, view.markRect(White).top(), 300, 5));
     drawn = bars();
     ASSERT_EQ(drawn.size(), 1u);
     EXPECT_EQ(drawn[0].right(), view.markRect(Black).right() - 10);
