@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Tests the armhf build under emulation (qemu-arm-static): the test programs of
 # the model layers, then the bundle of scripts/build-reader.sh through its
-# launcher: perft 5 (timed beside the native tool when BUILD/bin has one), a
+# launcher: its puzzle base, perft 5 (timed beside the native tool when BUILD/bin has one), a
 # move of the bundled Stockfish, and a start of the program ended by SIGTERM.
 # BUILD_DIR picks the build folder (BUILD-armhf).
 set -euo pipefail
@@ -97,6 +97,14 @@ start_and_terminate() {
     tail -n 1 "$log" | grep -q "Program finished"
 }
 
+puzzle_base() {
+  local games
+  games=$(timeout 300 "$bundle/inkmate.sh" --tool check "$bundle/chess/puzzles.cdb" | tail -n 1)
+  echo "   chess/puzzles.cdb: $games"
+  [ -s "$bundle/chess/puzzles.cdb" ] && [[ "$games" =~ ^[1-9][0-9]*\ games\ checked,\ 0\ invalid ]]
+}
+
+check "puzzle base" puzzle_base
 check "perft 5" perft
 check "Stockfish move" engine_move
 check "start and SIGTERM" start_and_terminate
