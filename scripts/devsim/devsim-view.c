@@ -55,7 +55,8 @@ int main(int argc, char** argv)
     int epdc;
     snprintf(path, sizeof path, "%s/fb.state", argv[1]);
     FILE* f = fopen(path, "r");
-    if (!f || fscanf(f, "%u %u %u %u %u %u %d", &xres, &yres, &xv, &bpp, &rotate, &line, &epdc) != 7) {
+    if (!f ||
+        fscanf(f, "%u %u %u %u %u %u %d", &xres, &yres, &xv, &bpp, &rotate, &line, &epdc) != 7) {
         fprintf(stderr, "devsim-view: no frame buffer state in %s\n", path);
         return 2;
     }
@@ -83,7 +84,8 @@ int main(int argc, char** argv)
             } else if (bpp == 16) {
                 unsigned v = p[0] | p[1] << 8;
                 grey = (((v >> 11) & 31) * 255 / 31 * 299u + ((v >> 5) & 63) * 255 / 63 * 587u +
-                        (v & 31) * 255 / 31 * 114u) / 1000u;
+                        (v & 31) * 255 / 31 * 114u) /
+                       1000u;
             } else {
                 grey = p[0];
             }
@@ -99,7 +101,8 @@ int main(int argc, char** argv)
         }
     }
     f = fopen(argv[3], "wb");
-    if (!f || fprintf(f, "P5\n%u %u\n255\n", w, h) < 0 || fwrite(out, 1, (size_t)w * h, f) != (size_t)w * h) {
+    if (!f || fprintf(f, "P5\n%u %u\n255\n", w, h) < 0 ||
+        fwrite(out, 1, (size_t)w * h, f) != (size_t)w * h) {
         fprintf(stderr, "devsim-view: cannot write %s\n", argv[3]);
         return 2;
     }

@@ -151,7 +151,10 @@ static void apply_geometry(void)
           var.xres_virtual, var.yres_virtual, var.bits_per_pixel, var.rotate, fix.line_length);
 }
 
-static unsigned align32(unsigned v) { return (v + 31) & ~31u; }
+static unsigned align32(unsigned v)
+{
+    return (v + 31) & ~31u;
+}
 
 static void fb_setup(void)
 {
@@ -310,7 +313,11 @@ static int input_ioctl(int touch, unsigned long request, void* arg)
             for (unsigned i = 0; i < 4; ++i)
                 set_bit(arg, size, keys[i]);
         } else if (nr == 0x20 + EV_ABS && touch) {
-            const unsigned axes[] = {ABS_X, ABS_Y, ABS_MT_SLOT, ABS_MT_POSITION_X, ABS_MT_POSITION_Y,
+            const unsigned axes[] = {ABS_X,
+                                     ABS_Y,
+                                     ABS_MT_SLOT,
+                                     ABS_MT_POSITION_X,
+                                     ABS_MT_POSITION_Y,
                                      ABS_MT_TRACKING_ID};
             for (unsigned i = 0; i < 6; ++i)
                 set_bit(arg, size, axes[i]);
@@ -371,7 +378,7 @@ static const char* backing(const char* path, char* buf, size_t size)
     ret name params                                                                                \
     {                                                                                              \
         char buf[4096];                                                                            \
-        ret (*real) params = (ret(*) params)dlsym(RTLD_NEXT, #name);                               \
+        ret(*real) params = (ret(*) params)dlsym(RTLD_NEXT, #name);                                \
         path = backing(path, buf, sizeof buf);                                                     \
         return real(__VA_ARGS__);                                                                  \
     }
@@ -381,7 +388,8 @@ LOOK(int, stat, (const char* path, struct stat* st), path, st)
 LOOK(int, stat64, (const char* path, struct stat64* st), path, st)
 LOOK(int, lstat, (const char* path, struct stat* st), path, st)
 LOOK(int, lstat64, (const char* path, struct stat64* st), path, st)
-LOOK(int, fstatat, (int dirfd, const char* path, struct stat* st, int flags), dirfd, path, st, flags)
+LOOK(int, fstatat, (int dirfd, const char* path, struct stat* st, int flags), dirfd, path, st,
+     flags)
 LOOK(int, fstatat64, (int dirfd, const char* path, struct stat64* st, int flags), dirfd, path, st,
      flags)
 LOOK(int, statx, (int dirfd, const char* path, int flags, unsigned mask, struct statx* st), dirfd,
@@ -468,8 +476,14 @@ int openat64(int dirfd, const char* path, int flags, ...)
     return serve(path, flags | O_LARGEFILE, mode, dirfd, 1);
 }
 
-int __open_2(const char* path, int flags) { return serve(path, flags, 0, AT_FDCWD, 0); }
-int __open64_2(const char* path, int flags) { return serve(path, flags, 0, AT_FDCWD, 0); }
+int __open_2(const char* path, int flags)
+{
+    return serve(path, flags, 0, AT_FDCWD, 0);
+}
+int __open64_2(const char* path, int flags)
+{
+    return serve(path, flags, 0, AT_FDCWD, 0);
+}
 
 int ioctl(int fd, unsigned long request, ...)
 {

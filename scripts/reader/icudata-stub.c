@@ -22,5 +22,5 @@ struct IcuDataHeader {
 };
 
 __attribute__((visibility("default"))) const struct IcuDataHeader ICUDT_SYMBOL = {
-    32, 0xda, 0x27, {20, 0, 0, 0, 2, 0, {'T', 'o', 'C', 'P'}, {1, 0, 0, 0}, {0, 0, 0, 0}},
-    {0}, 0, 0, {0, 0, 0, 0}};
+    32,  0xda, 0x27, {20, 0, 0, 0, 2, 0, {'T', 'o', 'C', 'P'}, {1, 0, 0, 0}, {0, 0, 0, 0}},
+    {0}, 0,    0,    {0, 0, 0, 0}};
