@@ -2,7 +2,8 @@
 # Tests the armhf build under emulation (qemu-arm-static): the test programs of
 # the model layers, then the bundle of scripts/build-reader.sh through its
 # launcher: its puzzle base, perft 5 (timed beside the native tool when BUILD/bin has one), a
-# move of the bundled Stockfish, and a start of the program ended by SIGTERM.
+# move of the bundled Stockfish, both again with an old kernel's system calls, and a
+# start of the program ended by SIGTERM.
 # BUILD_DIR picks the build folder (BUILD-armhf).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -104,9 +105,23 @@ puzzle_base() {
   [ -s "$bundle/chess/puzzles.cdb" ] && [[ "$games" =~ ^[1-9][0-9]*\ games\ checked,\ 0\ invalid ]]
 }
 
+# The system calls of Linux 2.6.35 only (Kobo Mark 3-5): newer ones fail with ENOSYS.
+old_kernel() {
+  local nodes move
+  cc -O2 -Wall -Werror -o "$tmp/devsim-oldkernel" scripts/devsim/devsim-oldkernel.c
+  nodes=$(INKMATE_EMULATOR="qemu-arm-static -r 2.6.35.3" timeout 300 \
+    "$tmp/devsim-oldkernel" 2.6.35 "$bundle/inkmate.sh" --tool perft 4)
+  move=$(INKMATE_EMULATOR="qemu-arm-static -r 2.6.35.3" timeout 300 \
+    "$tmp/devsim-oldkernel" 2.6.35 "$bundle/inkmate.sh" --tool engine \
+    --config "$bundle/inkmate.cfg" --engine 1 --level 4 --last e2e4)
+  echo "   perft 4 = $nodes, Stockfish answers 1. e4 with $move"
+  [ "$nodes" = 197281 ] && [[ "$move" =~ ^[a-h][1-8][a-h][1-8]$ ]]
+}
+
 check "puzzle base" puzzle_base
 check "perft 5" perft
 check "Stockfish move" engine_move
+check "Linux 2.6.35 system calls" old_kernel
 check "start and SIGTERM" start_and_terminate
 echo "armhf: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
