@@ -9,7 +9,8 @@
 # where that is the only safe way back. On a Kindle the window manager and the
 # status bar pause meanwhile. INKMATE_TAKEOVER=0 leaves the reader's own
 # programs alone. INKMATE_EMULATOR (e.g. qemu-arm-static) runs the same files
-# on a desktop, never taking anything over. Messages go to launcher.log.
+# on a desktop, taking nothing over unless INKMATE_TAKEOVER=1 (with the reader's
+# files under INKMATE_SYSROOT, as in the tests). Messages go to launcher.log.
 here=$(cd "$(dirname "$0")" && pwd) || exit 1
 cd "$here" || exit 1
 export QT_PLUGIN_PATH="$here/plugins"
@@ -31,18 +32,21 @@ fi
 say() { echo "$(date '+%Y-%m-%d %H:%M:%S') $*" >>"$here/launcher.log"; }
 
 # The family: INKMATE_DEVICE (kobo-..., kindle-..., none) or the reader's own files.
+root=${INKMATE_SYSROOT:-}
+PATH=$PATH:/sbin:/usr/sbin
 family=${INKMATE_DEVICE:-}
 if [ -z "$family" ]; then
-  if [ -e /mnt/onboard/.kobo/version ] && [ -d /usr/local/Kobo ]; then
+  if [ -e "$root/mnt/onboard/.kobo/version" ] && [ -d "$root/usr/local/Kobo" ]; then
     family=kobo
-  elif [ -e /proc/usid ] && [ -x /usr/bin/lipc-set-prop ]; then
+  elif [ -e "$root/proc/usid" ] && command -v lipc-set-prop >/dev/null 2>&1; then
     family=kindle
   else
     family=none
   fi
 fi
-takeover=${INKMATE_TAKEOVER:-1}
+takeover=1
 [ -n "${INKMATE_EMULATOR:-}" ] && takeover=0
+takeover=${INKMATE_TAKEOVER:-$takeover}
 
 # Tested down to the system calls of Linux 2.6.35 (in the simulator only).
 release=$(uname -r)
@@ -85,7 +89,7 @@ kobo_take() {
   # What the program and Nickel's restart need from Nickel's environment.
   for name in PRODUCT PLATFORM MODEL_NUMBER INTERFACE WIFI_MODULE DBUS_SESSION_BUS_ADDRESS \
     NICKEL_HOME LANG; do
-    value=$(tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | sed -n "s/^$name=//p" | head -n 1)
+    value=$(tr '\0' '\n' <"$root/proc/$pid/environ" 2>/dev/null | sed -n "s/^$name=//p" | head -n 1)
     [ -n "$value" ] && export "$name=$value"
   done
   sync
@@ -96,7 +100,7 @@ kobo_take() {
     sleep 0.25 2>/dev/null || sleep 1
     i=$((i + 1))
   done
-  rm -f /tmp/nickel-hardware-status
+  rm -f "$root/tmp/nickel-hardware-status"
   nickel_stopped=1
   say "Nickel stopped"
 }
@@ -105,21 +109,21 @@ kobo_give_back() {
   [ $nickel_stopped -eq 1 ] || return 0
   # Nickel expects the Wi-Fi module unloaded at its start, and newer systems
   # start Nickel through their own hardware status script: reboot there.
-  if { [ -n "${WIFI_MODULE:-}" ] && grep -q "^$WIFI_MODULE " /proc/modules; } ||
-    [ -e /etc/init.d/z-nickel-hardware-status ] || [ ! -x /usr/local/Kobo/nickel ]; then
+  if { [ -n "${WIFI_MODULE:-}" ] && grep -q "^$WIFI_MODULE " "$root/proc/modules"; } ||
+    [ -e "$root/etc/init.d/z-nickel-hardware-status" ] || [ ! -x "$root/usr/local/Kobo/nickel" ]; then
     say "rebooting to give the reader back to Nickel"
-    /sbin/reboot
+    reboot
     return
   fi
   say "starting Nickel"
   (
-    cd / || exit 1
-    export LD_LIBRARY_PATH=/usr/local/Kobo
+    cd "$root/" || exit 1
+    export LD_LIBRARY_PATH="$root/usr/local/Kobo"
     unset QT_PLUGIN_PATH FONTCONFIG_FILE QT_QPA_PLATFORM QT_QPA_FB_DISABLE_INPUT \
       QT_QPA_GENERIC_PLUGINS QT_QPA_EVDEV_KEYBOARD_PARAMETERS QT_QPA_EVDEV_TOUCHSCREEN_PARAMETERS
-    mkfifo /tmp/nickel-hardware-status
-    /usr/local/Kobo/hindenburg &
-    LIBC_FATAL_STDERR_=1 /usr/local/Kobo/nickel -platform kobo -skipFontLoad &
+    mkfifo "$root/tmp/nickel-hardware-status"
+    "$root/usr/local/Kobo/hindenburg" &
+    LIBC_FATAL_STDERR_=1 "$root/usr/local/Kobo/nickel" -platform kobo -skipFontLoad &
     [ "${PLATFORM:-}" != freescale ] && udevadm trigger &
   )
 }
