@@ -3,7 +3,8 @@
  *       UPRIGHT_ROTATE is the frame buffer rotation that shows memory upright
  *       ("any": the driver keeps memory upright whatever the rotation)
  *   devsim-view diff A.pgm B.pgm                 per mille of pixels that differ
- *                                                (1000 when the sizes differ) */
+ *                                                (1000 when the sizes differ)
+ *   devsim-view blank A.pgm                      1 when every pixel is alike, else 0 */
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -42,12 +43,27 @@ static int diff(const char* a_path, const char* b_path)
     return 0;
 }
 
+static int blank(const char* path)
+{
+    unsigned w, h;
+    unsigned char* p = read_pgm(path, &w, &h);
+    size_t n = (size_t)w * h, i = 1;
+    while (i < n && abs(p[i] - p[0]) <= 64)
+        ++i;
+    printf("%d\n", i == n);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 4 && strcmp(argv[1], "diff") == 0)
         return diff(argv[2], argv[3]);
+    if (argc == 3 && strcmp(argv[1], "blank") == 0)
+        return blank(argv[2]);
     if (argc != 4) {
-        fprintf(stderr, "usage: devsim-view SIM_DIR UPRIGHT_ROTATE OUT.pgm | diff A.pgm B.pgm\n");
+        fprintf(
+            stderr,
+            "usage: devsim-view SIM_DIR UPRIGHT_ROTATE OUT.pgm | diff A.pgm B.pgm | blank A.pgm\n");
         return 2;
     }
     char path[4096];

@@ -10,6 +10,6 @@ sim_release=3.0.35-lab126
 sim_syscalls=3.0
 sim_touch=1,757,1023
 sim_touch_args=""
-sim_page_key=
+sim_page_keys=
 sim_power_key=
 sim_reference=758x1024

@@ -9,6 +9,6 @@ sim_release=3.0.35
 sim_syscalls=3.0
 sim_touch=1,1447,1071
 sim_touch_args="--swap --mirror-x"
-sim_page_key=194
+sim_page_keys=193,194
 sim_power_key=116
 sim_reference=1072x1448

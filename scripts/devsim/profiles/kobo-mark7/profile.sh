@@ -9,6 +9,6 @@ sim_release=4.1.15-00002-g0a95b1c5d1a8
 sim_syscalls=
 sim_touch=1,1447,1071
 sim_touch_args="--swap --mirror-x"
-sim_page_key=194
+sim_page_keys=193,194
 sim_power_key=116
 sim_reference=1072x1448
