@@ -61,6 +61,8 @@ start() { # NAME
       *) cp -a "$entry" "$run/folder/" ;;
     esac
   done
+  # The program opens the sample games (several to page through) where it starts.
+  printf 'last_opened=%s\n' "$run/folder/chess/classics.cdb" >>"$run/folder/inkmate.cfg"
   mkfifo "$sim/event0" "$sim/event1"
   printf '#!/bin/sh\necho suspended >> "%s/suspended"\n' "$sim" >"$sim/suspend.sh"
   chmod +x "$sim/suspend.sh"
@@ -225,7 +227,7 @@ for profile in "${profiles[@]}"; do
       result "$profile" "upright screen" FAILED "$d per mille differ from the reference"
     fi
   fi
-  # e2 then e4 (the board fills the width below the header; White moves first).
+  # e2 then e4 (the board fills the width below the header).
   if tap $((width * 545 / 1000)) $((width * 755 / 1000)) && settled &&
     changed_after tap tap $((width * 545 / 1000)) $((width * 546 / 1000)); then
     s=ok
@@ -233,10 +235,10 @@ for profile in "${profiles[@]}"; do
     s=FAILED
   fi
   result "$profile" "taps on e2 and e4" $s
-  # Page back steps back over 1. e4; after the sleep page forward steps on again.
+  # Page forward moves on to the next game; after the sleep page back returns.
   if [ -n "$sim_page_keys" ]; then
-    if changed_after page-back key "${sim_page_keys%,*}"; then s=ok; else s=FAILED; fi
-    result "$profile" "page back (${sim_page_keys%,*})" $s
+    if changed_after page-forward key "${sim_page_keys#*,}"; then s=ok; else s=FAILED; fi
+    result "$profile" "page forward (${sim_page_keys#*,})" $s
   fi
   if [ -n "$sim_power_key" ]; then
     key "$sim_power_key"
@@ -246,7 +248,7 @@ for profile in "${profiles[@]}"; do
     done
     if [ -f "$sim/suspended" ]; then
       key "$sim_power_key"
-      if [ -n "$sim_page_keys" ] && changed_after resumed key "${sim_page_keys#*,}"; then
+      if [ -n "$sim_page_keys" ] && changed_after resumed key "${sim_page_keys%,*}"; then
         s=ok
       else
         s=FAILED
