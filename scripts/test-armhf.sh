@@ -100,7 +100,7 @@ start_and_terminate() {
 
 puzzle_base() {
   local games
-  games=$(timeout 300 "$bundle/inkmate.sh" --tool check "$bundle/chess/puzzles.cdb" | tail -n 1)
+  games=$(timeout 300 "$bundle/inkmate.sh" --tool check "$bundle/chess/puzzles.cdb" 2>&1 | tail -n 1)
   echo "   chess/puzzles.cdb: $games"
   [ -s "$bundle/chess/puzzles.cdb" ] && [[ "$games" =~ ^[1-9][0-9]*\ games\ checked,\ 0\ invalid ]]
 }
