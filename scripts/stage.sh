@@ -74,7 +74,7 @@ if [ -d "$src/assets/chess" ]; then
     [ -e "$csv" ] || continue
     base="$stage/chess/$(basename "${csv%.csv}").cdb"
     if [ ! -f "$base" ] || [ "$csv" -nt "$base" ]; then
-      "$stage/inkmate-tool" puzzles "$csv" "$base" >/dev/null ||
+      ${INKMATE_EMULATOR:-} "$stage/inkmate-tool" puzzles "$csv" "$base" >/dev/null ||
         echo "warning: could not import $csv" >&2
     fi
   done

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Tests the armhf build under emulation (qemu-arm-static): the test programs of
 # the model layers, then the bundle of scripts/build-reader.sh through its
-# launcher: perft 5 (timed beside the native tool when BUILD/bin has one), a
-# move of the bundled Stockfish, and a start of the program ended by SIGTERM.
+# launcher: its puzzle base, perft 5 (timed beside the native tool when BUILD/bin has one), a
+# move of the bundled Stockfish, both again with an old kernel's system calls, and a
+# start of the program ended by SIGTERM.
 # BUILD_DIR picks the build folder (BUILD-armhf).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -97,8 +98,78 @@ start_and_terminate() {
     tail -n 1 "$log" | grep -q "Program finished"
 }
 
+puzzle_base() {
+  local games
+  games=$(timeout 300 "$bundle/inkmate.sh" --tool check "$bundle/chess/puzzles.cdb" 2>&1 | tail -n 1)
+  echo "   chess/puzzles.cdb: $games"
+  [ -s "$bundle/chess/puzzles.cdb" ] && [[ "$games" =~ ^[1-9][0-9]*\ games\ checked,\ 0\ invalid ]]
+}
+
+# The system calls of Linux 2.6.35 only (Kobo Mark 3-5): newer ones fail with ENOSYS.
+old_kernel() {
+  local nodes move
+  cc -O2 -Wall -Werror -o "$tmp/devsim-oldkernel" scripts/devsim/devsim-oldkernel.c
+  nodes=$(INKMATE_EMULATOR="qemu-arm-static -r 2.6.35.3" timeout 300 \
+    "$tmp/devsim-oldkernel" 2.6.35 "$bundle/inkmate.sh" --tool perft 4)
+  move=$(INKMATE_EMULATOR="qemu-arm-static -r 2.6.35.3" timeout 300 \
+    "$tmp/devsim-oldkernel" 2.6.35 "$bundle/inkmate.sh" --tool engine \
+    --config "$bundle/inkmate.cfg" --engine 1 --level 4 --last e2e4)
+  echo "   perft 4 = $nodes, Stockfish answers 1. e4 with $move"
+  [ "$nodes" = 197281 ] && [[ "$move" =~ ^[a-h][1-8][a-h][1-8]$ ]]
+}
+
+# The launcher on a pretend Kobo (its files under INKMATE_SYSROOT, its commands
+# recording their calls): Nickel is stopped after a sync and started again with
+# its environment when the program ends (here at once: it has no frame buffer),
+# or the reader reboots when the Wi-Fi module is still loaded.
+kobo_takeover() { # MODULES: the contents of /proc/modules
+  local kobo=$tmp/kobo root=$tmp/kobo/root cmd status=0
+  rm -rf "$kobo"
+  mkdir -p "$kobo/bin" "$root/mnt/onboard/.kobo" "$root/usr/local/Kobo" "$root/proc/4242" \
+    "$root/tmp"
+  echo "N418170000000,3.0.35+,4.38.21908,3.0.35+,3.0.35+,00000000-0000-0000-0000-000000000371" \
+    >"$root/mnt/onboard/.kobo/version"
+  printf 'PRODUCT=alyssum\0PLATFORM=mx6sl-ntx\0WIFI_MODULE=sdio_wifi_pwr\0' \
+    >"$root/proc/4242/environ"
+  printf '%s' "$1" >"$root/proc/modules"
+  touch "$kobo/nickel-running"
+  for cmd in sync killall reboot udevadm; do
+    printf '#!/bin/sh\necho "%s $*" >>"%s/calls"\n' "$cmd" "$kobo" >"$kobo/bin/$cmd"
+  done
+  echo "rm -f '$kobo/nickel-running'" >>"$kobo/bin/killall"
+  # shellcheck disable=SC2016 # expanded by the fake commands
+  printf '#!/bin/sh\n[ "$1" = nickel ] && [ -f "%s/nickel-running" ] && echo 4242\n' "$kobo" \
+    >"$kobo/bin/pidof"
+  for cmd in hindenburg nickel; do
+    # shellcheck disable=SC2016
+    printf '#!/bin/sh\necho "start %s $* ($PRODUCT)" >>"%s/calls"\n' "$cmd" "$kobo" \
+      >"$root/usr/local/Kobo/$cmd"
+  done
+  chmod +x "$kobo"/bin/* "$root"/usr/local/Kobo/*
+  PATH="$kobo/bin:$PATH" INKMATE_SYSROOT="$root" INKMATE_TAKEOVER=1 INKMATE_FB=/nonexistent \
+    QT_QPA_PLATFORM=linuxfb:fb=/nonexistent timeout 300 "$bundle/inkmate.sh" \
+    >"$tmp/takeover.txt" 2>&1 || status=$?
+  sleep 1 # Nickel's restart runs in the background
+  sed 's/^/   /' "$kobo/calls"
+  echo "   program status $status"
+  [ "$status" -ne 0 ] && sed -n 1p "$kobo/calls" | grep -q "^sync" &&
+    sed -n 2p "$kobo/calls" | grep -q "^killall -q -TERM nickel .*sickel"
+}
+takeover_restarts_nickel() {
+  kobo_takeover "" && grep -q "^start nickel -platform kobo -skipFontLoad (alyssum)$" "$tmp/kobo/calls" &&
+    grep -q "^start hindenburg" "$tmp/kobo/calls" && ! grep -q "^reboot" "$tmp/kobo/calls"
+}
+takeover_reboots() {
+  kobo_takeover "sdio_wifi_pwr 16384 0 - Live 0xbf000000" && grep -q "^reboot" "$tmp/kobo/calls" &&
+    ! grep -q "^start nickel" "$tmp/kobo/calls"
+}
+
+check "puzzle base" puzzle_base
 check "perft 5" perft
 check "Stockfish move" engine_move
+check "Linux 2.6.35 system calls" old_kernel
+check "Kobo: Nickel stopped and started again" takeover_restarts_nickel
+check "Kobo: a reboot with the Wi-Fi module loaded" takeover_reboots
 check "start and SIGTERM" start_and_terminate
 echo "armhf: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
