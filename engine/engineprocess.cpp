@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "core/trans.h"
 #include "engine/enginedescriptor.h"
+#include "engine/groupprocess.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -41,26 +42,6 @@ void forget_group(int pid)
             return;
     }
 }
-
-// The engine in a process group of its own, so that stopping it also stops
-// what a wrapper script started.
-class GroupProcess : public QProcess {
-public:
-    GroupProcess()
-    {
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-        setChildProcessModifier([] { ::setpgid(0, 0); });
-#endif
-    }
-
-protected:
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    void setupChildProcess() override
-    {
-        ::setpgid(0, 0);
-    }
-#endif
-};
 
 // The format comes from the translation table: its "%s" is replaced by hand.
 std::string named(const char* format, const std::string& name)

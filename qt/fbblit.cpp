@@ -20,10 +20,9 @@ int fb_turns(const FbFormat& f)
     if (((turns & 1) != 0) == landscape)
         return turns;
     // A portrait buffer the kernel turned itself is drawn as it is; a
-    // landscape one gets the nearest odd turn.
-    if (!landscape)
-        return 0;
-    return turns == 2 ? 3 : 1;
+    // landscape one is turned a quarter, the upright top edge along the
+    // buffer's right edge (how a Kobo's panel lies as it boots).
+    return landscape ? 1 : 0;
 }
 
 QSize fb_screen_size(const FbFormat& f, int turns)

@@ -2,6 +2,7 @@
 
 #include "core/log.h"
 #include "core/trans.h"
+#include "engine/groupprocess.h"
 #include "qt/einkrefresh.h"
 #include "qt/platform.h"
 
@@ -10,7 +11,7 @@
 
 Suspender::Suspender(std::string command, const QRect& screen, QObject* parent)
     : QObject(parent), m_command(std::move(command)), m_screen(screen),
-      m_process(new QProcess(this))
+      m_process(new GroupProcess(this))
 {
     connect(m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
             [this](int code, QProcess::ExitStatus) {

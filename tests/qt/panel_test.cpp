@@ -266,7 +266,7 @@ TEST(FrameBufferBlit, ShapesTurnsAndUndrawableBuffers)
     landscape.rotate = 3;
     EXPECT_EQ(fb_turns(landscape), 3);
     landscape.rotate = 2;
-    EXPECT_EQ(fb_turns(landscape), 3);
+    EXPECT_EQ(fb_turns(landscape), 1);
     FbFormat portrait = format(600, 800, 32);
     EXPECT_EQ(fb_turns(portrait), 0);
     portrait.rotate = 1;
