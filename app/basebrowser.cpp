@@ -8,6 +8,7 @@
 #include "core/utils.h"
 #include "engine/enginefactory.h"
 #include "game/game.h"
+#include "game/openingtable.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -193,12 +194,16 @@ void BaseBrowser::importPgn(const std::string& file)
         shown.start();
         const QString format = trans(QStringLiteral("Importing PGN: %1 games read"));
         platform.showProgress(format.arg(0).toStdString());
-        report = ChessBase::importPgn(target, file, [&](uint64_t, uint64_t, int games) {
-            if (shown.elapsed() >= 1000) {
-                shown.restart();
-                platform.showProgress(format.arg(games).toStdString());
-            }
-        });
+        const OpeningTable& openings = m_controller.openings().table();
+        report = ChessBase::importPgn(
+            target, file,
+            [&](uint64_t, uint64_t, int games) {
+                if (shown.elapsed() >= 1000) {
+                    shown.restart();
+                    platform.showProgress(format.arg(games).toStdString());
+                }
+            },
+            &openings);
         platform.showProgress(std::string());
     } catch (const Exception& e) {
         platform.showProgress(std::string());

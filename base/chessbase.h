@@ -10,6 +10,7 @@
 
 struct sqlite3;
 class Board;
+class OpeningTable;
 
 // The game base: one SQLite file (".cdb") with the tables params, games and
 // contents. It keeps exactly one game current, read by row id into `game`,
@@ -151,8 +152,10 @@ public:
     // Builds the base cdbPath from a PGN file. The new base is built beside
     // cdbPath and replaces it only once complete; on failure any file at
     // cdbPath stays as it was. Malformed games are skipped and reported.
+    // With openings, games without ECO and Opening tags are given them.
     static ImportReport importPgn(const std::string& cdbPath, const std::string& pgnPath,
-                                  const ImportProgress& progress = nullptr);
+                                  const ImportProgress& progress = nullptr,
+                                  const OpeningTable* openings = nullptr);
 
     Game game;
     HeaderItem contents;

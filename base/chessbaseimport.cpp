@@ -9,6 +9,7 @@
 #include "core/exception.h"
 #include "core/log.h"
 #include "core/trans.h"
+#include "game/openingtable.h"
 
 #include <cerrno>
 #include <climits>
@@ -56,7 +57,8 @@ std::string ChessBase::ImportReport::text() const
 
 ChessBase::ImportReport ChessBase::importPgn(const std::string& basePath,
                                              const std::string& pgnPath,
-                                             const ImportProgress& progress)
+                                             const ImportProgress& progress,
+                                             const OpeningTable* openings)
 {
     // A link is written through: the new base replaces the file it points at.
     const std::string cdbPath = basefile::resolveLinks(basePath);
@@ -113,6 +115,8 @@ ChessBase::ImportReport ChessBase::importPgn(const std::string& basePath,
                 // Every real game of the file is stored, whatever its flags say.
                 base.game.flags &= ~Game::FlagNotStored;
                 base.game.parent = 0;
+                if (openings)
+                    openings->tag(base.game);
                 const int gameId = to_int_checked(base.m_games.insert(base.game));
                 ++report.games;
                 for (Header& header : pending) {

@@ -7,19 +7,14 @@
 #include <cstring>
 
 namespace {
-const char* source_name(const char* path)
+
+[[noreturn]] void san_error(const Board& board, const std::string& san)
 {
-    const char* slash = strrchr(path, '/');
-    return slash ? slash + 1 : path;
+    throw Exception(false, "Error parsing SAN: %s in position: %s", san.c_str(),
+                    board.exportToFEN().c_str());
 }
 
-[[noreturn]] void san_error(const Board& board, const std::string& san, int line)
-{
-    throw Exception(false, "Error parsing SAN: %s in position: %s [File: %s, Line: %d]",
-                    san.c_str(), board.exportToFEN().c_str(), source_name(__FILE__), line);
-}
-
-#define SAN_ERROR() san_error(board, san, __LINE__)
+#define SAN_ERROR() san_error(board, san)
 
 bool is_file(char c)
 {

@@ -21,8 +21,8 @@ Move read_san_move(MoveGenerator& generator, const std::string& san, Board* afte
     const size_t start = san.find_first_not_of("/=+#x!?");
     const bool castling = start != std::string::npos && (san[start] == 'O' || san[start] == '0');
     if (castling && (board.moveBits(move) & Piece::MoveInvalid) != 0)
-        throw Exception(false, "Error parsing SAN: %s in position: %s [File: %s, Line: %d]",
-                        san.c_str(), board.exportToFEN().c_str(), "pgnmove.cpp", __LINE__);
+        throw Exception(false, "Error parsing SAN: %s in position: %s", san.c_str(),
+                        board.exportToFEN().c_str());
     if (after != nullptr) {
         *after = board;
         after->doMove(move);

@@ -6,6 +6,7 @@
 #include "qt/einkrefresh.h"
 #include "qt/platform.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProcess>
 
@@ -17,6 +18,7 @@ Suspender::Suspender(std::string command, const QRect& screen, QObject* parent)
             [this](int code, QProcess::ExitStatus) {
                 if (code != 0 && g_pLog)
                     g_pLog->write(1, Log::Warning, "Suspend command ended with status %d", code);
+                m_woken.start();
                 resume();
             });
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -40,6 +42,11 @@ Suspender::~Suspender()
 
 void Suspender::powerPressed()
 {
+    // The Power press that woke the device is not a new sleep.
+    const bool waking = m_woken.isValid() && m_woken.elapsed() < 3000;
+    m_woken.invalidate();
+    if (waking && !m_suspended)
+        return;
     if (m_suspended)
         resume();
     else
@@ -67,7 +74,10 @@ void Suspender::suspend()
         m_note->setAlignment(Qt::AlignCenter);
         m_note->setAutoFillBackground(true);
         m_note->setText(QString::fromUtf8(translated("Sleeping")));
+        // Keys keep going to the window under the note.
+        m_note->setAttribute(Qt::WA_ShowWithoutActivating);
     }
+    m_active = QApplication::activeWindow();
     m_note->setGeometry(m_screen);
     m_note->show();
     // The note is on the panel before the device sleeps.
@@ -88,5 +98,7 @@ void Suspender::resume()
         g_pLog->write(2, Log::Info, "Resume");
     if (m_note)
         m_note->hide();
+    if (m_active && QApplication::activeWindow() != m_active)
+        m_active->activateWindow();
     eink_full_update();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 
 #include <memory>
@@ -8,6 +10,7 @@
 
 class QLabel;
 class QProcess;
+class QWidget;
 
 // Puts the reader to sleep on Power or a closed cover and wakes the screen
 // again: the screen shows a note (with a full refresh) while the command
@@ -30,6 +33,11 @@ private:
     std::string m_command;
     QRect m_screen;
     bool m_suspended = false;
+    // Since the suspend command returned: the press that woke the device
+    // arrives just after it.
+    QElapsedTimer m_woken;
+    // The window that had the keys before the note.
+    QPointer<QWidget> m_active;
     std::unique_ptr<QLabel> m_note;
     QProcess* m_process;
 };

@@ -1,6 +1,7 @@
 // inkmate-tool import FILE.pgn [BASE.cdb]: builds a game base from a PGN file.
 #include "base/chessbase.h"
 #include "core/exception.h"
+#include "game/openingtable.h"
 #include "tools/command.h"
 
 #include <cstdio>
@@ -34,7 +35,13 @@ int run_import(const std::vector<std::string>& args)
         fflush(stderr);
     };
     try {
-        const ChessBase::ImportReport report = ChessBase::importPgn(cdb, pgn, progress);
+        // Games without them get the ECO and Opening tags, from the table
+        // of the folder run in (the staged folder) or the system's.
+        OpeningTable openings;
+        const std::string table = OpeningTable::locate(".");
+        if (!table.empty())
+            openings.loadFile(table);
+        const ChessBase::ImportReport report = ChessBase::importPgn(cdb, pgn, progress, &openings);
         if (pace.shown())
             fprintf(stderr, "\n");
         printf("%s: %d games, %d headings\n", cdb.c_str(), report.games, report.headings);

@@ -200,6 +200,9 @@ TEST(Suspender, SleepsThroughTheHookAndWakes)
     ASSERT_TRUE(wait_until([&] { return !suspender.isSuspended(); }));
     EXPECT_EQ(testsupport::readFile(dir.file("slept")), "slept\n");
     EXPECT_FALSE(note->isVisible());
+    // The press that woke the device does not put it to sleep again.
+    suspender.powerPressed();
+    EXPECT_FALSE(suspender.isSuspended());
 
     Suspender noHook("", QRect(0, 0, 600, 800));
     noHook.coverChanged(true);
