@@ -195,4 +195,30 @@ Exception Temporary::failure(const char* reason, const std::string& source,
                      base.c_str(), text.c_str());
 }
 
+int openScratch(const std::string& folder, const char* name, std::string* path)
+{
+    std::string pattern = folder + "/." + name + "-XXXXXX";
+    const int fd = mkostemp(&pattern[0], O_CLOEXEC);
+    if (fd < 0)
+        throw Exception(false, translated("Failed to create file: %s (%s)"), pattern.c_str(),
+                        strerror(errno));
+    unlink(pattern.c_str());
+    *path = pattern;
+    return fd;
+}
+
+void writeAll(int fd, const char* data, size_t length, const std::string& path)
+{
+    while (length > 0) {
+        const ssize_t done = ::write(fd, data, length);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            throw Exception(false, translated("Failed to create file: %s (%s)"), path.c_str(),
+                            strerror(errno));
+        data += done;
+        length -= static_cast<size_t>(done);
+    }
+}
+
 } // namespace basefile

@@ -26,6 +26,13 @@ std::string resolveLinks(const std::string& path);
 // left behind and that no running import holds.
 void removeStaleTemporaries(const std::string& target);
 
+// A hidden scratch file "folder/.NAME-XXXXXX" with no name left on disk: it is
+// gone with the descriptor, also when the process dies. Its name at creation
+// goes to path; throws Exception on failure.
+int openScratch(const std::string& folder, const char* name, std::string* path);
+// Writes all of data to fd; throws Exception naming path on failure.
+void writeAll(int fd, const char* data, size_t length, const std::string& path);
+
 // The hidden file ".NAME.XXXXXX" beside target that an import builds the new
 // base in; stale ones of earlier imports are removed first. It is locked
 // while the object lives, so that no other process takes it for stale; unless

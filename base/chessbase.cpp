@@ -426,17 +426,27 @@ void ChessBase::closeGame()
                 game.invalidate(reopen.what());
             }
         }
-        if (g_pLog)
-            g_pLog->write(1, Log::Error, "Could not save game %d of %s: %s", game.id,
-                          m_path.c_str(), e.what());
-        throw Exception(false, translated("The game could not be saved: %s"), e.what());
+        throw saveFailure(e);
     }
+    rememberStored();
+}
+
+void ChessBase::rememberStored()
+{
     m_haveFailed = false;
     m_stored.id = game.id;
     m_stored.result = static_cast<int>(game.result);
     m_stored.flags = game.flags;
     m_stored.moveText = game.moveText;
     m_haveStored = true;
+}
+
+Exception ChessBase::saveFailure(const Exception& e) const
+{
+    if (g_pLog)
+        g_pLog->write(1, Log::Error, "Could not save game %d of %s: %s", game.id, m_path.c_str(),
+                      e.what());
+    return Exception(false, translated("The game could not be saved: %s"), e.what());
 }
 
 void ChessBase::saveGame()
@@ -462,17 +472,9 @@ void ChessBase::saveGame()
         execute("rollback");
         game.id = id;
         game.moveText = before;
-        if (g_pLog)
-            g_pLog->write(1, Log::Error, "Could not save game %d of %s: %s", game.id,
-                          m_path.c_str(), e.what());
-        throw Exception(false, translated("The game could not be saved: %s"), e.what());
+        throw saveFailure(e);
     }
-    m_haveFailed = false;
-    m_stored.id = game.id;
-    m_stored.result = static_cast<int>(game.result);
-    m_stored.flags = game.flags;
-    m_stored.moveText = game.moveText;
-    m_haveStored = true;
+    rememberStored();
 }
 
 void ChessBase::writeGame()

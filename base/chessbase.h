@@ -10,6 +10,7 @@
 
 struct sqlite3;
 class Board;
+class Exception;
 class OpeningTable;
 
 // The game base: one SQLite file (".cdb") with the tables params, games and
@@ -182,6 +183,10 @@ private:
     void dropPartialIndex();
     void buildContents(HeaderItem* item, const std::vector<HeaderItem*>& sorted);
     void writeGame();
+    // The row as written, so that an unchanged game is not written again.
+    void rememberStored();
+    // A failed save, logged, as the message the user is shown.
+    Exception saveFailure(const Exception& e) const;
     bool matches(const StoredState& state) const;
     void resetContents();
 

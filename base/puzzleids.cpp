@@ -1,5 +1,6 @@
 #include "base/puzzleids.h"
 
+#include "base/basefile.h"
 #include "core/exception.h"
 #include "core/trans.h"
 
@@ -43,29 +44,13 @@ void PuzzleIds::add(std::string_view id, int64_t line)
 
 void PuzzleIds::writeRun()
 {
-    if (m_fd < 0) {
-        std::string pattern = m_folder + "/.inkmate-ids-XXXXXX";
-        m_fd = mkostemp(&pattern[0], O_CLOEXEC);
-        if (m_fd < 0)
-            raise(translated("Failed to create file: %s (%s)"), pattern);
-        // Gone with the descriptor, also when the process dies.
-        unlink(pattern.c_str());
-        m_path = pattern;
-    }
+    if (m_fd < 0)
+        m_fd = basefile::openScratch(m_folder, "inkmate-ids", &m_path);
     std::sort(m_block.begin(), m_block.end(), [](const Record& a, const Record& b) {
         return a.hash != b.hash ? a.hash < b.hash : a.line < b.line;
     });
-    const char* data = reinterpret_cast<const char*>(m_block.data());
-    size_t length = m_block.size() * sizeof(Record);
-    while (length > 0) {
-        const ssize_t done = ::write(m_fd, data, length);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            raise(translated("Failed to create file: %s (%s)"), m_path);
-        data += done;
-        length -= static_cast<size_t>(done);
-    }
+    basefile::writeAll(m_fd, reinterpret_cast<const char*>(m_block.data()),
+                       m_block.size() * sizeof(Record), m_path);
     m_runs.push_back(m_written);
     m_written += m_block.size();
     m_block.clear();

@@ -1,5 +1,6 @@
 #include "base/puzzlestage.h"
 
+#include "base/basefile.h"
 #include "core/exception.h"
 #include "core/trans.h"
 
@@ -114,28 +115,13 @@ void PuzzleStage::sortBlock()
 
 void PuzzleStage::write(const char* data, size_t length)
 {
-    while (length > 0) {
-        const ssize_t done = ::write(m_fd, data, length);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            raise(translated("Failed to create file: %s (%s)"), m_path);
-        data += done;
-        length -= static_cast<size_t>(done);
-    }
+    basefile::writeAll(m_fd, data, length, m_path);
 }
 
 void PuzzleStage::writeRun()
 {
-    if (m_fd < 0) {
-        std::string pattern = m_folder + "/.inkmate-stage-XXXXXX";
-        m_fd = mkostemp(&pattern[0], O_CLOEXEC);
-        if (m_fd < 0)
-            raise(translated("Failed to create file: %s (%s)"), pattern);
-        // Gone with the descriptor, also when the process dies.
-        unlink(pattern.c_str());
-        m_path = pattern;
-    }
+    if (m_fd < 0)
+        m_fd = basefile::openScratch(m_folder, "inkmate-stage", &m_path);
     sortBlock();
     std::vector<char> out;
     out.reserve(kWriteBuffer);

@@ -18,17 +18,6 @@ using apptest::TestChess;
 
 namespace {
 
-// Real puzzles of the public file, stored as rows 1 to 4 by rating.
-const char kPuzzles[] =
-    "10bda,1Q6/5rk1/PK2p1p1/4P3/2Bq2P1/1P6/8/2r5 w - - 1 56,b6a5 d4c5 b8b5 c1a1,1250,75,94,"
-    "1000,mate mateIn2 short endgame,https://lichess.org/x#111,\n"
-    "3a25f,1k5r/ppp5/3b4/3q4/3PQ2p/2P4P/PP3P2/4RRK1 b - - 2 29,d5a2 e4e8 h8e8 e1e8,1250,75,"
-    "94,1000,mate mateIn2 short endgame,https://lichess.org/y#58,\n"
-    "00fe9,8/5pkp/5pp1/1p4b1/3R4/p7/Pr4rP/3R2K1 w - - 0 38,g1h1 g2h2 h1g1 g5e3 g1f1 h2h1,1400,"
-    "75,94,1000,mate mateIn3 long endgame,https://lichess.org/z#76,\n"
-    "c15e6,7K/8/8/6q1/6k1/8/8/8 w - - 3 61,h8h7 g4f5 h7h8 f5f6 h8h7 g5g7,1550,75,94,1000,"
-    "mate mateIn3 long endgame,https://lichess.org/w#122,\n";
-
 void exec(sqlite3* db, const char* sql)
 {
     char* error = nullptr;
@@ -52,7 +41,7 @@ protected:
     {
         path = env.file("chess/puzzles.cdb");
         testsupport::writeFile(env.file("p.csv"),
-                               std::string(PuzzleImport::kHeader) + "\n" + kPuzzles);
+                               std::string(PuzzleImport::kHeader) + "\n" + apptest::kPuzzles);
         PuzzleImport import;
         ASSERT_TRUE(import.open(env.file("p.csv"))) << import.error();
         ASSERT_EQ(import.run(path, PuzzleImport::Filter()).kept, 4);
